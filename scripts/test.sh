@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds everything with warnings as errors and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+export QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/quillet-runtime.XXXXXX)}"
+chmod 700 "$XDG_RUNTIME_DIR"
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_WERROR=ON
+cmake --build build-test
+ctest --test-dir build-test --output-on-failure -j2
