@@ -1,0 +1,71 @@
+// xBase expressions: compiled once against a table's fields, then evaluated per record
+// without allocating. Used by filters, sx_Eval* and index keys.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace xbase {
+
+// One field of a table, as the record image holds it.
+struct FieldInfo {
+    std::string name;        // upper case, at most 10 characters
+    char type = 'C';         // 'C', 'N', 'F', 'D', 'L', 'M' (others may appear in foreign files)
+    std::uint32_t offset = 0;  // byte offset in the record image; byte 0 is the deletion flag
+    std::uint16_t length = 0;
+    std::uint8_t decimals = 0;
+};
+
+enum class ValueType { kText, kNumber, kDate, kLogical };
+
+// What an expression may ask of the record it is evaluated on.
+class RecordSource {
+public:
+    virtual ~RecordSource() = default;
+    virtual const char* Record() const = 0;  // the whole image, deletion flag first
+    virtual std::uint32_t RecNo() const = 0;
+    virtual bool Deleted() const = 0;
+    // The text of memo field `fieldIndex` of the current record ("" when empty or unreadable).
+    virtual std::string Memo(int fieldIndex) const = 0;
+};
+
+// The settings an evaluation follows (SET EXACT, the date format of CTOD and DTOC, the century).
+struct EvalSettings {
+    bool exact = false;
+    bool century = false;
+    int dateFormat = 0;  // the sx_SetDateFormat code
+};
+
+// The result of one evaluation. Texts point into storage owned by the expression and stay
+// valid until its next evaluation.
+struct Value {
+    ValueType type = ValueType::kLogical;
+    std::string_view text;
+    double number = 0;  // numbers; dates as a Julian day number (0 for a blank date)
+    bool logical = false;
+};
+
+class Expression {
+public:
+    virtual ~Expression() = default;
+    virtual ValueType Type() const = 0;
+    // For text results: the fixed width the result always has when it has one (an index
+    // key's length), else 0.
+    virtual int Width() const = 0;
+    // False when the evaluation failed (a run-time type error); `out` is then unspecified.
+    virtual bool Evaluate(const RecordSource& record, const EvalSettings& settings, Value& out) = 0;
+};
+
+struct CompileResult {
+    std::unique_ptr<Expression> expression;  // null on failure
+    std::string error;                       // why it failed, for a person
+};
+
+// `alias` is the table's alias, so that `ALIAS->FIELD` resolves; other aliases fail.
+CompileResult CompileExpression(std::string_view text, std::span<const FieldInfo> fields,
+                                std::string_view alias);
+
+}  // namespace xbase

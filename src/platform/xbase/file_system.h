@@ -1,0 +1,55 @@
+// The engine's one road to the operating system: files, byte-range locks, renames.
+// Tests substitute an in-memory file system, or one that fails on the Nth write.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace xbase {
+
+enum class OpenMode {
+    kReadOnly,
+    kReadWrite,
+    kCreate,  // read-write; fails when the file exists
+};
+
+enum class LockKind { kShared, kExclusive };
+
+// One open file. Every call reports failure through its result; none throws.
+class File {
+public:
+    virtual ~File() = default;
+
+    // Reads up to `n` bytes at `offset`; `got` receives how many were read (short at end of file).
+    virtual bool ReadAt(std::uint64_t offset, void* buffer, std::size_t n, std::size_t& got) = 0;
+    virtual bool WriteAt(std::uint64_t offset, const void* buffer, std::size_t n) = 0;
+    virtual bool Size(std::uint64_t& size) = 0;
+    virtual bool Truncate(std::uint64_t size) = 0;
+    // Makes every write so far durable.
+    virtual bool Sync() = 0;
+
+    // Advisory byte-range locks, seen by other processes; offsets beyond the end are legal.
+    // With `wait` false a lock held by someone else fails at once.
+    virtual bool Lock(std::uint64_t offset, std::uint64_t length, LockKind kind, bool wait) = 0;
+    virtual bool Unlock(std::uint64_t offset, std::uint64_t length) = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    virtual std::unique_ptr<File> Open(const std::string& path, OpenMode mode) = 0;
+    virtual bool Exists(const std::string& path) = 0;
+    virtual bool Remove(const std::string& path) = 0;
+    // Replaces `to` atomically when it exists.
+    virtual bool Rename(const std::string& from, const std::string& to) = 0;
+    // Makes the directory entries of `directory` (renames, creations) durable.
+    virtual bool SyncDirectory(const std::string& directory) = 0;
+
+    // The operating system's file system; lives for the whole process.
+    static FileSystem& Default();
+};
+
+}  // namespace xbase
