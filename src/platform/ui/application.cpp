@@ -1,0 +1,2 @@
+// The application object of the windowing layer.
+#include <QApplication>
