@@ -6,10 +6,9 @@ namespace {
 
 // Code points of bytes 0x80..0x9F; the rest of the page equals Latin-1.
 constexpr char32_t kHigh[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 void AppendUtf8(std::string& out, char32_t cp) {
@@ -108,11 +107,16 @@ char AnsiUpper(char c) {
         return static_cast<char>(b - 32);
     }
     switch (b) {
-        case 0x9A: return static_cast<char>(0x8A);  // s caron
-        case 0x9C: return static_cast<char>(0x8C);  // oe
-        case 0x9E: return static_cast<char>(0x8E);  // z caron
-        case 0xFF: return static_cast<char>(0x9F);  // y diaeresis
-        default: break;
+        case 0x9A:
+            return static_cast<char>(0x8A);  // s caron
+        case 0x9C:
+            return static_cast<char>(0x8C);  // oe
+        case 0x9E:
+            return static_cast<char>(0x8E);  // z caron
+        case 0xFF:
+            return static_cast<char>(0x9F);  // y diaeresis
+        default:
+            break;
     }
     if (b >= 0xE0 && b != 0xF7) {
         return static_cast<char>(b - 32);
@@ -126,11 +130,16 @@ char AnsiLower(char c) {
         return static_cast<char>(b + 32);
     }
     switch (b) {
-        case 0x8A: return static_cast<char>(0x9A);
-        case 0x8C: return static_cast<char>(0x9C);
-        case 0x8E: return static_cast<char>(0x9E);
-        case 0x9F: return static_cast<char>(0xFF);
-        default: break;
+        case 0x8A:
+            return static_cast<char>(0x9A);
+        case 0x8C:
+            return static_cast<char>(0x9C);
+        case 0x8E:
+            return static_cast<char>(0x9E);
+        case 0x9F:
+            return static_cast<char>(0xFF);
+        default:
+            break;
     }
     if (b >= 0xC0 && b <= 0xDE && b != 0xD7) {
         return static_cast<char>(b + 32);

@@ -24,7 +24,9 @@ long DaysFromCivil(int year, int month, int day) {
 
 }  // namespace
 
-bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+bool IsLeapYear(int year) {
+    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
 
 int DaysInMonth(int year, int month) {
     static constexpr int kLengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -113,7 +115,8 @@ TDateTime Now() {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     std::tm local{};
     localtime_r(&seconds, &local);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
     TDateTime date = 0;
     TDateTime time = 0;
     TryEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, date);
@@ -122,6 +125,8 @@ TDateTime Now() {
     return date + time;
 }
 
-TDateTime Today() { return std::trunc(Now()); }
+TDateTime Today() {
+    return std::trunc(Now());
+}
 
 }  // namespace rtl
