@@ -37,6 +37,8 @@ struct EvalSettings {
     bool exact = false;
     bool century = false;
     int dateFormat = 0;  // the sx_SetDateFormat code
+    // The Julian day number DATE() answers; 0 reads the local clock at each evaluation.
+    double today = 0;
 };
 
 // The result of one evaluation. Texts point into storage owned by the expression and stay
@@ -67,5 +69,14 @@ struct CompileResult {
 // `alias` is the table's alias, so that `ALIAS->FIELD` resolves; other aliases fail.
 CompileResult CompileExpression(std::string_view text, std::span<const FieldInfo> fields,
                                 std::string_view alias);
+
+// A value as text, the way the engine hands any result back as a string: texts as they are,
+// numbers as STR(n) with the decimals they need (at most 10 wide unless they need more), dates
+// as DTOC under `settings`, logicals as ".T." / ".F.".
+std::string FormatValue(const Value& value, const EvalSettings& settings);
+
+// Julian day numbers of calendar dates (0 = no date), as date values carry them.
+double JulianDay(int year, int month, int day);  // 0 when the parts name no real date
+bool JulianToDate(double julianDay, int& year, int& month, int& day);  // false for 0 or out of range
 
 }  // namespace xbase
