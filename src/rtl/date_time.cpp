@@ -104,8 +104,12 @@ TimeParts DecodeTime(TDateTime value) {
 }
 
 int DayOfWeek(TDateTime value) {
-    // Day 0 (30 December 1899) was a Saturday.
-    long days = static_cast<long>(std::floor(value));
+    // Day 0 (30 December 1899) was a Saturday. The day is the truncated value, as in
+    // DecodeDate, so that -1.25 (29 December, 6 am) is a Friday.
+    if (!std::isfinite(value) || std::fabs(value) > 3e6) {
+        return 0;
+    }
+    long days = static_cast<long>(std::trunc(value));
     long index = ((days + 6) % 7 + 7) % 7;  // 0 = Sunday
     return static_cast<int>(index) + 1;
 }

@@ -33,7 +33,7 @@ bool TryEncodeTime(int hour, int minute, int second, int millisecond, TDateTime&
 DateParts DecodeDate(TDateTime value);
 // The time of day of a value (its fraction), rounded to the millisecond.
 TimeParts DecodeTime(TDateTime value);
-// 1 = Sunday .. 7 = Saturday.
+// 1 = Sunday .. 7 = Saturday; 0 for a value that is not a date (not finite, far out of range).
 int DayOfWeek(TDateTime value);
 
 // Local clock.
