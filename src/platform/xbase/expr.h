@@ -12,8 +12,8 @@ namespace xbase {
 
 // One field of a table, as the record image holds it.
 struct FieldInfo {
-    std::string name;        // upper case, at most 10 characters
-    char type = 'C';         // 'C', 'N', 'F', 'D', 'L', 'M' (others may appear in foreign files)
+    std::string name;          // upper case, at most 10 characters
+    char type = 'C';           // 'C', 'N', 'F', 'D', 'L', 'M' (others may appear in foreign files)
     std::uint32_t offset = 0;  // byte offset in the record image; byte 0 is the deletion flag
     std::uint16_t length = 0;
     std::uint8_t decimals = 0;
@@ -23,12 +23,13 @@ enum class ValueType { kText, kNumber, kDate, kLogical };
 
 // What an expression may ask of the record it is evaluated on.
 class RecordSource {
-public:
+  public:
     virtual ~RecordSource() = default;
     virtual const char* Record() const = 0;  // the whole image, deletion flag first
     virtual std::uint32_t RecNo() const = 0;
     virtual bool Deleted() const = 0;
-    // The text of memo field `fieldIndex` of the current record ("" when empty or unreadable).
+    // The text of memo field `fieldIndex` (its 0-based place in the field list the expression
+    // was compiled against) of the current record ("" when empty or unreadable).
     virtual std::string Memo(int fieldIndex) const = 0;
 };
 
@@ -51,7 +52,7 @@ struct Value {
 };
 
 class Expression {
-public:
+  public:
     virtual ~Expression() = default;
     virtual ValueType Type() const = 0;
     // For text results: the fixed width the result always has when it has one (an index
@@ -77,6 +78,7 @@ std::string FormatValue(const Value& value, const EvalSettings& settings);
 
 // Julian day numbers of calendar dates (0 = no date), as date values carry them.
 double JulianDay(int year, int month, int day);  // 0 when the parts name no real date
-bool JulianToDate(double julianDay, int& year, int& month, int& day);  // false for 0 or out of range
+bool JulianToDate(double julianDay, int& year, int& month,
+                  int& day);  // false for 0 or out of range
 
 }  // namespace xbase
