@@ -21,7 +21,7 @@ char LowerAscii(char c) {
 }
 
 FormatSettings& Current() {
-    static FormatSettings settings = DefaultFormatSettings();
+    static FormatSettings settings = UserFormatSettings();
     return settings;
 }
 
@@ -89,7 +89,8 @@ class PatternBuilder {
     bool watchSeparator_ = false;
 };
 
-void Convert(std::string_view f, std::string_view ampm, PatternBuilder& b, int depth) {
+void Convert(std::string_view f, std::string_view ampm, bool markers, PatternBuilder& b,
+             int depth) {
     size_t i = 0;
     while (i < f.size()) {
         const char c = f[i++];
@@ -118,7 +119,7 @@ void Convert(std::string_view f, std::string_view ampm, PatternBuilder& b, int d
         };
         auto nested = [&](std::string_view sub) {
             if (depth < 2) {
-                Convert(sub, ampm, b, depth + 1);
+                Convert(sub, ampm, markers, b, depth + 1);
             }
         };
         switch (conv) {
@@ -166,7 +167,9 @@ void Convert(std::string_view f, std::string_view ampm, PatternBuilder& b, int d
                 break;
             case 'p':
             case 'P':
-                b.Field("ampm", false);
+                if (markers) {
+                    b.Field("ampm", false);
+                }
                 break;
             case 'D':
                 nested("%m/%d/%y");
@@ -355,10 +358,20 @@ LocaleTimeInfo ReadLocaleTimeInfo() {
     return info;
 }
 
-ConvertedPattern ConvertStrftimePattern(std::string_view strftime, std::string_view ampmPattern) {
+ConvertedPattern ConvertStrftimePattern(std::string_view strftime, std::string_view ampmPattern,
+                                        bool withMarkers) {
     PatternBuilder builder;
-    Convert(strftime, ampmPattern, builder, 0);
-    return builder.Finish();
+    Convert(strftime, ampmPattern, withMarkers, builder, 0);
+    ConvertedPattern converted = builder.Finish();
+    // Dropped fields can leave blanks at either end ("%I:%M %p" without its marker).
+    std::string& text = converted.pattern;
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        text.clear();
+    } else {
+        text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+    }
+    return converted;
 }
 
 std::string DropSeconds(std::string_view pattern) {
@@ -408,8 +421,11 @@ FormatSettings FormatSettingsFromLocale(const LocaleTimeInfo& info) {
     }
     s.longDateFormat = LongDateFor(GetDateOrder(s.shortDateFormat));
 
-    const ConvertedPattern time =
-        ConvertStrftimePattern(ToAnsi(cs, info.timeFormat), ToAnsi(cs, info.timeFormatAmPm));
+    // Without both markers a 12-hour time could not be read back to the hour it was, so such a
+    // locale's times are written on the 24-hour clock.
+    const bool markers = !info.amString.empty() && !info.pmString.empty();
+    const ConvertedPattern time = ConvertStrftimePattern(ToAnsi(cs, info.timeFormat),
+                                                         ToAnsi(cs, info.timeFormatAmPm), markers);
     if (!time.pattern.empty()) {
         s.longTimeFormat = time.pattern;
         s.shortTimeFormat = DropSeconds(time.pattern);

@@ -46,10 +46,12 @@ DateTimeFormatSet TakeFormatSet(const FormatSettings& settings);
 void ApplyFormatSet(FormatSettings& settings, const DateTimeFormatSet& set);
 
 // The internal five with English names, long date "dddd, mmmm dd, yyyy" and the times
-// "h:nn AMPM" / "h:nn:ss AMPM". This is also what is in force before anything is set.
+// "h:nn AMPM" / "h:nn:ss AMPM": a fixed set for tests and for fallbacks.
 FormatSettings DefaultFormatSettings();
 
-// The settings in force for the whole process. Only the user-interface thread touches them.
+// The settings in force for the whole process. Until something is set they are the user's,
+// read from the locale on first use, as the operating system gives them at start-up.
+// Only the user-interface thread touches them.
 const FormatSettings& CurrentFormats();
 void SetCurrentFormats(const FormatSettings& settings);
 
@@ -73,19 +75,21 @@ LocaleTimeInfo ReadLocaleTimeInfo();
 
 // A strftime pattern in the pattern language; the first literal character between the first
 // two fields is reported as the separator ('\0' when there is none). Conversions with no
-// equivalent (time zone, week numbers...) are dropped.
+// equivalent (time zone, week numbers...) are dropped, and so is %p without `withMarkers`;
+// blanks left at either end are trimmed.
 struct ConvertedPattern {
     std::string pattern;
     char separator = '\0';
 };
 ConvertedPattern ConvertStrftimePattern(std::string_view strftime,
-                                        std::string_view ampmPattern = {});
+                                        std::string_view ampmPattern = {}, bool withMarkers = true);
 
 // A long time pattern without its seconds (and the separator before them).
 std::string DropSeconds(std::string_view pattern);
 
-// Settings built from locale data: patterns converted, texts turned into Windows-1252, no AM/PM
-// strings when the locale has none. The long date pattern follows the short date's order.
+// Settings built from locale data: patterns converted, texts turned into Windows-1252, empty
+// AM/PM strings (and 24-hour times) when the locale has none. The locale has no long date
+// pattern, so the long date follows the short date's order.
 FormatSettings FormatSettingsFromLocale(const LocaleTimeInfo& info);
 inline FormatSettings UserFormatSettings() {
     return FormatSettingsFromLocale(ReadLocaleTimeInfo());

@@ -3,6 +3,7 @@
 #include "rtl/date_format.h"
 
 #include <limits>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -138,6 +139,25 @@ TEST_F(DateFormat, ConvenienceFormsUseTheSettingsInForce) {
     EXPECT_EQ(TimeToStr(At(2026, 3, 4, 17, 8, 9)), "17:08:09");
     EXPECT_EQ(DateTimeToStr(At(2026, 3, 4, 17, 8, 9)), "2026-03-04 17:08:09");
     SetCurrentFormats(saved);
+}
+
+// Random patterns over the letters that mean something, quotes and markers included: every
+// one gives some text, and the same text again (nothing depends on stray state).
+TEST_F(DateFormat, RandomPatternsAreSafe) {
+    std::mt19937 random(8122026);
+    const std::string alphabet = "dmyhnsztcDMYHNSZTCap/:'\" xAMPM";
+    settings_.shortDateFormat = "ddddd/c";
+    settings_.longTimeFormat = "tt c";
+    const TDateTime v = At(2026, 12, 8, 23, 59, 59);
+    for (int i = 0; i < 20000; ++i) {
+        std::string pattern(random() % 24, ' ');
+        for (char& c : pattern) {
+            c = alphabet[random() % alphabet.size()];
+        }
+        const std::string once = F(pattern, v);
+        ASSERT_EQ(F(pattern, v), once) << pattern;
+        ASSERT_LT(once.size(), 100000u) << pattern;
+    }
 }
 
 }  // namespace

@@ -2,7 +2,11 @@
 // markers and ranges.
 #include "rtl/date_parse.h"
 
+#include <random>
+
 #include <gtest/gtest.h>
+
+#include "rtl/date_format.h"
 
 namespace rtl {
 namespace {
@@ -239,6 +243,79 @@ TEST(DateTimeReading, DateTimeOrEither) {
     EXPECT_DOUBLE_EQ(v, -1.25) << "before day 0 the time still counts forward";
     EXPECT_FALSE(TryStrToDateTime("12/8/2026 25:00", v, s, kThisYear));
     EXPECT_FALSE(TryStrToDateTime("12/8/2026 x", v, s, kThisYear));
+}
+
+// What the program writes with the short date and time patterns it must read back unchanged,
+// or a date typed in the editor would be stored as another day or hour.
+TEST(RoundTrip, ShortDatesReadBackAsTheSameDay) {
+    struct Notation {
+        const char* pattern;
+        char separator;
+    };
+    for (const Notation n :
+         {Notation{"mm/dd/yyyy", '/'}, Notation{"dd.mm.yyyy", '.'}, Notation{"yyyy-mm-dd", '-'},
+          Notation{"d/m/yy", '/'}, Notation{"dd mm yyyy", ' '}}) {
+        const FormatSettings s = WithDatePattern(n.pattern, n.separator);
+        // Two-digit years only come back inside the current century.
+        const bool shortYear = std::string_view(n.pattern).find("yyyy") == std::string_view::npos;
+        const TDateTime from = shortYear ? Ymd(2000, 1, 1) : Ymd(1899, 1, 1);
+        const TDateTime to = shortYear ? Ymd(2099, 12, 31) : Ymd(2101, 12, 31);
+        for (TDateTime day = from; day <= to; day += 1) {
+            const std::string text = FormatDateTime("ddddd", day, s);
+            TDateTime back = -1e9;
+            ASSERT_TRUE(TryStrToDate(text, back, s, kThisYear)) << n.pattern << " " << text;
+            ASSERT_EQ(back, day) << n.pattern << " " << text;
+        }
+    }
+}
+
+TEST(RoundTrip, ShortAndLongTimesReadBackAsTheSameMinute) {
+    FormatSettings twelve = DefaultFormatSettings();
+    FormatSettings twentyFour = DefaultFormatSettings();
+    twentyFour.shortTimeFormat = "hh:nn";
+    twentyFour.longTimeFormat = "hh:nn:ss";
+    FormatSettings dotted = twentyFour;
+    dotted.timeSeparator = '.';
+    for (const FormatSettings* s : {&twelve, &twentyFour, &dotted}) {
+        for (int minute = 0; minute < 24 * 60; ++minute) {
+            const TDateTime t = Hms(minute / 60, minute % 60, minute % 60);
+            for (const char* pattern : {"t", "tt", " hh:mmam/pm", "hh:nn am/pm"}) {
+                const std::string text = FormatDateTime(pattern, t, *s);
+                TDateTime back = -1;
+                ASSERT_TRUE(TryStrToTime(text, back, *s)) << pattern << " " << text;
+                const TimeParts p = DecodeTime(back);
+                ASSERT_EQ(p.hour * 60 + p.minute, minute) << pattern << " " << text;
+            }
+        }
+    }
+}
+
+// Texts made of the characters that matter to the readers, in random order: whatever is
+// accepted must be a real date or time.
+TEST(Robustness, RandomTextsNeverGiveImpossibleValues) {
+    std::mt19937 random(20261208);
+    const std::string alphabet = "0123456789//::  .-APMapm\xE9x";
+    FormatSettings s = DefaultFormatSettings();
+    s.timeAMString = "a.m.";
+    s.timePMString = "p.m.";
+    for (int i = 0; i < 20000; ++i) {
+        std::string text(random() % 16, ' ');
+        for (char& c : text) {
+            c = alphabet[random() % alphabet.size()];
+        }
+        TDateTime v = 0;
+        if (TryStrToDate(text, v, s, kThisYear)) {
+            ASSERT_NE(DecodeDate(v).year, 0) << text;
+            ASSERT_EQ(v, static_cast<double>(static_cast<long>(v))) << text;
+        }
+        if (TryStrToTime(text, v, s)) {
+            ASSERT_GE(v, 0) << text;
+            ASSERT_LT(v, 1) << text;
+        }
+        if (TryStrToDateTime(text, v, s, kThisYear)) {
+            ASSERT_NE(DecodeDate(v).year, 0) << text;
+        }
+    }
 }
 
 }  // namespace

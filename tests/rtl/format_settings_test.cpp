@@ -50,7 +50,7 @@ TEST(StrftimeConversion, TheAmPmTimeStandsInForR) {
     EXPECT_EQ(ConvertStrftimePattern("%r", "%I:%M:%S %p").pattern, "hh:nn:ss ampm");
     EXPECT_EQ(ConvertStrftimePattern("%r", "").pattern, "hh:nn:ss ampm");
     // A self-referring am/pm pattern stops two levels down instead of recursing for ever.
-    EXPECT_EQ(ConvertStrftimePattern("%r", "%r x").pattern, " \"x\" \"x\"");
+    EXPECT_EQ(ConvertStrftimePattern("%r", "%r x").pattern, "\"x\" \"x\"");
 }
 
 TEST(StrftimeConversion, LiteralLettersAndQuotesAreQuoted) {
@@ -61,8 +61,9 @@ TEST(StrftimeConversion, LiteralLettersAndQuotesAreQuoted) {
 }
 
 TEST(StrftimeConversion, FieldsWithoutEquivalentAreDropped) {
-    EXPECT_EQ(ConvertStrftimePattern("%H:%M %Z").pattern, "hh:nn ");
-    EXPECT_EQ(ConvertStrftimePattern("%j %U %d").pattern, "  dd");
+    EXPECT_EQ(ConvertStrftimePattern("%H:%M %Z").pattern, "hh:nn");
+    EXPECT_EQ(ConvertStrftimePattern("%j %U %d").pattern, "dd");
+    EXPECT_EQ(ConvertStrftimePattern("%I:%M %p", "", false).pattern, "hh:nn");
     EXPECT_EQ(ConvertStrftimePattern("%d%").pattern, "dd") << "dangling percent";
 }
 
@@ -140,6 +141,24 @@ TEST(SettingsFromLocale, AmericanLocaleWithMarkers) {
     EXPECT_EQ(FormatDateTime("t", 0.75, s), "06:00 PM");
 }
 
+TEST(SettingsFromLocale, TwelveHourTimesNeedBothMarkers) {
+    LocaleTimeInfo info = GermanUtf8();
+    info.timeFormat = "%I:%M:%S %p";
+    info.amString = "";
+    info.pmString = "";
+    FormatSettings s = FormatSettingsFromLocale(info);
+    EXPECT_EQ(s.longTimeFormat, "hh:nn:ss");
+    EXPECT_EQ(FormatDateTime("t", 0.75, s), "18:00") << "the afternoon is not lost";
+    info.amString = "vorm.";
+    s = FormatSettingsFromLocale(info);
+    EXPECT_EQ(s.shortTimeFormat, "hh:nn") << "one marker alone is not enough either";
+    info.pmString = "nachm.";
+    info.timeFormat = "%p %I:%M:%S";
+    s = FormatSettingsFromLocale(info);
+    EXPECT_EQ(s.shortTimeFormat, "ampm hh:nn");
+    EXPECT_EQ(FormatDateTime("t", 0.75, s), "nachm. 06:00");
+}
+
 TEST(SettingsFromLocale, EmptyOrMissingPartsFallBack) {
     LocaleTimeInfo info;  // nothing at all
     const FormatSettings s = FormatSettingsFromLocale(info);
@@ -183,7 +202,7 @@ TEST(FormatSets, InternalSetAndSwitching) {
     EXPECT_EQ(s.timeAMString, "");
 }
 
-TEST(FormatSets, CurrentSettingsStartInternalAndCanBeReplaced) {
+TEST(FormatSets, CurrentSettingsCanBeReplaced) {
     const FormatSettings saved = CurrentFormats();
     EXPECT_EQ(TakeFormatSet(DefaultFormatSettings()), InternalFormatSet());
     FormatSettings s = DefaultFormatSettings();
