@@ -25,6 +25,7 @@ class TextLiteral final : public Node {
     explicit TextLiteral(std::string text)
         : Node(ValueType::kText, static_cast<int>(text.size())), text_(std::move(text)) {}
     bool IsLiteral() const override { return true; }
+    const std::string& text() const { return text_; }
     bool Text(Context&, std::string_view& out) override {
         out = text_;
         return true;
@@ -65,6 +66,8 @@ class CharField final : public Node {
   public:
     CharField(std::uint32_t offset, std::uint16_t length)
         : Node(ValueType::kText, length), offset_(offset), length_(length) {}
+    std::uint32_t offset() const { return offset_; }
+    std::uint16_t length() const { return length_; }
     bool Text(Context& c, std::string_view& out) override {
         out = std::string_view(c.record + offset_, length_);
         return true;
@@ -385,6 +388,8 @@ class CaseChange final : public Node {
             text_.reserve(static_cast<size_t>(width()));
         }
     }
+    bool upper() const { return upper_; }
+    const Node* arg() const { return arg_.get(); }
     bool Text(Context& c, std::string_view& out) override {
         std::string_view a;
         if (!arg_->Text(c, a)) {
@@ -692,6 +697,81 @@ class Empty final : public Node {
     NodePtr arg_;
 };
 
+// ---- shortcuts on the record bytes ---------------------------------------------------------
+// The filters the program builds compare fields with literals and look for literal words in
+// upper-cased fields; these nodes do that on the record image without a copy or a call per
+// operand.
+
+class FieldLiteralComparison final : public Node {
+  public:
+    FieldLiteralComparison(BinaryOp op, bool fieldOnLeft, const CharField& field,
+                           std::string literal)
+        : Node(ValueType::kLogical, kVariable),
+          op_(op),
+          fieldOnLeft_(fieldOnLeft),
+          offset_(field.offset()),
+          length_(field.length()),
+          literal_(std::move(literal)) {}
+    bool Logical(Context& c, bool& out) override {
+        const std::string_view field(c.record + offset_, length_);
+        const TextMatch match = op_ == BinaryOp::kExactEqual ? TextMatch::kIdentical
+                                : c.settings.exact           ? TextMatch::kPadded
+                                                             : TextMatch::kPrefix;
+        const int order = fieldOnLeft_ ? CompareText(field, literal_, match)
+                                       : CompareText(literal_, field, match);
+        out = Decide(op_, order);
+        return true;
+    }
+
+  private:
+    BinaryOp op_;
+    bool fieldOnLeft_;
+    std::uint32_t offset_;
+    std::uint16_t length_;
+    std::string literal_;
+};
+
+// "WORD" $ UPPER(FIELD): the field is folded byte by byte while it is searched.
+class WordInUpperField final : public Node {
+  public:
+    WordInUpperField(std::string word, const CharField& field)
+        : Node(ValueType::kLogical, kVariable),
+          word_(std::move(word)),
+          offset_(field.offset()),
+          length_(field.length()),
+          upper_(UpperTable()) {}
+    bool Logical(Context& c, bool& out) override {
+        out = false;
+        const size_t n = word_.size();
+        if (n == 0 || n > length_) {
+            return true;
+        }
+        const auto* h = reinterpret_cast<const unsigned char*>(c.record + offset_);
+        const auto* w = reinterpret_cast<const unsigned char*>(word_.data());
+        const unsigned char first = w[0];
+        for (size_t i = 0, last = length_ - n; i <= last; ++i) {
+            if (upper_[h[i]] != first) {
+                continue;
+            }
+            size_t j = 1;
+            while (j < n && upper_[h[i + j]] == w[j]) {
+                ++j;
+            }
+            if (j == n) {
+                out = true;
+                return true;
+            }
+        }
+        return true;
+    }
+
+  private:
+    std::string word_;
+    std::uint32_t offset_;
+    std::uint16_t length_;
+    const unsigned char* upper_;
+};
+
 // ---- type rules ---------------------------------------------------------------------------
 
 const NumberLiteral* AsNumberLiteral(const NodePtr& node) {
@@ -861,6 +941,14 @@ NodePtr MakeBinary(BinaryOp op, NodePtr left, NodePtr right, std::string& error)
             return Mismatch(op, left, right, error);
         case BinaryOp::kContains:
             if (a == ValueType::kText && b == ValueType::kText) {
+                const auto* word = dynamic_cast<const TextLiteral*>(left.get());
+                const auto* upper = dynamic_cast<const CaseChange*>(right.get());
+                const auto* field = upper && upper->upper()
+                                        ? dynamic_cast<const CharField*>(upper->arg())
+                                        : nullptr;
+                if (word && field) {
+                    return std::make_unique<WordInUpperField>(word->text(), *field);
+                }
                 return std::make_unique<ContainedIn>(std::move(left), std::move(right));
             }
             return Mismatch(op, left, right, error);
@@ -876,6 +964,18 @@ NodePtr MakeBinary(BinaryOp op, NodePtr left, NodePtr right, std::string& error)
                 return Mismatch(op, left, right, error);
             }
             if (a == ValueType::kText) {
+                const auto* leftField = dynamic_cast<const CharField*>(left.get());
+                const auto* rightField = dynamic_cast<const CharField*>(right.get());
+                const auto* leftText = dynamic_cast<const TextLiteral*>(left.get());
+                const auto* rightText = dynamic_cast<const TextLiteral*>(right.get());
+                if (leftField && rightText) {
+                    return std::make_unique<FieldLiteralComparison>(op, true, *leftField,
+                                                                    rightText->text());
+                }
+                if (leftText && rightField) {
+                    return std::make_unique<FieldLiteralComparison>(op, false, *rightField,
+                                                                    leftText->text());
+                }
                 return std::make_unique<TextComparison>(op, std::move(left), std::move(right));
             }
             if (a == ValueType::kLogical) {
@@ -929,12 +1029,12 @@ NodePtr MakeFunction(Function function, std::string_view name, std::vector<NodeP
             int width = 10;
             if (a.size() > 1) {
                 const NumberLiteral* length = AsNumberLiteral(a[1]);
-                width = length ? static_cast<int>(length->value()) : kVariable;
                 if (length && !(length->value() >= 1 && length->value() <= kMaxStrLength)) {
                     error = std::string(name) + "() takes a length from 1 to " +
                             std::to_string(kMaxStrLength);
                     return nullptr;
                 }
+                width = length ? static_cast<int>(length->value()) : kVariable;
             }
             NodePtr length = a.size() > 1 ? std::move(a[1]) : nullptr;
             NodePtr decimals = a.size() > 2 ? std::move(a[2]) : nullptr;

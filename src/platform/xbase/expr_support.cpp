@@ -115,6 +115,10 @@ int FormatFixed(double value, int decimals, char* buffer, size_t size) {
 
 }  // namespace
 
+const unsigned char* UpperTable() {
+    return Tables().upper;
+}
+
 unsigned char UpperByte(unsigned char c) {
     return Tables().upper[c];
 }

@@ -14,6 +14,8 @@ inline constexpr double kJulianOffset = 2415019;
 // The widest text STR may be asked for.
 inline constexpr int kMaxStrLength = 255;
 
+// The 256-byte upper-case table of the code page (for loops that fold byte by byte).
+const unsigned char* UpperTable();
 unsigned char UpperByte(unsigned char c);
 unsigned char LowerByte(unsigned char c);
 void UpperInto(std::string_view in, std::string& out);  // replaces `out`

@@ -227,6 +227,51 @@ TEST_F(Expr, ContainsFindsTheNeedleAnywhereButNeverAnEmptyOne) {
     EXPECT_TRUE(Logical("'home, work ' $ KEYS"));
 }
 
+// Comparisons of a field with a literal and words looked for in an upper-cased field run on
+// the record bytes directly; they must answer exactly as the general evaluation does (the
+// "+ ''" below forces that general path).
+TEST_F(Expr, RecordByteShortcutsAgreeWithTheGeneralPath) {
+    const char* ops[] = {"=", "==", "<>", "<", "<=", ">", ">="};
+    const char* literals[] = {"''", "'2026'", "'20260101'", "'20260101 '", "'20260101  x'", "' '"};
+    const char* words[] = {"'WORK'",
+                           "'work'",
+                           "'K, H'",
+                           "''",
+                           "'\xC9T\xC9'",
+                           "'"
+                           "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"
+                           "'"};
+    const char* dates[] = {"20260101", "2026", "", "20251231", "20260102"};
+    const char* keys[] = {"work, home", "Work", "\xE9t\xE9", "", "xwork"};
+    std::vector<std::pair<std::string, std::string>> pairs;
+    for (const char* op : ops) {
+        for (const char* literal : literals) {
+            pairs.push_back(
+                {std::string("DATE ") + op + literal, std::string("DATE + '' ") + op + literal});
+            pairs.push_back(
+                {std::string(literal) + op + " DATE", std::string(literal) + op + " DATE + ''"});
+        }
+    }
+    for (const char* word : words) {
+        pairs.push_back(
+            {std::string(word) + " $ UPPER(KEYS)", std::string(word) + " $ UPPER(KEYS) + ''"});
+    }
+    for (bool exact : {false, true}) {
+        settings_.exact = exact;
+        for (size_t i = 0; i < std::size(dates); ++i) {
+            record_.Set("DATE", dates[i]);
+            record_.Set("KEYS", keys[i]);
+            for (const auto& [direct, general] : pairs) {
+                EXPECT_EQ(Logical(direct), Logical(general))
+                    << direct << " on " << dates[i] << "/" << keys[i] << " exact " << exact;
+            }
+        }
+    }
+    record_.Set("KEYS", "\xE9t\xE9");
+    EXPECT_TRUE(Logical("'\xC9T\xC9' $ UPPER(KEYS)"));
+    EXPECT_FALSE(Logical("'work' $ UPPER(KEYS)"));
+}
+
 TEST_F(Expr, OperatorsBindAsInXbase) {
     EXPECT_EQ(Number("1 + 2 * 3"), 7);
     EXPECT_EQ(Number("(1 + 2) * 3"), 9);
