@@ -1,0 +1,48 @@
+// Engine results: a small status value, and the one located helper every corrupt-file path
+// goes through (break on ReportCorrupt to catch them all).
+#pragma once
+
+#include <string>
+#include <utility>
+
+namespace xbase {
+
+// Codes the engine answers through sx_LastError(); the numbers are kept stable.
+enum class ErrorCode {
+    kNone = 0,
+    kOpenFailed = 11011,     // the file is missing, refused or locked by another
+    kCorrupt = 11012,        // a table or memo file whose bytes do not hold together
+    kNotTable = 11013,       // a file type this engine does not read
+    kReadFailed = 11014,     // the operating system refused a read
+    kWriteFailed = 11015,    // the operating system refused a write, or the disk is full
+    kLockFailed = 10245,     // a lock is held by someone else beyond the lock timeout
+    kNoArea = 9990,          // no table is open in the current work area
+    kBadArgument = 11016,    // a field, value or number that does not fit
+    kNumberTooLong = 10019,  // a number too wide for its field
+    kBadExpression = 11017,  // an xBase expression that does not compile or evaluate
+    kReadOnly = 11018,       // a write to a table opened read-only
+    kNotSupported = 11019,   // a call the engine has no means for (indexes, for now)
+};
+
+class Status {
+  public:
+    Status() = default;
+    Status(ErrorCode code, std::string message) : code_(code), message_(std::move(message)) {}
+    static Status Ok() { return {}; }
+
+    bool ok() const { return code_ == ErrorCode::kNone; }
+    explicit operator bool() const { return ok(); }
+    ErrorCode code() const { return code_; }
+    const std::string& message() const { return message_; }
+
+  private:
+    ErrorCode code_ = ErrorCode::kNone;
+    std::string message_;
+};
+
+// Records where corruption was detected; `what` names the file and the structure.
+Status ReportCorrupt(const char* sourceFile, int line, const std::string& what);
+
+#define XBASE_CORRUPT(what) ::xbase::ReportCorrupt(__FILE__, __LINE__, (what))
+
+}  // namespace xbase

@@ -1,0 +1,168 @@
+// The table engine's public interface: free sx_* functions over one engine state with one
+// current work area (areas 1 to 255). Texts are 8-bit (Windows-1252 inside the tables).
+// Nothing here throws; failures answer 0 / false / "" and leave a code in sx_LastError().
+//
+// Settings and property codes (sx_SysProp):
+//   1000  read: soft seek on (1) or off (0)            1001  set soft seek to value; answers the
+//   old 1002  read: exact text comparison (SET EXACT)      1003  set exact to value; answers the
+//   old 1006  read: deleted records hidden (1) or not (0) 1009  set engine messages on standard
+//   error (non-zero) or off (0, the start); answers the old 1303  set a number kept with the
+//   current work area for its user; the engine does not act on
+//         it; answers the old (the program stores 3 there on every open)
+//   1304  read the number of 1303
+//   3000  read: the number of index orders of the current area (0 until an index is open)
+//   65000 read: address of the current area's record buffer (sx_RecSize bytes; 0 when none)
+//   65002 read: whether work area `value` has a table open (1) or not (0)
+//   65005 release engine scratch memory (memo texts handed out); answers 0
+//   65006 read: whether the indexes are separate files (1) or one compound file (0: driver 2)
+//   65008 value 0: save the current area's cursor state into the engine's state block and
+//         answer the block's address; value = a block's address: restore the cursor from it
+//         (answers 1 when the block was valid for the current area, else 0)
+//   65010 read: the size of the state block of 65008 in bytes
+//   65012 read: whether field number `value` must be read and written through the engine (1)
+//         or may be read from the record image directly (0; every field of driver 2)
+// Date format codes (sx_SetDateFormat): 0 American mm/dd/yy, 1 ANSI yy.mm.dd, 2 British and
+// 3 French dd/mm/yy, 4 German dd.mm.yy, 5 Italian and 6 Spanish dd-mm-yy; century on makes
+// the year four digits. Open modes: 0 shared, 1 read-only, 2 exclusive. Drivers 1, 2, 3, 11
+// and 12 are accepted and all read and write FoxPro-family tables with FPT memos.
+// Replace kinds: 1 integer and 2 long (value as a number), 8 floating, 32 Julian day number,
+// 128 logical, 1024 text, 1056 date text in the date format in force (or yyyymmdd), 3072 memo.
+//
+// Durability: a write returned by the engine is in the operating system's hands (it survives
+// the program being killed) except appends and changes to a table opened exclusively, which
+// are buffered until the next move, sx_Commit or sx_Close. sx_Commit writes everything and
+// makes table and memo durable on disk (fsync) before it answers true.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace xbase {
+class FileSystem;
+}
+
+// A value for sx_Replace; the kind says how it is read.
+struct SxValue {
+    SxValue(const char* text) : text(text == nullptr ? "" : text), isText(true) {}
+    SxValue(std::string_view text) : text(text), isText(true) {}
+    SxValue(const std::string& text) : text(text), isText(true) {}
+    SxValue(double number) : number(number) {}
+    SxValue(int number) : number(number) {}
+    SxValue(long number) : number(static_cast<double>(number)) {}
+    SxValue(bool logical) : number(logical ? 1 : 0), logical(logical), isLogical(true) {}
+    std::string_view text;
+    double number = 0;
+    bool logical = false;
+    bool isText = false;
+    bool isLogical = false;
+};
+
+// Start and settings
+std::string sx_Version();
+int sx_SetStringType(int type);
+int sx_ErrorLevel(int level);
+void sx_CloseAll();
+bool sx_SetDeleted(bool hide);  // each setter answers the setting it replaced
+bool sx_SetSoftSeek(bool on);
+bool sx_SetExact(bool on);
+bool sx_SetCentury(bool on);
+int sx_SetDateFormat(int code);
+int sx_SetLockTimeout(int seconds);  // 0: never wait; negative: wait as long as it takes
+int sx_SetMemoBlockSize(int size);   // bytes per block of new memo files; 1..32 mean n*512
+bool sx_SetTurboRead(bool on);       // keep reading ahead in shared mode (others' changes
+                                     // to records already read are then seen late)
+std::intptr_t sx_SysProp(int code, std::intptr_t value = 0);
+
+// The last failure: its code (0 none) and words for a person.
+int sx_LastError();
+std::string sx_LastErrorText();
+
+// Work areas
+int sx_Use(std::string_view path, std::string_view alias, int mode, int driver);
+int sx_WorkArea(std::string_view alias = {});
+int sx_Select(int area);
+bool sx_Close();
+
+// Creation: sx_CreateNew reserves an area and makes it current; sx_CreateExec writes the
+// files and opens the new table exclusively in that area.
+int sx_CreateNew(std::string_view path, std::string_view alias, int driver, int fieldCount);
+bool sx_CreateField(std::string_view name, std::string_view type, int width, int decimals);
+int sx_CreateExec();
+
+// Moving
+bool sx_GoTop();
+bool sx_GoBottom();
+bool sx_Go(int recNo);
+bool sx_Skip(long count);
+bool sx_Bof();
+bool sx_Eof();
+int sx_RecNo();
+int sx_RecCount();
+bool sx_Deleted();
+
+// Records
+bool sx_GetRecord(std::span<char> buffer);
+bool sx_PutRecord(std::span<const char> buffer);
+bool sx_AppendBlank();
+bool sx_Delete();
+bool sx_Recall();
+bool sx_Rlock(int recNo);
+bool sx_Unlock(int recNo);  // 0: every lock of the area
+bool sx_Commit();
+bool sx_Replace(std::string_view field, int kind, const SxValue& value);
+std::string sx_GetString(std::string_view field);
+std::string sx_GetTrimString(std::string_view field);
+std::string sx_GetDateString(std::string_view field);
+double sx_GetDateJulian(std::string_view field);
+bool sx_GetLogical(std::string_view field);
+double sx_GetDouble(std::string_view field);
+long sx_GetLong(std::string_view field);
+std::string sx_GetMemo(std::string_view field);
+void sx_MemDealloc(std::string& memo);
+
+// Structure
+int sx_FieldCount();
+std::string sx_FieldName(int index);  // 1-based
+std::string sx_FieldType(std::string_view field);
+int sx_FieldWidth(std::string_view field);
+int sx_FieldDecimals(std::string_view field);
+int sx_FieldNum(std::string_view field);
+int sx_FieldOffset(std::string_view field);  // 1-based place in the record image
+int sx_RecSize();
+
+// Indexes (compound index of the table; no index until one is built or opened)
+int sx_IndexTag(std::string_view file, std::string_view tag, std::string_view expression,
+                int option, bool descending, std::string_view condition);
+int sx_IndexOpen(std::string_view file);
+void sx_CloseIndexes();
+bool sx_SetOrder(int order);
+int sx_IndexOrd();
+int sx_TagArea(std::string_view tag);
+std::string sx_TagName(int order);
+std::string sx_IndexName(int order);
+std::string sx_IndexKey();
+std::string sx_IndexKeyField();
+std::string sx_KeyData();
+bool sx_Seek(std::string_view key);
+bool sx_SetScope(std::string_view low, std::string_view high);
+
+// Expressions and filters
+int sx_Query(std::string_view filter);      // 1 when set or cleared, 0 when it does not compile
+int sx_QueryTest(std::string_view filter);  // 1 when the filter would be accepted, else 0
+int sx_QueryRecCount();                     // records visible under filter and deleted setting
+std::string sx_DBFilter();
+int sx_EvalTest(std::string_view expression);  // 1 text, 2 number, 3 logical, 4 date, 0 error
+std::string sx_EvalString(std::string_view expression);
+bool sx_EvalLogical(std::string_view expression);
+double sx_EvalNumeric(std::string_view expression);
+
+// Upkeep
+bool sx_Pack();
+using SxGaugeHook = std::function<void(int percent)>;
+void sx_SetGaugeHook(SxGaugeHook hook);  // an empty hook ends the reports
+
+// For tests and tools: the file system the engine opens files through (null: the OS's).
+void sx_UseFileSystem(xbase::FileSystem* fileSystem);

@@ -1,0 +1,466 @@
+// Work areas: the navigation layer, the record buffer and its one road to the file.
+#include "platform/xbase/work_area.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/xbase/dbf_format.h"
+#include "platform/xbase/field_codec.h"
+
+namespace xbase {
+namespace {
+
+constexpr std::uint32_t kCursorMagic = 0x51584353;  // "QXCS"
+
+bool IsMemoType(char type) {
+    return type == 'M' || type == 'G' || type == 'P';
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string ImageSource::Memo(int fieldIndex) const {
+    std::string text;
+    if (!area_.ReadMemo(image_, fieldIndex, text)) {
+        text.clear();
+    }
+    return text;
+}
+
+WorkArea::WorkArea(int number, std::string alias, const Settings& settings)
+    : number_(number),
+      alias_(std::move(alias)),
+      settings_(settings),
+      scan_(*this),
+      current_(*this) {}
+
+WorkArea::~WorkArea() {
+    Close();
+}
+
+Status WorkArea::Attach(std::unique_ptr<Table> table) {
+    table_ = std::move(table);
+    table_->SetLockTimeout(settings_.lockTimeout);
+    table_->SetReadAhead(settings_.turboRead);
+    record_.assign(table_->recordLength(), ' ');
+    original_.assign(table_->recordLength(), ' ');
+    Status s = GoTop();
+    return s;
+}
+
+Status WorkArea::Close() {
+    if (!table_) {
+        return Status::Ok();
+    }
+    Status s = FlushBuffer();
+    Status c = table_->Close();
+    table_.reset();
+    return s ? c : s;
+}
+
+int WorkArea::FieldIndex(std::string_view name) const {
+    std::size_t arrow = name.find("->");
+    if (arrow != std::string_view::npos) {
+        if (!SameName(name.substr(0, arrow), alias_)) {
+            return -1;
+        }
+        name.remove_prefix(arrow + 2);
+    }
+    while (!name.empty() && name.back() == ' ') {
+        name.remove_suffix(1);
+    }
+    const auto& f = table_->fields();
+    for (std::size_t i = 0; i < f.size(); ++i) {
+        if (SameName(f[i].name, name)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+// ---- navigation ------------------------------------------------------------------------
+
+std::uint32_t WorkArea::SeqFirst() const {
+    return table_->count() > 0 ? 1 : 0;
+}
+std::uint32_t WorkArea::SeqLast() const {
+    return table_->count();
+}
+std::uint32_t WorkArea::SeqNext(std::uint32_t n) const {
+    return n < table_->count() ? n + 1 : 0;
+}
+std::uint32_t WorkArea::SeqPrev(std::uint32_t n) const {
+    if (n > table_->count() + 1) {
+        return table_->count();
+    }
+    return n > 1 ? n - 1 : 0;
+}
+
+bool WorkArea::Visible(std::uint32_t n, const char* image) {
+    if (settings_.deletedHidden && image[0] == dbf::kDeleted) {
+        return false;
+    }
+    if (!filter_) {
+        return true;
+    }
+    scan_.Set(image, n);
+    Value v;
+    // A record the filter cannot be evaluated on is not shown.
+    return filter_->Evaluate(scan_, settings_.Eval(), v) && v.type == ValueType::kLogical &&
+           v.logical;
+}
+
+Status WorkArea::Find(std::uint32_t start, bool forward, std::uint32_t& found) {
+    found = 0;
+    for (std::uint32_t n = start; n != 0; n = forward ? SeqNext(n) : SeqPrev(n)) {
+        const char* image = nullptr;
+        if (Status s = table_->Record(n, image); !s) {
+            return s;
+        }
+        if (Visible(n, image)) {
+            found = n;
+            return Status::Ok();
+        }
+    }
+    return Status::Ok();
+}
+
+Status WorkArea::BeginMove() {
+    if (Status s = FlushBuffer(); !s) {
+        return s;
+    }
+    if (Status s = table_->RefreshCount(); !s) {
+        return s;
+    }
+    table_->Invalidate();
+    return Status::Ok();
+}
+
+Status WorkArea::Load(std::uint32_t n) {
+    const char* image = nullptr;
+    if (Status s = table_->Record(n, image); !s) {
+        return s;
+    }
+    std::memcpy(record_.data(), image, record_.size());
+    recNo_ = n;
+    eof_ = false;
+    return Status::Ok();
+}
+
+void WorkArea::ToEnd() {
+    std::fill(record_.begin(), record_.end(), ' ');
+    recNo_ = table_->count() + 1;
+    eof_ = true;
+}
+
+Status WorkArea::GoTop() {
+    if (Status s = BeginMove(); !s) {
+        return s;
+    }
+    std::uint32_t n = 0;
+    if (Status s = Find(SeqFirst(), true, n); !s) {
+        return s;
+    }
+    bof_ = n == 0;
+    if (n == 0) {
+        ToEnd();
+        return Status::Ok();
+    }
+    return Load(n);
+}
+
+Status WorkArea::GoBottom() {
+    if (Status s = BeginMove(); !s) {
+        return s;
+    }
+    std::uint32_t n = 0;
+    if (Status s = Find(SeqLast(), false, n); !s) {
+        return s;
+    }
+    bof_ = n == 0;
+    if (n == 0) {
+        ToEnd();
+        return Status::Ok();
+    }
+    return Load(n);
+}
+
+Status WorkArea::Go(std::uint32_t n) {
+    if (Status s = BeginMove(); !s) {
+        return s;
+    }
+    bof_ = false;
+    if (n == 0 || n > table_->count()) {
+        ToEnd();
+        return Status::Ok();
+    }
+    return Load(n);
+}
+
+Status WorkArea::Skip(long count) {
+    if (Status s = BeginMove(); !s) {
+        return s;
+    }
+    if (count == 0) {
+        if (atRecord()) {
+            return Load(recNo_);  // re-read: another process may have changed it
+        }
+        return Status::Ok();
+    }
+    bof_ = false;
+    for (long i = 0; i < count; ++i) {
+        if (eof_) {
+            return Status::Ok();
+        }
+        std::uint32_t next = SeqNext(recNo_);
+        std::uint32_t n = 0;
+        if (next != 0) {
+            if (Status s = Find(next, true, n); !s) {
+                return s;
+            }
+        }
+        if (n == 0) {
+            ToEnd();
+            return Status::Ok();
+        }
+        if (Status s = Load(n); !s) {
+            return s;
+        }
+    }
+    for (long i = 0; i > count; --i) {
+        std::uint32_t n = 0;
+        std::uint32_t prev = eof_ ? SeqLast() : SeqPrev(recNo_);
+        if (prev != 0) {
+            if (Status s = Find(prev, false, n); !s) {
+                return s;
+            }
+        }
+        if (n == 0) {
+            // Before the first: stay on the first visible record and raise Bof.
+            if (Status s = Find(SeqFirst(), true, n); !s) {
+                return s;
+            }
+            bof_ = true;
+            if (n == 0) {
+                ToEnd();
+                return Status::Ok();
+            }
+            return Load(n);
+        }
+        if (Status s = Load(n); !s) {
+            return s;
+        }
+    }
+    return Status::Ok();
+}
+
+Status WorkArea::CountVisible(std::uint32_t& visible) {
+    visible = 0;
+    if (Status s = BeginMove(); !s) {
+        return s;
+    }
+    if (!settings_.deletedHidden && !filter_) {
+        visible = table_->count();
+        return Status::Ok();
+    }
+    // A scan of its own reads ahead whatever the sharing mode: one call, one snapshot.
+    bool turbo = settings_.turboRead;
+    table_->SetReadAhead(true);
+    Status result = Status::Ok();
+    for (std::uint32_t n = SeqFirst(); n != 0; n = SeqNext(n)) {
+        const char* image = nullptr;
+        if (result = table_->Record(n, image); !result) {
+            break;
+        }
+        if (Visible(n, image)) {
+            ++visible;
+        }
+    }
+    table_->SetReadAhead(turbo);
+    table_->Invalidate();
+    return result;
+}
+
+// ---- editing -----------------------------------------------------------------------------
+
+Status WorkArea::BeginEdit() {
+    if (!atRecord()) {
+        return {ErrorCode::kBadArgument, "no current record to change"};
+    }
+    if (!table_->writable()) {
+        return {ErrorCode::kReadOnly, table_->path() + " is open read-only"};
+    }
+    if (!dirty_) {
+        original_ = record_;
+        dirty_ = true;
+    }
+    return Status::Ok();
+}
+
+Status WorkArea::CommitRecord(std::uint32_t& recNo, const char* oldImage, const char* newImage) {
+    (void)oldImage;  // index upkeep compares old and new keys here
+    if (recNo == 0) {
+        return table_->AppendRecord(newImage, recNo);
+    }
+    return table_->WriteRecord(recNo, newImage);
+}
+
+Status WorkArea::FlushBuffer() {
+    if (!dirty_ || !table_) {
+        return Status::Ok();
+    }
+    std::uint32_t n = recNo_;
+    Status s = CommitRecord(n, original_.data(), record_.data());
+    if (s) {
+        dirty_ = false;
+    }
+    return s;
+}
+
+Status WorkArea::PutImage(const char* image) {
+    if (Status s = BeginEdit(); !s) {
+        return s;
+    }
+    std::memcpy(record_.data(), image, record_.size());
+    if (record_[0] != dbf::kDeleted) {
+        record_[0] = dbf::kLive;
+    }
+    return FlushBuffer();
+}
+
+Status WorkArea::SetDeletedFlag(bool deleted) {
+    if (Status s = BeginEdit(); !s) {
+        return s;
+    }
+    record_[0] = deleted ? dbf::kDeleted : dbf::kLive;
+    return FlushBuffer();
+}
+
+Status WorkArea::AppendBlank() {
+    if (Status s = FlushBuffer(); !s) {
+        return s;
+    }
+    if (!table_->writable()) {
+        return {ErrorCode::kReadOnly, table_->path() + " is open read-only"};
+    }
+    std::vector<char> blank(record_.size(), ' ');
+    std::uint32_t n = 0;
+    if (Status s = CommitRecord(n, nullptr, blank.data()); !s) {
+        return s;
+    }
+    record_ = blank;
+    recNo_ = n;
+    bof_ = eof_ = false;
+    return Status::Ok();
+}
+
+Status WorkArea::Commit() {
+    if (Status s = FlushBuffer(); !s) {
+        return s;
+    }
+    return table_->Sync();
+}
+
+Status WorkArea::ReadMemo(const char* image, int field, std::string& text) {
+    text.clear();
+    const auto& f = table_->fields();
+    if (field < 0 || field >= static_cast<int>(f.size()) || !IsMemoType(f[field].type)) {
+        return {ErrorCode::kBadArgument, "not a memo field"};
+    }
+    if (!table_->hasMemo()) {
+        return {ErrorCode::kBadArgument, "the table has no memo file"};
+    }
+    std::uint32_t block = 0;
+    bool binary = table_->fileType() >= dbf::kTypeVfp && table_->fileType() <= dbf::kTypeVfpVar;
+    if (!ParseMemoPointer(image + f[field].offset, f[field].length, binary, block)) {
+        return XBASE_CORRUPT(table_->path() + ": unreadable memo pointer in field " +
+                             f[field].name);
+    }
+    return table_->memo()->Read(block, text);
+}
+
+Status WorkArea::ReplaceMemo(int field, std::string_view text) {
+    const auto& f = table_->fields();
+    if (!table_->hasMemo()) {
+        return {ErrorCode::kBadArgument, "the table has no memo file"};
+    }
+    if (Status s = BeginEdit(); !s) {
+        return s;
+    }
+    bool binary = table_->fileType() >= dbf::kTypeVfp && table_->fileType() <= dbf::kTypeVfpVar;
+    std::uint32_t old = 0;
+    if (!ParseMemoPointer(record_.data() + f[field].offset, f[field].length, binary, old)) {
+        old = 0;  // an unreadable pointer is replaced, never followed
+    }
+    std::uint32_t block = 0;
+    if (Status s = table_->memo()->Write(old, text, block); !s) {
+        return s;
+    }
+    PutMemoPointer(record_.data() + f[field].offset, f[field].length, binary, block);
+    return Status::Ok();
+}
+
+// ---- filters -----------------------------------------------------------------------------
+
+CompileResult WorkArea::Compile(std::string_view text) const {
+    return CompileExpression(text, table_->fields(), alias_);
+}
+
+Status WorkArea::SetFilter(std::string_view text) {
+    std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        filter_.reset();
+        filterText_.clear();
+        return Status::Ok();
+    }
+    CompileResult r = Compile(text);
+    if (!r.expression) {
+        return {ErrorCode::kBadExpression, "filter: " + r.error};
+    }
+    if (r.expression->Type() != ValueType::kLogical) {
+        return {ErrorCode::kBadExpression, "filter: not a logical expression"};
+    }
+    filter_ = std::move(r.expression);
+    filterText_.assign(text);
+    return Status::Ok();
+}
+
+bool WorkArea::Evaluate(Expression& e, Value& out) {
+    current_.Set(record_.data(), recNo_);
+    return e.Evaluate(current_, settings_.Eval(), out);
+}
+
+CursorState WorkArea::SaveCursor() const {
+    CursorState s;
+    s.magic = kCursorMagic;
+    s.area = static_cast<std::uint32_t>(number_);
+    s.recNo = recNo_;
+    s.bof = bof_ ? 1 : 0;
+    s.eof = eof_ ? 1 : 0;
+    return s;
+}
+
+bool WorkArea::RestoreCursor(const CursorState& state) {
+    if (state.magic != kCursorMagic || state.area != static_cast<std::uint32_t>(number_)) {
+        return false;
+    }
+    if (!Go(state.recNo)) {
+        return false;
+    }
+    bof_ = state.bof != 0;
+    return true;
+}
+
+}  // namespace xbase
