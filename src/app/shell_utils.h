@@ -1,10 +1,9 @@
-// Small services every window uses: where the program's files live, blank trimming,
-// splitting a text at a delimiter, and the padding rule for stored notes.
+// Small services every window uses: where the program's files live, and the text utilities.
 #pragma once
 
 #include <string>
-#include <string_view>
-#include <vector>
+
+#include "rtl/text.h"
 
 // The folder that holds the task files, TODO.INI and the help file, ending in "/": the folder
 // of the running executable, or, when that cannot be written (an installed copy),
@@ -14,19 +13,13 @@ std::string GetProgramDir();
 // GetProgramDir() + "TODO.INI".
 std::string GetIniFileName();
 
-// Only the space character counts as a blank; tabs and other white space stay.
-std::string TrimLeadingSpaces(std::string_view text);
-std::string TrimTrailingSpaces(std::string_view text);
-std::string TrimSpaces(std::string_view text);
-
-// Appends the pieces of `text` between occurrences of `delimiter` to `list`, in order, empty
-// pieces included; an empty text gives one empty piece. Texts of any length.
-void SplitText(std::string_view text, std::string_view delimiter, std::vector<std::string>& list);
-
-// The note padding rule, on a multi-line text whose lines are joined by CR LF: when the text
-// holds at least one line and its length (line breaks included) is a positive multiple of 4,
-// one space is appended to its last line.
-std::string PadMemoText(std::string_view text);
+// The text utilities of the shell belong to the run-time library, so that layers below the
+// shell (the task store's upgrade) use them too.
+using rtl::PadMemoText;
+using rtl::SplitText;
+using rtl::TrimLeadingSpaces;
+using rtl::TrimSpaces;
+using rtl::TrimTrailingSpaces;
 
 namespace shell_detail {
 // The choice GetProgramDir makes, given the executable's folder and the environment's
