@@ -26,18 +26,13 @@ FormatSettings& Current() {
 }
 
 // Collects the pattern as it is converted: literal text is held back so that letters in it can
-// be quoted, and the separator is the first literal character after the first numeric field.
+// be quoted, and the separator is the first literal character that follows a numeric field.
 class PatternBuilder {
   public:
     void Field(std::string_view text, bool numeric) {
         FlushLiteral();
         out_ += text;
-        if (numeric && !seenNumeric_) {
-            seenNumeric_ = true;
-            watchSeparator_ = true;
-        } else {
-            watchSeparator_ = false;
-        }
+        watchSeparator_ = numeric;
     }
 
     void Literal(char c) {
@@ -85,7 +80,6 @@ class PatternBuilder {
     std::string out_;
     std::string literal_;
     char separator_ = '\0';
-    bool seenNumeric_ = false;
     bool watchSeparator_ = false;
 };
 

@@ -73,8 +73,8 @@ struct LocaleTimeInfo {
 // the environment names a locale that is not installed. Leaves the process locale alone.
 LocaleTimeInfo ReadLocaleTimeInfo();
 
-// A strftime pattern in the pattern language; the first literal character between the first
-// two fields is reported as the separator ('\0' when there is none). Conversions with no
+// A strftime pattern in the pattern language; the first literal character that follows a
+// numeric field is reported as the separator ('\0' when there is none). Conversions with no
 // equivalent (time zone, week numbers...) are dropped, and so is %p without `withMarkers`;
 // blanks left at either end are trimmed.
 struct ConvertedPattern {

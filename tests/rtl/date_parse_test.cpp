@@ -243,6 +243,9 @@ TEST(DateTimeReading, DateTimeOrEither) {
     EXPECT_DOUBLE_EQ(v, -1.25) << "before day 0 the time still counts forward";
     EXPECT_FALSE(TryStrToDateTime("12/8/2026 25:00", v, s, kThisYear));
     EXPECT_FALSE(TryStrToDateTime("12/8/2026 x", v, s, kThisYear));
+    // The four-digit limit ends the year, so the digit after it begins the time.
+    ASSERT_TRUE(TryStrToDateTime("1/2/20261", v, s, kThisYear));
+    EXPECT_DOUBLE_EQ(v, Ymd(2026, 1, 2) + Hms(1, 0));
 }
 
 // What the program writes with the short date and time patterns it must read back unchanged,

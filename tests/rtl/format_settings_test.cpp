@@ -37,6 +37,8 @@ TEST(StrftimeConversion, CommonLocalePatterns) {
         {"%k.%M", "h.nn", '.'},
         {"%l:%M %P", "h:nn ampm", ':'},
         {"%H%M", "hhnn", '\0'},
+        {"%H%M.%S", "hhnn.ss", '.'},
+        {"%A, %d. %B %Y", "dddd, dd. mmmm yyyy", '.'},
         {"%Ey/%Om/%Od", "yy/mm/dd", '/'},
     };
     for (const Case& c : cases) {
