@@ -369,6 +369,10 @@ std::string sx_LastErrorText() {
     return TheEngine().last.message();
 }
 
+void sx_ClearLastError() {
+    TheEngine().last = Status::Ok();
+}
+
 void sx_UseFileSystem(xbase::FileSystem* fileSystem) {
     TheEngine().fs = fileSystem;
 }

@@ -79,6 +79,7 @@ std::intptr_t sx_SysProp(int code, std::intptr_t value = 0);
 // The last failure: its code (0 none) and words for a person.
 int sx_LastError();
 std::string sx_LastErrorText();
+void sx_ClearLastError();
 
 // Work areas
 int sx_Use(std::string_view path, std::string_view alias, int mode, int driver);
