@@ -73,7 +73,8 @@ void OverrideScreenMetrics(std::optional<ScreenMetrics> metrics);
 QRect FormBounds(const QWidget* form);
 // Moves the form so its outer rectangle starts at `topLeft`; the size stays.
 void SetFormPosition(QWidget* form, QPoint topLeft);
-// Gives the form this outer rectangle (the client size follows from the frame).
+// Gives the form this outer rectangle (the client size follows from the frame). The frame
+// is known once the window is shown; before that the frame counts as zero wide.
 void SetFormBounds(QWidget* form, const QRect& bounds);
 
 // The top-left corner that centres a box of `size` over `area`; each half truncates towards

@@ -7,6 +7,7 @@
 
 #include "platform/ui/application.h"
 #include "platform/ui/dialog_keys.h"
+#include "platform/ui/fonts.h"
 
 namespace ui {
 namespace detail {
@@ -67,13 +68,6 @@ void SetPreview(FormCore& core, QObject* form, bool on) {
 }
 
 }  // namespace detail
-
-QFont DialogFont() {
-    QFont font(QStringLiteral("Arial"));
-    // Point sizes become whole pixels the way the original layouts were measured.
-    font.setPixelSize(qRound(8.0 * CurrentScreenMetrics().dotsPerInch / 72.0));
-    return font;
-}
 
 // --- TForm -----------------------------------------------------------------------------------
 
@@ -153,7 +147,7 @@ void TForm::keyPressEvent(QKeyEvent* event) {
 TDialog::TDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::MSWindowsFixedSizeDialogHint) {
-    setFont(DialogFont());
+    setFont(dialogFont());  // Arial 8 point, mapped to its installed twin
     setSizeGripEnabled(false);
 }
 

@@ -141,9 +141,6 @@ class TDialog : public QDialog {
     bool finishing_ = false;
 };
 
-// The font of the program's dialogs: Arial 8 point (11 pixels at 96 dots per inch).
-QFont DialogFont();
-
 // Owning pointer to a form: announces destroying() before the form is deleted.
 struct FormDeleter {
     template <class Form>
