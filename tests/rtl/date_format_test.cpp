@@ -104,10 +104,6 @@ TEST_F(DateFormat, QuotedTextIsCopied) {
     EXPECT_EQ(F("\"h\"mm", v), "h03") << "a quoted h is no hour";
 }
 
-TEST_F(DateFormat, OtherCharactersAreCopied) {
-    EXPECT_EQ(F("d-x-w#", At(2026, 3, 4)), "4-x-w#");
-}
-
 TEST_F(DateFormat, EmptyPatternIsDateAndTime) {
     EXPECT_EQ(F("", At(2026, 3, 4)), "03/04/2026");
     EXPECT_EQ(F("", At(2026, 3, 4, 14, 30)), "03/04/2026 2:30:00 PM");
@@ -127,18 +123,6 @@ TEST_F(DateFormat, ValuesOutsideTheCalendarGiveNothing) {
     EXPECT_EQ(F("dd mmm yyyy", 1e9), "");
     EXPECT_EQ(F("dddd", std::numeric_limits<double>::quiet_NaN()), "");
     EXPECT_EQ(F("dd/mm/yyyy", At(1, 1, 1)), "01/01/0001");
-}
-
-TEST_F(DateFormat, ConvenienceFormsUseTheSettingsInForce) {
-    const FormatSettings saved = CurrentFormats();
-    FormatSettings s = DefaultFormatSettings();
-    s.shortDateFormat = "yyyy-mm-dd";
-    s.longTimeFormat = "hh:nn:ss";
-    SetCurrentFormats(s);
-    EXPECT_EQ(DateToStr(At(2026, 3, 4)), "2026-03-04");
-    EXPECT_EQ(TimeToStr(At(2026, 3, 4, 17, 8, 9)), "17:08:09");
-    EXPECT_EQ(DateTimeToStr(At(2026, 3, 4, 17, 8, 9)), "2026-03-04 17:08:09");
-    SetCurrentFormats(saved);
 }
 
 // Random patterns over the letters that mean something, quotes and markers included: every

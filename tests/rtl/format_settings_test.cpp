@@ -204,16 +204,6 @@ TEST(FormatSets, InternalSetAndSwitching) {
     EXPECT_EQ(s.timeAMString, "");
 }
 
-TEST(FormatSets, CurrentSettingsCanBeReplaced) {
-    const FormatSettings saved = CurrentFormats();
-    EXPECT_EQ(TakeFormatSet(DefaultFormatSettings()), InternalFormatSet());
-    FormatSettings s = DefaultFormatSettings();
-    s.dateSeparator = '-';
-    SetCurrentFormats(s);
-    EXPECT_EQ(CurrentFormats().dateSeparator, '-');
-    SetCurrentFormats(saved);
-}
-
 // Sets an environment variable for one scope.
 class ScopedEnv {
   public:
