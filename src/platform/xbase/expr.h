@@ -67,7 +67,9 @@ struct CompileResult {
     std::string error;                       // why it failed, for a person
 };
 
-// `alias` is the table's alias, so that `ALIAS->FIELD` resolves; other aliases fail.
+// `alias` is the table's alias, so that `ALIAS->FIELD` resolves; other aliases fail. The
+// fields must lie inside every record image the expression is later evaluated on (the
+// table checks its descriptors against the record length when it opens).
 CompileResult CompileExpression(std::string_view text, std::span<const FieldInfo> fields,
                                 std::string_view alias);
 

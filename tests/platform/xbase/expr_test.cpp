@@ -1,8 +1,11 @@
 // Expressions compiled against a hand-built task-like record and evaluated on it.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <map>
+#include <new>
 #include <random>
 #include <string>
 #include <vector>
@@ -47,11 +50,14 @@ class TestRecord final : public RecordSource {
     void SetDeleted(bool deleted) { image_[0] = deleted ? '*' : ' '; }
     void SetRecNo(std::uint32_t n) { recNo_ = n; }
 
+    mutable int lastMemoIndex = -1;
+
     std::span<const FieldInfo> Fields() const { return fields_; }
     const char* Record() const override { return image_.data(); }
     std::uint32_t RecNo() const override { return recNo_; }
     bool Deleted() const override { return image_[0] == '*'; }
     std::string Memo(int fieldIndex) const override {
+        lastMemoIndex = fieldIndex;
         return fields_[static_cast<size_t>(fieldIndex)].type == 'M' ? memo_ : std::string();
     }
 
@@ -522,6 +528,92 @@ TEST_F(Expr, RandomExpressionsNeverHarm) {
         }
     }
     EXPECT_GT(compiled, 100);
+}
+
+TEST_F(Expr, WordsAndLiteralsLexAsInXbase) {
+    EXPECT_EQ(Text("[say \"hi\"] + \"it's\""), "say \"hi\"it's");
+    EXPECT_TRUE(Logical("1=1.AND..NOT.2=3"));
+    EXPECT_TRUE(Logical("NOT .F. AND .T. OR .F."));
+    EXPECT_TRUE(Logical(".y. .and. !.n."));
+    EXPECT_EQ(Number("3.+.5"), 3.5);
+    CompileError("'it''s'");  // no doubled quotes inside a text: two texts side by side
+}
+
+TEST_F(Expr, MemosAreAskedForByTheirPlaceInTheFieldList) {
+    record_.SetMemo("text");
+    EXPECT_EQ(Text("NOTE + '!'"), "text!");
+    EXPECT_EQ(record_.lastMemoIndex, 3);
+    EXPECT_TRUE(Logical("'ex' $ NOTE"));
+}
+
+TEST_F(Expr, NumericKeysReadThroughStrAsTheAdaptorAsksForThem) {
+    record_.Set("QTY", "1234.50");
+    EXPECT_EQ(Text("LTRIM(STR(QTY, 19))"), "1235");
+    EXPECT_EQ(Text("LTRIM(STR(QTY, 19, 2))"), "1234.50");
+    Value v;
+    ASSERT_TRUE(Eval("BORN + 1", v));
+    EXPECT_EQ(v.type, ValueType::kDate);
+    ASSERT_TRUE(Eval("BORN - BORN", v));
+    EXPECT_EQ(v.type, ValueType::kNumber);
+}
+
+}  // namespace
+
+// Counts the heap allocations of this test binary, so that the evaluation of the program's
+// filter and keys can be shown to need none once its buffers are warm.
+namespace alloc_count {
+std::atomic<long> allocations{0};
+}
+
+}  // namespace xbase
+
+void* operator new(std::size_t size) {
+    xbase::alloc_count::allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+// Kept out of line: inlined, the compiler would see free() meet a pointer from new.
+[[gnu::noinline]] void operator delete(void* p) noexcept {
+    std::free(p);
+}
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace xbase {
+namespace {
+
+TEST_F(Expr, EvaluatingFiltersAndKeysDoesNotAllocate) {
+    const long atStart = alloc_count::allocations.load();
+    std::unique_ptr<Expression> all[] = {
+        Compile("(DATE >=\"20260101\" and DATE <=\"20261231\").and.(PRIORITY=\"A\").and."
+                "(.not.DONE).and.(\"WORK\"$UPPER(KEYS).or.\"HOME\"$UPPER(KEYS))"),
+        Compile("DATE+TIME"),
+        Compile("upper(DESCRIPT)"),
+        Compile("upper(PRIORITY)+DATE+TIME"),
+        Compile("not Deleted()"),
+        Compile("DTOS(BORN) + STR(QTY, 8, 2) + LTRIM(KEYS) - TIME"),
+        Compile("IIF(EMPTY(KEYS), SUBSTR(DESCRIPT, 2, 4), LEFT(KEYS, 4))")};
+    ASSERT_GT(alloc_count::allocations.load(), atStart);  // the count sees compiling
+    const char* keys[] = {"work", "Home, car", "", "garden"};
+    Value v;
+    for (const char* k : keys) {  // warm the buffers
+        record_.Set("KEYS", k);
+        for (auto& e : all) {
+            ASSERT_TRUE(e->Evaluate(record_, settings_, v));
+        }
+    }
+    for (const char* k : keys) {
+        record_.Set("KEYS", k);
+        record_.Set("PRIORITY", "A");
+        const long before = alloc_count::allocations.load();
+        for (auto& e : all) {
+            ASSERT_TRUE(e->Evaluate(record_, settings_, v));
+        }
+        EXPECT_EQ(alloc_count::allocations.load(), before) << k;
+    }
 }
 
 }  // namespace
