@@ -3,6 +3,7 @@
 #include "platform/xbase/expr.h"
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -713,6 +714,9 @@ class CompiledExpression final : public Expression {
 
     bool Evaluate(const RecordSource& record, const EvalSettings& settings, Value& out) override {
         expr::Context context{record, record.Record(), settings};
+        if (!context.record) {
+            return false;  // no current record to read
+        }
         out.type = root_->type();
         switch (out.type) {
             case ValueType::kText: {
@@ -770,7 +774,12 @@ std::string FormatValue(const Value& value, const EvalSettings& settings) {
             expr::AppendDtoc(value.number, settings, out);
             break;
         case ValueType::kNumber: {
-            // As few decimals as show the value (up to 10), in at least 10 characters.
+            // As few decimals as show the value (up to 10), in at least 10 characters; what
+            // no 20 digits hold shows as asterisks.
+            if (!(std::fabs(value.number) < 1e15)) {
+                expr::FormatStr(value.number, 20, 0, out);
+                break;
+            }
             int decimals = 0;
             while (decimals < 10) {
                 std::string probe;

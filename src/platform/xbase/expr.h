@@ -37,7 +37,11 @@ class RecordSource {
 struct EvalSettings {
     bool exact = false;
     bool century = false;
-    int dateFormat = 0;  // the sx_SetDateFormat code
+    // The sx_SetDateFormat code, for DTOC and CTOD: 0 American mm/dd/yy, 1 ANSI yy.mm.dd,
+    // 2 British and 3 French dd/mm/yy, 4 German dd.mm.yy, 5 Italian and 6 Spanish dd-mm-yy;
+    // other codes read as American. The century setting writes years with four digits; CTOD
+    // reads a year of one or two digits as one of the 1900s either way.
+    int dateFormat = 0;
     // The Julian day number DATE() answers; 0 reads the local clock at each evaluation.
     double today = 0;
 };

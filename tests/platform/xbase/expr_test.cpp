@@ -476,6 +476,10 @@ TEST_F(Expr, ValuesFormatAsText) {
     EXPECT_EQ(FormatValue(Value{ValueType::kLogical, {}, 0, true}, settings_), ".T.");
     EXPECT_EQ(FormatValue(Value{ValueType::kDate, {}, 2451545, false}, settings_), "01/01/00");
     EXPECT_EQ(FormatValue(Value{ValueType::kText, "ab ", 0, false}, settings_), "ab ");
+    EXPECT_EQ(FormatValue(Value{ValueType::kNumber, {}, 1e300, false}, settings_),
+              std::string(20, '*'));
+    EXPECT_EQ(FormatValue(Value{ValueType::kNumber, {}, 123456789012345.0, false}, settings_),
+              "123456789012345");
 }
 
 TEST_F(Expr, NestingIsLimitedInsteadOfExhaustingTheStack) {
