@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <memory>
 #include <mutex>
 
@@ -93,9 +95,9 @@ void PrepareEnvironment() {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        // A per-user folder, private as the runtime folder would be.
+        // One folder per user, private as the runtime folder would be.
         const QString dir = QDir::tempPath() + QStringLiteral("/quillet-test-runtime-") +
-                            QString::number(QCoreApplication::applicationPid());
+                            QString::number(::getuid());
         QDir().mkpath(dir);
         QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir));
