@@ -32,6 +32,27 @@ QMargins FrameMargins(const QWidget* form) {
 
 }  // namespace
 
+ApplicationEvents* Events() {
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (app == nullptr) {
+        return nullptr;
+    }
+    // A child of the application, so it goes with it; made on first use.
+    auto* events = app->findChild<ApplicationEvents*>(QString(), Qt::FindDirectChildrenOnly);
+    if (events == nullptr) {
+        events = new ApplicationEvents(app);
+        QObject::connect(app, &QGuiApplication::applicationStateChanged, events,
+                         [events](Qt::ApplicationState state) {
+                             if (state == Qt::ApplicationActive) {
+                                 Q_EMIT events->activated();
+                             } else {
+                                 Q_EMIT events->deactivated();
+                             }
+                         });
+    }
+    return events;
+}
+
 void SetApplicationTitle(const QString& title) {
     State().title = title;
 }

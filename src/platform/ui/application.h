@@ -23,6 +23,21 @@ QString ApplicationTitle();
 void SetMainForm(QWidget* form);
 QWidget* MainForm();
 
+// Announces when the application as a whole stops or starts being the active one (the user
+// clicked a window of another program, or came back). Popups that close on deactivation
+// connect to it. Exists once a QGuiApplication does.
+class ApplicationEvents : public QObject {
+    Q_OBJECT
+
+  public:
+    using QObject::QObject;
+
+  Q_SIGNALS:
+    void deactivated();
+    void activated();
+};
+ApplicationEvents* Events();
+
 // Minimises the main form (the application's only task-bar window).
 void MinimizeApplication();
 

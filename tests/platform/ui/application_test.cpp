@@ -119,6 +119,20 @@ TEST(MainForm, MinimisingTheApplicationMinimisesTheMainFormAndAFreedFormIsForgot
     ui::MinimizeApplication();  // no main form: nothing happens
 }
 
+TEST(ApplicationEvents, OneNotifierPassesOnDeactivationAndReactivation) {
+    ui::ApplicationEvents* events = ui::Events();
+    ASSERT_NE(events, nullptr);
+    EXPECT_EQ(ui::Events(), events);
+    QStringList seen;
+    QObject::connect(events, &ui::ApplicationEvents::deactivated,
+                     [&] { seen << QStringLiteral("off"); });
+    QObject::connect(events, &ui::ApplicationEvents::activated,
+                     [&] { seen << QStringLiteral("on"); });
+    Q_EMIT qApp->applicationStateChanged(Qt::ApplicationInactive);
+    Q_EMIT qApp->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("off"), QStringLiteral("on")}));
+}
+
 }  // namespace
 
 QUILLET_UI_TEST_MAIN()
