@@ -15,6 +15,7 @@ namespace {
 
 using expr::BinaryOp;
 using expr::Function;
+using expr::Node;
 using expr::NodePtr;
 using expr::UnaryOp;
 
@@ -367,8 +368,9 @@ class Parser {
     }
 
     NodePtr Combine(BinaryOp op, NodePtr left, NodePtr right, size_t pos) {
-        const int depth = 1 + std::max(left->depth(), right->depth());
-        if (depth > kMaxDepth) {
+        const Node* leftNode = left.get();
+        const int leftDepth = left->depth(), rightDepth = right->depth();
+        if (1 + std::max(leftDepth, rightDepth) > kMaxDepth) {
             return Fail("The expression is nested too deeply");
         }
         std::string error;
@@ -376,7 +378,9 @@ class Parser {
         if (!node) {
             return Fail(error + At(pos));
         }
-        node->setDepth(depth);
+        // A run of .AND.s or .OR.s grows its first node instead of nesting.
+        node->setDepth(node.get() == leftNode ? std::max(leftDepth, rightDepth + 1)
+                                              : 1 + std::max(leftDepth, rightDepth));
         return node;
     }
 

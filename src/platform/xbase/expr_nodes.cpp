@@ -322,28 +322,32 @@ class ContainedIn final : public Node {
     NodePtr needle_, haystack_;
 };
 
+// A run of .AND.s (or of .OR.s) is one node, so that a long filter, such as one key word
+// clause per word typed, does not make the tree deep.
 class Junction final : public Node {
   public:
     Junction(bool isAnd, NodePtr left, NodePtr right)
-        : Node(ValueType::kLogical, kVariable),
-          isAnd_(isAnd),
-          left_(std::move(left)),
-          right_(std::move(right)) {}
+        : Node(ValueType::kLogical, kVariable), isAnd_(isAnd) {
+        terms_.push_back(std::move(left));
+        terms_.push_back(std::move(right));
+    }
+    bool isAnd() const { return isAnd_; }
+    void Append(NodePtr term) { terms_.push_back(std::move(term)); }
     bool Logical(Context& c, bool& out) override {
-        bool a;
-        if (!left_->Logical(c, a)) {
-            return false;
+        for (const NodePtr& term : terms_) {
+            if (!term->Logical(c, out)) {
+                return false;
+            }
+            if (out != isAnd_) {  // false for .AND., true for .OR. decides alone
+                return true;
+            }
         }
-        if (a != isAnd_) {  // false for .AND., true for .OR. decides alone
-            out = a;
-            return true;
-        }
-        return right_->Logical(c, out);
+        return true;
     }
 
   private:
     bool isAnd_;
-    NodePtr left_, right_;
+    std::vector<NodePtr> terms_;
 };
 
 class Not final : public Node {
@@ -955,6 +959,11 @@ NodePtr MakeBinary(BinaryOp op, NodePtr left, NodePtr right, std::string& error)
         case BinaryOp::kAnd:
         case BinaryOp::kOr:
             if (a == ValueType::kLogical && b == ValueType::kLogical) {
+                auto* run = dynamic_cast<Junction*>(left.get());
+                if (run && run->isAnd() == (op == BinaryOp::kAnd)) {
+                    run->Append(std::move(right));
+                    return left;
+                }
                 return std::make_unique<Junction>(op == BinaryOp::kAnd, std::move(left),
                                                   std::move(right));
             }

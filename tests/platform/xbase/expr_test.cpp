@@ -498,6 +498,19 @@ TEST_F(Expr, NestingIsLimitedInsteadOfExhaustingTheStack) {
     }
     CompileError(calls + "'a'" + std::string(5000, ')'));
     EXPECT_EQ(Number(std::string(150, '(') + "1" + std::string(150, ')')), 1);
+    // A key word clause per word typed: long runs of .OR. and .AND. are no nesting.
+    record_.Set("KEYS", "w999");
+    std::string words = "(.F.";
+    for (int i = 0; i < 1000; ++i) {
+        words += ".or.\"W" + std::to_string(i) + "\"$UPPER(KEYS)";
+    }
+    words += ")";
+    EXPECT_TRUE(Logical(words + ".and..T..and.(1=1)"));
+    EXPECT_FALSE(Logical(words + ".and..T..and.(1=1).and..F."));
+    record_.Set("KEYS", "w1000");
+    EXPECT_TRUE(Logical(words));  // W100 is in W1000
+    record_.Set("KEYS", "x");
+    EXPECT_FALSE(Logical(words));
 }
 
 // Pieces of expressions thrown together at random must compile or fail cleanly, and what
