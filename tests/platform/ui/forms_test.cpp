@@ -12,6 +12,7 @@
 
 #include "fake_role_button.h"
 #include "platform/ui/dialog_keys.h"
+#include "platform/ui/fonts.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/message_box.h"
 #include "ui_misspelt_dialog.h"
@@ -244,6 +245,9 @@ TEST(DialogModal, TheBorderIsFixedWithoutTitleBarButtons) {
     EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
     EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
     EXPECT_FALSE(flags.testFlag(Qt::WindowContextHelpButtonHint));
+    // Arial 8 point, by its installed twin.
+    EXPECT_EQ(dialog->font().family(), ui::mapFontFamily(QStringLiteral("Arial")));
+    EXPECT_EQ(dialog->font().pointSize(), 8);
 }
 
 TEST(FormEvents, CreateRunsOnceAfterSetupAndDestroyingBeforeDeletion) {
