@@ -1,1 +1,4 @@
 # Tests of the engine's table part.
+quillet_add_test(xbase_table_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/table_test.cpp ${CMAKE_CURRENT_LIST_DIR}/table_codec_test.cpp
+  LIBS quillet_xbase)
