@@ -1,0 +1,194 @@
+// Compound index files: a tag directory of B+trees in one file, the tags' keys computed from
+// table records through xBase expressions, cursors over a tag, rebuild and consistency check.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/xbase/expr.h"
+#include "platform/xbase/file_system.h"
+
+namespace xbase {
+
+enum class CdxCode {
+    kOk,
+    kIoError,          // the file could not be read or written
+    kCorrupt,          // the file is not a sound compound index
+    kInvalidArgument,  // a bad tag name, key length, expression or order number
+    kNotFound,         // no such tag
+    kExpression,       // a key or FOR expression that does not compile or evaluate
+};
+
+// The result of an index operation: a code and, when it failed, words for a person.
+class CdxStatus {
+  public:
+    CdxStatus() = default;
+    CdxStatus(CdxCode code, std::string message) : code_(code), message_(std::move(message)) {}
+    static CdxStatus Ok() { return {}; }
+    bool ok() const { return code_ == CdxCode::kOk; }
+    CdxCode code() const { return code_; }
+    const std::string& message() const { return message_; }
+
+  private:
+    CdxCode code_ = CdxCode::kOk;
+    std::string message_;
+};
+
+enum class KeyType { kCharacter, kNumeric, kDate, kLogical };
+
+// Key encodings: unsigned bytewise order of the results is the order of the values.
+std::string EncodeNumericKey(double value);
+// A date as its Julian day number; 0 is the blank date, before every real one.
+std::string EncodeDateKey(double julianDay);
+std::string EncodeLogicalKey(bool value);
+double DecodeNumericKey(std::string_view key);  // also decodes date keys to the day number
+// A key as a person reads it: character keys without trailing blanks, numbers and dates as
+// their values (dates as yyyymmdd, blank as 8 blanks trimmed to ""), logicals as T or F.
+std::string KeyToText(KeyType type, std::string_view key);
+
+// The table an index belongs to, as its key expressions see it.
+struct IndexTable {
+    std::vector<FieldInfo> fields;
+    std::string alias;
+    std::uint32_t recordLength = 0;  // deletion flag included
+};
+
+// How the index reaches the table's records for builds and checks.
+class IndexRecords {
+  public:
+    virtual ~IndexRecords() = default;
+    virtual std::uint32_t RecordCount() = 0;
+    // Record `recno` (1-based), valid until the next call; null when it cannot be read.
+    virtual const RecordSource* Record(std::uint32_t recno) = 0;
+};
+
+// Called with the percentage done of the tag being built (0 to 100, rising).
+using IndexProgress = std::function<void(int percent)>;
+
+struct TagSpec {
+    std::string name;       // at most 10 characters; stored in upper case
+    std::string key;        // key expression
+    std::string condition;  // FOR expression, empty for none
+    bool unique = false;
+    bool descending = false;
+};
+
+struct TagInfo {
+    std::string name;
+    std::string key;
+    std::string condition;
+    bool unique = false;
+    bool descending = false;
+    KeyType type = KeyType::kCharacter;
+    std::uint16_t keyLength = 0;
+};
+
+struct CheckProblem {
+    enum class Kind { kMissing, kExtra, kMisordered, kStructure };
+    Kind kind = Kind::kMissing;
+    std::string tag;
+    std::uint32_t recno = 0;
+    std::string key;     // as text
+    std::string detail;  // kStructure: what is wrong
+};
+
+struct CheckReport {
+    std::vector<CheckProblem> problems;  // at most a few per tag and kind
+    std::uint64_t missing = 0;
+    std::uint64_t extra = 0;
+    std::uint64_t misordered = 0;
+    std::uint64_t structural = 0;
+    bool ok() const { return missing == 0 && extra == 0 && misordered == 0 && structural == 0; }
+};
+
+class CompoundIndex;
+
+// A position in one tag, presented in the tag's order (descending tags from the greatest key).
+// It follows changes made to the index meanwhile: a move continues from the key it stood on.
+class TagCursor {
+  public:
+    ~TagCursor();
+    CdxStatus First();
+    CdxStatus Last();
+    CdxStatus Next();
+    CdxStatus Prior();
+    // Character keys may be shorter than the key length and then match as a prefix; with
+    // `exact` they must match the whole key once padded with blanks. Found: on the first
+    // matching key in the tag's order. Not found: with `soft`, on the next key in the tag's
+    // order (invalid when none); else invalid.
+    CdxStatus Seek(std::string_view key, bool soft, bool exact, bool& found);
+    // Positions on the entry of record `recno` with key `key` (the key it has in this tag).
+    CdxStatus SeekRecord(std::string_view key, std::uint32_t recno, bool& found);
+    // Limits every move to keys between `low` and `high` (prefix comparison, either may be
+    // absent). The position is not moved.
+    void SetScope(std::optional<std::string> low, std::optional<std::string> high);
+    bool Valid() const;
+    std::uint32_t RecNo() const;
+    const std::string& Key() const;  // full key bytes of the current entry
+
+  private:
+    friend class CompoundIndex;
+    struct State;
+    explicit TagCursor(std::unique_ptr<State> state);
+    std::unique_ptr<State> state_;
+};
+
+class CompoundIndex {
+  public:
+    ~CompoundIndex();
+    CompoundIndex(const CompoundIndex&) = delete;
+    CompoundIndex& operator=(const CompoundIndex&) = delete;
+
+    // Writes a new index with no tags into `file` (which should be empty).
+    static CdxStatus Create(std::unique_ptr<File> file, const IndexTable& table,
+                            std::unique_ptr<CompoundIndex>& out);
+    // Opens an existing index: checks the directory and every tag's header and root; a tag
+    // whose expressions do not compile against `table` makes the open fail. With `shared`
+    // every operation takes the index lock and notices other processes' changes.
+    static CdxStatus Open(std::unique_ptr<File> file, const IndexTable& table, bool shared,
+                          std::unique_ptr<CompoundIndex>& out);
+
+    // Tags in creation order; orders are 1-based.
+    int TagCount() const;
+    const TagInfo& Tag(int order) const;
+    int FindTag(std::string_view name) const;  // 0 when absent; case does not matter
+
+    // Adds a tag (replacing one of the same name) and builds it from `records`; returns its
+    // order in `order`.
+    CdxStatus AddTag(const TagSpec& spec, IndexRecords& records, const IndexProgress& progress,
+                     int& order);
+    CdxStatus RemoveTag(std::string_view name);
+    // Builds one tag, or every tag (order 0), from scratch: sort, then bottom-up.
+    CdxStatus Rebuild(int order, IndexRecords& records, const IndexProgress& progress);
+
+    // Key upkeep for one record: `before` is its image before the change (null for an
+    // append), `after` the image now. Every tag is updated.
+    CdxStatus UpdateRecord(std::uint32_t recno, const RecordSource* before,
+                           const RecordSource& after);
+    // The key that tag `order` gives `record`; `included` false when its FOR condition
+    // leaves the record out.
+    CdxStatus KeyOf(int order, const RecordSource& record, std::string& key, bool& included);
+    std::uint64_t KeyCount(int order);
+
+    // Every tag against the records: missing, extra and misordered keys, broken structure.
+    CdxStatus Check(IndexRecords& records, CheckReport& report);
+    // Walks every tag's tree and reports the first structural fault.
+    CdxStatus Verify();
+
+    std::unique_ptr<TagCursor> NewCursor(int order);
+    // Writes cached changes to the file.
+    CdxStatus Flush();
+
+    struct Impl;
+
+  private:
+    explicit CompoundIndex(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace xbase

@@ -1,0 +1,1228 @@
+// The compound index over one file: its tag directory and tag headers, keys computed from
+// records through the tags' expressions, key upkeep, builds, the check against a table, and
+// the sharing rules (index lock, change counter) that let other processes see each change.
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+#include "platform/xbase/cdx.h"
+#include "platform/xbase/cdx_tree.h"
+
+namespace xbase {
+
+using cdx::Corrupt;
+using cdx::kHeaderSize;
+using cdx::kNoPage;
+using cdx::kPageSize;
+using cdx::Page;
+
+namespace {
+
+struct TagState {
+    TagInfo info;
+    cdx::TreeRef ref;
+    std::unique_ptr<Expression> key;
+    std::unique_ptr<Expression> condition;
+};
+
+CdxStatus Invalid(std::string message) {
+    return CdxStatus(CdxCode::kInvalidArgument, std::move(message));
+}
+
+std::string UpperAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return out;
+}
+
+bool ValidTagName(std::string_view name) {
+    if (name.empty() || name.size() > cdx::kMaxTagName) {
+        return false;
+    }
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        char c = name[i];
+        bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+        if (!letter && !(i > 0 && c >= '0' && c <= '9')) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A record of blanks, on which a character key expression is evaluated to learn its width.
+class BlankRecord final : public RecordSource {
+  public:
+    explicit BlankRecord(std::uint32_t length) : image_(std::max<std::uint32_t>(length, 1), ' ') {}
+    const char* Record() const override { return image_.data(); }
+    std::uint32_t RecNo() const override { return 1; }
+    bool Deleted() const override { return false; }
+    std::string Memo(int) const override { return {}; }
+
+  private:
+    std::string image_;
+};
+
+// Reads a text of the expression pool, checked against the pool's bounds.
+bool PoolText(const std::uint8_t* pool, std::size_t start, std::size_t length, std::string& out) {
+    if (length == 0 || start + length > cdx::hdr::kPoolSize) {
+        return false;
+    }
+    const auto* begin = reinterpret_cast<const char*>(pool + start);
+    out.assign(begin, strnlen(begin, length));
+    return true;
+}
+
+// Entries gathered for a build or a check: keys in one block, sorted through an index array
+// whose first eight key bytes ride along so most comparisons never touch the block.
+struct EntrySet {
+    std::size_t keyLength = 0;
+    std::vector<std::uint8_t> keys;
+    std::vector<std::uint32_t> recnos;
+    std::vector<std::uint32_t> order;
+
+    void Add(const std::string& key, std::uint32_t recno) {
+        keys.insert(keys.end(), key.begin(), key.end());
+        recnos.push_back(recno);
+    }
+    std::size_t Count() const { return recnos.size(); }
+    const std::uint8_t* Key(std::size_t i) const { return keys.data() + i * keyLength; }
+
+    void Sort() {
+        struct Item {
+            std::uint64_t prefix;
+            std::uint32_t index;
+        };
+        std::vector<Item> items(Count());
+        for (std::size_t i = 0; i < Count(); ++i) {
+            std::uint64_t p = 0;
+            for (std::size_t b = 0; b < 8; ++b) {
+                p = (p << 8) | (b < keyLength ? Key(i)[b] : 0);
+            }
+            items[i] = {p, static_cast<std::uint32_t>(i)};
+        }
+        std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+            if (a.prefix != b.prefix) {
+                return a.prefix < b.prefix;
+            }
+            if (keyLength > 8) {
+                int c = std::memcmp(Key(a.index) + 8, Key(b.index) + 8, keyLength - 8);
+                if (c != 0) {
+                    return c < 0;
+                }
+            }
+            return recnos[a.index] < recnos[b.index];
+        });
+        order.resize(items.size());
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            order[i] = items[i].index;
+        }
+    }
+    // Keeps the first entry (lowest record number) of each key.
+    void KeepFirstOfEachKey() {
+        std::size_t out = 0;
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            if (out > 0 && std::memcmp(Key(order[out - 1]), Key(order[i]), keyLength) == 0) {
+                continue;
+            }
+            order[out++] = order[i];
+        }
+        order.resize(out);
+    }
+    const std::uint8_t* SortedKey(std::size_t i) const { return Key(order[i]); }
+    std::uint32_t SortedRecno(std::size_t i) const { return recnos[order[i]]; }
+};
+
+int CompareEntries(const std::uint8_t* a, std::uint32_t ra, const std::uint8_t* b, std::uint32_t rb,
+                   std::size_t kl) {
+    int c = std::memcmp(a, b, kl);
+    if (c != 0) {
+        return c;
+    }
+    return ra < rb ? -1 : (ra > rb ? 1 : 0);
+}
+
+// Compares a stored key with a search key that may be shorter (a prefix).
+int ComparePrefix(const std::uint8_t* key, std::string_view target) {
+    return std::memcmp(key, target.data(), target.size());
+}
+
+}  // namespace
+
+struct CompoundIndex::Impl {
+    explicit Impl(std::unique_ptr<File> f) : file(std::move(f)), pager(*file) {}
+
+    std::unique_ptr<File> file;
+    cdx::Pager pager;
+    IndexTable table;
+    bool shared = false;
+    cdx::TreeRef directory;
+    std::vector<TagState> tags;  // creation order
+    std::uint64_t version = 1;   // changes whenever cursors must find their place again
+    std::uint32_t counter = 0;   // the file's change counter as last seen
+    bool locked = false;
+    EvalSettings settings;
+
+    CdxStatus LoadAll();
+    CdxStatus LoadTag(std::uint32_t headerOffset, std::string name, TagState& tag);
+    CdxStatus BindExpressions(TagState& tag);
+    CdxStatus WriteHeader(std::uint32_t offset, std::uint16_t keyLength, std::uint8_t options,
+                          bool descending, const std::string& key, const std::string& condition,
+                          std::uint32_t root);
+    CdxStatus Begin(bool write);
+    CdxStatus End(bool write, CdxStatus result);
+    CdxStatus MakeKey(TagState& tag, const RecordSource& record, std::string& key, bool& included);
+    CdxStatus Gather(TagState& tag, IndexRecords& records, EntrySet& set,
+                     const std::function<void(std::uint32_t done, std::uint32_t total)>& step,
+                     std::vector<std::int64_t>* keyOfRecord);
+    CdxStatus BuildTag(TagState& tag, IndexRecords& records, const IndexProgress& progress);
+    CdxStatus RemoveTagLocked(std::size_t i);
+    CdxStatus CheckTag(TagState& tag, IndexRecords& records, CheckReport& report);
+    int FindTag(std::string_view name) const;
+    std::uint32_t ReadCounter();
+};
+
+int CompoundIndex::Impl::FindTag(std::string_view name) const {
+    std::string upper = UpperAscii(name);
+    for (std::size_t i = 0; i < tags.size(); ++i) {
+        if (tags[i].info.name == upper) {
+            return static_cast<int>(i) + 1;
+        }
+    }
+    return 0;
+}
+
+std::uint32_t CompoundIndex::Impl::ReadCounter() {
+    std::uint8_t bytes[4] = {};
+    std::size_t got = 0;
+    if (!file->ReadAt(cdx::hdr::kCounter, bytes, 4, got) || got != 4) {
+        return counter + 1;  // unreadable: make the caller reload, which reports the error
+    }
+    return cdx::GetBE32(bytes);
+}
+
+CdxStatus CompoundIndex::Impl::BindExpressions(TagState& tag) {
+    CompileResult key = CompileExpression(tag.info.key, table.fields, table.alias);
+    if (!key.expression) {
+        return CdxStatus(CdxCode::kExpression,
+                         "key of tag " + tag.info.name + " (" + tag.info.key + "): " + key.error);
+    }
+    switch (key.expression->Type()) {
+        case ValueType::kText:
+            tag.info.type = KeyType::kCharacter;
+            break;
+        case ValueType::kNumber:
+            tag.info.type = KeyType::kNumeric;
+            break;
+        case ValueType::kDate:
+            tag.info.type = KeyType::kDate;
+            break;
+        case ValueType::kLogical:
+            tag.info.type = KeyType::kLogical;
+            break;
+    }
+    tag.key = std::move(key.expression);
+    tag.condition.reset();
+    if (!tag.info.condition.empty()) {
+        CompileResult cond = CompileExpression(tag.info.condition, table.fields, table.alias);
+        if (!cond.expression) {
+            return CdxStatus(CdxCode::kExpression, "condition of tag " + tag.info.name + " (" +
+                                                       tag.info.condition + "): " + cond.error);
+        }
+        if (cond.expression->Type() != ValueType::kLogical) {
+            return CdxStatus(CdxCode::kExpression,
+                             "condition of tag " + tag.info.name + " is not logical");
+        }
+        tag.condition = std::move(cond.expression);
+    }
+    tag.ref.fill = tag.info.type == KeyType::kCharacter ? ' ' : 0;
+    return CdxStatus::Ok();
+}
+
+CdxStatus CompoundIndex::Impl::LoadTag(std::uint32_t headerOffset, std::string name,
+                                       TagState& tag) {
+    Page head;
+    Page pool;
+    if (CdxStatus s = pager.Read(headerOffset, head); !s.ok()) {
+        return s;
+    }
+    if (CdxStatus s = pager.Read(headerOffset + kPageSize, pool); !s.ok()) {
+        return s;
+    }
+    const std::uint8_t* h = head.data();
+    std::uint16_t keyLength = cdx::GetLE16(h + cdx::hdr::kKeyLength);
+    std::uint8_t options = h[cdx::hdr::kOptions];
+    std::uint16_t order = cdx::GetLE16(h + cdx::hdr::kOrder);
+    if (keyLength == 0 || keyLength > cdx::kMaxKeyLength) {
+        return Corrupt("tag key length out of range", headerOffset);
+    }
+    if ((options & ~cdx::kKnownOptions) != 0 || (options & cdx::kOptCompact) == 0 ||
+        (options & cdx::kOptStructure) != 0) {
+        return Corrupt("unknown tag options", headerOffset);
+    }
+    if (order > 1) {
+        return Corrupt("unknown tag order", headerOffset);
+    }
+    tag.info.name = std::move(name);
+    if (!PoolText(pool.data(), cdx::GetLE16(h + cdx::hdr::kKeyStart),
+                  cdx::GetLE16(h + cdx::hdr::kKeyTextLength), tag.info.key) ||
+        tag.info.key.empty()) {
+        return Corrupt("tag key expression outside its pool", headerOffset);
+    }
+    tag.info.condition.clear();
+    if ((options & cdx::kOptHasFor) != 0 &&
+        !PoolText(pool.data(), cdx::GetLE16(h + cdx::hdr::kForStart),
+                  cdx::GetLE16(h + cdx::hdr::kForLength), tag.info.condition)) {
+        return Corrupt("tag condition outside its pool", headerOffset);
+    }
+    tag.info.unique = (options & cdx::kOptUnique) != 0;
+    tag.info.descending = order == 1;
+    tag.info.keyLength = keyLength;
+    tag.ref.header = headerOffset;
+    tag.ref.keyLength = keyLength;
+    tag.ref.root = cdx::GetLE32(h + cdx::hdr::kRoot);
+    if (CdxStatus s = BindExpressions(tag); !s.ok()) {
+        return s;
+    }
+    std::uint16_t expected = tag.info.type == KeyType::kCharacter ? keyLength
+                             : tag.info.type == KeyType::kLogical ? 1
+                                                                  : 8;
+    if (keyLength != expected) {
+        return Corrupt("tag key length does not suit its expression", headerOffset);
+    }
+    // The root must be a node marked as root; deeper damage is found when it is reached.
+    Page root;
+    if (CdxStatus s = pager.Read(tag.ref.root, root); !s.ok()) {
+        return s;
+    }
+    cdx::Node node;
+    if (tag.ref.root < kHeaderSize) {
+        return Corrupt("tag root inside the file header", headerOffset);
+    }
+    if (CdxStatus s = cdx::DecodeNode(root, tag.ref.root, keyLength, tag.ref.fill, node); !s.ok()) {
+        return s;
+    }
+    if ((node.attributes & cdx::node::kAttrRoot) == 0) {
+        return Corrupt("tag root without the root mark", tag.ref.root);
+    }
+    return CdxStatus::Ok();
+}
+
+CdxStatus CompoundIndex::Impl::LoadAll() {
+    if (CdxStatus s = pager.Open(); !s.ok()) {
+        return s;
+    }
+    if (pager.FileSize() < kHeaderSize + kPageSize) {
+        return Corrupt("file too short for an index", pager.FileSize());
+    }
+    Page head;
+    if (CdxStatus s = pager.Read(0, head); !s.ok()) {
+        return s;
+    }
+    const std::uint8_t* h = head.data();
+    std::uint8_t options = h[cdx::hdr::kOptions];
+    if (cdx::GetLE16(h + cdx::hdr::kKeyLength) != cdx::kMaxTagName ||
+        (options & ~cdx::kKnownOptions) != 0 || (options & cdx::kOptCompact) == 0 ||
+        (options & (cdx::kOptUnique | cdx::kOptHasFor)) != 0) {
+        return Corrupt("not a compound index directory", 0);
+    }
+    counter = cdx::GetBE32(h + cdx::hdr::kCounter);
+    directory = {};
+    directory.header = 0;
+    directory.keyLength = cdx::kMaxTagName;
+    directory.fill = ' ';
+    directory.root = cdx::GetLE32(h + cdx::hdr::kRoot);
+
+    struct Entry {
+        std::string name;
+        std::uint32_t header;
+    };
+    std::vector<Entry> entries;
+    cdx::Tree dir(pager, directory);
+    CdxStatus bad;
+    CdxStatus walked = dir.Walk([&](const std::uint8_t* key, std::uint32_t header) {
+        std::string name(reinterpret_cast<const char*>(key), cdx::kMaxTagName);
+        while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) {
+            name.pop_back();
+        }
+        if (header % kPageSize != 0 || header < kHeaderSize ||
+            std::uint64_t{header} + kHeaderSize > pager.FileSize() || name.empty()) {
+            bad = Corrupt("tag header pointer outside the file", header);
+            return false;
+        }
+        entries.push_back({UpperAscii(name), header});
+        return entries.size() < 10000;
+    });
+    if (!walked.ok()) {
+        return walked;
+    }
+    if (!bad.ok()) {
+        return bad;
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return a.header < b.header; });
+    for (std::size_t i = 1; i < entries.size(); ++i) {
+        if (entries[i].header < entries[i - 1].header + kHeaderSize) {
+            return Corrupt("two tags share a header", entries[i].header);
+        }
+    }
+    std::vector<TagState> loaded(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (CdxStatus s = LoadTag(entries[i].header, entries[i].name, loaded[i]); !s.ok()) {
+            return s;
+        }
+    }
+    tags = std::move(loaded);
+    ++version;
+    return CdxStatus::Ok();
+}
+
+CdxStatus CompoundIndex::Impl::WriteHeader(std::uint32_t offset, std::uint16_t keyLength,
+                                           std::uint8_t options, bool descending,
+                                           const std::string& key, const std::string& condition,
+                                           std::uint32_t root) {
+    if (key.size() + condition.size() + 2 > cdx::hdr::kPoolSize) {
+        return Invalid("key and condition too long for a tag header");
+    }
+    Page head{};
+    Page pool{};
+    std::uint8_t* h = head.data();
+    cdx::PutLE32(h + cdx::hdr::kRoot, root);
+    cdx::PutLE32(h + cdx::hdr::kFreeList, kNoPage);
+    cdx::PutLE16(h + cdx::hdr::kKeyLength, keyLength);
+    h[cdx::hdr::kOptions] = options;
+    h[cdx::hdr::kSignature] = 1;
+    auto keyText = static_cast<std::uint16_t>(key.size() + 1);
+    auto forText = static_cast<std::uint16_t>(condition.size() + 1);
+    cdx::PutLE16(h + cdx::hdr::kOrder, descending ? 1 : 0);
+    cdx::PutLE16(h + cdx::hdr::kForStart, keyText);
+    cdx::PutLE16(h + cdx::hdr::kForLength, forText);
+    cdx::PutLE16(h + cdx::hdr::kKeyStart, 0);
+    cdx::PutLE16(h + cdx::hdr::kKeyTextLength, keyText);
+    std::memcpy(pool.data(), key.data(), key.size());
+    std::memcpy(pool.data() + keyText, condition.data(), condition.size());
+    if (CdxStatus s = pager.Write(offset, head); !s.ok()) {
+        return s;
+    }
+    return pager.Write(offset + kPageSize, pool);
+}
+
+CdxStatus CompoundIndex::Impl::Begin(bool write) {
+    if (!shared) {
+        return CdxStatus::Ok();
+    }
+    if (!file->Lock(cdx::kIndexLockOffset, 1, write ? LockKind::kExclusive : LockKind::kShared,
+                    true)) {
+        return CdxStatus(CdxCode::kIoError, "the index is locked by another process");
+    }
+    locked = true;
+    if (ReadCounter() != counter) {
+        pager.DropCache();
+        CdxStatus s = LoadAll();
+        if (!s.ok()) {
+            file->Unlock(cdx::kIndexLockOffset, 1);
+            locked = false;
+            return s;
+        }
+    }
+    return CdxStatus::Ok();
+}
+
+CdxStatus CompoundIndex::Impl::End(bool write, CdxStatus result) {
+    if (write) {
+        ++version;
+    }
+    if (shared) {
+        if (write || pager.Dirty()) {
+            CdxStatus s = pager.Flush(true);
+            if (result.ok()) {
+                result = s;
+            }
+            counter = ReadCounter();
+        }
+        if (locked) {
+            file->Unlock(cdx::kIndexLockOffset, 1);
+            locked = false;
+        }
+    }
+    return result;
+}
+
+CdxStatus CompoundIndex::Impl::MakeKey(TagState& tag, const RecordSource& record, std::string& key,
+                                       bool& included) {
+    Value v;
+    included = true;
+    if (tag.condition) {
+        if (!tag.condition->Evaluate(record, settings, v)) {
+            return CdxStatus(CdxCode::kExpression,
+                             "condition of tag " + tag.info.name + " failed to evaluate");
+        }
+        included = v.logical;
+    }
+    if (!tag.key->Evaluate(record, settings, v)) {
+        return CdxStatus(CdxCode::kExpression,
+                         "key of tag " + tag.info.name + " failed to evaluate");
+    }
+    switch (tag.info.type) {
+        case KeyType::kCharacter:
+            key.assign(v.text.substr(0, tag.info.keyLength));
+            key.resize(tag.info.keyLength, ' ');
+            break;
+        case KeyType::kNumeric:
+            key = EncodeNumericKey(v.number);
+            break;
+        case KeyType::kDate:
+            key = EncodeDateKey(v.number);
+            break;
+        case KeyType::kLogical:
+            key = EncodeLogicalKey(v.logical);
+            break;
+    }
+    return CdxStatus::Ok();
+}
+
+CdxStatus CompoundIndex::Impl::Gather(TagState& tag, IndexRecords& records, EntrySet& set,
+                                      const std::function<void(std::uint32_t, std::uint32_t)>& step,
+                                      std::vector<std::int64_t>* keyOfRecord) {
+    set.keyLength = tag.info.keyLength;
+    std::uint32_t total = records.RecordCount();
+    set.keys.reserve(std::size_t{total} * set.keyLength);
+    set.recnos.reserve(total);
+    if (keyOfRecord) {
+        keyOfRecord->assign(std::size_t{total} + 1, -1);
+    }
+    std::string key;
+    for (std::uint32_t recno = 1; recno <= total; ++recno) {
+        const RecordSource* record = records.Record(recno);
+        if (record == nullptr) {
+            return CdxStatus(CdxCode::kIoError,
+                             "record " + std::to_string(recno) + " could not be read");
+        }
+        bool included = false;
+        if (CdxStatus s = MakeKey(tag, *record, key, included); !s.ok()) {
+            return s;
+        }
+        if (included) {
+            if (keyOfRecord) {
+                (*keyOfRecord)[recno] = static_cast<std::int64_t>(set.Count());
+            }
+            set.Add(key, recno);
+        }
+        if (step && (recno & 0x3FF) == 0) {
+            step(recno, total);
+        }
+    }
+    set.Sort();
+    if (tag.info.unique) {
+        set.KeepFirstOfEachKey();
+    }
+    return CdxStatus::Ok();
+}
+
+// Progress: reading the records is most of the work (up to 80%), the sort and the writing of
+// the tree share the rest.
+CdxStatus CompoundIndex::Impl::BuildTag(TagState& tag, IndexRecords& records,
+                                        const IndexProgress& progress) {
+    int last = -1;
+    auto report = [&](int percent) {
+        percent = std::clamp(percent, 0, 100);
+        if (progress && percent > last) {
+            last = percent;
+            progress(percent);
+        }
+    };
+    report(0);
+    EntrySet set;
+    CdxStatus s = Gather(
+        tag, records, set,
+        [&](std::uint32_t done, std::uint32_t total) {
+            report(static_cast<int>(std::uint64_t{done} * 80 / std::max<std::uint32_t>(total, 1)));
+        },
+        nullptr);
+    if (!s.ok()) {
+        return s;
+    }
+    report(85);
+    cdx::Tree tree(pager, tag.ref);
+    if (s = tree.FreeAll(); !s.ok()) {
+        return s;
+    }
+    std::size_t count = set.order.size();
+    s = tree.Build(
+        count, [&](std::size_t i) { return set.SortedKey(i); },
+        [&](std::size_t i) { return set.SortedRecno(i); },
+        [&](std::size_t done) {
+            report(85 + static_cast<int>(done * 15 / std::max<std::size_t>(count, 1)));
+        });
+    if (!s.ok()) {
+        return s;
+    }
+    report(100);
+    return CdxStatus::Ok();
+}
+
+CdxStatus CompoundIndex::Impl::RemoveTagLocked(std::size_t i) {
+    TagState& tag = tags[i];
+    cdx::Tree tree(pager, tag.ref);
+    if (CdxStatus s = tree.FreeAll(); !s.ok()) {
+        return s;
+    }
+    std::string name = tag.info.name;
+    name.resize(cdx::kMaxTagName, ' ');
+    cdx::Tree dir(pager, directory);
+    bool removed = false;
+    if (CdxStatus s =
+            dir.Remove(reinterpret_cast<const std::uint8_t*>(name.data()), tag.ref.header, removed);
+        !s.ok()) {
+        return s;
+    }
+    for (std::uint32_t page = 0; page < kHeaderSize; page += kPageSize) {
+        if (CdxStatus s = pager.Free(tag.ref.header + page); !s.ok()) {
+            return s;
+        }
+    }
+    tags.erase(tags.begin() + static_cast<std::ptrdiff_t>(i));
+    return CdxStatus::Ok();
+}
+
+CompoundIndex::CompoundIndex(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+CompoundIndex::~CompoundIndex() {
+    if (impl_) {
+        Flush();
+    }
+}
+
+CdxStatus CompoundIndex::Create(std::unique_ptr<File> file, const IndexTable& table,
+                                std::unique_ptr<CompoundIndex>& out) {
+    if (!file) {
+        return Invalid("no file for the index");
+    }
+    auto impl = std::make_unique<Impl>(std::move(file));
+    impl->table = table;
+    if (!impl->file->Truncate(0)) {
+        return CdxStatus(CdxCode::kIoError, "the index file could not be emptied");
+    }
+    if (CdxStatus s = impl->pager.Open(); !s.ok()) {
+        return s;
+    }
+    std::uint32_t header = 0;
+    if (CdxStatus s = impl->pager.AllocateAtEnd(2, header); !s.ok()) {
+        return s;
+    }
+    if (CdxStatus s = impl->WriteHeader(0, cdx::kMaxTagName,
+                                        cdx::kOptStructure | cdx::kOptCompound | cdx::kOptCompact,
+                                        false, "", "", kNoPage);
+        !s.ok()) {
+        return s;
+    }
+    impl->directory.header = 0;
+    impl->directory.keyLength = cdx::kMaxTagName;
+    impl->directory.fill = ' ';
+    cdx::Tree dir(impl->pager, impl->directory);
+    if (CdxStatus s = dir.CreateEmpty(); !s.ok()) {
+        return s;
+    }
+    if (CdxStatus s = impl->pager.Flush(false); !s.ok()) {
+        return s;
+    }
+    out.reset(new CompoundIndex(std::move(impl)));
+    return CdxStatus::Ok();
+}
+
+CdxStatus CompoundIndex::Open(std::unique_ptr<File> file, const IndexTable& table, bool shared,
+                              std::unique_ptr<CompoundIndex>& out) {
+    if (!file) {
+        return Invalid("no file for the index");
+    }
+    auto impl = std::make_unique<Impl>(std::move(file));
+    impl->table = table;
+    impl->shared = shared;
+    impl->counter = impl->ReadCounter();
+    if (CdxStatus s = impl->Begin(false); !s.ok()) {
+        return s;
+    }
+    CdxStatus s = impl->LoadAll();
+    s = impl->End(false, s);
+    if (!s.ok()) {
+        return s;
+    }
+    out.reset(new CompoundIndex(std::move(impl)));
+    return CdxStatus::Ok();
+}
+
+int CompoundIndex::TagCount() const {
+    return static_cast<int>(impl_->tags.size());
+}
+
+const TagInfo& CompoundIndex::Tag(int order) const {
+    static const TagInfo kNone;
+    if (order < 1 || order > TagCount()) {
+        return kNone;
+    }
+    return impl_->tags[static_cast<std::size_t>(order - 1)].info;
+}
+
+int CompoundIndex::FindTag(std::string_view name) const {
+    return impl_->FindTag(name);
+}
+
+CdxStatus CompoundIndex::AddTag(const TagSpec& spec, IndexRecords& records,
+                                const IndexProgress& progress, int& order) {
+    order = 0;
+    if (!ValidTagName(spec.name)) {
+        return Invalid("tag name \"" + spec.name +
+                       "\" is not a name of 1 to 10 letters and digits");
+    }
+    TagState tag;
+    tag.info.name = UpperAscii(spec.name);
+    tag.info.key = spec.key;
+    tag.info.condition = spec.condition;
+    tag.info.unique = spec.unique;
+    tag.info.descending = spec.descending;
+    if (CdxStatus s = impl_->BindExpressions(tag); !s.ok()) {
+        return s;
+    }
+    switch (tag.info.type) {
+        case KeyType::kCharacter: {
+            int width = tag.key->Width();
+            if (width <= 0) {
+                std::uint32_t length = impl_->table.recordLength;
+                for (const FieldInfo& f : impl_->table.fields) {
+                    length = std::max(length, f.offset + f.length);
+                }
+                BlankRecord blank(length);
+                Value v;
+                if (!tag.key->Evaluate(blank, impl_->settings, v)) {
+                    return CdxStatus(CdxCode::kExpression,
+                                     "key of tag " + tag.info.name + " failed to evaluate");
+                }
+                width = static_cast<int>(v.text.size());
+            }
+            if (width <= 0 || width > cdx::kMaxKeyLength) {
+                return Invalid("key of tag " + tag.info.name + " is " + std::to_string(width) +
+                               " characters wide; keys take 1 to 240");
+            }
+            tag.info.keyLength = static_cast<std::uint16_t>(width);
+            break;
+        }
+        case KeyType::kNumeric:
+        case KeyType::kDate:
+            tag.info.keyLength = 8;
+            break;
+        case KeyType::kLogical:
+            tag.info.keyLength = 1;
+            break;
+    }
+    tag.ref.keyLength = tag.info.keyLength;
+
+    if (CdxStatus s = impl_->Begin(true); !s.ok()) {
+        return s;
+    }
+    CdxStatus s;
+    if (int existing = impl_->FindTag(tag.info.name); existing != 0) {
+        s = impl_->RemoveTagLocked(static_cast<std::size_t>(existing - 1));
+    }
+    std::uint32_t header = 0;
+    if (s.ok()) {
+        s = impl_->pager.AllocateAtEnd(2, header);
+    }
+    std::uint8_t options = cdx::kOptCompound | cdx::kOptCompact;
+    if (tag.info.unique) {
+        options |= cdx::kOptUnique;
+    }
+    if (!tag.info.condition.empty()) {
+        options |= cdx::kOptHasFor;
+    }
+    if (s.ok()) {
+        s = impl_->WriteHeader(header, tag.info.keyLength, options, tag.info.descending,
+                               tag.info.key, tag.info.condition, kNoPage);
+    }
+    if (s.ok()) {
+        tag.ref.header = header;
+        s = impl_->BuildTag(tag, records, progress);
+    }
+    if (s.ok()) {
+        std::string name = tag.info.name;
+        name.resize(cdx::kMaxTagName, ' ');
+        cdx::Tree dir(impl_->pager, impl_->directory);
+        bool inserted = false;
+        s = dir.Insert(reinterpret_cast<const std::uint8_t*>(name.data()), header, false, inserted);
+    }
+    if (s.ok()) {
+        impl_->tags.push_back(std::move(tag));
+        order = TagCount();
+    }
+    return impl_->End(true, s);
+}
+
+CdxStatus CompoundIndex::RemoveTag(std::string_view name) {
+    if (CdxStatus s = impl_->Begin(true); !s.ok()) {
+        return s;
+    }
+    int order = impl_->FindTag(name);
+    CdxStatus s = order == 0 ? CdxStatus(CdxCode::kNotFound, "no tag " + std::string(name))
+                             : impl_->RemoveTagLocked(static_cast<std::size_t>(order - 1));
+    return impl_->End(true, s);
+}
+
+CdxStatus CompoundIndex::Rebuild(int order, IndexRecords& records, const IndexProgress& progress) {
+    if (CdxStatus s = impl_->Begin(true); !s.ok()) {
+        return s;
+    }
+    CdxStatus s;
+    if (order < 0 || order > TagCount()) {
+        s = Invalid("no tag of order " + std::to_string(order));
+    }
+    for (int i = 1; s.ok() && i <= TagCount(); ++i) {
+        if (order == 0 || order == i) {
+            s = impl_->BuildTag(impl_->tags[static_cast<std::size_t>(i - 1)], records, progress);
+        }
+    }
+    return impl_->End(true, s);
+}
+
+CdxStatus CompoundIndex::UpdateRecord(std::uint32_t recno, const RecordSource* before,
+                                      const RecordSource& after) {
+    if (CdxStatus s = impl_->Begin(true); !s.ok()) {
+        return s;
+    }
+    CdxStatus s;
+    std::string oldKey;
+    std::string newKey;
+    for (TagState& tag : impl_->tags) {
+        bool oldIn = false;
+        bool newIn = false;
+        if (before) {
+            s = impl_->MakeKey(tag, *before, oldKey, oldIn);
+        }
+        if (s.ok()) {
+            s = impl_->MakeKey(tag, after, newKey, newIn);
+        }
+        if (!s.ok()) {
+            break;
+        }
+        if (oldIn && newIn && oldKey == newKey) {
+            continue;
+        }
+        cdx::Tree tree(impl_->pager, tag.ref);
+        bool changed = false;
+        if (oldIn) {
+            s = tree.Remove(reinterpret_cast<const std::uint8_t*>(oldKey.data()), recno, changed);
+        }
+        if (s.ok() && newIn) {
+            s = tree.Insert(reinterpret_cast<const std::uint8_t*>(newKey.data()), recno,
+                            tag.info.unique, changed);
+        }
+        if (!s.ok()) {
+            break;
+        }
+    }
+    return impl_->End(true, s);
+}
+
+CdxStatus CompoundIndex::KeyOf(int order, const RecordSource& record, std::string& key,
+                               bool& included) {
+    if (order < 1 || order > TagCount()) {
+        return Invalid("no tag of order " + std::to_string(order));
+    }
+    return impl_->MakeKey(impl_->tags[static_cast<std::size_t>(order - 1)], record, key, included);
+}
+
+std::uint64_t CompoundIndex::KeyCount(int order) {
+    if (order < 1 || order > TagCount() || !impl_->Begin(false).ok()) {
+        return 0;
+    }
+    std::uint64_t count = 0;
+    if (order <= TagCount()) {
+        cdx::Tree tree(impl_->pager, impl_->tags[static_cast<std::size_t>(order - 1)].ref);
+        CdxStatus s = tree.Walk([&](const std::uint8_t*, std::uint32_t) {
+            ++count;
+            return true;
+        });
+        if (!s.ok()) {
+            count = 0;
+        }
+    }
+    impl_->End(false, CdxStatus::Ok());
+    return count;
+}
+
+CdxStatus CompoundIndex::Impl::CheckTag(TagState& tag, IndexRecords& records, CheckReport& report) {
+    constexpr std::size_t kExamples = 5;
+    const std::size_t kl = tag.info.keyLength;
+    std::size_t examples[4] = {};
+    auto note = [&](CheckProblem::Kind kind, std::uint32_t recno, const std::uint8_t* key,
+                    std::string detail) {
+        std::size_t& n = examples[static_cast<int>(kind)];
+        if (n++ >= kExamples) {
+            return;
+        }
+        CheckProblem p;
+        p.kind = kind;
+        p.tag = tag.info.name;
+        p.recno = recno;
+        if (key) {
+            p.key =
+                KeyToText(tag.info.type, std::string_view(reinterpret_cast<const char*>(key), kl));
+        }
+        p.detail = std::move(detail);
+        report.problems.push_back(std::move(p));
+    };
+
+    EntrySet actual;
+    actual.keyLength = kl;
+    cdx::Tree tree(pager, tag.ref);
+    std::vector<std::uint8_t> prev;
+    std::uint32_t prevRec = 0;
+    CdxStatus walked = tree.Walk([&](const std::uint8_t* key, std::uint32_t recno) {
+        if (!prev.empty() && CompareEntries(prev.data(), prevRec, key, recno, kl) >= 0) {
+            ++report.misordered;
+            note(CheckProblem::Kind::kMisordered, recno, key, {});
+        }
+        prev.assign(key, key + kl);
+        prevRec = recno;
+        actual.keys.insert(actual.keys.end(), key, key + kl);
+        actual.recnos.push_back(recno);
+        return true;
+    });
+    if (!walked.ok()) {
+        if (walked.code() != CdxCode::kCorrupt) {
+            return walked;
+        }
+        ++report.structural;
+        note(CheckProblem::Kind::kStructure, 0, nullptr, walked.message());
+        return CdxStatus::Ok();
+    }
+    actual.Sort();
+
+    EntrySet expected;
+    std::vector<std::int64_t> keyOfRecord;
+    if (CdxStatus s = Gather(tag, records, expected, nullptr, &keyOfRecord); !s.ok()) {
+        return s;
+    }
+    if (!tag.info.unique) {
+        std::size_t i = 0;
+        std::size_t j = 0;
+        while (i < expected.order.size() || j < actual.order.size()) {
+            int c = i == expected.order.size() ? 1
+                    : j == actual.order.size()
+                        ? -1
+                        : CompareEntries(expected.SortedKey(i), expected.SortedRecno(i),
+                                         actual.SortedKey(j), actual.SortedRecno(j), kl);
+            if (c < 0) {
+                ++report.missing;
+                note(CheckProblem::Kind::kMissing, expected.SortedRecno(i), expected.SortedKey(i),
+                     {});
+                ++i;
+            } else if (c > 0) {
+                ++report.extra;
+                note(CheckProblem::Kind::kExtra, actual.SortedRecno(j), actual.SortedKey(j), {});
+                ++j;
+            } else {
+                ++i;
+                ++j;
+            }
+        }
+        return CdxStatus::Ok();
+    }
+    // A unique tag holds one entry per key, for a record that has that key; which record
+    // holds it depends on the order the records came in.
+    const std::uint8_t* lastKey = nullptr;
+    for (std::size_t j = 0; j < actual.order.size(); ++j) {
+        const std::uint8_t* key = actual.SortedKey(j);
+        std::uint32_t recno = actual.SortedRecno(j);
+        bool duplicate = lastKey && std::memcmp(lastKey, key, kl) == 0;
+        bool matches =
+            recno < keyOfRecord.size() && keyOfRecord[recno] >= 0 &&
+            std::memcmp(expected.Key(static_cast<std::size_t>(keyOfRecord[recno])), key, kl) == 0;
+        if (duplicate || !matches) {
+            ++report.extra;
+            note(CheckProblem::Kind::kExtra, recno, key, {});
+        }
+        lastKey = key;
+    }
+    std::size_t j = 0;
+    for (std::size_t i = 0; i < expected.order.size(); ++i) {
+        const std::uint8_t* key = expected.SortedKey(i);
+        while (j < actual.order.size() && std::memcmp(actual.SortedKey(j), key, kl) < 0) {
+            ++j;
+        }
+        if (j == actual.order.size() || std::memcmp(actual.SortedKey(j), key, kl) != 0) {
+            ++report.missing;
+            note(CheckProblem::Kind::kMissing, expected.SortedRecno(i), key, {});
+        }
+    }
+    return CdxStatus::Ok();
+}
+
+CdxStatus CompoundIndex::Check(IndexRecords& records, CheckReport& report) {
+    report = {};
+    if (CdxStatus s = impl_->Begin(false); !s.ok()) {
+        return s;
+    }
+    CdxStatus s;
+    for (TagState& tag : impl_->tags) {
+        s = impl_->CheckTag(tag, records, report);
+        if (!s.ok()) {
+            break;
+        }
+    }
+    return impl_->End(false, s);
+}
+
+CdxStatus CompoundIndex::Verify() {
+    if (CdxStatus s = impl_->Begin(false); !s.ok()) {
+        return s;
+    }
+    CdxStatus s;
+    for (TagState& tag : impl_->tags) {
+        cdx::Tree tree(impl_->pager, tag.ref);
+        std::vector<std::uint8_t> prev;
+        std::uint32_t prevRec = 0;
+        const std::size_t kl = tag.info.keyLength;
+        CdxStatus order;
+        s = tree.Walk([&](const std::uint8_t* key, std::uint32_t recno) {
+            if (!prev.empty() && CompareEntries(prev.data(), prevRec, key, recno, kl) >= 0) {
+                order = Corrupt("keys out of order in a tag", tag.ref.header);
+                return false;
+            }
+            prev.assign(key, key + kl);
+            prevRec = recno;
+            return true;
+        });
+        if (s.ok()) {
+            s = order;
+        }
+        if (!s.ok()) {
+            break;
+        }
+    }
+    return impl_->End(false, s);
+}
+
+CdxStatus CompoundIndex::Flush() {
+    if (!impl_->pager.Dirty()) {
+        return CdxStatus::Ok();
+    }
+    return impl_->pager.Flush(true);
+}
+
+// ---- cursors ----
+
+struct TagCursor::State {
+    CompoundIndex::Impl* impl = nullptr;
+    int order = 0;
+    cdx::Position pos;
+    std::uint64_t version = 0;
+    bool valid = false;
+    std::string key;
+    std::uint32_t recno = 0;
+    std::optional<std::string> low;
+    std::optional<std::string> high;
+
+    TagState* Tag() {
+        if (order < 1 || static_cast<std::size_t>(order) > impl->tags.size()) {
+            return nullptr;
+        }
+        return &impl->tags[static_cast<std::size_t>(order - 1)];
+    }
+    // Takes the tree position as the cursor's, unless it falls outside the scope.
+    void Settle(TagState& tag) {
+        valid = pos.valid;
+        if (valid) {
+            std::string_view k(reinterpret_cast<const char*>(pos.Key()), tag.info.keyLength);
+            if ((low && ComparePrefix(pos.Key(), low->substr(0, k.size())) < 0) ||
+                (high && ComparePrefix(pos.Key(), high->substr(0, k.size())) > 0)) {
+                valid = false;
+            }
+        }
+        if (valid) {
+            key.assign(reinterpret_cast<const char*>(pos.Key()), tag.info.keyLength);
+            recno = pos.RecNo();
+        }
+        version = impl->version;
+    }
+    CdxStatus AscFirst(TagState& tag) {
+        cdx::Tree tree(impl->pager, tag.ref);
+        if (low) {
+            std::string t = low->substr(0, tag.info.keyLength);
+            return tree.Seek(
+                [&](const std::uint8_t* k, std::uint32_t) { return ComparePrefix(k, t) < 0; }, pos);
+        }
+        return tree.First(pos);
+    }
+    CdxStatus AscLast(TagState& tag) {
+        cdx::Tree tree(impl->pager, tag.ref);
+        if (high) {
+            std::string t = high->substr(0, tag.info.keyLength);
+            CdxStatus s = tree.Seek(
+                [&](const std::uint8_t* k, std::uint32_t) { return ComparePrefix(k, t) <= 0; },
+                pos);
+            if (!s.ok()) {
+                return s;
+            }
+            return pos.valid ? tree.Prior(pos) : tree.Last(pos);
+        }
+        return tree.Last(pos);
+    }
+    CdxStatus AscStep(TagState& tag, bool forward) {
+        if (!valid) {
+            return CdxStatus::Ok();
+        }
+        cdx::Tree tree(impl->pager, tag.ref);
+        if (version == impl->version) {
+            return forward ? tree.Next(pos) : tree.Prior(pos);
+        }
+        // The index changed since the cursor last looked: find the place again by the entry
+        // it stood on, which may itself be gone.
+        const std::size_t kl = tag.info.keyLength;
+        const auto* at = reinterpret_cast<const std::uint8_t*>(key.data());
+        std::uint32_t r = recno;
+        if (forward) {
+            return tree.Seek(
+                [&](const std::uint8_t* k, std::uint32_t rk) {
+                    return CompareEntries(k, rk, at, r, kl) <= 0;
+                },
+                pos);
+        }
+        CdxStatus s =
+            tree.Seek([&](const std::uint8_t* k,
+                          std::uint32_t rk) { return CompareEntries(k, rk, at, r, kl) < 0; },
+                      pos);
+        if (!s.ok()) {
+            return s;
+        }
+        return pos.valid ? tree.Prior(pos) : tree.Last(pos);
+    }
+    template <typename Op>
+    CdxStatus Run(Op op) {
+        if (CdxStatus s = impl->Begin(false); !s.ok()) {
+            valid = false;
+            return s;
+        }
+        TagState* tag = Tag();
+        CdxStatus s = tag ? op(*tag) : CdxStatus(CdxCode::kNotFound, "the tag is gone");
+        if (s.ok() && tag) {
+            Settle(*tag);
+        } else {
+            valid = false;
+        }
+        return impl->End(false, s);
+    }
+};
+
+TagCursor::TagCursor(std::unique_ptr<State> state) : state_(std::move(state)) {}
+TagCursor::~TagCursor() = default;
+
+CdxStatus TagCursor::First() {
+    return state_->Run([&](TagState& tag) {
+        return tag.info.descending ? state_->AscLast(tag) : state_->AscFirst(tag);
+    });
+}
+
+CdxStatus TagCursor::Last() {
+    return state_->Run([&](TagState& tag) {
+        return tag.info.descending ? state_->AscFirst(tag) : state_->AscLast(tag);
+    });
+}
+
+CdxStatus TagCursor::Next() {
+    return state_->Run([&](TagState& tag) { return state_->AscStep(tag, !tag.info.descending); });
+}
+
+CdxStatus TagCursor::Prior() {
+    return state_->Run([&](TagState& tag) { return state_->AscStep(tag, tag.info.descending); });
+}
+
+CdxStatus TagCursor::Seek(std::string_view key, bool soft, bool exact, bool& found) {
+    found = false;
+    return state_->Run([&](TagState& tag) {
+        std::string t(key.substr(0, tag.info.keyLength));
+        if (tag.info.type != KeyType::kCharacter) {
+            if (t.size() != tag.info.keyLength) {
+                return Invalid("seek key of the wrong length for tag " + tag.info.name);
+            }
+        } else if (exact) {
+            t.resize(tag.info.keyLength, ' ');
+        }
+        cdx::Tree tree(state_->impl->pager, tag.ref);
+        cdx::Position& pos = state_->pos;
+        CdxStatus s;
+        if (!tag.info.descending) {
+            s = tree.Seek(
+                [&](const std::uint8_t* k, std::uint32_t) { return ComparePrefix(k, t) < 0; }, pos);
+        } else {
+            // Descending order meets the greatest matching entry first; the next key in that
+            // order is the greatest one below the target.
+            s = tree.Seek(
+                [&](const std::uint8_t* k, std::uint32_t) { return ComparePrefix(k, t) <= 0; },
+                pos);
+            if (s.ok()) {
+                s = pos.valid ? tree.Prior(pos) : tree.Last(pos);
+            }
+        }
+        if (!s.ok()) {
+            return s;
+        }
+        found = pos.valid && ComparePrefix(pos.Key(), t) == 0;
+        if (found) {
+            // Scope still applies: a match outside it is no match.
+            state_->Settle(tag);
+            found = state_->valid;
+        }
+        if (!found && !soft) {
+            pos.valid = false;
+        }
+        return CdxStatus::Ok();
+    });
+}
+
+CdxStatus TagCursor::SeekRecord(std::string_view key, std::uint32_t recno, bool& found) {
+    found = false;
+    return state_->Run([&](TagState& tag) {
+        if (key.size() != tag.info.keyLength) {
+            return Invalid("key of the wrong length for tag " + tag.info.name);
+        }
+        const auto* at = reinterpret_cast<const std::uint8_t*>(key.data());
+        const std::size_t kl = tag.info.keyLength;
+        cdx::Tree tree(state_->impl->pager, tag.ref);
+        CdxStatus s =
+            tree.Seek([&](const std::uint8_t* k,
+                          std::uint32_t r) { return CompareEntries(k, r, at, recno, kl) < 0; },
+                      state_->pos);
+        found = s.ok() && state_->pos.valid && state_->pos.RecNo() == recno &&
+                std::memcmp(state_->pos.Key(), at, kl) == 0;
+        if (!found) {
+            state_->pos.valid = false;
+        }
+        return s;
+    });
+}
+
+void TagCursor::SetScope(std::optional<std::string> low, std::optional<std::string> high) {
+    state_->low = std::move(low);
+    state_->high = std::move(high);
+}
+
+bool TagCursor::Valid() const {
+    return state_->valid;
+}
+std::uint32_t TagCursor::RecNo() const {
+    return state_->valid ? state_->recno : 0;
+}
+const std::string& TagCursor::Key() const {
+    return state_->key;
+}
+
+std::unique_ptr<TagCursor> CompoundIndex::NewCursor(int order) {
+    auto state = std::make_unique<TagCursor::State>();
+    state->impl = impl_.get();
+    state->order = order;
+    return std::unique_ptr<TagCursor>(new TagCursor(std::move(state)));
+}
+
+}  // namespace xbase

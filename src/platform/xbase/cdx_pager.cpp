@@ -1,0 +1,238 @@
+// The compound index's page cache, its file-wide free-page list and the located corruption
+// report.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/xbase/cdx_tree.h"
+
+namespace xbase::cdx {
+
+CdxStatus Corrupt(const char* what, std::uint64_t fileOffset, std::source_location where) {
+    const char* file = where.file_name();
+    if (const char* slash = std::strrchr(file, '/')) {
+        file = slash + 1;
+    }
+    char buffer[256];
+    std::snprintf(buffer, sizeof buffer, "corrupt index: %s at offset 0x%llX [%s:%u]", what,
+                  static_cast<unsigned long long>(fileOffset), file,
+                  static_cast<unsigned>(where.line()));
+    return CdxStatus(CdxCode::kCorrupt, buffer);
+}
+
+namespace {
+CdxStatus IoError(const char* what, std::uint64_t offset) {
+    char buffer[128];
+    std::snprintf(buffer, sizeof buffer, "index file %s failed at offset 0x%llX", what,
+                  static_cast<unsigned long long>(offset));
+    return CdxStatus(CdxCode::kIoError, buffer);
+}
+}  // namespace
+
+CdxStatus Pager::Open() {
+    if (!file_.Size(fileSize_)) {
+        return IoError("size", 0);
+    }
+    return CdxStatus::Ok();
+}
+
+Pager::Slot* Pager::Lookup(std::uint32_t offset) {
+    auto it = cache_.find(offset);
+    if (it == cache_.end()) {
+        return nullptr;
+    }
+    lru_.splice(lru_.begin(), lru_, it->second.lru);
+    return &it->second;
+}
+
+CdxStatus Pager::ReadFromFile(std::uint32_t offset, Page& out) {
+    std::size_t got = 0;
+    if (!file_.ReadAt(offset, out.data(), kPageSize, got)) {
+        return IoError("read", offset);
+    }
+    if (got != kPageSize) {
+        return Corrupt("page beyond the end of the file", offset);
+    }
+    return CdxStatus::Ok();
+}
+
+CdxStatus Pager::Evict() {
+    while (cache_.size() >= kCacheLimit && !lru_.empty()) {
+        std::uint32_t victim = lru_.back();
+        auto it = cache_.find(victim);
+        if (it->second.dirty) {
+            if (!file_.WriteAt(victim, it->second.page.data(), kPageSize)) {
+                return IoError("write", victim);
+            }
+            --dirtyCount_;
+        }
+        lru_.pop_back();
+        cache_.erase(it);
+    }
+    return CdxStatus::Ok();
+}
+
+CdxStatus Pager::Read(std::uint32_t offset, Page& out) {
+    if (offset % kPageSize != 0 || offset == kNoPage ||
+        static_cast<std::uint64_t>(offset) + kPageSize > fileSize_) {
+        return Corrupt("page pointer outside the file", offset);
+    }
+    if (Slot* slot = Lookup(offset)) {
+        out = slot->page;
+        return CdxStatus::Ok();
+    }
+    if (CdxStatus s = ReadFromFile(offset, out); !s.ok()) {
+        return s;
+    }
+    if (CdxStatus s = Evict(); !s.ok()) {
+        return s;
+    }
+    lru_.push_front(offset);
+    Slot& slot = cache_[offset];
+    slot.page = out;
+    slot.lru = lru_.begin();
+    return CdxStatus::Ok();
+}
+
+CdxStatus Pager::Write(std::uint32_t offset, const Page& page) {
+    if (offset % kPageSize != 0 || static_cast<std::uint64_t>(offset) + kPageSize > fileSize_) {
+        return Corrupt("write outside the file", offset);
+    }
+    if (Slot* slot = Lookup(offset)) {
+        slot->page = page;
+        if (!slot->dirty) {
+            slot->dirty = true;
+            ++dirtyCount_;
+        }
+        return CdxStatus::Ok();
+    }
+    if (CdxStatus s = Evict(); !s.ok()) {
+        return s;
+    }
+    lru_.push_front(offset);
+    Slot& slot = cache_[offset];
+    slot.page = page;
+    slot.dirty = true;
+    slot.lru = lru_.begin();
+    ++dirtyCount_;
+    return CdxStatus::Ok();
+}
+
+CdxStatus Pager::AllocateAtEnd(std::uint32_t count, std::uint32_t& offset) {
+    std::uint64_t end = (fileSize_ + kPageSize - 1) / kPageSize * kPageSize;
+    if (end + std::uint64_t{count} * kPageSize >= kIndexLockOffset) {
+        return CdxStatus(CdxCode::kIoError, "index file would exceed its size limit");
+    }
+    offset = static_cast<std::uint32_t>(end);
+    fileSize_ = end + std::uint64_t{count} * kPageSize;
+    Page zero{};
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (CdxStatus s = Write(offset + i * kPageSize, zero); !s.ok()) {
+            return s;
+        }
+    }
+    return CdxStatus::Ok();
+}
+
+// A page on the free list carries the next free page in its first four bytes and zeros after
+// them. A list entry that does not look like that (another writer's stale list, a damaged
+// file) is dropped rather than trusted: handing out a page still in use would corrupt a tag.
+CdxStatus Pager::Allocate(std::uint32_t& offset) {
+    Page header;
+    if (CdxStatus s = Read(0, header); !s.ok()) {
+        return s;
+    }
+    std::uint32_t head = GetLE32(header.data() + hdr::kFreeList);
+    if (head != kNoPage && head != 0) {
+        Page freed;
+        bool usable = head % kPageSize == 0 && head >= kHeaderSize &&
+                      std::uint64_t{head} + kPageSize <= fileSize_ && Read(head, freed).ok() &&
+                      std::all_of(freed.begin() + 4, freed.end(), [](auto b) { return b == 0; });
+        std::uint32_t next = usable ? GetLE32(freed.data()) : kNoPage;
+        PutLE32(header.data() + hdr::kFreeList, next == 0 ? kNoPage : next);
+        if (CdxStatus s = Write(0, header); !s.ok()) {
+            return s;
+        }
+        if (usable) {
+            offset = head;
+            Page zero{};
+            return Write(offset, zero);
+        }
+    }
+    return AllocateAtEnd(1, offset);
+}
+
+CdxStatus Pager::Free(std::uint32_t offset) {
+    Page header;
+    if (CdxStatus s = Read(0, header); !s.ok()) {
+        return s;
+    }
+    Page freed{};
+    std::uint32_t head = GetLE32(header.data() + hdr::kFreeList);
+    PutLE32(freed.data(), head == 0 ? kNoPage : head);
+    if (CdxStatus s = Write(offset, freed); !s.ok()) {
+        return s;
+    }
+    PutLE32(header.data() + hdr::kFreeList, offset);
+    return Write(0, header);
+}
+
+CdxStatus Pager::Flush(bool bump) {
+    if (bump) {
+        Page header;
+        if (CdxStatus s = Read(0, header); !s.ok()) {
+            return s;
+        }
+        PutBE32(header.data() + hdr::kCounter, GetBE32(header.data() + hdr::kCounter) + 1);
+        if (CdxStatus s = Write(0, header); !s.ok()) {
+            return s;
+        }
+    }
+    if (dirtyCount_ == 0) {
+        return CdxStatus::Ok();
+    }
+    // In offset order, so that the file grows front to back and the header goes first.
+    std::vector<std::uint32_t> dirty;
+    dirty.reserve(dirtyCount_);
+    for (auto& [offset, slot] : cache_) {
+        if (slot.dirty) {
+            dirty.push_back(offset);
+        }
+    }
+    std::sort(dirty.begin(), dirty.end());
+    for (std::uint32_t offset : dirty) {
+        Slot& slot = cache_[offset];
+        if (!file_.WriteAt(offset, slot.page.data(), kPageSize)) {
+            return IoError("write", offset);
+        }
+        slot.dirty = false;
+        --dirtyCount_;
+    }
+    return CdxStatus::Ok();
+}
+
+void Pager::DropCache() {
+    cache_.clear();
+    lru_.clear();
+    dirtyCount_ = 0;
+}
+
+CdxStatus Pager::WriteDirect(std::uint32_t offset, const std::uint8_t* data, std::size_t n) {
+    for (std::size_t done = 0; done < n; done += kPageSize) {
+        auto it = cache_.find(static_cast<std::uint32_t>(offset + done));
+        if (it != cache_.end()) {
+            if (it->second.dirty) {
+                --dirtyCount_;
+            }
+            lru_.erase(it->second.lru);
+            cache_.erase(it);
+        }
+    }
+    if (!file_.WriteAt(offset, data, n)) {
+        return IoError("write", offset);
+    }
+    fileSize_ = std::max<std::uint64_t>(fileSize_, std::uint64_t{offset} + n);
+    return CdxStatus::Ok();
+}
+
+}  // namespace xbase::cdx

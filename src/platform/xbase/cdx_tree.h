@@ -1,0 +1,190 @@
+// Private pieces of the compound index: the page cache with its free-page list, decoded leaf
+// and interior nodes, and the B+tree of one tag (search, insert, remove, bottom-up build).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/xbase/cdx_format.h"
+#include "platform/xbase/file_system.h"
+
+namespace xbase::cdx {
+
+// Pages of one index file, cached and written back on Flush (or when evicted).
+class Pager {
+  public:
+    explicit Pager(File& file) : file_(file) {}
+    CdxStatus Open();  // learns the file size
+    std::uint64_t FileSize() const { return fileSize_; }
+    CdxStatus Read(std::uint32_t offset, Page& out);
+    CdxStatus Write(std::uint32_t offset, const Page& page);
+    // A page from the free list, else a new one at the end of the file.
+    CdxStatus Allocate(std::uint32_t& offset);
+    // `count` contiguous new pages at the end of the file (tag headers need two).
+    CdxStatus AllocateAtEnd(std::uint32_t count, std::uint32_t& offset);
+    CdxStatus Free(std::uint32_t offset);
+    // Writes every dirty page; with `bump` the file header's change counter goes up first.
+    CdxStatus Flush(bool bump);
+    bool Dirty() const { return dirtyCount_ > 0; }
+    // Forgets every cached page (they must be clean).
+    void DropCache();
+    // Writes straight to the file, bypassing (and invalidating) the cache: for bulk builds.
+    CdxStatus WriteDirect(std::uint32_t offset, const std::uint8_t* data, std::size_t n);
+
+  private:
+    struct Slot {
+        Page page;
+        bool dirty = false;
+        std::list<std::uint32_t>::iterator lru;
+    };
+    CdxStatus ReadFromFile(std::uint32_t offset, Page& out);
+    CdxStatus Evict();
+    Slot* Lookup(std::uint32_t offset);
+
+    static constexpr std::size_t kCacheLimit = 16384;  // pages (8 MiB)
+    File& file_;
+    std::uint64_t fileSize_ = 0;
+    std::unordered_map<std::uint32_t, Slot> cache_;
+    std::list<std::uint32_t> lru_;  // front = most recently used
+    std::size_t dirtyCount_ = 0;
+};
+
+// A decoded node: keys as one block of `count * keyLength` bytes.
+struct Node {
+    std::uint32_t offset = kNoPage;
+    std::uint16_t attributes = 0;
+    std::uint32_t left = kNoPage;
+    std::uint32_t right = kNoPage;
+    std::uint16_t keyLength = 0;
+    std::vector<std::uint8_t> keys;
+    std::vector<std::uint32_t> recnos;
+    std::vector<std::uint32_t> children;  // interior nodes only
+
+    bool IsLeaf() const { return (attributes & node::kAttrLeaf) != 0; }
+    std::size_t Count() const { return recnos.size(); }
+    const std::uint8_t* Key(std::size_t i) const { return keys.data() + i * keyLength; }
+    void Insert(std::size_t at, const std::uint8_t* key, std::uint32_t recno, std::uint32_t child);
+    void Erase(std::size_t at);
+};
+
+// Decoding checks every count, bit width and offset against the page (Corrupt on failure).
+CdxStatus DecodeNode(const Page& page, std::uint32_t offset, std::uint16_t keyLength,
+                     std::uint8_t fill, Node& out);
+// Tracks the bytes a leaf being filled in key order needs, one entry at a time.
+class LeafPacker {
+  public:
+    LeafPacker(std::uint16_t keyLength, std::uint8_t fill) : keyLength_(keyLength), fill_(fill) {}
+    // Counts the entry in and answers true when the leaf still fits; else leaves it unchanged.
+    bool TryAdd(const std::uint8_t* key, std::uint32_t recno);
+    void Reset() {
+        count_ = 0;
+        takes_ = 0;
+        maxRecno_ = 0;
+        prev_ = nullptr;
+    }
+    std::size_t Count() const { return count_; }
+
+  private:
+    std::uint16_t keyLength_;
+    std::uint8_t fill_;
+    std::size_t count_ = 0;
+    std::size_t takes_ = 0;
+    std::uint32_t maxRecno_ = 0;
+    std::size_t prevTrail_ = 0;
+    const std::uint8_t* prev_ = nullptr;  // must stay valid while entries are added
+};
+
+// How many entries of `node`, from `from` on, fit in one leaf page.
+std::size_t LeafFitCount(const Node& node, std::size_t from, std::uint8_t fill);
+// Packs entries [from, from + count) into a leaf page (they must fit).
+void EncodeLeaf(const Node& node, std::size_t from, std::size_t count, std::uint8_t fill,
+                Page& out);
+void EncodeInterior(const Node& node, std::size_t from, std::size_t count, Page& out);
+
+// One tag's B+tree.
+struct TreeRef {
+    std::uint32_t header = 0;  // offset of the tag header (0 for the directory)
+    std::uint32_t root = kNoPage;
+    std::uint16_t keyLength = 0;
+    std::uint8_t fill = ' ';
+};
+
+// A place in a tree's leaf level.
+struct Position {
+    Node leaf;
+    std::size_t index = 0;
+    bool valid = false;
+    std::uint32_t RecNo() const { return leaf.recnos[index]; }
+    const std::uint8_t* Key() const { return leaf.Key(index); }
+};
+
+// Decides for an entry whether it lies before the target of a search; must be true for a
+// leading run of the tree's entries and false for the rest.
+using BeforeTarget = std::function<bool(const std::uint8_t* key, std::uint32_t recno)>;
+
+class Tree {
+  public:
+    Tree(Pager& pager, TreeRef& ref) : pager_(pager), ref_(ref) {}
+
+    // Writes an empty root leaf and points the tag header at it.
+    CdxStatus CreateEmpty();
+    CdxStatus Insert(const std::uint8_t* key, std::uint32_t recno, bool unique, bool& inserted);
+    CdxStatus Remove(const std::uint8_t* key, std::uint32_t recno, bool& removed);
+
+    CdxStatus First(Position& pos);
+    CdxStatus Last(Position& pos);
+    // The first entry that is not before the target (invalid when there is none).
+    CdxStatus Seek(const BeforeTarget& before, Position& pos);
+    CdxStatus Next(Position& pos);
+    CdxStatus Prior(Position& pos);
+
+    // Calls `visit` for every entry in tree order, reaching leaves through the interior
+    // nodes (not the sibling chain). Pages met twice, broken links and depth beyond reason
+    // are reported as Corrupt; `visit` returning false stops the walk.
+    CdxStatus Walk(const std::function<bool(const std::uint8_t*, std::uint32_t)>& visit);
+    // The same walk over whole nodes.
+    CdxStatus VisitNodes(const std::function<CdxStatus(const Node&, int depth)>& visit);
+    // Returns every page of the tree to the free list.
+    CdxStatus FreeAll();
+    // Replaces the tree by one built from `count` entries in ascending order; `key(i)` and
+    // `recno(i)` give entry i. Existing pages must have been freed.
+    CdxStatus Build(std::size_t count, const std::function<const std::uint8_t*(std::size_t)>& key,
+                    const std::function<std::uint32_t(std::size_t)>& recno,
+                    const std::function<void(std::size_t done)>& progress);
+
+    static constexpr int kMaxDepth = 32;
+
+  private:
+    struct PathStep {
+        Node node;
+        std::size_t child = 0;
+    };
+    CdxStatus LoadNode(std::uint32_t offset, Node& node);
+    CdxStatus SetRoot(std::uint32_t root);
+    CdxStatus Descend(const BeforeTarget& before, std::vector<PathStep>& path, Node& leaf);
+    CdxStatus WriteLeaf(const Node& node);
+    CdxStatus WriteInterior(const Node& node);
+    // Writes `node` (which may hold too many entries), splitting it into as many nodes as
+    // needed; the first keeps its offset. `pieces` receives (offset, last index) of each.
+    CdxStatus WriteSplit(Node& node, bool appendHeavy,
+                         std::vector<std::pair<std::uint32_t, std::size_t>>& pieces);
+    CdxStatus FixParents(std::vector<PathStep>& path, Node& child,
+                         std::vector<std::pair<std::uint32_t, std::size_t>>& pieces,
+                         bool appendHeavy);
+    CdxStatus RemoveFromParents(std::vector<PathStep>& path, Node& emptied);
+    CdxStatus SetSibling(std::uint32_t offset, bool left, std::uint32_t value);
+    CdxStatus CollapseRoot();
+    CdxStatus TryMerge(std::vector<PathStep>& path, Node& node);
+
+    Pager& pager_;
+    TreeRef& ref_;
+};
+
+int CompareKeys(const std::uint8_t* a, const std::uint8_t* b, std::size_t n);
+
+}  // namespace xbase::cdx
