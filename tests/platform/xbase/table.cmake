@@ -5,3 +5,6 @@ quillet_add_test(xbase_table_tests
 quillet_add_test(xbase_table_process_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/table_process_test.cpp
   LIBS quillet_xbase)
+quillet_add_test(xbase_table_interop_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/table_interop_test.cpp
+  LIBS quillet_xbase)
