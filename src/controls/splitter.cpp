@@ -81,6 +81,11 @@ void ToxCustomSplit::applyStyle() {
             inset_ = 1;
             break;
         case TSplitStyle::oxsGroove:
+            // Keeps the inset of the style written before; a new splitter has none.
+            if (!styleWritten_) {
+                inset_ = 0;
+            }
+            break;
         case TSplitStyle::oxsAuto:
             break;
     }
@@ -103,6 +108,7 @@ void ToxCustomSplit::applyStyle() {
 void ToxCustomSplit::setStyle(TSplitStyle style) {
     style_ = style;
     applyStyle();
+    styleWritten_ = true;
 }
 
 void ToxCustomSplit::setBorderStyle(TBorderStyle style) {

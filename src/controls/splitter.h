@@ -86,6 +86,7 @@ class ToxCustomSplit : public QWidget {
     bool locked_ = false;
     bool ctl3D_ = true;
     int inset_ = 0;
+    bool styleWritten_ = false;
     QList<QPointer<ToxScrollPane>> panes_;
 
     QImage cache_;

@@ -37,7 +37,7 @@ void installFontMapping() {
     for (const FontMapping& m : kMappings) {
         const QString from = QString::fromLatin1(m.from);
         const QString to = QString::fromLatin1(m.to);
-        if (!QFont::substitutes(from).contains(to)) {
+        if (!QFont::substitutes(from).contains(to, Qt::CaseInsensitive)) {
             QFont::insertSubstitution(from, to);
         }
     }

@@ -118,8 +118,11 @@ TEST(Fonts, DesignNamesMapToInstalledFamilies) {
     ui::installFontMapping();
     EXPECT_EQ(QFontInfo(QFont(QStringLiteral("Arial"))).family(),
               QStringLiteral("Liberation Sans"));
-    EXPECT_EQ(QFont::substitutes(QStringLiteral("Arial")).count(QStringLiteral("Liberation Sans")),
-              1);
+    EXPECT_EQ(QFont::substitutes(QStringLiteral("Arial"))
+                  .filter(QStringLiteral("Liberation Sans"), Qt::CaseInsensitive)
+                  .size(),
+              1)
+        << "installing twice registers the family once";
 }
 
 TEST(XorInto, CombinesColourBitsAndRestoresOnSecondPass) {
