@@ -113,6 +113,12 @@ TEST(GaugePixels, BorderedBarStopsAtItsFill) {
     EXPECT_EQ(img.pixelColor(50, 0), QColor(Qt::black));
     EXPECT_EQ(img.pixelColor(50, 19), QColor(Qt::black));
 
+    // The fill is measured on the paint width plus one: 99 % of 99 pixels is 98.
+    g.setProgress(99);
+    const QImage nearly = pixels(g);
+    EXPECT_EQ(nearly.pixelColor(97, 10), QColor(Qt::black));
+    EXPECT_EQ(nearly.pixelColor(98, 10), QColor(Qt::white));
+
     TGauge v;
     v.resize(20, 100);
     v.setKind(TGaugeKind::gkVerticalBar);
@@ -181,6 +187,15 @@ TEST(GaugePixels, TextIsInvertedAgainstWhatLiesBeneath) {
     for (int x = 60; x < 119; ++x) {
         ASSERT_EQ(bare.pixelColor(x, 15), QColor(Qt::white)) << x;
     }
+}
+
+TEST(BltBitmap, MakeLikeTakesTheSizeInTheWindowFrameColour) {
+    TBltBitmap source(QSize(7, 3));
+    source.image().fill(Qt::red);
+    TBltBitmap scratch;
+    scratch.MakeLike(source);
+    EXPECT_EQ(scratch.image().size(), QSize(7, 3));
+    EXPECT_EQ(scratch.image().pixelColor(6, 2), QColor(Qt::black));
 }
 
 }  // namespace
