@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/xbase/cdx_area.h"
 #include "platform/xbase/dbf_format.h"
 #include "platform/xbase/field_codec.h"
 #include "platform/xbase/work_area.h"
@@ -326,8 +327,10 @@ std::intptr_t sx_SysProp(int code, std::intptr_t value) {
             }
             return old;
         }
-        case 3000:
-            return 0;
+        case 3000: {
+            WorkArea* area = CurrentArea();
+            return area == nullptr || !area->indexes ? 0 : area->indexes->OrderCount();
+        }
         case 65000: {
             WorkArea* area = CurrentArea();
             return area == nullptr ? 0 : reinterpret_cast<std::intptr_t>(area->buffer());
@@ -408,6 +411,13 @@ int sx_Use(std::string_view path, std::string_view alias, int mode, int driver) 
     auto area = std::make_unique<WorkArea>(n, name, e.settings);
     if (!Check(area->Attach(std::move(table)))) {
         return 0;
+    }
+    // The structural index opens with the table; when it is missing the table still opens,
+    // and when it is damaged the table opens without it (the error is recorded), so that
+    // the program can rebuild it.
+    area->indexes = std::make_unique<AreaIndexes>(*area);
+    if (Status s = area->indexes->OpenStructural(e.files()); !s) {
+        Fail(s);
     }
     e.areas[n] = std::move(area);
     e.current = n;
@@ -933,8 +943,22 @@ bool sx_Pack() {
         return false;
     }
     Engine& e = TheEngine();
+    AreaIndexes::Remembered open;
+    if (area->indexes) {
+        open = area->indexes->Remember();
+    }
     if (!Check(PackTable(*area, e.files(), e.gauge))) {
         return false;
+    }
+    // Record numbers changed: the indexes open before are opened again and built anew.
+    if (!open.files.empty()) {
+        if (!area->indexes) {
+            area->indexes = std::make_unique<AreaIndexes>(*area);
+        }
+        if (!Check(area->indexes->Reopen(e.files(), open)) ||
+            !Check(area->indexes->RebuildAll(e.gauge))) {
+            return false;
+        }
     }
     return Check(area->GoTop());
 }

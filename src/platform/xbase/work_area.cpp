@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/xbase/cdx_area.h"
 #include "platform/xbase/dbf_format.h"
 #include "platform/xbase/field_codec.h"
 
@@ -65,6 +66,9 @@ Status WorkArea::Close() {
         return Status::Ok();
     }
     Status s = FlushBuffer();
+    if (indexes) {
+        indexes->CloseAll();
+    }
     Status c = table_->Close();
     table_.reset();
     return s ? c : s;
@@ -93,15 +97,27 @@ int WorkArea::FieldIndex(std::string_view name) const {
 // ---- navigation ------------------------------------------------------------------------
 
 std::uint32_t WorkArea::SeqFirst() const {
+    if (indexes && indexes->ordered()) {
+        return indexes->SeqFirst();
+    }
     return table_->count() > 0 ? 1 : 0;
 }
 std::uint32_t WorkArea::SeqLast() const {
+    if (indexes && indexes->ordered()) {
+        return indexes->SeqLast();
+    }
     return table_->count();
 }
 std::uint32_t WorkArea::SeqNext(std::uint32_t n) const {
+    if (indexes && indexes->ordered()) {
+        return indexes->SeqNext(n);
+    }
     return n < table_->count() ? n + 1 : 0;
 }
 std::uint32_t WorkArea::SeqPrev(std::uint32_t n) const {
+    if (indexes && indexes->ordered()) {
+        return indexes->SeqPrev(n);
+    }
     if (n > table_->count() + 1) {
         return table_->count();
     }
@@ -310,11 +326,12 @@ Status WorkArea::BeginEdit() {
 }
 
 Status WorkArea::CommitRecord(std::uint32_t& recNo, const char* oldImage, const char* newImage) {
-    (void)oldImage;  // index upkeep compares old and new keys here
-    if (recNo == 0) {
-        return table_->AppendRecord(newImage, recNo);
+    Status s = recNo == 0 ? table_->AppendRecord(newImage, recNo)
+                          : table_->WriteRecord(recNo, newImage);
+    if (s && indexes) {
+        s = indexes->Upkeep(recNo, oldImage, newImage);
     }
-    return table_->WriteRecord(recNo, newImage);
+    return s;
 }
 
 Status WorkArea::FlushBuffer() {

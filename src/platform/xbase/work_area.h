@@ -56,6 +56,7 @@ struct Settings {
 };
 
 class WorkArea;
+class AreaIndexes;
 
 // Lets an expression read a record image that need not be the current record.
 class ImageSource final : public RecordSource {
@@ -142,6 +143,8 @@ class WorkArea {
     bool RestoreCursor(const CursorState& state);
 
     int userProperty = 0;  // sx_SysProp 1303
+    // The compound indexes open on the table and the order in force (null: none yet).
+    std::unique_ptr<AreaIndexes> indexes;
 
   private:
     Status BeginMove();
