@@ -308,6 +308,22 @@ TEST(ExplorerButtonPixels, DownPatternAndDisabledEmboss) {
     EXPECT_EQ(img.pixelColor(at + QPoint(-1, -1)), kFace);
 }
 
+TEST(ExplorerButtonPixels, TinyButtonsInEveryLayoutPaint) {
+    Form f;
+    QMenu menu;
+    f.button->setCaption(QStringLiteral("A rather long &caption"));
+    f.button->setBitmap(glyphImage(Glyph::Question));
+    f.button->setDropDownMenu(&menu);
+    f.button->setWordWrap(true);
+    for (int layout = 0; layout <= static_cast<int>(TButtonLayout::blBitmapRight); ++layout) {
+        f.button->setLayout(static_cast<TButtonLayout>(layout));
+        for (int size = 1; size <= 4; ++size) {
+            f.button->resize(size, size);
+            EXPECT_FALSE(f.pixels().isNull());
+        }
+    }
+}
+
 TEST(ExplorerButtonClicks, ReleaseOutsideGivesNoClick) {
     Form f;
     clickAt(f.button);

@@ -189,6 +189,21 @@ TEST(GaugePixels, TextIsInvertedAgainstWhatLiesBeneath) {
     }
 }
 
+TEST(GaugePixels, EveryKindSurvivesTinySizes) {
+    for (int kind = 0; kind <= static_cast<int>(TGaugeKind::gkNeedle); ++kind) {
+        for (int size = 0; size <= 3; ++size) {
+            for (TBorderStyle border : {TBorderStyle::bsNone, TBorderStyle::bsSingle}) {
+                TGauge g;
+                g.setKind(static_cast<TGaugeKind>(kind));
+                g.setBorderStyle(border);
+                g.resize(size, size);
+                g.setProgress(75);
+                EXPECT_FALSE(g.image().isNull());
+            }
+        }
+    }
+}
+
 TEST(BltBitmap, MakeLikeTakesTheSizeInTheWindowFrameColour) {
     TBltBitmap source(QSize(7, 3));
     source.image().fill(Qt::red);

@@ -180,6 +180,26 @@ TEST(SplitterPixels, InsetStyleDrawsSunkenFramesAroundPanes) {
     EXPECT_EQ(bare.pixelColor(51, 20), QColor(10, 20, 30));
 }
 
+TEST(Splitter, BarMovesRaiseResizedAndTinySplittersPaint) {
+    ToxSplit s;
+    int resized = 0;
+    QObject::connect(&s, &ToxSplit::resized, [&resized] { ++resized; });
+    s.setBarPosition(60);
+    EXPECT_EQ(resized, 1);
+    for (TSplitStyle style : {TSplitStyle::oxsWin31, TSplitStyle::oxsWin95, TSplitStyle::oxsInset,
+                              TSplitStyle::oxsGroove}) {
+        s.setStyle(style);
+        for (int size = 0; size <= 3; ++size) {
+            s.resize(size, size);
+            s.setBarPosition(5);
+            EXPECT_GE(s.pane(1)->width(), 0);
+            if (size > 0) {
+                EXPECT_FALSE(s.grab().isNull());
+            }
+        }
+    }
+}
+
 TEST(Splitter, SyncScrollCopiesThePosition) {
     ToxSplit s;
     s.resize(300, 100);
