@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "csv.h"
+#include "index_commands.h"
 #include "platform/xbase/file_system.h"
 #include "platform/xbase/sx.h"
 #include "platform/xbase/table.h"
@@ -35,7 +36,7 @@ int Usage(const std::string& why = {}) {
     if (!why.empty()) {
         std::cerr << "xbtool: " << why << "\n";
     }
-    std::cerr << kUsageText;
+    std::cerr << kUsageText << xbtool::kIndexUsage;
     return kUsage;
 }
 
@@ -349,6 +350,11 @@ int main(int argc, char** argv) {
         result = CountOrList(args[1], args[2], all, command == "list");
     } else if (command == "pack" && args.size() == 2 && !all) {
         result = Pack(args[1]);
+    } else if (xbtool::IsIndexCommand(command) && !all) {
+        result = xbtool::RunIndexCommand(args);
+        if (result == kUsage) {
+            return Usage();
+        }
     } else {
         return Usage();
     }

@@ -326,6 +326,27 @@ Status AreaIndexes::Check(CheckReport& report) {
     return Status::Ok();
 }
 
+Status AreaIndexes::Walk(int order, const std::function<void(std::uint32_t, std::string)>& visit) {
+    CompoundIndex* index = nullptr;
+    int tag = 0;
+    if (!Locate(order, index, tag)) {
+        return {ErrorCode::kBadArgument, "no tag of order " + std::to_string(order)};
+    }
+    auto cursor = index->NewCursor(tag);
+    KeyType type = index->Tag(tag).type;
+    CdxStatus s = cursor->First();
+    for (; s.ok() && cursor->Valid(); s = cursor->Next()) {
+        visit(cursor->RecNo(), KeyToText(type, cursor->Key()));
+    }
+    return FromCdx(s);
+}
+
+std::uint64_t AreaIndexes::KeyCount(int order) {
+    CompoundIndex* index = nullptr;
+    int tag = 0;
+    return Locate(order, index, tag) ? index->KeyCount(tag) : 0;
+}
+
 Status AreaIndexes::Upkeep(std::uint32_t recNo, const char* oldImage, const char* newImage) {
     if (files_.empty()) {
         return Status::Ok();

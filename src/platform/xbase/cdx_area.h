@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -54,6 +55,9 @@ class AreaIndexes {
     // Rebuilds every tag of every open file from the table.
     Status RebuildAll(const IndexProgress& progress);
     Status Check(CheckReport& report);
+    // Every stored entry of a tag in its order, and how many there are.
+    Status Walk(int order, const std::function<void(std::uint32_t recNo, std::string key)>& visit);
+    std::uint64_t KeyCount(int order);
 
     // Key upkeep of one record write; `oldImage` is null for an append.
     Status Upkeep(std::uint32_t recNo, const char* oldImage, const char* newImage);
