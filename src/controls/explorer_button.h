@@ -4,6 +4,7 @@
 
 #include <QFlags>
 #include <QImage>
+#include <QPixmap>
 #include <QPointer>
 #include <QWidget>
 
@@ -48,6 +49,8 @@ class TExplorerButton : public QWidget {
 
     QImage bitmap() const { return bitmap_; }
     void setBitmap(const QImage& bitmap);
+    // For forms: a .ui file gives the glyph as a pixmap (e.g. ":/glyphs/check.png").
+    void setBitmap(const QPixmap& bitmap) { setBitmap(bitmap.toImage()); }
     QImage noFocusBitmap() const { return noFocusBitmap_; }
     void setNoFocusBitmap(const QImage& bitmap);
     QImage disabledBitmap() const { return disabledBitmap_; }
