@@ -654,7 +654,11 @@ CdxStatus CompoundIndex::Open(std::unique_ptr<File> file, const IndexTable& tabl
     return CdxStatus::Ok();
 }
 
+// In shared mode the tag list is looked at again when another process changed the file.
 int CompoundIndex::TagCount() const {
+    if (impl_->shared && !impl_->locked && impl_->Begin(false).ok()) {
+        impl_->End(false, CdxStatus::Ok());
+    }
     return static_cast<int>(impl_->tags.size());
 }
 
@@ -833,11 +837,11 @@ CdxStatus CompoundIndex::KeyOf(int order, const RecordSource& record, std::strin
 }
 
 std::uint64_t CompoundIndex::KeyCount(int order) {
-    if (order < 1 || order > TagCount() || !impl_->Begin(false).ok()) {
+    if (!impl_->Begin(false).ok()) {
         return 0;
     }
     std::uint64_t count = 0;
-    if (order <= TagCount()) {
+    if (order >= 1 && order <= TagCount()) {
         cdx::Tree tree(impl_->pager, impl_->tags[static_cast<std::size_t>(order - 1)].ref);
         CdxStatus s = tree.Walk([&](const std::uint8_t*, std::uint32_t) {
             ++count;

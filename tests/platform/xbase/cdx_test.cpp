@@ -567,3 +567,42 @@ TEST(CdxIndex, FailedWritesAreReported) {
 
 }  // namespace
 }  // namespace xbase
+
+namespace xbase {
+namespace {
+
+// Two handles on one file in shared mode, as two processes: each change is flushed with the
+// change counter raised, and the other handle drops its cached pages and sees the change.
+TEST(CdxSharing, AnotherHandleSeesEveryChange) {
+    FakeTable table = TaskTable();
+    auto bytes = std::make_shared<std::vector<char>>();
+    {
+        std::unique_ptr<CompoundIndex> created;
+        ASSERT_TRUE(CompoundIndex::Create(OpenMem(bytes), table.Table(), created).ok());
+        for (int i = 0; i < 300; ++i)
+            table.Append({"", "", "old" + std::to_string(i)});
+        int order = 0;
+        ASSERT_TRUE(
+            created->AddTag({"D", "DESCRIPT", "", false, false}, table, nullptr, order).ok());
+    }
+    std::unique_ptr<CompoundIndex> writer;
+    std::unique_ptr<CompoundIndex> reader;
+    ASSERT_TRUE(CompoundIndex::Open(OpenMem(bytes), table.Table(), true, writer).ok());
+    ASSERT_TRUE(CompoundIndex::Open(OpenMem(bytes), table.Table(), true, reader).ok());
+    EXPECT_EQ(cdxtest::WalkTag(*reader, 1).size(), 300u);
+
+    std::uint32_t r = table.Append({"", "", "aaa first"});
+    ASSERT_TRUE(writer->UpdateRecord(r, nullptr, table.Snapshot(r)).ok());
+    auto walked = cdxtest::WalkTag(*reader, 1);
+    ASSERT_EQ(walked.size(), 301u);
+    EXPECT_EQ(walked.front().second, "aaa first");
+
+    // A tag added by the other handle appears too.
+    int order = 0;
+    ASSERT_TRUE(writer->AddTag({"K", "KEYS", "", false, false}, table, nullptr, order).ok());
+    EXPECT_EQ(reader->KeyCount(2), 301u);
+    EXPECT_EQ(reader->TagCount(), 2);
+}
+
+}  // namespace
+}  // namespace xbase
