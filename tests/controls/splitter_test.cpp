@@ -125,6 +125,25 @@ TEST(SplitterDrag, ReleaseWritesTheLastHeldPosition) {
     EXPECT_EQ(s.barPosition(), 0);
 }
 
+TEST(SplitterDrag, GhostBarInvertsTheBandItCovers) {
+    ToxSplit s;
+    s.show();
+    const QImage before = s.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    send(&s, QEvent::MouseButtonPress, QPoint(53, 20));  // grab offset 1
+    send(&s, QEvent::MouseMove, QPoint(100, 20));        // ghost over x 99..102
+    const QImage during = s.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb was = before.pixel(100, 20);
+    EXPECT_EQ(during.pixel(100, 20), qRgb(255 - qRed(was), 255 - qGreen(was), 255 - qBlue(was)));
+    EXPECT_EQ(during.pixel(104, 20), before.pixel(104, 20));
+    send(&s, QEvent::MouseButtonRelease, QPoint(100, 20), Qt::NoButton);
+    QApplication::processEvents();
+    int visibleChildren = 0;
+    for (QWidget* child : s.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        visibleChildren += child->isVisible() ? 1 : 0;
+    }
+    EXPECT_EQ(visibleChildren, 2) << "only the panes remain: no ghost left behind";
+}
+
 TEST(SplitterDrag, AutoUpdateMovesThePanesAtOnce) {
     ToxSplit s;
     s.setAutoUpdate(true);
