@@ -9,3 +9,4 @@ chmod 700 "$XDG_RUNTIME_DIR"
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_WERROR=ON
 cmake --build build-test
 ctest --test-dir build-test --output-on-failure -j2
+fuzz/run.sh 90  # the engine's file and expression readers under libFuzzer, briefly

@@ -1,6 +1,7 @@
 // Memo files (FPT): bounds-checked reads, appends at the next free block, rewrites in place.
 #include "platform/xbase/memo.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -171,14 +172,17 @@ Status MemoFile::Write(std::uint32_t oldBlock, std::string_view data, std::uint3
             file_->Unlock(kMemoLockByte, 1);
             return s;
         }
+        if (!file_->Size(fileSize)) {  // others may have appended before we got the lock
+            file_->Unlock(kMemoLockByte, 1);
+            return {ErrorCode::kReadFailed, "cannot read " + path_};
+        }
     }
-    std::uint32_t block = nextFree_;
-    // A next-free value behind the real end (a file another writer left short) would make us
-    // overwrite memos; start after the last byte instead.
+    // New memos go after the last byte of the file. The header's next free block normally
+    // says the same; one behind the end (another writer's file, padding) would overwrite
+    // memos, and one far beyond it (a damaged header) would grow the file by gigabytes.
     std::uint64_t endBlock = (fileSize + blockSize_ - 1) / blockSize_;
-    if (block < firstBlock_ || block < endBlock) {
-        block = static_cast<std::uint32_t>(std::max<std::uint64_t>(endBlock, firstBlock_));
-    }
+    std::uint32_t block =
+        static_cast<std::uint32_t>(std::max<std::uint64_t>(endBlock, firstBlock_));
     Status result = Status::Ok();
     if (std::uint64_t{block} + blocksNeeded > 0xFFFFFFFFull) {
         result = {ErrorCode::kWriteFailed, path_ + " is full"};

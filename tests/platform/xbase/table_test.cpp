@@ -653,3 +653,25 @@ TEST_F(EngineTest, InterruptedPackIsFinishedOrDiscardedAtTheNextOpen) {
     EXPECT_FALSE(fs_.Exists(kPath + ".pack"));
     EXPECT_FALSE(fs_.Exists(kMemo + ".pack"));
 }
+
+TEST_F(EngineTest, DamagedNextFreeBlockNeitherOverwritesMemosNorBloatsTheFile) {
+    ASSERT_TRUE(CreateTasks(kPath));
+    ASSERT_NE(sx_Use(kPath, "", 2, 2), 0);
+    AddTask("a", "", false, "first note");
+    sx_CloseAll();
+    for (std::uint32_t nextFree : {0u, 8u, 0x01000000u}) {
+        SCOPED_TRACE(nextFree);
+        auto fpt = fs_.Contents(kMemo);
+        xbase::PutBE32(&fpt[0], nextFree);
+        fs_.SetContents(kMemo, fpt);
+        ASSERT_NE(sx_Use(kPath, "", 0, 2), 0);
+        AddTask("b", "", false, "second note");
+        sx_Commit();
+        EXPECT_LT(fs_.Contents(kMemo).size(), 4096u);
+        sx_Go(1);
+        EXPECT_EQ(sx_GetMemo("NOTE"), "first note");
+        sx_GoBottom();
+        EXPECT_EQ(sx_GetMemo("NOTE"), "second note");
+        sx_CloseAll();
+    }
+}
