@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <source_location>
 #include <string>
 
 #include "platform/xbase/byte_order.h"
@@ -133,7 +132,7 @@ using xbase::PutLE32;
 
 // Every corrupt-index path goes through here: it names what was wrong, where in the file,
 // and where in the engine it was noticed.
-CdxStatus Corrupt(const char* what, std::uint64_t fileOffset,
-                  std::source_location where = std::source_location::current());
+CdxStatus CorruptAt(const char* what, std::uint64_t fileOffset, const char* sourceFile, int line);
+#define CDX_CORRUPT(what, offset) ::xbase::cdx::CorruptAt((what), (offset), __FILE__, __LINE__)
 
 }  // namespace xbase::cdx

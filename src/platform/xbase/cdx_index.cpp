@@ -10,7 +10,6 @@
 
 namespace xbase {
 
-using cdx::Corrupt;
 using cdx::kHeaderSize;
 using cdx::kNoPage;
 using cdx::kPageSize;
@@ -257,26 +256,26 @@ CdxStatus CompoundIndex::Impl::LoadTag(std::uint32_t headerOffset, std::string n
     std::uint8_t options = h[cdx::hdr::kOptions];
     std::uint16_t order = cdx::GetLE16(h + cdx::hdr::kOrder);
     if (keyLength == 0 || keyLength > cdx::kMaxKeyLength) {
-        return Corrupt("tag key length out of range", headerOffset);
+        return CDX_CORRUPT("tag key length out of range", headerOffset);
     }
     if ((options & ~cdx::kKnownOptions) != 0 || (options & cdx::kOptCompact) == 0 ||
         (options & cdx::kOptStructure) != 0) {
-        return Corrupt("unknown tag options", headerOffset);
+        return CDX_CORRUPT("unknown tag options", headerOffset);
     }
     if (order > 1) {
-        return Corrupt("unknown tag order", headerOffset);
+        return CDX_CORRUPT("unknown tag order", headerOffset);
     }
     tag.info.name = std::move(name);
     if (!PoolText(pool.data(), cdx::GetLE16(h + cdx::hdr::kKeyStart),
                   cdx::GetLE16(h + cdx::hdr::kKeyTextLength), tag.info.key) ||
         tag.info.key.empty()) {
-        return Corrupt("tag key expression outside its pool", headerOffset);
+        return CDX_CORRUPT("tag key expression outside its pool", headerOffset);
     }
     tag.info.condition.clear();
     if ((options & cdx::kOptHasFor) != 0 &&
         !PoolText(pool.data(), cdx::GetLE16(h + cdx::hdr::kForStart),
                   cdx::GetLE16(h + cdx::hdr::kForLength), tag.info.condition)) {
-        return Corrupt("tag condition outside its pool", headerOffset);
+        return CDX_CORRUPT("tag condition outside its pool", headerOffset);
     }
     tag.info.unique = (options & cdx::kOptUnique) != 0;
     tag.info.descending = order == 1;
@@ -291,7 +290,7 @@ CdxStatus CompoundIndex::Impl::LoadTag(std::uint32_t headerOffset, std::string n
                              : tag.info.type == KeyType::kLogical ? 1
                                                                   : 8;
     if (keyLength != expected) {
-        return Corrupt("tag key length does not suit its expression", headerOffset);
+        return CDX_CORRUPT("tag key length does not suit its expression", headerOffset);
     }
     // The root must be a node marked as root; deeper damage is found when it is reached.
     Page root;
@@ -300,13 +299,13 @@ CdxStatus CompoundIndex::Impl::LoadTag(std::uint32_t headerOffset, std::string n
     }
     cdx::Node node;
     if (tag.ref.root < kHeaderSize) {
-        return Corrupt("tag root inside the file header", headerOffset);
+        return CDX_CORRUPT("tag root inside the file header", headerOffset);
     }
     if (CdxStatus s = cdx::DecodeNode(root, tag.ref.root, keyLength, tag.ref.fill, node); !s.ok()) {
         return s;
     }
     if ((node.attributes & cdx::node::kAttrRoot) == 0) {
-        return Corrupt("tag root without the root mark", tag.ref.root);
+        return CDX_CORRUPT("tag root without the root mark", tag.ref.root);
     }
     return CdxStatus::Ok();
 }
@@ -316,7 +315,7 @@ CdxStatus CompoundIndex::Impl::LoadAll() {
         return s;
     }
     if (pager.FileSize() < kHeaderSize + kPageSize) {
-        return Corrupt("file too short for an index", pager.FileSize());
+        return CDX_CORRUPT("file too short for an index", pager.FileSize());
     }
     Page head;
     if (CdxStatus s = pager.Read(0, head); !s.ok()) {
@@ -327,7 +326,7 @@ CdxStatus CompoundIndex::Impl::LoadAll() {
     if (cdx::GetLE16(h + cdx::hdr::kKeyLength) != cdx::kMaxTagName ||
         (options & ~cdx::kKnownOptions) != 0 || (options & cdx::kOptCompact) == 0 ||
         (options & (cdx::kOptUnique | cdx::kOptHasFor)) != 0) {
-        return Corrupt("not a compound index directory", 0);
+        return CDX_CORRUPT("not a compound index directory", 0);
     }
     counter = cdx::GetBE32(h + cdx::hdr::kCounter);
     directory = {};
@@ -350,7 +349,7 @@ CdxStatus CompoundIndex::Impl::LoadAll() {
         }
         if (header % kPageSize != 0 || header < kHeaderSize ||
             std::uint64_t{header} + kHeaderSize > pager.FileSize() || name.empty()) {
-            bad = Corrupt("tag header pointer outside the file", header);
+            bad = CDX_CORRUPT("tag header pointer outside the file", header);
             return false;
         }
         entries.push_back({UpperAscii(name), header});
@@ -366,7 +365,7 @@ CdxStatus CompoundIndex::Impl::LoadAll() {
               [](const Entry& a, const Entry& b) { return a.header < b.header; });
     for (std::size_t i = 1; i < entries.size(); ++i) {
         if (entries[i].header < entries[i - 1].header + kHeaderSize) {
-            return Corrupt("two tags share a header", entries[i].header);
+            return CDX_CORRUPT("two tags share a header", entries[i].header);
         }
     }
     std::vector<TagState> loaded(entries.size());
@@ -991,7 +990,7 @@ CdxStatus CompoundIndex::Verify() {
         CdxStatus order;
         s = tree.Walk([&](const std::uint8_t* key, std::uint32_t recno) {
             if (!prev.empty() && CompareEntries(prev.data(), prevRec, key, recno, kl) >= 0) {
-                order = Corrupt("keys out of order in a tag", tag.ref.header);
+                order = CDX_CORRUPT("keys out of order in a tag", tag.ref.header);
                 return false;
             }
             prev.assign(key, key + kl);

@@ -89,13 +89,13 @@ CdxStatus DecodeNode(const Page& page, std::uint32_t offset, std::uint16_t keyLe
     out.recnos.clear();
     out.children.clear();
     if (out.attributes > (node::kAttrLeaf | node::kAttrRoot)) {
-        return Corrupt("unknown node attributes", offset);
+        return CDX_CORRUPT("unknown node attributes", offset);
     }
     std::size_t count = GetLE16(p + node::kKeyCount);
 
     if (!out.IsLeaf()) {
         if (count > InteriorCapacity(keyLength)) {
-            return Corrupt("interior node holds more keys than fit", offset);
+            return CDX_CORRUPT("interior node holds more keys than fit", offset);
         }
         out.keys.resize(count * keyLength);
         out.recnos.resize(count);
@@ -119,11 +119,11 @@ CdxStatus DecodeNode(const Page& page, std::uint32_t offset, std::uint16_t keyLe
     const std::uint64_t trailMask = p[leaf::kTrailMask];
     if (count > 0 && (entryBytes < 1 || entryBytes > 8 ||
                       recBits + dupBits + trailBits > 8 * entryBytes || recBits > 32)) {
-        return Corrupt("leaf bit widths do not fit its entries", offset);
+        return CDX_CORRUPT("leaf bit widths do not fit its entries", offset);
     }
     const std::size_t entriesEnd = leaf::kEntries + count * entryBytes;
     if (entriesEnd > kPageSize) {
-        return Corrupt("leaf holds more entries than fit", offset);
+        return CDX_CORRUPT("leaf holds more entries than fit", offset);
     }
     out.keys.resize(count * keyLength);
     out.recnos.resize(count);
@@ -138,11 +138,11 @@ CdxStatus DecodeNode(const Page& page, std::uint32_t offset, std::uint16_t keyLe
         std::size_t dup = (v >> recBits) & dupMask;
         std::size_t trail = (v >> (recBits + dupBits)) & trailMask;
         if (dup + trail > keyLength) {
-            return Corrupt("leaf key longer than the key length", offset);
+            return CDX_CORRUPT("leaf key longer than the key length", offset);
         }
         std::size_t take = keyLength - dup - trail;
         if (pos < entriesEnd + take) {
-            return Corrupt("leaf key bytes overlap its entries", offset);
+            return CDX_CORRUPT("leaf key bytes overlap its entries", offset);
         }
         pos -= take;
         std::uint8_t* key = out.keys.data() + i * keyLength;
@@ -182,7 +182,7 @@ std::size_t LeafFitCount(const Node& node, std::size_t from, std::uint8_t fill) 
     return packer.Count();
 }
 
-void EncodeLeaf(const Node& node, std::size_t from, std::size_t count, std::uint8_t fill,
+bool EncodeLeaf(const Node& node, std::size_t from, std::size_t count, std::uint8_t fill,
                 Page& out) {
     out.fill(0);
     std::uint8_t* p = out.data();
@@ -209,11 +209,18 @@ void EncodeLeaf(const Node& node, std::size_t from, std::size_t count, std::uint
 
     std::size_t pos = kPageSize;
     std::size_t prevTrail = 0;
+    const std::size_t entriesEnd = leaf::kEntries + count * layout.entryBytes;
+    if (entriesEnd > kPageSize) {
+        return false;
+    }
     for (std::size_t i = from; i < from + count; ++i) {
         const std::uint8_t* key = node.Key(i);
         std::size_t trail = Trail(key, kl, fill);
         std::size_t dup = i == from ? 0 : Dup(key, node.Key(i - 1), kl, trail, prevTrail);
         std::size_t take = kl - dup - trail;
+        if (pos < entriesEnd + take) {
+            return false;
+        }
         pos -= take;
         std::memcpy(p + pos, key + dup, take);
         std::uint64_t v = std::uint64_t{node.recnos[i]} | (std::uint64_t{dup} << rb) |
@@ -224,8 +231,8 @@ void EncodeLeaf(const Node& node, std::size_t from, std::size_t count, std::uint
         }
         prevTrail = trail;
     }
-    std::size_t used = leaf::kEntries + count * layout.entryBytes;
-    PutLE16(p + leaf::kFree, static_cast<std::uint16_t>(pos - used));
+    PutLE16(p + leaf::kFree, static_cast<std::uint16_t>(pos - entriesEnd));
+    return true;
 }
 
 void EncodeInterior(const Node& node, std::size_t from, std::size_t count, Page& out) {

@@ -8,15 +8,14 @@
 
 namespace xbase::cdx {
 
-CdxStatus Corrupt(const char* what, std::uint64_t fileOffset, std::source_location where) {
-    const char* file = where.file_name();
+CdxStatus CorruptAt(const char* what, std::uint64_t fileOffset, const char* sourceFile, int line) {
+    const char* file = sourceFile;
     if (const char* slash = std::strrchr(file, '/')) {
         file = slash + 1;
     }
     char buffer[256];
     std::snprintf(buffer, sizeof buffer, "corrupt index: %s at offset 0x%llX [%s:%u]", what,
-                  static_cast<unsigned long long>(fileOffset), file,
-                  static_cast<unsigned>(where.line()));
+                  static_cast<unsigned long long>(fileOffset), file, static_cast<unsigned>(line));
     return CdxStatus(CdxCode::kCorrupt, buffer);
 }
 
@@ -51,7 +50,7 @@ CdxStatus Pager::ReadFromFile(std::uint32_t offset, Page& out) {
         return IoError("read", offset);
     }
     if (got != kPageSize) {
-        return Corrupt("page beyond the end of the file", offset);
+        return CDX_CORRUPT("page beyond the end of the file", offset);
     }
     return CdxStatus::Ok();
 }
@@ -75,7 +74,7 @@ CdxStatus Pager::Evict() {
 CdxStatus Pager::Read(std::uint32_t offset, Page& out) {
     if (offset % kPageSize != 0 || offset == kNoPage ||
         static_cast<std::uint64_t>(offset) + kPageSize > fileSize_) {
-        return Corrupt("page pointer outside the file", offset);
+        return CDX_CORRUPT("page pointer outside the file", offset);
     }
     if (Slot* slot = Lookup(offset)) {
         out = slot->page;
@@ -96,7 +95,7 @@ CdxStatus Pager::Read(std::uint32_t offset, Page& out) {
 
 CdxStatus Pager::Write(std::uint32_t offset, const Page& page) {
     if (offset % kPageSize != 0 || static_cast<std::uint64_t>(offset) + kPageSize > fileSize_) {
-        return Corrupt("write outside the file", offset);
+        return CDX_CORRUPT("write outside the file", offset);
     }
     if (Slot* slot = Lookup(offset)) {
         slot->page = page;

@@ -37,7 +37,7 @@ std::size_t FirstNotBefore(const Node& n, const BeforeTarget& before) {
 
 CdxStatus Tree::LoadNode(std::uint32_t offset, Node& node) {
     if (offset < kHeaderSize) {
-        return Corrupt("node pointer into the file header", offset);
+        return CDX_CORRUPT("node pointer into the file header", offset);
     }
     Page page;
     if (CdxStatus s = pager_.Read(offset, page); !s.ok()) {
@@ -102,20 +102,20 @@ CdxStatus Tree::Descend(const BeforeTarget& before, std::vector<PathStep>& path,
             return s;
         }
         if (depth == 0 && (n.attributes & node::kAttrRoot) == 0) {
-            return Corrupt("root node without the root mark", offset);
+            return CDX_CORRUPT("root node without the root mark", offset);
         }
         if (n.IsLeaf()) {
             leaf = std::move(n);
             return CdxStatus::Ok();
         }
         if (n.Count() == 0) {
-            return Corrupt("empty interior node", offset);
+            return CDX_CORRUPT("empty interior node", offset);
         }
         std::size_t i = std::min(FirstNotBefore(n, before), n.Count() - 1);
         offset = n.children[i];
         path.push_back({std::move(n), i});
     }
-    return Corrupt("tree deeper than any index can be", offset);
+    return CDX_CORRUPT("tree deeper than any index can be", offset);
 }
 
 // Splits into pieces that each fit a page. After an insert at the end of the node the old
@@ -125,6 +125,14 @@ CdxStatus Tree::WriteSplit(Node& n, bool appendHeavy,
                            std::vector<std::pair<std::uint32_t, std::size_t>>& pieces) {
     pieces.clear();
     const std::size_t count = n.Count();
+    if (n.IsLeaf()) {
+        // Most writes fit: one packing pass settles it.
+        Page page;
+        if (EncodeLeaf(n, 0, count, ref_.fill, page)) {
+            pieces.emplace_back(n.offset, count == 0 ? 0 : count - 1);
+            return pager_.Write(n.offset, page);
+        }
+    }
     std::vector<std::size_t> starts;  // first index of each piece
     if (n.IsLeaf()) {
         if (LeafFitCount(n, 0, ref_.fill) == count) {
@@ -421,7 +429,7 @@ CdxStatus Tree::TryMerge(std::vector<PathStep>& path, Node& n) {
             return s;
         }
         if (!other.IsLeaf()) {
-            return Corrupt("leaf and interior node on one level", other.offset);
+            return CDX_CORRUPT("leaf and interior node on one level", other.offset);
         }
         Node& first = right ? n : other;
         Node& second = right ? other : n;
@@ -528,7 +536,7 @@ CdxStatus Tree::Seek(const BeforeTarget& before, Position& pos) {
     pos.valid = true;
     CdxStatus s = Next(pos);
     if (s.ok() && pos.valid && before(pos.Key(), pos.RecNo())) {
-        return Corrupt("interior keys disagree with their leaves", pos.leaf.offset);
+        return CDX_CORRUPT("interior keys disagree with their leaves", pos.leaf.offset);
     }
     return s;
 }
@@ -562,11 +570,11 @@ CdxStatus Tree::Last(Position& pos) {
             return CdxStatus::Ok();
         }
         if (n.Count() == 0) {
-            return Corrupt("empty interior node", offset);
+            return CDX_CORRUPT("empty interior node", offset);
         }
         offset = n.children.back();
     }
-    return Corrupt("tree deeper than any index can be", offset);
+    return CDX_CORRUPT("tree deeper than any index can be", offset);
 }
 
 // Moves along the sibling chain. Each step must reach a strictly greater (or, backwards,
@@ -591,18 +599,18 @@ CdxStatus Tree::Next(Position& pos) {
     std::uint32_t offset = pos.leaf.right;
     for (std::uint64_t hops = 0; offset != kNoPage; ++hops) {
         if (hops > limit) {
-            return Corrupt("sibling chain loops", offset);
+            return CDX_CORRUPT("sibling chain loops", offset);
         }
         Node n;
         if (CdxStatus s = LoadNode(offset, n); !s.ok()) {
             return s;
         }
         if (!n.IsLeaf()) {
-            return Corrupt("leaf sibling is not a leaf", offset);
+            return CDX_CORRUPT("leaf sibling is not a leaf", offset);
         }
         if (n.Count() > 0) {
             if (haveKey && CompareEntry(n.Key(0), n.recnos[0], key.data(), recno, kl) <= 0) {
-                return Corrupt("sibling chain out of key order", offset);
+                return CDX_CORRUPT("sibling chain out of key order", offset);
             }
             pos.leaf = std::move(n);
             pos.index = 0;
@@ -634,19 +642,19 @@ CdxStatus Tree::Prior(Position& pos) {
     std::uint32_t offset = pos.leaf.left;
     for (std::uint64_t hops = 0; offset != kNoPage; ++hops) {
         if (hops > limit) {
-            return Corrupt("sibling chain loops", offset);
+            return CDX_CORRUPT("sibling chain loops", offset);
         }
         Node n;
         if (CdxStatus s = LoadNode(offset, n); !s.ok()) {
             return s;
         }
         if (!n.IsLeaf()) {
-            return Corrupt("leaf sibling is not a leaf", offset);
+            return CDX_CORRUPT("leaf sibling is not a leaf", offset);
         }
         if (n.Count() > 0) {
             std::size_t last = n.Count() - 1;
             if (haveKey && CompareEntry(n.Key(last), n.recnos[last], key.data(), recno, kl) >= 0) {
-                return Corrupt("sibling chain out of key order", offset);
+                return CDX_CORRUPT("sibling chain out of key order", offset);
             }
             pos.leaf = std::move(n);
             pos.index = last;
@@ -677,31 +685,31 @@ CdxStatus Tree::VisitNodes(const std::function<CdxStatus(const Node&, int depth)
         Frame f = std::move(stack.back());
         stack.pop_back();
         if (f.depth >= kMaxDepth) {
-            return Corrupt("tree deeper than any index can be", f.offset);
+            return CDX_CORRUPT("tree deeper than any index can be", f.offset);
         }
         if (!seen.insert(f.offset).second) {
-            return Corrupt("page reached twice (a cycle or shared page)", f.offset);
+            return CDX_CORRUPT("page reached twice (a cycle or shared page)", f.offset);
         }
         Node n;
         if (CdxStatus s = LoadNode(f.offset, n); !s.ok()) {
             return s;
         }
         if ((f.depth == 0) != ((n.attributes & node::kAttrRoot) != 0)) {
-            return Corrupt("root mark on the wrong node", f.offset);
+            return CDX_CORRUPT("root mark on the wrong node", f.offset);
         }
         if (f.bounded && n.Count() > 0) {
             std::size_t last = n.Count() - 1;
             if (CompareEntry(n.Key(last), n.recnos[last], f.bound.data(), f.boundRec, kl) > 0) {
-                return Corrupt("node holds keys beyond its parent's entry", f.offset);
+                return CDX_CORRUPT("node holds keys beyond its parent's entry", f.offset);
             }
         }
         if (n.IsLeaf()) {
             if (leafDepth >= 0 && leafDepth != f.depth) {
-                return Corrupt("leaves at different depths", f.offset);
+                return CDX_CORRUPT("leaves at different depths", f.offset);
             }
             leafDepth = f.depth;
         } else if (n.Count() == 0) {
-            return Corrupt("empty interior node", f.offset);
+            return CDX_CORRUPT("empty interior node", f.offset);
         }
         if (CdxStatus s = visit(n, f.depth); !s.ok()) {
             return s;

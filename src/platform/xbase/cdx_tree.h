@@ -101,8 +101,8 @@ class LeafPacker {
 
 // How many entries of `node`, from `from` on, fit in one leaf page.
 std::size_t LeafFitCount(const Node& node, std::size_t from, std::uint8_t fill);
-// Packs entries [from, from + count) into a leaf page (they must fit).
-void EncodeLeaf(const Node& node, std::size_t from, std::size_t count, std::uint8_t fill,
+// Packs entries [from, from + count) into a leaf page; false when they do not fit.
+bool EncodeLeaf(const Node& node, std::size_t from, std::size_t count, std::uint8_t fill,
                 Page& out);
 void EncodeInterior(const Node& node, std::size_t from, std::size_t count, Page& out);
 
