@@ -94,22 +94,45 @@ Status MemoFile::Read(std::uint32_t block, std::string& out) {
     if (block == 0) {
         return Status::Ok();
     }
-    std::uint64_t fileSize = 0;
-    if (!file_->Size(fileSize)) {
-        return {ErrorCode::kReadFailed, "cannot read " + path_};
+    if (block < firstBlock_) {
+        return XBASE_CORRUPT(path_ + ": memo pointer " + std::to_string(block) +
+                             " lies in the header");
     }
-    std::uint32_t length = 0;
-    if (Status s = ReadHead(block, fileSize, length); !s) {
-        return s;
-    }
-    out.resize(length);
+    // Most memos are short: one read of the head and the first bytes serves them; only a
+    // longer one asks for the file size, so that no length is trusted beyond the file.
+    constexpr std::size_t kFirstRead = 1024;
+    char first[kFirstRead];
     std::size_t got = 0;
-    std::uint64_t offset = std::uint64_t{block} * blockSize_ + dbf::kMemoBlockHead;
-    if (!file_->ReadAt(offset, out.data(), length, got) || got != length) {
-        out.clear();
+    std::uint64_t offset = std::uint64_t{block} * blockSize_;
+    if (!file_->ReadAt(offset, first, sizeof first, got)) {
         return {ErrorCode::kReadFailed, "cannot read " + path_};
     }
-    return Status::Ok();
+    if (got < dbf::kMemoBlockHead) {
+        return XBASE_CORRUPT(path_ + ": memo pointer " + std::to_string(block) +
+                             " beyond the end of the file");
+    }
+    std::uint32_t length = GetBE32(first + 4);
+    if (length <= got - dbf::kMemoBlockHead) {
+        out.assign(first + dbf::kMemoBlockHead, length);
+        return Status::Ok();
+    }
+    if (got == sizeof first) {
+        std::uint64_t fileSize = 0;
+        if (!file_->Size(fileSize)) {
+            return {ErrorCode::kReadFailed, "cannot read " + path_};
+        }
+        if (length <= fileSize - offset - dbf::kMemoBlockHead) {
+            out.resize(length);
+            std::uint64_t rest = offset + dbf::kMemoBlockHead;
+            if (!file_->ReadAt(rest, out.data(), length, got) || got != length) {
+                out.clear();
+                return {ErrorCode::kReadFailed, "cannot read " + path_};
+            }
+            return Status::Ok();
+        }
+    }
+    return XBASE_CORRUPT(path_ + ": memo at block " + std::to_string(block) +
+                         " runs beyond the end of the file");
 }
 
 Status MemoFile::ReadNextFree(std::uint32_t& nextFree) {

@@ -21,9 +21,10 @@ bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
     }
+    // Field names and aliases are ASCII: fold by hand, this runs for every field read.
+    auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i]))) {
+        if (fold(a[i]) != fold(b[i])) {
             return false;
         }
     }
@@ -326,8 +327,8 @@ Status WorkArea::BeginEdit() {
 }
 
 Status WorkArea::CommitRecord(std::uint32_t& recNo, const char* oldImage, const char* newImage) {
-    Status s = recNo == 0 ? table_->AppendRecord(newImage, recNo)
-                          : table_->WriteRecord(recNo, newImage);
+    Status s =
+        recNo == 0 ? table_->AppendRecord(newImage, recNo) : table_->WriteRecord(recNo, newImage);
     if (s && indexes) {
         s = indexes->Upkeep(recNo, oldImage, newImage);
     }
