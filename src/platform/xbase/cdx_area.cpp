@@ -163,6 +163,15 @@ Status AreaIndexes::Reopen(FileSystem& fs, const Remembered& what) {
     return Status::Ok();
 }
 
+Status AreaIndexes::Flush() {
+    for (OpenFileEntry& f : files_) {
+        if (Status s = FromCdx(f.index->Flush()); !s) {
+            return s;
+        }
+    }
+    return Status::Ok();
+}
+
 int AreaIndexes::OrderCount() const {
     int n = 0;
     for (const OpenFileEntry& f : files_) {

@@ -30,6 +30,8 @@ class AreaIndexes {
     Status OpenFile(FileSystem& fs, const std::string& path, bool structural, bool create,
                     int& first);
     void CloseAll();
+    // Writes every open index's cached changes to its file.
+    Status Flush();
     // What is open, so that it can be opened again after the table was replaced (pack).
     struct Remembered {
         std::vector<std::pair<std::string, bool>> files;  // path, structural

@@ -388,6 +388,11 @@ Status WorkArea::Commit() {
     if (Status s = FlushBuffer(); !s) {
         return s;
     }
+    if (indexes) {
+        if (Status s = indexes->Flush(); !s) {
+            return s;
+        }
+    }
     return table_->Sync();
 }
 
