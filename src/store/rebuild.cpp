@@ -1,0 +1,132 @@
+// The rebuild's work and gauge. The engine's progress callback stands in for the key-down
+// reports the window receives: in the pack phase the gauge shows the pack's percentage; in
+// the index phase it shows a quarter of the rises summed over all tags, so it stands full
+// from the fifth tag on.
+#include "store/rebuild.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "store/task_file.h"
+
+namespace store {
+
+void RebuildGauge::SetPosition(int position) {
+    position_ = std::clamp(position, 0, 100);
+}
+
+void RebuildGauge::Report(int percent) {
+    if (PackPhase) {
+        SetPosition(percent);
+        return;
+    }
+    if (percent > LastProgress) {
+        ProgressTotal += percent - LastProgress;
+    }
+    LastProgress = percent;
+    SetPosition(static_cast<int>(std::lround(ProgressTotal * 0.25)));
+}
+
+bool RebuildGauge::KeyDown(std::uint16_t& key) {
+    if ((key & 0x7000) == 0) {
+        return false;
+    }
+    Report(-static_cast<int>(static_cast<std::int16_t>(key)));
+    key = 0;
+    return true;
+}
+
+void TRebuildWork::Progress(int percent) {
+    gauge_.Report(percent);
+    if (view_ != nullptr) {
+        view_->GaugeChanged(gauge_.Position());
+    }
+}
+
+bool TRebuildWork::Finish(bool ok) {
+    TTaskStore& s = store_;
+    s.TodoEngine.SetGaugeHook(nullptr);
+    if (!ok) {
+        // A failed pack or tag build must not leave deleted records showing everywhere.
+        s.EngineEnv1.SetDeleted(true);
+    }
+    if (view_ != nullptr) {
+        view_->ShowGauge(false);
+    }
+    gauge_.SetPosition(0);
+    s.TodoTable.EnableControls();
+    canCloseNow_ = true;
+    return ok;
+}
+
+bool TRebuildWork::Run(bool packFirst) {
+    if (ran_) {
+        return true;  // a second activation while the work runs, or after it, does nothing
+    }
+    ran_ = true;
+    TTaskStore& s = store_;
+    TTable& table = s.TodoTable;
+    TEngineComponent& engine = s.TodoEngine;
+
+    table.DisableControls();
+    if (view_ != nullptr) {
+        view_->ShowGauge(true);
+        view_->SetLabel({});
+        view_->ShowLabel();
+    }
+    s.EngineEnv1.SetDeleted(false);
+    std::string filter = engine.FilterText();
+    engine.ApplyFilter({});
+    int order = engine.IndexOrder();
+
+    std::string name = table.TableName();
+    std::string indexFile =
+        s.ProgramDir() + name.substr(0, name.size() >= 3 ? name.size() - 3 : 0) + "CDX";
+    engine.CloseIndexes();
+    std::remove(indexFile.c_str());  // a missing file is fine
+
+    auto hook = [this](int percent) { Progress(percent); };
+    if (packFirst) {
+        if (view_ != nullptr) {
+            view_->SetLabel("Permanently removing deleted tasks");
+        }
+        gauge_.SetPackPhase(true);
+        gauge_.SetPosition(0);
+        engine.SetGaugeHook(hook);
+        bool packed = engine.Pack();
+        engine.SetGaugeHook(nullptr);
+        if (!packed) {
+            return Finish(false);
+        }
+    }
+    if (view_ != nullptr) {
+        view_->SetLabel("Rebuilding indexes");
+    }
+    gauge_.SetPackPhase(false);
+    engine.SetGaugeHook(hook);
+    for (const TaskTag& tag : kTaskTags) {
+        if (engine.CreateTag({}, tag.name, tag.expression, 0, false, tag.condition) == 0) {
+            return Finish(false);
+        }
+    }
+    engine.SetOrder(engine.TagOrder("DATETIME"));
+    s.EngineEnv1.SetDeleted(true);
+    engine.SetGaugeHook(nullptr);
+    if (view_ != nullptr) {
+        view_->ShowGauge(false);
+    }
+    gauge_.SetPosition(0);
+    engine.ApplyFilter(filter);
+    engine.SetOrder(order);
+    table.EnableControls();
+    canCloseNow_ = true;
+    return true;
+}
+
+void PlainRebuildRunner::RunRebuildWindow(bool packFirst) {
+    TRebuildWork work(store_, nullptr);
+    lastResult_ = work.Run(packFirst);
+}
+
+}  // namespace store

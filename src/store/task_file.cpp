@@ -1,0 +1,252 @@
+// Opening the task table, creating it when missing, upgrading the old six-field structure
+// to the current seven fields, and opening the backup table the upgrade copies from.
+#include "store/task_file.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "rtl/text.h"
+
+namespace store {
+
+namespace {
+
+constexpr char kUpgradeNotice[] =
+    "This version of QLX uses a new file structure\rwith the new PRIORITY field.\rYour existing "
+    "data files are from an older version.\r\rThe program will now attempt to update the\rfiles "
+    "to the new version. The old files\rwill be saved as QXBAK.DBF and QXBAK.FPT";
+constexpr char kRenameFailed[] = "Unable to rename old QUILX.* files";
+
+bool Exists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+bool Rename(const std::string& from, const std::string& to) {
+    std::error_code error;
+    std::filesystem::rename(from, to, error);
+    return !error;
+}
+
+struct TaskField {
+    const char* name;
+    const char* type;
+    int width;
+};
+constexpr TaskField kTaskFields[] = {
+    {"DATE", "C", 8}, {"TIME", "C", 5},  {"DESCRIPT", "C", 50}, {"NOTE", "M", 10},
+    {"DONE", "L", 1}, {"KEYS", "C", 60}, {"PRIORITY", "C", 1},
+};
+
+}  // namespace
+
+TTaskStore::TTaskStore(std::string_view programDir, MessageSink& messages, StatusSink& status)
+    : adaptor(messages),
+      TodoTable(adaptor),
+      ModTable(adaptor),
+      programDir_(EngineAdaptor::WithDirectoryEnd(programDir)),
+      messages_(messages),
+      status_(status),
+      plainRunner_(*this),
+      runner_(&plainRunner_) {
+    TodoDataSource.SetDataSet(&TodoTable);
+    TodoEngine.SetDataSource(&TodoDataSource);
+    ModDataSource.SetDataSet(&ModTable);
+    ModEngine.SetDataSource(&ModDataSource);
+}
+
+TTaskStore::~TTaskStore() {
+    TodoTable.Close();
+    ModTable.Close();
+}
+
+bool TTaskStore::Start() {
+    return adaptor.Start() == dbi::kOk;
+}
+
+bool TTaskStore::CreateTaskTable() {
+    std::string path = PathOf(kTaskTableName);
+    if (!TodoEngine.CreateTable(path, 2, 7)) {
+        return false;
+    }
+    for (const TaskField& f : kTaskFields) {
+        TodoEngine.AddField(f.name, f.type, f.width, 0);
+    }
+    return TodoEngine.WriteNewTable() && Exists(path);
+}
+
+bool TTaskStore::IsOldTaskStructure(TTable& recordSet) {
+    recordSet.Close();
+    if (recordSet.UpdateFieldDefs() != dbi::kOk) {
+        return false;
+    }
+    auto has = [&](std::string_view name) {
+        for (const FieldDesc& d : recordSet.FieldDefs()) {
+            if (d.name == name) {
+                return true;
+            }
+        }
+        return false;
+    };
+    return has("DATE") && has("TIME") && has("DESCRIPT") && has("NOTE") && has("DONE") &&
+           has("KEYS") && !has("PRIORITY");
+}
+
+bool TTaskStore::OpenBackupTable() {
+    ModTable.SetDatabaseName(programDir_);
+    ModTable.SetTableName(kBackupTableName);
+    if (!Exists(PathOf(kBackupTableName))) {
+        return false;
+    }
+    ModTable.Close();
+    ModTable.SetExclusive(true);
+    return ModTable.Open() == dbi::kOk;
+}
+
+bool TTaskStore::OpenTaskTable(bool forRebuild) {
+    TodoTable.Close();
+    TodoTable.SetDatabaseName(programDir_);
+    TodoTable.SetTableName(kTaskTableName);
+    if (!Exists(PathOf(kTaskTableName)) && !CreateTaskTable()) {
+        messages_.ShowInformation("Unable to open or create QUILX.DBF");
+        return false;
+    }
+    if (IsOldTaskStructure(TodoTable)) {
+        messages_.ShowInformation(kUpgradeNotice);
+        messages_.ShowInformation(UpgradeTaskTable() ? "File update was successful"
+                                                     : "There was an error updating the files.");
+    }
+    Status("Opening files...");
+    TodoTable.Close();
+    TodoTable.SetExclusive(forRebuild);
+
+    bool result = false;
+    bool failed = TodoTable.Open() != dbi::kOk;
+    if (!failed) {
+        result = true;
+        if (!Exists(PathOf(kTaskIndexName))) {
+            Status("Creating indexes...");
+            TodoTable.Close();
+            TodoTable.SetExclusive(true);
+            failed = TodoTable.Open() != dbi::kOk;
+            if (!failed) {
+                runner_->RunRebuildWindow(false);
+                TodoTable.Close();
+                TodoTable.SetExclusive(forRebuild);
+                failed = TodoTable.Open() != dbi::kOk;
+            }
+        }
+    }
+    if (!failed) {
+        TodoEngine.SetOrder(TodoEngine.TagOrder("DATETIME"));
+        TodoEngine.SysProp(1303, 3);
+        failed = TodoTable.First() != dbi::kOk;
+    }
+    if (failed) {
+        messages_.ShowInformation(forRebuild ? "Unable to open the Todo file (QUILX.DBF) for "
+                                               "reindexing.\rThe file may be in use by another user"
+                                             : "Unable to open the Todo file: QUILX.DBF");
+        result = false;
+    }
+    return result;
+}
+
+bool TTaskStore::CopyOldRecords() {
+    TField* priority = TodoTable.FieldByName("PRIORITY");
+    TField* note = TodoTable.FieldByName("NOTE");
+    TField* oldNote = ModTable.FieldByName("NOTE");
+    TField* oldDone = ModTable.FieldByName("DONE");
+    TField* done = TodoTable.FieldByName("DONE");
+    if (priority == nullptr || note == nullptr || oldNote == nullptr || oldDone == nullptr ||
+        done == nullptr) {
+        return false;
+    }
+    int count = 0;
+    if (ModTable.First() != dbi::kOk) {
+        return false;
+    }
+    while (!ModTable.Eof() && !ModTable.IsEmpty()) {
+        if (TodoTable.Append() != dbi::kOk || !priority->SetAsString("B")) {
+            return false;
+        }
+        for (const char* name : {"DATE", "TIME", "DESCRIPT", "KEYS"}) {
+            TField* from = ModTable.FieldByName(name);
+            TField* to = TodoTable.FieldByName(name);
+            if (from == nullptr || to == nullptr || !to->SetAsString(from->AsString())) {
+                return false;
+            }
+        }
+        if (!done->SetAsBoolean(oldDone->AsBoolean()) ||
+            !note->SetAsString(rtl::PadMemoText(oldNote->AsString()))) {
+            return false;
+        }
+        if (TodoTable.Post() != dbi::kOk) {
+            return false;
+        }
+        if (TodoTable.State() != TDataSetState::dsBrowse && TodoTable.Post() != dbi::kOk) {
+            return false;
+        }
+        if (ModTable.Next() != dbi::kOk) {
+            return false;
+        }
+        ++count;
+        Status("Appended " + std::to_string(count) + " old TODO records...");
+    }
+    return true;
+}
+
+bool TTaskStore::UpgradeTaskTable() {
+    Status("Backing up old TODO Files...");
+    TodoTable.DisableControls();
+    bool result = false;
+    [&] {
+        const std::string dbf = PathOf(kTaskTableName), fpt = PathOf(kTaskMemoName),
+                          cdx = PathOf(kTaskIndexName), bakDbf = PathOf(kBackupTableName),
+                          bakFpt = PathOf(kBackupMemoName);
+        std::remove(bakDbf.c_str());
+        std::remove(bakFpt.c_str());
+        std::remove(cdx.c_str());
+        if (!Rename(fpt, bakFpt)) {
+            messages_.ShowInformation(kRenameFailed);
+            return;
+        }
+        if (!Rename(dbf, bakDbf)) {
+            // The table must not stay without its memo file.
+            Rename(bakFpt, fpt);
+            messages_.ShowInformation(kRenameFailed);
+            return;
+        }
+        if (!Exists(bakDbf) || !Exists(bakFpt)) {
+            messages_.ShowInformation(kRenameFailed);
+            return;
+        }
+        Status("Creating new style TODO Files...");
+        if (!CreateTaskTable()) {
+            messages_.ShowInformation("Unable to create new QUILX.* files");
+            return;
+        }
+        if (!OpenTaskTable(true)) {
+            messages_.ShowInformation("Unable to open new QUILX.* files");
+            return;
+        }
+        TodoEngine.SetOrder(0);
+        if (!OpenBackupTable()) {
+            messages_.ShowInformation("Unable to append records from old QUILX.* files");
+            return;
+        }
+        Status("Appending from old style TODO Files...");
+        if (CopyOldRecords()) {
+            result = true;
+        } else {
+            TodoTable.Cancel();
+            messages_.ShowInformation(
+                "Unknown error while appending records from old QUILX.* files");
+        }
+    }();
+    TodoTable.EnableControls();
+    TodoTable.Close();
+    ModTable.Close();
+    return result;
+}
+
+}  // namespace store

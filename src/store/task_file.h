@@ -1,0 +1,81 @@
+// The task file: the task table's components as the main window holds them, and opening,
+// creating and upgrading QUILX.DBF with its memo and compound index.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "store/engine_adaptor.h"
+#include "store/engine_component.h"
+#include "store/rebuild.h"
+#include "store/record_set.h"
+#include "store/sinks.h"
+
+namespace store {
+
+inline constexpr char kTaskTableName[] = "QUILX.DBF";
+inline constexpr char kTaskMemoName[] = "QUILX.FPT";
+inline constexpr char kTaskIndexName[] = "QUILX.CDX";
+inline constexpr char kBackupTableName[] = "QXBAK.DBF";
+inline constexpr char kBackupMemoName[] = "QXBAK.FPT";
+
+// The index tags, in the order that gives their order numbers.
+struct TaskTag {
+    const char* name;
+    const char* expression;
+    const char* condition;
+};
+inline constexpr TaskTag kTaskTags[] = {
+    {"DATETIME", "DATE+TIME", "not Deleted()"},
+    {"DESCRIPT", "upper(DESCRIPT)", ""},
+    {"DONE", "DONE", ""},
+    {"KEYS", "upper(KEYS)", ""},
+    {"PRIORITY", "upper(PRIORITY)+DATE+TIME", ""},
+};
+
+class TTaskStore {
+  public:
+    // programDir: the directory of the program file, where the task files live.
+    TTaskStore(std::string_view programDir, MessageSink& messages, StatusSink& status);
+    ~TTaskStore();
+    TTaskStore(const TTaskStore&) = delete;
+    TTaskStore& operator=(const TTaskStore&) = delete;
+
+    // Starts the engine for the store; false (after the adaptor's notice) when it is unusable.
+    bool Start();
+    const std::string& ProgramDir() const { return programDir_; }
+    std::string PathOf(std::string_view fileName) const {
+        return programDir_ + std::string(fileName);
+    }
+    void SetRebuildRunner(RebuildRunner* runner) {
+        runner_ = runner != nullptr ? runner : &plainRunner_;
+    }
+    MessageSink& Messages() { return messages_; }
+
+    bool OpenTaskTable(bool forRebuild);
+    bool CreateTaskTable();
+    bool IsOldTaskStructure(TTable& recordSet);
+    bool UpgradeTaskTable();
+    bool OpenBackupTable();
+
+    EngineAdaptor adaptor;
+    TTable TodoTable;
+    TDataSource TodoDataSource;
+    TEngineComponent TodoEngine;
+    TTable ModTable;
+    TDataSource ModDataSource;
+    TEngineComponent ModEngine;
+    TEngineEnv EngineEnv1;
+
+  private:
+    void Status(std::string_view text) { status_.ShowStatus(text); }
+    bool CopyOldRecords();
+
+    std::string programDir_;
+    MessageSink& messages_;
+    StatusSink& status_;
+    PlainRebuildRunner plainRunner_;
+    RebuildRunner* runner_;
+};
+
+}  // namespace store
