@@ -516,6 +516,27 @@ Status AreaIndexes::Seek(std::string_view text, bool soft, bool exact, bool& fou
     return Status::Ok();
 }
 
+bool AreaIndexes::Matches(const char* image, std::uint32_t recNo, std::string_view text,
+                          bool exact) {
+    CompoundIndex* index = nullptr;
+    int tag = 0;
+    std::string want;
+    if (!Locate(order_, index, tag) || !EncodeKey(order_, text, want)) {
+        return false;
+    }
+    ImageSource source(area_);
+    source.Set(image, recNo);
+    std::string key;
+    bool included = false;
+    if (!index->KeyOf(tag, source, key, included).ok() || !included) {
+        return false;
+    }
+    if (exact && index->Tag(tag).type == KeyType::kCharacter) {
+        want.resize(key.size(), ' ');
+    }
+    return key.compare(0, want.size(), want) == 0;
+}
+
 void AreaIndexes::SetScope(std::optional<std::string> low, std::optional<std::string> high) {
     low_ = std::move(low);
     high_ = std::move(high);

@@ -76,6 +76,8 @@ class AreaIndexes {
     // seek lands on, 0 for none.
     Status Seek(std::string_view key, bool soft, bool exact, bool& found, std::uint32_t& recNo);
     void SetScope(std::optional<std::string> low, std::optional<std::string> high);
+    // Whether a record's key in the current order matches a seek key as Seek compares.
+    bool Matches(const char* image, std::uint32_t recNo, std::string_view key, bool exact);
     // Encodes a key given as text for the tag of `order`.
     bool EncodeKey(int order, std::string_view text, std::string& key) const;
 

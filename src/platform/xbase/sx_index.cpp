@@ -170,6 +170,16 @@ bool sx_Seek(std::string_view key) {
     }
     // Not found with soft seek off leaves the table at its end.
     Check(area->Go(found || settings.softSeek ? recNo : 0));
+    if (area->atRecord() && !area->CurrentVisible()) {
+        // A hidden record (deleted, or outside the filter): the next visible one in the
+        // order, which is a match only when it still has the key.
+        Check(area->Skip(1));
+        found = found && area->atRecord() &&
+                indexes.Matches(area->buffer(), area->recNo(), key, settings.exact);
+        if (!found && !settings.softSeek) {
+            Check(area->Go(0));
+        }
+    }
     return found;
 }
 

@@ -109,6 +109,8 @@ class WorkArea {
     char* buffer() { return record_.data(); }
     const char* buffer() const { return record_.data(); }
     bool atRecord() const { return !eof_ && recNo_ >= 1 && recNo_ <= table_->count(); }
+    // The current record passes the deleted setting and the filter (seeks land on others).
+    bool CurrentVisible() { return atRecord() && Visible(recNo_, record_.data()); }
 
     // Navigation
     Status GoTop();

@@ -166,3 +166,32 @@ TEST_F(CdxEngineTest, PackRebuildsEveryTag) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CdxEngineTest, SeekPassesOverHiddenRecords) {
+    ASSERT_TRUE(CreateTasks(kPath));
+    ASSERT_NE(sx_Use(kPath, "", 2, 2), 0);
+    AddTask("a", "20260110", false);  // 1, deleted below
+    AddTask("b", "20260110", false);  // 2
+    AddTask("c", "20260111", false);  // 3, deleted below
+    AddTask("d", "20260112", false);  // 4
+    ASSERT_EQ(sx_IndexTag("", "DATE", "DATE", 0, false, ""), 1);
+    sx_Go(1);
+    sx_Delete();
+    sx_Go(3);
+    sx_Delete();
+    sx_Commit();
+    sx_SetDeleted(true);
+    sx_SetOrder(1);
+    EXPECT_TRUE(sx_Seek("20260110"));
+    EXPECT_EQ(sx_RecNo(), 2);
+    EXPECT_FALSE(sx_Seek("20260111"));  // only a deleted record has it
+    EXPECT_TRUE(sx_Eof());
+    sx_SetSoftSeek(true);
+    EXPECT_FALSE(sx_Seek("20260111"));
+    EXPECT_EQ(sx_RecNo(), 4);
+    sx_SetSoftSeek(false);
+}
+
+}  // namespace

@@ -8,3 +8,8 @@ quillet_add_test(xbase_table_process_tests
 quillet_add_test(xbase_table_interop_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/table_interop_test.cpp
   LIBS quillet_xbase)
+quillet_add_test(xbase_xbtool_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/table_xbtool_test.cpp
+  LIBS quillet_xbase)
+target_compile_definitions(xbase_xbtool_tests PRIVATE XBTOOL="$<TARGET_FILE:xbtool>")
+add_dependencies(xbase_xbtool_tests xbtool)
