@@ -52,6 +52,27 @@ bool PreviewKey(Form* form, QEvent* event) {
     return false;
 }
 
+// The window events both form kinds announce as signals.
+template <class Form>
+void EmitFormEvent(Form* form, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::Show:
+            // A spontaneous show is the platform restoring the window, not a new showing.
+            if (!event->spontaneous()) {
+                Q_EMIT form->shown();
+            }
+            break;
+        case QEvent::WindowActivate:
+            Q_EMIT form->activated();
+            break;
+        case QEvent::Resize:
+            Q_EMIT form->resized();
+            break;
+        default:
+            break;
+    }
+}
+
 void SetPreview(FormCore& core, QObject* form, bool on) {
     if (on == core.keyPreview) {
         return;
@@ -96,22 +117,7 @@ void TForm::NotifyDestroying() {
 }
 
 bool TForm::event(QEvent* event) {
-    switch (event->type()) {
-        case QEvent::Show:
-            // A spontaneous show is the platform restoring the window, not a new showing.
-            if (!event->spontaneous()) {
-                Q_EMIT shown();
-            }
-            break;
-        case QEvent::WindowActivate:
-            Q_EMIT activated();
-            break;
-        case QEvent::Resize:
-            Q_EMIT resized();
-            break;
-        default:
-            break;
-    }
+    detail::EmitFormEvent(this, event);
     return QMainWindow::event(event);
 }
 
@@ -220,21 +226,7 @@ void TDialog::FinishModal() {
 }
 
 bool TDialog::event(QEvent* event) {
-    switch (event->type()) {
-        case QEvent::Show:
-            if (!event->spontaneous()) {
-                Q_EMIT shown();
-            }
-            break;
-        case QEvent::WindowActivate:
-            Q_EMIT activated();
-            break;
-        case QEvent::Resize:
-            Q_EMIT resized();
-            break;
-        default:
-            break;
-    }
+    detail::EmitFormEvent(this, event);
     return QDialog::event(event);
 }
 
