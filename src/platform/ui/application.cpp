@@ -213,6 +213,29 @@ WindowPlacement FormPlacement(const QWidget* form) {
     return placement;
 }
 
+void CentreForm(QWidget* form) {
+    if (form == nullptr) {
+        return;
+    }
+    const QWidget* main = MainForm();
+    const bool overMain = main != nullptr &&
+                          QString::fromLatin1(form->metaObject()->className()).toUpper() !=
+                              QStringLiteral("TMAINFORM") &&
+                          !main->isMaximized();
+    QRect area;
+    if (overMain) {
+        area = FormBounds(main);
+    } else {
+        const ScreenMetrics screen = CurrentScreenMetrics();
+        area = QRect(0, 0, screen.width, screen.height);
+    }
+    SetFormPosition(form, CentredPosition(FormBounds(form).size(), area));
+    // A dialog that can be maximised keeps its system menu with it.
+    if (form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint)) {
+        form->setWindowFlag(Qt::WindowSystemMenuHint, true);
+    }
+}
+
 void BringFormToFront(QWidget* form) {
     if (form == nullptr) {
         return;

@@ -104,6 +104,10 @@ struct WindowPlacement {
 };
 WindowPlacement FormPlacement(const QWidget* form);
 
+// Places a dialog before it is shown: centred over the main form, or on the screen when the
+// main form is maximised, absent, or the form's class is the one named TMainForm.
+void CentreForm(QWidget* form);
+
 // Brings a form forward: restored when minimised, else raised and activated.
 void BringFormToFront(QWidget* form);
 

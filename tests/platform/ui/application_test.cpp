@@ -55,6 +55,28 @@ TEST(Centring, HalvesTruncateTowardsZero) {
     EXPECT_EQ(ui::CentredPosition(QSize(618, 405), QRect(144, 99, 618, 405)), QPoint(144, 99));
 }
 
+TEST(Centring, ADialogCentresOverTheMainFormOrOnTheScreenWhenItIsMaximised) {
+    ui::OverrideScreenMetrics(ui::ScreenMetrics{1024, 768, 96});
+    QMainWindow main;
+    ui::SetMainForm(&main);
+    QWidget dialog;
+    dialog.resize(288, 141);
+    ui::SetFormBounds(&main, QRect(144, 99, 618, 405));
+    ui::CentreForm(&dialog);
+    EXPECT_EQ(ui::FormBounds(&dialog).topLeft(), QPoint(144 + 165, 99 + 132));
+
+    // The main form centred over itself stays at its place.
+    ui::CentreForm(&main);
+    EXPECT_EQ(ui::FormBounds(&main).topLeft(), QPoint(144, 99));
+
+    main.showMaximized();
+    QTRY_VERIFY(main.isMaximized());
+    ui::CentreForm(&dialog);
+    EXPECT_EQ(ui::FormBounds(&dialog).topLeft(), QPoint(368, 313));
+    ui::SetMainForm(nullptr);
+    ui::OverrideScreenMetrics(std::nullopt);
+}
+
 TEST(ScreenMetrics, AnOverrideStandsUntilCleared) {
     const ui::ScreenMetrics real = ui::CurrentScreenMetrics();
     EXPECT_GT(real.width, 0);
