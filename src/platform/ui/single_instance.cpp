@@ -148,8 +148,14 @@ void InstanceServer::Serve() {
             QWidget* found = nullptr;
             if (line.startsWith(kActivate)) {
                 const QString title = QString::fromUtf8(line.mid(qstrlen(kActivate)));
+                if (!title.isEmpty() && title == mainFormTitle_) {
+                    found = MainForm();
+                }
                 const QWidgetList windows = QApplication::topLevelWidgets();
                 for (QWidget* window : windows) {
+                    if (found != nullptr) {
+                        break;
+                    }
                     if (!title.isEmpty() && window->windowTitle() == title) {
                         found = window;
                         break;

@@ -51,6 +51,11 @@ class InstanceServer : public QObject {
     // left by a dead holder is removed first). False when the socket cannot be made.
     bool Listen(const QString& name);
 
+    // A request for `title` brings the main form forward (see MainForm), whatever the main
+    // form's own title: a later instance knows only the name it was started under, while
+    // the first instance's windows carry the application's title.
+    void AnswerForMainForm(const QString& title) { mainFormTitle_ = title; }
+
   Q_SIGNALS:
     // A request found and raised this window.
     void windowActivated(QWidget* window);
@@ -59,6 +64,7 @@ class InstanceServer : public QObject {
     void Serve();
 
     QLocalServer* server_ = nullptr;
+    QString mainFormTitle_;
 };
 
 enum class ActivationResult { Activated, NotFound, NoServer };
