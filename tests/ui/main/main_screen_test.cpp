@@ -1,0 +1,174 @@
+// The main window's start-up and shut-down on a temporary program directory, and the About box.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/about_box.h"
+#include "controls/explorer_button.h"
+#include "platform/ui/application.h"
+#include "platform/ui/message_box.h"
+#include "store/task_file.h"
+#include "ui/main/main_screen.h"
+#include "widget_test_support.h"
+
+namespace {
+
+class MainScreenStartUp : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        previous_ = ui::SetMessageBoxPresenter([this](const ui::MessageBoxRequest& request) {
+            boxes_.push_back(request.text);
+            // Closing a box gives the activation back to the main window.
+            if (TMainScreen* form = std::exchange(reactivate_, nullptr)) {
+                form->FormActivate();
+            }
+            return ui::kIdOk;
+        });
+    }
+    void TearDown() override { ui::SetMessageBoxPresenter(previous_); }
+
+    std::string ProgramDir() const { return dir_.path().toStdString() + "/"; }
+    QString PathOf(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
+
+    // Creates the window and runs its first activation, as showing it does.
+    ui::FormPtr<TMainScreen> Start() {
+        ui::FormPtr<TMainScreen> form = ui::CreateForm<TMainScreen>(ProgramDir());
+        ui::SetMainForm(form.get());
+        form->show();
+        form->FormActivate();
+        ui::ProcessMessages();
+        return form;
+    }
+
+    void Finish(ui::FormPtr<TMainScreen>& form) {
+        form->close();
+        ui::SetMainForm(nullptr);
+        form.reset();
+    }
+
+    bool AddTask(TMainScreen& form, const char* text, bool post) {
+        store::TTable& table = form.Store().TodoTable;
+        store::TField* descript = table.FieldByName("DESCRIPT");
+        return table.Append() == store::dbi::kOk && descript != nullptr &&
+               descript->SetAsString(text) && (!post || table.Post() == store::dbi::kOk);
+    }
+
+    QTemporaryDir dir_;
+    ui::MessageBoxPresenter previous_;
+    std::vector<QString> boxes_;
+    TMainScreen* reactivate_ = nullptr;
+    ui::test::ConnectionGuard guard_;
+};
+
+TEST_F(MainScreenStartUp, AnEmptyDirectoryGetsANewTableAndAReadyWindow) {
+    ui::FormPtr<TMainScreen> form = Start();
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
+    EXPECT_TRUE(QFile::exists(PathOf("QUILX.DBF")));
+    EXPECT_TRUE(QFile::exists(PathOf("QUILX.CDX")));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->centralWidget()->size(), QSize(618, 405));
+    EXPECT_FALSE(form->UpdateStatus()->isVisible());
+    EXPECT_TRUE(form->ExitButton()->isVisible());
+    EXPECT_TRUE(form->TaskPanel()->isVisible());
+    EXPECT_EQ(form->TaskCountLabel()->text(), QStringLiteral("0 tasks"));
+    EXPECT_FALSE(form->FirstActivation());
+    EXPECT_EQ(form->Store().TodoTable.Tag, 0);
+    EXPECT_TRUE(form->Store().TodoTable.Active());
+    EXPECT_EQ(form->Store().TodoTable.IndexName(), "DATETIME");
+    // The status texts of the opening replaced the designed caption.
+    EXPECT_NE(form->UpdateStatusCaption()->text(), QStringLiteral("Opening Files..."));
+    EXPECT_EQ(form->HelpFile(), PathOf("QUILX.HLP"));
+    EXPECT_EQ(ui::CurrentScreenCursor(), ui::ScreenCursor::Default);
+    Finish(form);
+}
+
+TEST_F(MainScreenStartUp, OnlyTheFirstActivationOpensTheTable) {
+    ui::FormPtr<TMainScreen> form = Start();
+    ASSERT_TRUE(AddTask(*form, "Kept in the buffer", false));
+    // A later activation (back from a dialog) must not reopen the table under the edit.
+    form->FormActivate();
+    EXPECT_EQ(form->Store().TodoTable.State(), store::TDataSetState::dsInsert);
+    form->Store().TodoTable.Cancel();
+    Finish(form);
+}
+
+TEST_F(MainScreenStartUp, ClosingPostsThePendingInsertAndClosesTheTable) {
+    ui::FormPtr<TMainScreen> form = Start();
+    ASSERT_TRUE(AddTask(*form, "First", true));
+    ASSERT_TRUE(AddTask(*form, "Second", true));
+    ASSERT_TRUE(AddTask(*form, "Third, not yet posted", false));
+    store::TTaskStore& store = form->Store();
+    form->close();
+    EXPECT_FALSE(store.TodoTable.Active());
+    Finish(form);
+
+    ui::FormPtr<TMainScreen> again = Start();
+    EXPECT_EQ(again->TaskCountLabel()->text(), QStringLiteral("3 tasks"));
+    Finish(again);
+}
+
+TEST_F(MainScreenStartUp, AnUnreadableTableIsReportedAndTheWindowCloses) {
+    QFile bad(PathOf("QUILX.DBF"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("This is not a table at all, only some words.");
+    bad.close();
+
+    ui::FormPtr<TMainScreen> form = ui::CreateForm<TMainScreen>(ProgramDir());
+    reactivate_ = form.get();
+    form->show();
+    form->FormActivate();
+    reactivate_ = nullptr;
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0], QStringLiteral("Unable to open the Todo file: QUILX.DBF"));
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(form->Store().TodoTable.Active());
+    EXPECT_FALSE(form->ExitButton()->isVisible());
+    EXPECT_EQ(ui::CurrentScreenCursor(), ui::ScreenCursor::Default);
+    // Nothing of the damaged file was replaced.
+    bad.open(QIODevice::ReadOnly);
+    EXPECT_EQ(bad.readAll(), QByteArray("This is not a table at all, only some words."));
+    Finish(form);
+}
+
+TEST_F(MainScreenStartUp, TheAboutBoxShowsItsTextsAndClosesOnOk) {
+    ui::FormPtr<TMainScreen> form = Start();
+    bool shown = false;
+    ui::test::WhenModalShown([&](QWidget* window) {
+        auto* about = qobject_cast<TSplashform*>(window);
+        ASSERT_NE(about, nullptr);
+        shown = true;
+        EXPECT_EQ(about->windowTitle(), QStringLiteral("About Quillet"));
+        EXPECT_EQ(about->size(), QSize(435, 234));
+        EXPECT_EQ(about->minimumSize(), about->maximumSize());
+        EXPECT_TRUE(ui::IsTopmost(about));
+        EXPECT_EQ(about->Label1()->text(), QStringLiteral("Version 2.2d"));
+        EXPECT_EQ(about->Label2()->text(), QStringLiteral("32-bit version for Windows 95"));
+        EXPECT_TRUE(about->OKButton()->isVisible());
+        EXPECT_EQ(about->OKButton()->caption(), QStringLiteral("OK"));
+        about->OKButton()->click();
+    });
+    form->mnuHelpAboutClick();
+    EXPECT_TRUE(shown);
+    Finish(form);
+}
+
+TEST(AboutBox, OkIsHiddenUntilTheCommandShowsIt) {
+    ui::FormPtr<TSplashform> about = ui::CreateForm<TSplashform>();
+    EXPECT_FALSE(about->OKButton()->isVisibleTo(about.get()));
+    auto* picture = about->findChild<QLabel*>(QStringLiteral("Image1"));
+    ASSERT_NE(picture, nullptr);
+    EXPECT_FALSE(picture->pixmap().isNull());
+}
+
+}  // namespace
+
+QUILLET_UI_TEST_MAIN()
