@@ -5,7 +5,8 @@
 #include "platform/ui/application.h"
 #include "ui_about_box.h"
 
-TSplashform::TSplashform(QWidget* parent) : ui::TDialog(parent), ui_(std::make_unique<Ui::TSplashform>()) {
+TSplashform::TSplashform(QWidget* parent)
+    : ui::TDialog(parent), ui_(std::make_unique<Ui::TSplashform>()) {
     ui_->setupUi(this);
     setFixedSize(size());
     ui::SetTopmost(this, true);
