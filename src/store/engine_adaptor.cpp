@@ -589,7 +589,9 @@ DbiResult EngineAdaptor::GetRecord(int cursor, bool lock, RecordImage* buffer, R
     if (sx_Eof()) {
         return dbi::kEof;
     }
-    if (sx_Bof() && sx_RecNo() <= 0) {
+    // The engine raises Bof on the first record after a skip back past it: the cursor then
+    // stands before the first record, where there is no current record to read.
+    if (sx_Bof()) {
         return dbi::kBof;
     }
     if (lock && !sx_Rlock(sx_RecNo())) {
@@ -600,7 +602,10 @@ DbiResult EngineAdaptor::GetRecord(int cursor, bool lock, RecordImage* buffer, R
         sx_Skip(1);
         sx_Skip(-1);
         if (sx_RecNo() != number) {
-            if (number < sx_RecCount()) {
+            // Back to the hidden record's own place, so that a next record continues from
+            // there in the order in force; only a record that no longer exists sends the
+            // cursor past the end.
+            if (number >= 1 && number <= sx_RecCount()) {
                 sx_Go(number);
             } else {
                 sx_GoBottom();
