@@ -282,6 +282,9 @@ std::string TField::TextOf(const TRow& row) const {
         return calcSlot_ < row.calculated.size() ? row.calculated[calcSlot_] : std::string();
     }
     if (IsMemo()) {
+        if (row.current) {
+            return table_.CurrentMemo(*this);
+        }
         std::string text;
         table_.adaptor_.GetBlob(table_.cursor_, desc_.number, row.image, text);
         return text;
@@ -411,8 +414,11 @@ DbiResult TTable::Open() {
     if (r == dbi::kOk) {
         r = RefreshIndexDefs();
     }
-    if (r == dbi::kOk && !indexName_.empty()) {
-        r = adaptor_.SwitchToIndex(cursor_, indexName_);
+    if (r == dbi::kOk && !indexName_.empty() &&
+        adaptor_.SwitchToIndex(cursor_, indexName_) != dbi::kOk) {
+        // The order remembered from the last open is gone with its index file (deleted to be
+        // rebuilt): the table opens in record order rather than not at all.
+        indexName_.clear();
     }
     if (r != dbi::kOk) {
         if (cursor_ != 0) {
@@ -818,16 +824,18 @@ DbiResult TTable::RefreshIndexDefs() {
 }
 
 DbiResult TTable::SetIndexName(std::string_view name) {
-    indexName_ = name;
     if (!Active()) {
+        indexName_ = name;
         return dbi::kOk;
     }
     if (DbiResult r = CheckBrowseMode(); r != dbi::kOk) {
         return r;
     }
-    if (DbiResult r = adaptor_.SwitchToIndex(cursor_, indexName_); r != dbi::kOk) {
+    // A name the table lacks leaves the order in force, and its name, as they were.
+    if (DbiResult r = adaptor_.SwitchToIndex(cursor_, name); r != dbi::kOk) {
         return Fail(r);
     }
+    indexName_ = name;
     return First();
 }
 
@@ -836,26 +844,37 @@ DbiResult TTable::ReadRows(int count, std::vector<TRow>& rows) {
     if (!Active() || !hasRecord_ || count <= 0) {
         return dbi::kOk;
     }
-    RecordImage keep = buffer_;
+    CalcFields();
+    rows.push_back({bookmark_, buffer_, calcValues_, true});
+    if (count == 1) {
+        return dbi::kOk;
+    }
+    // The following rows are computed as the current record, each in turn, with the set's
+    // own record, edit included, put aside and back.
+    RecordImage keep = std::move(buffer_);
     std::int32_t keepMark = bookmark_;
     std::vector<std::string> keepCalc = calcValues_;
-    UpdateCursorPos();
+    auto keepMemos = std::move(pendingMemos_);
+    pendingMemos_.clear();
+    DbiResult r = adaptor_.SetToBookmark(cursor_, keepMark);
     RecordImage image;
     RecordProps props;
-    DbiResult r = adaptor_.GetRecord(cursor_, false, &image, &props);
+    if (r == dbi::kOk) {
+        r = adaptor_.GetNextRecord(cursor_, false, &image, &props);
+    }
     while (r == dbi::kOk && static_cast<int>(rows.size()) < count) {
-        // The calculated values of each row come from the same handler as the current one's.
-        buffer_ = image;
+        buffer_ = std::move(image);
         bookmark_ = props.recordNumber;
         CalcFields();
-        rows.push_back({props.recordNumber, std::move(image), calcValues_});
+        rows.push_back({props.recordNumber, buffer_, calcValues_, false});
         image = {};
         r = adaptor_.GetNextRecord(cursor_, false, &image, &props);
     }
     buffer_ = std::move(keep);
     bookmark_ = keepMark;
     calcValues_ = std::move(keepCalc);
-    UpdateCursorPos();
+    pendingMemos_ = std::move(keepMemos);
+    adaptor_.SetToBookmark(cursor_, keepMark);
     return r == dbi::kOk || r == dbi::kEof ? dbi::kOk : Fail(r);
 }
 

@@ -65,10 +65,13 @@ class TField {
 };
 
 // One row of a window of rows: its bookmark, record image and calculated values.
+// The first row of a window is the set's current record as the set holds it, so that an
+// edit in progress shows there (and only there).
 struct TRow {
     std::int32_t bookmark = 0;
     RecordImage image;
     std::vector<std::string> calculated;
+    bool current = false;
 };
 
 struct TIndexDef {
@@ -80,7 +83,11 @@ struct TIndexDef {
 // What a view hears from its data source.
 class TDataLink {
   public:
+    TDataLink() = default;
     virtual ~TDataLink();
+    // A link is registered with its source by address: copies would be heard twice or not.
+    TDataLink(const TDataLink&) = delete;
+    TDataLink& operator=(const TDataLink&) = delete;
     void SetDataSource(TDataSource* source);
     TDataSource* DataSource() const { return source_; }
     TTable* DataSet() const;
