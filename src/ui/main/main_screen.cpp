@@ -2,6 +2,7 @@
 #include "ui/main/main_screen.h"
 
 #include <QLabel>
+#include <QShortcut>
 
 #include "app/about_box.h"
 #include "app/format_sets.h"
@@ -46,6 +47,12 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
     // The designed size is the client area, below the menu bar.
     resize(kClientWidth, kClientHeight + ui_->MainMenu->sizeHint().height());
     ui_->UpdateStatus->raise();
+    // Alt+X belongs to the File menu's Exit item, which takes the key before any control;
+    // the Exit button's accelerator on the same key would leave it to neither.
+    const QList<QShortcut*> accelerators = ui_->ExitButton->findChildren<QShortcut*>();
+    for (QShortcut* accelerator : accelerators) {
+        accelerator->setEnabled(false);
+    }
 
     sinks_ = std::make_unique<Sinks>(ui_->UpdateStatusCaption);
     store_ = std::make_unique<store::TTaskStore>(programDir, *sinks_, *sinks_);

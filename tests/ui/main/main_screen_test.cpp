@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include "app/about_box.h"
 #include "controls/explorer_button.h"
 #include "platform/ui/application.h"
+#include "platform/ui/help_viewer.h"
 #include "platform/ui/message_box.h"
 #include "store/task_file.h"
 #include "ui/main/main_screen.h"
@@ -158,6 +160,39 @@ TEST_F(MainScreenStartUp, TheAboutBoxShowsItsTextsAndClosesOnOk) {
     });
     form->mnuHelpAboutClick();
     EXPECT_TRUE(shown);
+    Finish(form);
+}
+
+TEST_F(MainScreenStartUp, AltXClosesTheWindowOnceTheExitButtonShows) {
+    ui::FormPtr<TMainScreen> form = Start();
+    ASSERT_TRUE(form->ExitButton()->isVisible());
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    // The menu item and the button's accelerator share the key; one close must follow.
+    QTest::keyClick(form.get(), Qt::Key_X, Qt::AltModifier);
+    ui::ProcessMessages();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(form->Store().TodoTable.Active());
+    Finish(form);
+}
+
+TEST_F(MainScreenStartUp, F1AndTheHelpButtonOpenTheProgramsHelpFileAtItsContext) {
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUILLET_HELP_FILE), PathOf("QUILX.HLP")));
+    ui::FormPtr<TMainScreen> form = Start();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QTest::keyClick(form.get(), Qt::Key_F1);
+    ui::ProcessMessages();
+    ASSERT_NE(ui::HelpViewer(), nullptr);
+    EXPECT_EQ(ui::HelpViewer()->CurrentContext(), 1009);
+
+    ui::CloseHelpViewer();
+    ui::ProcessMessages();
+    form->findChild<controls::TExplorerButton*>(QStringLiteral("Helpbutton"))->click();
+    ASSERT_NE(ui::HelpViewer(), nullptr);
+    EXPECT_EQ(ui::HelpViewer()->CurrentContext(), 1009);
+    EXPECT_TRUE(boxes_.empty());
+    ui::CloseHelpViewer();
     Finish(form);
 }
 
