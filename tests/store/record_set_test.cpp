@@ -401,6 +401,18 @@ TEST_F(RecordSetTest, DeletingMovesToTheNextVisibleRecord) {
     EXPECT_TRUE(table.Eof());
 }
 
+TEST_F(RecordSetTest, DeletingUnderAConditionalTagWithDeletedShown) {
+    // DATETIME leaves deleted records out by its condition, even while they are shown.
+    OpenTasks(NumberedTasks(4), true);
+    ASSERT_EQ(table.SetIndexName("DATETIME"), dbi::kOk);  // records 4, 3, 2, 1
+    ASSERT_EQ(table.Next(), dbi::kOk);
+    ASSERT_EQ(Descript(), "Task 0003");
+    ASSERT_EQ(table.Delete(), dbi::kOk);
+    ASSERT_EQ(table.Next(), dbi::kOk);
+    EXPECT_EQ(Descript(), "Task 0002");
+    EXPECT_EQ(WalkDescripts(), (std::vector<std::string>{"Task 0004", "Task 0002", "Task 0001"}));
+}
+
 TEST_F(RecordSetTest, ResyncAfterAFilterFindsTheNextVisibleRecordInOrder) {
     OpenTasks(NumberedTasks(6), true);
     ASSERT_EQ(table.SetIndexName("DATETIME"), dbi::kOk);  // 6, 5, 4, 3, 2, 1
