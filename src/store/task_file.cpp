@@ -38,6 +38,12 @@ constexpr TaskField kTaskFields[] = {
     {"DONE", "L", 1}, {"KEYS", "C", 60}, {"PRIORITY", "C", 1},
 };
 
+const char* OpenFailureMessage(bool forRebuild) {
+    return forRebuild ? "Unable to open the Todo file (QUILX.DBF) for reindexing.\rThe file "
+                        "may be in use by another user"
+                      : "Unable to open the Todo file: QUILX.DBF";
+}
+
 }  // namespace
 
 TTaskStore::TTaskStore(std::string_view programDir, MessageSink& messages, StatusSink& status)
@@ -66,6 +72,9 @@ bool TTaskStore::Start() {
 
 bool TTaskStore::CreateTaskTable() {
     std::string path = PathOf(kTaskTableName);
+    // An index left behind by a table that is gone would be taken for the new table's and
+    // point at records it does not have; without one, the open builds the tags afresh.
+    std::remove(PathOf(kTaskIndexName).c_str());
     if (!TodoEngine.CreateTable(path, 2, 7)) {
         return false;
     }
@@ -113,8 +122,15 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
     }
     if (IsOldTaskStructure(TodoTable)) {
         messages_.ShowInformation(kUpgradeNotice);
-        messages_.ShowInformation(UpgradeTaskTable() ? "File update was successful"
-                                                     : "There was an error updating the files.");
+        bool upgraded = UpgradeTaskTable();
+        messages_.ShowInformation(upgraded ? "File update was successful"
+                                           : "There was an error updating the files.");
+        // An upgrade stopped before the new table was made leaves the old one in place; the
+        // windows need the PRIORITY field, so it is not opened for them.
+        if (!upgraded && IsOldTaskStructure(TodoTable)) {
+            messages_.ShowInformation(OpenFailureMessage(forRebuild));
+            return false;
+        }
     }
     Status("Opening files...");
     TodoTable.Close();
@@ -143,9 +159,7 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
         failed = TodoTable.First() != dbi::kOk;
     }
     if (failed) {
-        messages_.ShowInformation(forRebuild ? "Unable to open the Todo file (QUILX.DBF) for "
-                                               "reindexing.\rThe file may be in use by another user"
-                                             : "Unable to open the Todo file: QUILX.DBF");
+        messages_.ShowInformation(OpenFailureMessage(forRebuild));
         result = false;
     }
     return result;

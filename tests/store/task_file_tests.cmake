@@ -1,0 +1,4 @@
+# Tests of the task file: opening, creating, upgrading and the backup table, on real files.
+quillet_add_test(store_task_file_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/task_file_test.cpp
+  LIBS quillet_store)
