@@ -392,14 +392,24 @@ std::string WithDir(std::string script, const std::string& dir) {
     return script;
 }
 
-TEST_F(TaskFileTest, AnOldTableIsUpgradedKeepingItsLiveRecordsAndABackup) {
-    if (!PythonDbfAvailable()) {
-        GTEST_SKIP() << "python3 with the dbf module is not installed; the old table is "
-                        "written by it";
+// The old table, with its deleted records and notes, written by the foreign tool.
+class OldTableTest : public TaskFileTest {
+  protected:
+    void SetUp() override {
+        TaskFileTest::SetUp();
+        if (!PythonDbfAvailable()) {
+            GTEST_SKIP() << "python3 with the dbf module is not installed; the old table is "
+                            "written by it";
+        }
+        bool ok = false;
+        std::string out = RunPython(dir_, WithDir(kOldTableScript, dir_), ok);
+        ASSERT_TRUE(ok) << out;
     }
+};
+
+TEST_F(OldTableTest, AnOldTableIsUpgradedKeepingItsLiveRecordsAndABackup) {
     bool ok = false;
-    std::string out = RunPython(dir_, WithDir(kOldTableScript, dir_), ok);
-    ASSERT_TRUE(ok) << out;
+    std::string out;
     std::string oldDbf, oldFpt;
     {
         std::ifstream dbfIn(dir_ + "/QUILX.DBF", std::ios::binary),
@@ -495,14 +505,7 @@ t.close()
     EXPECT_EQ(out, "6 BBBBBB 'line1\\r\\nline2 '\n");
 }
 
-TEST_F(TaskFileTest, AFailedTableRenamePutsTheMemoFileBackAndLeavesTheOldTableUnopened) {
-    if (!PythonDbfAvailable()) {
-        GTEST_SKIP() << "python3 with the dbf module is not installed; the old table is "
-                        "written by it";
-    }
-    bool ok = false;
-    std::string out = RunPython(dir_, WithDir(kOldTableScript, dir_), ok);
-    ASSERT_TRUE(ok) << out;
+TEST_F(OldTableTest, AFailedTableRenamePutsTheMemoFileBackAndLeavesTheOldTableUnopened) {
     // A directory that is not empty stands where the backup table should go.
     fs::create_directory(dir_ + "/QXBAK.DBF");
     std::ofstream(dir_ + "/QXBAK.DBF/keep") << "x";
