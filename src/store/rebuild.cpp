@@ -44,25 +44,28 @@ void TRebuildWork::Progress(int percent) {
     }
 }
 
+// The end of the work, also after a failed pack or tag build: the window must be able to
+// close, and the table goes back to the windows with deleted records hidden and the filter
+// and order it had (an order whose tag was not built changes nothing).
 bool TRebuildWork::Finish(bool ok) {
     TTaskStore& s = store_;
+    s.EngineEnv1.SetDeleted(true);
     s.TodoEngine.SetGaugeHook(nullptr);
-    if (!ok) {
-        // A failed pack or tag build must not leave deleted records showing everywhere.
-        s.EngineEnv1.SetDeleted(true);
-    }
     if (view_ != nullptr) {
         view_->ShowGauge(false);
     }
     gauge_.SetPosition(0);
+    s.TodoEngine.ApplyFilter(filter_);
+    s.TodoEngine.SetOrder(order_);
     s.TodoTable.EnableControls();
     canCloseNow_ = true;
+    ok_ = ok;
     return ok;
 }
 
 bool TRebuildWork::Run(bool packFirst) {
     if (ran_) {
-        return true;  // a second activation while the work runs, or after it, does nothing
+        return ok_;  // a second activation while the work runs, or after it, does nothing
     }
     ran_ = true;
     TTaskStore& s = store_;
@@ -76,9 +79,9 @@ bool TRebuildWork::Run(bool packFirst) {
         view_->ShowLabel();
     }
     s.EngineEnv1.SetDeleted(false);
-    std::string filter = engine.FilterText();
+    filter_ = engine.FilterText();
     engine.ApplyFilter({});
-    int order = engine.IndexOrder();
+    order_ = engine.IndexOrder();
 
     std::string name = table.TableName();
     std::string indexFile =
@@ -111,17 +114,7 @@ bool TRebuildWork::Run(bool packFirst) {
         }
     }
     engine.SetOrder(engine.TagOrder("DATETIME"));
-    s.EngineEnv1.SetDeleted(true);
-    engine.SetGaugeHook(nullptr);
-    if (view_ != nullptr) {
-        view_->ShowGauge(false);
-    }
-    gauge_.SetPosition(0);
-    engine.ApplyFilter(filter);
-    engine.SetOrder(order);
-    table.EnableControls();
-    canCloseNow_ = true;
-    return true;
+    return Finish(true);
 }
 
 void PlainRebuildRunner::RunRebuildWindow(bool packFirst) {

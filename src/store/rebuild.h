@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace store {
@@ -42,7 +43,8 @@ class RebuildView {
 
 // The work of a rebuild on the store's task table, which must be open exclusively. Runs
 // once; false when the pack or a tag build failed (the work then ends at that point, with
-// the display updates resumed and deleted records hidden again).
+// the display updates resumed, deleted records hidden again and the filter and order put
+// back). A later Run does nothing and answers how the work went.
 class TRebuildWork {
   public:
     TRebuildWork(TTaskStore& store, RebuildView* view) : store_(store), view_(view) {}
@@ -60,7 +62,10 @@ class TRebuildWork {
     RebuildView* view_;
     RebuildGauge gauge_;
     bool ran_ = false;
+    bool ok_ = false;
     bool canCloseNow_ = false;
+    std::string filter_;  // the filter and order in force before the work
+    int order_ = 0;
 };
 
 // How the task file starts a rebuild.
