@@ -3,6 +3,8 @@
 // work running once, failures that end it cleanly, and the task file rebuilding a lost index.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -119,7 +121,7 @@ class RecordingView : public RebuildView {
         bool controlsDisabled;
     };
 
-    RecordingView(TTaskStore& store, TRebuildWork*& work) : store_(store), work_(work) {}
+    explicit RecordingView(TTaskStore& store) : store_(store) {}
 
     void ShowGauge(bool visible) override {
         events.emplace_back(visible ? "show gauge" : "hide gauge");
@@ -130,8 +132,8 @@ class RecordingView : public RebuildView {
     }
     void ShowLabel() override { events.emplace_back("show label"); }
     void GaugeChanged(int position) override {
-        steps.push_back({label_, position, work_ != nullptr ? work_->Gauge().LastProgress : -1,
-                         work_ != nullptr && work_->CanCloseNow(),
+        steps.push_back({label_, position, work != nullptr ? work->Gauge().LastProgress : -1,
+                         work != nullptr && work->CanCloseNow(),
                          store_.TodoTable.ControlsDisabled()});
         if (onGauge) {
             onGauge();
@@ -159,10 +161,10 @@ class RecordingView : public RebuildView {
     std::vector<std::string> events;
     std::vector<Step> steps;
     std::function<void()> onGauge;
+    TRebuildWork* work = nullptr;  // the work being shown, while it runs
 
   private:
     TTaskStore& store_;
-    TRebuildWork*& work_;
     std::string label_;
 };
 
@@ -172,13 +174,12 @@ class RecordingRunner : public RebuildRunner {
     explicit RecordingRunner(TTaskStore& store) : store_(store) {}
     void RunRebuildWindow(bool packFirst) override {
         packFirst_.push_back(packFirst);
-        TRebuildWork* current = nullptr;
-        view = std::make_unique<RecordingView>(store_, current);
+        view = std::make_unique<RecordingView>(store_);
         TRebuildWork work(store_, view.get());
-        current = &work;
+        view->work = &work;
         results_.push_back(work.Run(packFirst));
         canClose_.push_back(work.CanCloseNow());
-        current = nullptr;
+        view->work = nullptr;
     }
     std::vector<bool> packFirst_, results_, canClose_;
     std::unique_ptr<RecordingView> view;
@@ -188,19 +189,17 @@ class RecordingRunner : public RebuildRunner {
 };
 
 // Passes everything to the operating system's file system, except that files whose names end
-// in `refuseCreating` cannot be created and, once `failWrites` is set, writes to files whose
-// names end in `failWritesTo` fail.
-class FailingFileSystem : public xbase::FileSystem {
+// in `refuseCreating` cannot be created, as on a full disk.
+class RefusingFileSystem : public xbase::FileSystem {
   public:
     std::unique_ptr<xbase::File> Open(const std::string& path, xbase::OpenMode mode) override {
-        if (mode == xbase::OpenMode::kCreate && EndsWith(path, refuseCreating)) {
+        bool refused = !refuseCreating.empty() && path.size() >= refuseCreating.size() &&
+                       path.compare(path.size() - refuseCreating.size(), refuseCreating.size(),
+                                    refuseCreating) == 0;
+        if (mode == xbase::OpenMode::kCreate && refused) {
             return nullptr;
         }
-        std::unique_ptr<xbase::File> file = Default().Open(path, mode);
-        if (file && EndsWith(path, failWritesTo)) {
-            return std::make_unique<FailingFile>(std::move(file), failWrites);
-        }
-        return file;
+        return Default().Open(path, mode);
     }
     bool Exists(const std::string& path) override { return Default().Exists(path); }
     bool Remove(const std::string& path) override { return Default().Remove(path); }
@@ -211,42 +210,7 @@ class FailingFileSystem : public xbase::FileSystem {
         return Default().SyncDirectory(directory);
     }
 
-    std::string refuseCreating = "\n";
-    std::string failWritesTo = "\n";
-    bool failWrites = false;
-
-  private:
-    class FailingFile : public xbase::File {
-      public:
-        FailingFile(std::unique_ptr<xbase::File> inner, const bool& fail)
-            : inner_(std::move(inner)), fail_(fail) {}
-        bool ReadAt(std::uint64_t offset, void* buffer, std::size_t n,
-                    std::size_t& got) override {
-            return inner_->ReadAt(offset, buffer, n, got);
-        }
-        bool WriteAt(std::uint64_t offset, const void* buffer, std::size_t n) override {
-            return !fail_ && inner_->WriteAt(offset, buffer, n);
-        }
-        bool Size(std::uint64_t& size) override { return inner_->Size(size); }
-        bool Truncate(std::uint64_t size) override { return !fail_ && inner_->Truncate(size); }
-        bool Sync() override { return !fail_ && inner_->Sync(); }
-        bool Lock(std::uint64_t offset, std::uint64_t length, xbase::LockKind kind,
-                  bool wait) override {
-            return inner_->Lock(offset, length, kind, wait);
-        }
-        bool Unlock(std::uint64_t offset, std::uint64_t length) override {
-            return inner_->Unlock(offset, length);
-        }
-
-      private:
-        std::unique_ptr<xbase::File> inner_;
-        const bool& fail_;
-    };
-
-    static bool EndsWith(const std::string& text, const std::string& end) {
-        return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(),
-                                                         end) == 0;
-    }
+    std::string refuseCreating;
 };
 
 class RebuildTest : public store_test::StoreTest {
@@ -272,14 +236,13 @@ class RebuildTest : public store_test::StoreTest {
     }
 
     // Runs the work once with a fresh recording view; `onStep` hears each gauge change.
-    bool RunWork(bool packFirst,
-                 std::function<void(const RecordingView::Step&)> onStep = nullptr) {
-        view_ = std::make_unique<RecordingView>(*store_, current_);
+    bool RunWork(bool packFirst, std::function<void(const RecordingView::Step&)> onStep = nullptr) {
+        view_ = std::make_unique<RecordingView>(*store_);
         if (onStep) {
             view_->onGauge = [this, onStep] { onStep(view_->steps.back()); };
         }
         work_ = std::make_unique<TRebuildWork>(*store_, view_.get());
-        current_ = work_.get();
+        view_->work = work_.get();
         return work_->Run(packFirst);
     }
 
@@ -326,24 +289,21 @@ class RebuildTest : public store_test::StoreTest {
     }
 
     const std::vector<std::string> kIndexOnlyEvents = {"show gauge", "label ''", "show label",
-                                                       "label 'Rebuilding indexes'",
-                                                       "hide gauge"};
+                                                       "label 'Rebuilding indexes'", "hide gauge"};
 
-    FailingFileSystem files_;  // outlives the store, whose files may go through it
+    RefusingFileSystem files_;  // outlives the store, whose files go through it
     std::unique_ptr<TTaskStore> store_;
     std::unique_ptr<RecordingView> view_;
     std::unique_ptr<TRebuildWork> work_;
-    TRebuildWork* current_ = nullptr;
 };
 
-// Thirty tasks with notes long enough to take memo blocks, every third one from the first
-// marked deleted.
+// Numbered tasks with notes long enough to take several memo blocks each.
 std::vector<Task> TasksWithNotes(int count) {
     std::vector<Task> tasks = NumberedTasks(count);
     for (std::size_t i = 0; i < tasks.size(); ++i) {
         for (int line = 0; line < 6; ++line) {
-            tasks[i].note += "Note of " + tasks[i].descript + ", line " + std::to_string(line) +
-                             "\r\n";
+            tasks[i].note +=
+                "Note of " + tasks[i].descript + ", line " + std::to_string(line) + "\r\n";
         }
     }
     return tasks;
@@ -496,11 +456,16 @@ TEST_F(RebuildTest, TheOldIndexFileIsReplacedNotAddedTo) {
     ASSERT_TRUE(sx_Close());
     ASSERT_TRUE(store_->OpenTaskTable(true));
     ASSERT_EQ(TagNames().size(), 6U);
+    TEngineComponent& e = store_->TodoEngine;
+    e.SetOrder(e.TagOrder("STRAY"));
+    ASSERT_EQ(e.IndexOrder(), 6);
 
     ASSERT_TRUE(RunWork(false));
     EXPECT_EQ(TagNames(),
               (std::vector<std::string>{"DATETIME", "DESCRIPT", "DONE", "KEYS", "PRIORITY"}));
-    EXPECT_EQ(store_->TodoEngine.TagOrder("STRAY"), 0);
+    EXPECT_EQ(e.TagOrder("STRAY"), 0);
+    EXPECT_EQ(e.IndexOrder(), 1) << "an order whose tag is gone gives way to DATETIME";
+    EXPECT_EQ(store_->TodoTable.IndexName(), "DATETIME");
 }
 
 TEST_F(RebuildTest, AFilterAndAnOrderInForceBeforeAreInForceAfter) {
@@ -534,10 +499,9 @@ TEST_F(RebuildTest, AFilterAndAnOrderInForceBeforeAreInForceAfter) {
 
 TEST_F(RebuildTest, TheWorkRunsOnceAndTheWindowMayCloseOnlyAfterIt) {
     OpenForRebuild(NumberedTasks(8), {3});
-    TRebuildWork* current = nullptr;
-    RecordingView view(*store_, current);
+    RecordingView view(*store_);
     work_ = std::make_unique<TRebuildWork>(*store_, &view);
-    current = work_.get();
+    view.work = work_.get();
     EXPECT_FALSE(work_->CanCloseNow());
     EXPECT_FALSE(work_->Ran());
 
@@ -590,7 +554,7 @@ TEST_F(RebuildTest, AFailedPackEndsTheWorkWithTheTableIntact) {
 
     // The index file went before the pack; the next open builds it again, and the table is
     // whole.
-    files_.refuseCreating = "\n";
+    files_.refuseCreating.clear();
     RecordingRunner runner(*store_);
     store_->SetRebuildRunner(&runner);
     ASSERT_TRUE(store_->OpenTaskTable(false));
