@@ -540,8 +540,11 @@ TEST_F(RebuildTest, AFailedPackEndsTheWorkWithTheTableIntact) {
     e.SetOrder(e.TagOrder("KEYS"));
 
     files_.refuseCreating = ".pack";
+    sx_ClearLastError();
     EXPECT_FALSE(RunWork(true));
     ExpectHandedBack(*view_);
+    EXPECT_NE(sx_LastErrorText().find(".pack"), std::string::npos)
+        << "the failure's own words are left for the error display: " << sx_LastErrorText();
     EXPECT_FALSE(view_->Showed(kIndexLabel)) << "no tag is built after the failed pack";
     EXPECT_EQ(e.RecordCount(), 9) << "every record is still there";
     EXPECT_EQ(e.FilterText(), "DONE") << "the filter is put back";
@@ -582,8 +585,10 @@ TEST_F(RebuildTest, ATagThatCannotBeBuiltEndsTheWorkAtThatTag) {
     TEngineComponent& e = store_->TodoEngine;
     ASSERT_EQ(e.ApplyFilter(".not. DONE"), 1);
 
+    sx_ClearLastError();
     EXPECT_FALSE(RunWork(false));
     ExpectHandedBack(*view_);
+    EXPECT_NE(sx_LastError(), 0) << "the failure is left for the error display";
     EXPECT_EQ(TagNames(), (std::vector<std::string>{"DATETIME", "DESCRIPT", "DONE", "KEYS"}));
     EXPECT_EQ(e.FilterText(), ".not. DONE");
     EXPECT_EQ(e.RecordCount(), 5);
@@ -597,8 +602,10 @@ TEST_F(RebuildTest, AnIndexFileThatCannotBeCreatedEndsTheWorkAtTheFirstTag) {
     TEngineComponent& e = store_->TodoEngine;
     e.SetOrder(e.TagOrder("DESCRIPT"));
     files_.refuseCreating = ".CDX";
+    sx_ClearLastError();
     EXPECT_FALSE(RunWork(false));
     ExpectHandedBack(*view_);
+    EXPECT_NE(sx_LastError(), 0) << "the failure is left for the error display";
     EXPECT_TRUE(TagNames().empty());
     EXPECT_FALSE(Exists("QUILX.CDX"));
     EXPECT_EQ(e.IndexOrder(), 0) << "the lost order falls back to record order";
