@@ -147,6 +147,7 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
             failed = TodoTable.Open() != dbi::kOk;
             if (!failed) {
                 runner_->RunRebuildWindow(false);
+                DropIncompleteIndex();
                 TodoTable.Close();
                 TodoTable.SetExclusive(forRebuild);
                 failed = TodoTable.Open() != dbi::kOk;
@@ -163,6 +164,19 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
         result = false;
     }
     return result;
+}
+
+// A rebuild that failed part-way (its error already shown) leaves an index file without all
+// its tags, which every later open would take as whole; without the file, the next open
+// builds the tags again.
+void TTaskStore::DropIncompleteIndex() {
+    for (const TaskTag& tag : kTaskTags) {
+        if (TodoEngine.TagOrder(tag.name) == 0) {
+            TodoEngine.CloseIndexes();
+            std::remove(PathOf(kTaskIndexName).c_str());
+            return;
+        }
+    }
 }
 
 bool TTaskStore::CopyOldRecords() {

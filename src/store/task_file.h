@@ -70,6 +70,7 @@ class TTaskStore {
   private:
     void Status(std::string_view text) { status_.ShowStatus(text); }
     bool CopyOldRecords();
+    void DropIncompleteIndex();
 
     std::string programDir_;
     MessageSink& messages_;

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/xbase/sx.h"
@@ -365,6 +366,27 @@ TEST_F(TaskFileTest, ANewTableDoesNotInheritALeftoverIndex) {
 
 // The old six-field structure, written by a foreign tool: notes of several lengths, a
 // deleted record, a blank date.
+TEST_F(TaskFileTest, ARebuildThatFailsPartWayLeavesNoIndexForTheNextOpenToTrust) {
+    // PRIORITY is numeric here, so its tag, the last one, cannot be built.
+    ASSERT_NE(sx_CreateNew(dir_ + "/QUILX.DBF", "", 2, 7), 0);
+    for (const auto& [field, type, width] : std::vector<std::tuple<const char*, const char*, int>>{
+             {"DATE", "C", 8}, {"TIME", "C", 5}, {"DESCRIPT", "C", 50}, {"NOTE", "M", 10},
+             {"DONE", "L", 1}, {"KEYS", "C", 60}, {"PRIORITY", "N", 1}}) {
+        sx_CreateField(field, type, width, 0);
+    }
+    ASSERT_NE(sx_CreateExec(), 0);
+    sx_Close();
+
+    ASSERT_TRUE(store_->OpenTaskTable(false));
+    ASSERT_EQ(runner_->results_, std::vector<bool>{false});
+    EXPECT_FALSE(Exists("QUILX.CDX"));
+    EXPECT_EQ(store_->TodoEngine.IndexOrder(), 0);
+
+    // Each open tries the tags again rather than working on without some of them.
+    ASSERT_TRUE(store_->OpenTaskTable(false));
+    EXPECT_EQ(runner_->results_, (std::vector<bool>{false, false}));
+}
+
 const char kOldTableScript[] = R"(
 import dbf, sys
 t = dbf.Table(sys.argv[1] if len(sys.argv) > 1 else r'@DIR@/QUILX.DBF',
