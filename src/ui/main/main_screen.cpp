@@ -12,6 +12,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/help_viewer.h"
 #include "platform/ui/message_box.h"
+#include "store/rebuild_window/rebuild_ind.h"
 #include "store/task_file.h"
 #include "ui_main_screen.h"
 
@@ -56,6 +57,8 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
 
     sinks_ = std::make_unique<Sinks>(ui_->UpdateStatusCaption);
     store_ = std::make_unique<store::TTaskStore>(programDir, *sinks_, *sinks_);
+    rebuildWindow_ = std::make_unique<store::RebuildWindowRunner>(*store_);
+    store_->SetRebuildRunner(rebuildWindow_.get());
     engineStarted_ = store_->Start();
     store_->EngineEnv1.SetDeleted(true);
 }
