@@ -52,8 +52,7 @@ class WatchedRebuildInd : public store::TRebuildInd {
         TRebuildInd::GaugeChanged(position);
         samples.push_back({WhatAmIDoing()->text(), WhatAmIDoing()->isVisible(),
                            Gauge1()->isVisible(), Gauge1()->progress(), Gauge().ProgressTotal,
-                           Gauge().PackPhase, CanCloseNow(),
-                           store_.TodoTable.ControlsDisabled()});
+                           Gauge().PackPhase, CanCloseNow(), store_.TodoTable.ControlsDisabled()});
         if (duringWork) {
             duringWork(*this);
         }
@@ -346,8 +345,7 @@ TEST_F(RebuildWindowTest, TheMainWindowStartedInAnEmptyFolderBuildsTheTagsThroug
         EXPECT_TRUE(watcher.modal[0]);
         EXPECT_TRUE(watcher.fixed[0]);
         EXPECT_FALSE(watcher.closeButton[0]);
-        EXPECT_EQ(watcher.bounds[0].topLeft(),
-                  ui::CentredPosition(watcher.bounds[0].size(), main));
+        EXPECT_EQ(watcher.bounds[0].topLeft(), ui::CentredPosition(watcher.bounds[0].size(), main));
         // The window is gone once the runner returned.
         EXPECT_TRUE(form->findChildren<store::TRebuildInd*>().isEmpty());
 
