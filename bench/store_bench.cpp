@@ -45,24 +45,14 @@ double Best(int runs, const std::function<void()>& work) {
     return best;
 }
 
-bool MakeTaskFile(const std::string& dir, std::uint32_t count) {
+// Fills the store's new, empty task table with `count` tasks and builds the five tags.
+bool MakeTaskFile(store::TTaskStore& store, std::uint32_t count) {
     static const char* kWords[] = {"work", "home", "shop", "call",
                                    "mail", "read", "Work", "garden"};
-    std::string path = dir + store::kTaskTableName;
-    if (sx_CreateNew(path, "XXXXXXXXXX", 2, 7) == 0) {
+    if (!store.CreateTaskTable()) {
         return false;
     }
-    sx_CreateField("DATE", "C", 8, 0);
-    sx_CreateField("TIME", "C", 5, 0);
-    sx_CreateField("DESCRIPT", "C", 50, 0);
-    sx_CreateField("NOTE", "M", 10, 0);
-    sx_CreateField("DONE", "L", 1, 0);
-    sx_CreateField("KEYS", "C", 60, 0);
-    sx_CreateField("PRIORITY", "C", 1, 0);
-    if (sx_CreateExec() == 0 || !sx_Close()) {
-        return false;
-    }
-    if (sx_Use(path, "MAKER", 2, 2) == 0) {
+    if (sx_Use(store.PathOf(store::kTaskTableName), "MAKER", 2, 2) == 0) {
         return false;
     }
     char text[64];
@@ -104,14 +94,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::string dir = std::string(buffer.data()) + "/";
-    if (!MakeTaskFile(dir, count)) {
-        std::fprintf(stderr, "could not make the task file\n");
-        return 1;
-    }
 
     QuietSink sink;
     store::TTaskStore store(dir, sink, sink);
     if (!store.Start()) {
+        return 1;
+    }
+    if (!MakeTaskFile(store, count)) {
+        std::fprintf(stderr, "could not make the task file\n");
         return 1;
     }
     store.EngineEnv1.SetDeleted(true);
