@@ -12,7 +12,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/help_viewer.h"
 #include "platform/ui/message_box.h"
-#include "store/rebuild_window/rebuild_ind.h"
+#include "ui/rebuild/rebuild_ind.h"
 #include "store/task_file.h"
 #include "ui_main_screen.h"
 

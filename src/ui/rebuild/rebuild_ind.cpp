@@ -1,7 +1,7 @@
 // The rebuild window: runs the work once at its first activation, moves its gauge on the
 // engine's progress reports, refuses every close until the work has returned, and then
 // closes itself through a request it posts to itself.
-#include "store/rebuild_window/rebuild_ind.h"
+#include "ui/rebuild/rebuild_ind.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

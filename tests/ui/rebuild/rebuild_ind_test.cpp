@@ -20,7 +20,7 @@
 #include "controls/gauge.h"
 #include "platform/ui/application.h"
 #include "platform/ui/message_box.h"
-#include "store/rebuild_window/rebuild_ind.h"
+#include "ui/rebuild/rebuild_ind.h"
 #include "store/task_file.h"
 #include "store_test_support.h"
 #include "ui/main/main_screen.h"
