@@ -1,0 +1,88 @@
+// Display fields of a task row and the colour rule of its cells.
+#include "store/display_fields.h"
+
+#include "rtl/ansi.h"
+#include "rtl/date_format.h"
+#include "rtl/date_parse.h"
+
+namespace store {
+
+std::string StoredDateAsText(std::string_view date) {
+    auto part = [date](size_t from, size_t count) {
+        return from < date.size() ? std::string(date.substr(from, count)) : std::string();
+    };
+    return part(4, 2) + "/" + part(6, 2) + "/" + part(0, 4);
+}
+
+bool StoredDateToValue(std::string_view date, rtl::TDateTime& value,
+                       const rtl::FormatSettings& settings) {
+    return rtl::TryStrToDate(StoredDateAsText(date), value, settings,
+                             rtl::DecodeDate(rtl::Today()).year);
+}
+
+std::string DateToStored(rtl::TDateTime value) {
+    return rtl::FormatDateTime("yyyymmdd", value);
+}
+
+std::string ShowDate(std::string_view date, const rtl::FormatSettings& settings) {
+    rtl::TDateTime value = 0;
+    if (!StoredDateToValue(date, value, settings)) {
+        return {};
+    }
+    return rtl::FormatDateTime("dd mmm yyyy", value, settings);
+}
+
+std::string ShowDate(std::string_view date) {
+    return ShowDate(date, rtl::CurrentFormats());
+}
+
+std::string ShowTime(std::string_view time, const rtl::FormatSettings& settings) {
+    rtl::TDateTime value = 0;
+    if (!rtl::TryStrToTime(time, value, settings)) {
+        return {};
+    }
+    return rtl::FormatDateTime(" hh:mmam/pm", value, settings);
+}
+
+std::string ShowTime(std::string_view time) {
+    return ShowTime(time, rtl::CurrentFormats());
+}
+
+std::string IsDone(bool done) {
+    return done ? "Y" : "N";
+}
+
+std::string ShowKeys(std::string_view keys) {
+    return " " + std::string(keys);
+}
+
+std::string ShowPriority(std::string_view priority) {
+    const std::string upper = rtl::AnsiUpperCase(priority);
+    if (upper == "A") {
+        return "High";
+    }
+    if (upper == "B") {
+        return "Medium";
+    }
+    if (upper == "C") {
+        return "Low";
+    }
+    return {};
+}
+
+CellHighlight HighlightOf(std::string_view fieldName, const TaskTexts& task,
+                          rtl::TDateTime today) {
+    if (task.done) {
+        return CellHighlight::kNone;
+    }
+    const std::string field = rtl::AnsiUpperCase(fieldName);
+    if (field == "SHOWPRIORITY" && task.priority == "A") {
+        return CellHighlight::kHighPriority;
+    }
+    if (field == "SHOWDATE" && task.date == DateToStored(today)) {
+        return CellHighlight::kDueToday;
+    }
+    return CellHighlight::kNone;
+}
+
+}  // namespace store
