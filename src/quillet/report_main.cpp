@@ -1,0 +1,26 @@
+// Entry of quillet-report: the command-line export, on Qt's offscreen platform so that it
+// measures text in the dialog's font without a display.
+#include <QGuiApplication>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "platform/ui/fonts.h"
+#include "report/font_measure.h"
+#include "report/report_command.h"
+
+int main(int argc, char* argv[]) {
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt reads no option of ours: it sees the program's name alone.
+    int qtArgc = 1;
+    char* qtArgv[] = {argc > 0 ? argv[0] : const_cast<char*>("quillet-report"), nullptr};
+    // Qt's own notices (a missing runtime folder, fonts) are not the tool's to report: its
+    // output is the file, its exit code and its one-line message.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    QGuiApplication application(qtArgc, qtArgv);
+    ui::installFontMapping();
+    const report::FontTextMeasure measure(ui::dialogFont());
+    return report::ReportMain(args, measure, std::cerr);
+}

@@ -1,0 +1,49 @@
+// The three file exports of the task set: an HTML page, an RTF document and a plain text
+// file, written line by line with CR LF ends in Windows-1252.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "report/export/task_walk.h"
+#include "report/export/text_measure.h"
+
+namespace report {
+
+// What a writer is given besides the file name.
+struct ExportJob {
+    store::TTable& table;
+    store::TEngineComponent& engine;
+    const TextMeasure& measure;
+    std::function<void()> pendingMessages = {};
+};
+
+// Success, or the words of the first failure (file or table). A failed export leaves any
+// earlier file of that name as it was.
+struct ExportResult {
+    bool ok = false;
+    std::string error;
+};
+
+// The note widths: HTML and RTF in pixels, text as wide as this text in the dialog's font.
+inline constexpr int kHtmlNoteWidth = 384;
+inline constexpr int kRtfNoteWidth = 288;
+inline constexpr char kTextNoteWidthSample[] = "1234567890123456789012345678901234";
+
+// `color` is the page's background as six hex digits RRGGBB.
+ExportResult CopyHTML(const ExportJob& job, const std::string& fileName, std::string_view title,
+                      bool copyNotes, std::string_view color);
+ExportResult CopyRTF(const ExportJob& job, const std::string& fileName, std::string_view title,
+                     bool copyNotes);
+ExportResult CopyText(const ExportJob& job, const std::string& fileName, std::string_view title,
+                      bool copyNotes);
+
+// The text left-justified in exactly `width` characters: padded with blanks or cut.
+std::string PadField(std::string_view text, std::size_t width);
+// "&", "<" and ">" as HTML writes them.
+std::string EscapeHtml(std::string_view text);
+// "\", "{" and "}" escaped and bytes above 127 as \'hh, as RTF writes them.
+std::string EscapeRtf(std::string_view text);
+
+}  // namespace report

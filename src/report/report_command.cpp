@@ -1,0 +1,212 @@
+// Reading the command line of the export, and the export on a task table opened for it alone.
+#include "report/report_command.h"
+
+#include <filesystem>
+
+#include "app/format_sets.h"
+#include "app/shell_utils.h"
+#include "report/export/writers.h"
+#include "rtl/ansi.h"
+#include "rtl/date_time.h"
+#include "store/task_file.h"
+
+namespace report {
+
+namespace {
+
+bool IsHexColor(const std::string& text) {
+    if (text.size() != 6) {
+        return false;
+    }
+    for (char c : text) {
+        if (std::isxdigit(static_cast<unsigned char>(c)) == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A whole number from `low` to `high`, written in decimal digits only.
+std::optional<std::uint8_t> SmallNumber(const std::string& text, int low, int high) {
+    if (text.empty() || text.size() > 3 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    const int value = std::stoi(text);
+    if (value < low || value > high) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint8_t>(value);
+}
+
+}  // namespace
+
+std::optional<ExportCommand> ParseReportCommand(const std::vector<std::string>& args,
+                                                std::string& error) {
+    if (args.size() < 3 || args[0] != "export") {
+        error = args.empty() || args[0] == "export" ? "too few arguments"
+                                                    : "unknown command " + args[0];
+        return std::nullopt;
+    }
+    ExportCommand command;
+    if (args[1] == "html") {
+        command.format = ExportCommand::Format::kHtml;
+    } else if (args[1] == "rtf") {
+        command.format = ExportCommand::Format::kRtf;
+    } else if (args[1] == "text") {
+        command.format = ExportCommand::Format::kText;
+    } else {
+        error = "unknown format " + args[1];
+        return std::nullopt;
+    }
+    command.outFile = args[2];
+    if (command.outFile.empty()) {
+        error = "empty output file name";
+        return std::nullopt;
+    }
+    for (std::size_t i = 3; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        if (option == "--notes") {
+            command.notes = true;
+            continue;
+        }
+        if (option == "--show-done") {
+            command.filter.ShowDoneFlag = true;
+            continue;
+        }
+        static const char* const kWithValue[] = {"--dir",  "--title",    "--color", "--order",
+                                                 "--date", "--priority", "--keys"};
+        if (std::find(std::begin(kWithValue), std::end(kWithValue), option) ==
+            std::end(kWithValue)) {
+            error = "unknown option " + option;
+            return std::nullopt;
+        }
+        if (i + 1 == args.size()) {
+            error = option + " needs a value";
+            return std::nullopt;
+        }
+        const std::string& value = args[++i];
+        if (option == "--dir") {
+            if (value.empty()) {
+                error = "empty folder";
+                return std::nullopt;
+            }
+            command.dir = value;
+        } else if (option == "--title") {
+            command.title = rtl::Utf8ToAnsi(value);
+        } else if (option == "--color") {
+            if (!IsHexColor(value)) {
+                error = "the colour is six hex digits RRGGBB, not " + value;
+                return std::nullopt;
+            }
+            command.color = rtl::AnsiUpperCase(value);
+        } else if (option == "--order") {
+            if (value == "datetime" || value == "descript" || value == "priority") {
+                command.orderTag = rtl::AnsiUpperCase(value);
+            } else if (value == "record") {
+                command.orderTag.clear();
+            } else {
+                error = "unknown order " + value;
+                return std::nullopt;
+            }
+        } else if (option == "--date") {
+            const auto n = SmallNumber(value, 0, 6);
+            if (!n) {
+                error = "the date filter is 0 to 6, not " + value;
+                return std::nullopt;
+            }
+            command.filter.DateFilterIndex = *n;
+        } else if (option == "--priority") {
+            const auto n = SmallNumber(value, 0, 3);
+            if (!n) {
+                error = "the priority filter is 0 to 3, not " + value;
+                return std::nullopt;
+            }
+            command.filter.PriorityFilterIndex = *n;
+        } else {  // --keys
+            command.filter.KeyFilterText = rtl::Utf8ToAnsi(value);
+        }
+    }
+    return command;
+}
+
+int RunExportCommand(const ExportCommand& command, const TextMeasure& measure,
+                     std::string& message) {
+    store::RecordingSink sink;
+    store::TTaskStore store(command.dir, sink, sink);
+    const std::string table = store.PathOf(store::kTaskTableName);
+    auto fail = [&](const std::string& text) {
+        message = text;
+        for (const std::string& said : sink.messages) {
+            message += " (" + said + ")";
+        }
+        return 1;
+    };
+    std::error_code exists;
+    if (!std::filesystem::is_regular_file(table, exists)) {
+        return fail("no task file " + table);
+    }
+    if (!store.Start()) {
+        return fail("the table engine could not be started");
+    }
+    store.EngineEnv1.SetDeleted(true);
+    store.TodoTable.SetDatabaseName(store.ProgramDir());
+    store.TodoTable.SetTableName(store::kTaskTableName);
+    store.TodoTable.SetExclusive(false);
+    store.TodoTable.SetReadOnly(true);
+    if (store.IsOldTaskStructure(store.TodoTable)) {
+        return fail("the task file " + table +
+                    " has the old structure; start Quillet once to update it");
+    }
+    if (store.TodoTable.Open() != store::dbi::kOk) {
+        return fail("cannot open the task file " + table + ": " + store.TodoTable.LastErrorText());
+    }
+    store.TodoEngine.SetOrder(
+        command.orderTag.empty() ? 0 : store.TodoEngine.TagOrder(command.orderTag));
+    const std::string expression = store::BuildFilterExpression(command.filter, rtl::Today());
+    store.TodoEngine.TestFilter(expression);
+    store.TodoEngine.ApplyFilter(expression);
+
+    // Dates are read from the table under the formats the main window works in.
+    SaveUserFormats();
+    UseInternalFormats();
+    const ExportJob job{store.TodoTable, store.TodoEngine, measure};
+    ExportResult result;
+    switch (command.format) {
+        case ExportCommand::Format::kHtml:
+            result = CopyHTML(job, command.outFile, command.title, command.notes, command.color);
+            break;
+        case ExportCommand::Format::kRtf:
+            result = CopyRTF(job, command.outFile, command.title, command.notes);
+            break;
+        case ExportCommand::Format::kText:
+            result = CopyText(job, command.outFile, command.title, command.notes);
+            break;
+    }
+    UseUserFormats();
+    if (!result.ok) {
+        return fail(result.error);
+    }
+    return 0;
+}
+
+int ReportMain(const std::vector<std::string>& args, const TextMeasure& measure,
+               std::ostream& err) {
+    std::string error;
+    std::optional<ExportCommand> command = ParseReportCommand(args, error);
+    if (!command) {
+        err << "quillet-report: " << error << "\n" << kReportUsage << "\n";
+        return 2;
+    }
+    if (command->dir.empty()) {
+        command->dir = GetProgramDir();
+    }
+    std::string message;
+    const int code = RunExportCommand(*command, measure, message);
+    if (code != 0) {
+        err << "quillet-report: " << message << "\n";
+    }
+    return code;
+}
+
+}  // namespace report

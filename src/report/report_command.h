@@ -1,0 +1,47 @@
+// The command-line export: `quillet-report export html|rtf|text OUTFILE [options]` runs the
+// report dialog's writers on the task table of a folder, without a window.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "report/export/text_measure.h"
+#include "store/filter_expression.h"
+
+namespace report {
+
+inline constexpr char kReportUsage[] =
+    "usage: quillet-report export html|rtf|text OUTFILE [--dir DIR] [--title TEXT] [--notes] "
+    "[--color RRGGBB] [--order datetime|descript|priority|record] [--date N] [--priority N] "
+    "[--keys TEXT] [--show-done]";
+
+struct ExportCommand {
+    enum class Format { kHtml, kRtf, kText };
+    Format format = Format::kHtml;
+    std::string outFile;
+    std::string dir;                // empty: the program's folder
+    std::string title = "Quillet";  // Windows-1252
+    bool notes = false;
+    std::string color = "FFFF80";
+    std::string orderTag = "DATETIME";  // empty: record order
+    store::TaskFilter filter;
+};
+
+// The command from the arguments after the program's name (texts as the locale gives them,
+// UTF-8); nullopt with the reason in `error` for a bad command line.
+std::optional<ExportCommand> ParseReportCommand(const std::vector<std::string>& args,
+                                                std::string& error);
+
+// Opens the task table of `command.dir` for shared reading (a missing table is an error,
+// nothing is created, upgraded or indexed), puts the filter and order in force and writes the
+// file. 0, or 1 with a one-line `message`.
+int RunExportCommand(const ExportCommand& command, const TextMeasure& measure,
+                     std::string& message);
+
+// The whole command: 0 done, 1 task table or output failed, 2 bad command line; the messages
+// go to `err`.
+int ReportMain(const std::vector<std::string>& args, const TextMeasure& measure, std::ostream& err);
+
+}  // namespace report

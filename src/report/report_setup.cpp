@@ -1,0 +1,242 @@
+// The report dialog: its settings, the colour of the HTML page, and Save As on each export page.
+#include "report/report_setup.h"
+
+#include <QColorDialog>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QMenu>
+#include <QWhatsThis>
+
+#include <cstdio>
+
+#include "app/message_boxes.h"
+#include "controls/graphic_panel.h"
+#include "platform/ini/profile.h"
+#include "platform/ui/application.h"
+#include "platform/ui/fonts.h"
+#include "platform/ui/help_viewer.h"
+#include "platform/ui/message_box.h"
+#include "report/export/writers.h"
+#include "rtl/ansi.h"
+#include "store/task_file.h"
+#include "ui_report_setup.h"
+
+namespace report {
+
+namespace {
+
+constexpr int kHelpContext = 1007;
+constexpr char kSection[] = "Report";
+constexpr char kDefaultTitle[] = "Quillet";
+
+QString FromAnsi(const std::string& text) {
+    return QString::fromStdString(rtl::AnsiToUtf8(text));
+}
+
+std::string ToAnsi(const QString& text) {
+    return rtl::Utf8ToAnsi(text.toStdString());
+}
+
+// A filespec's folder (up to and including its last separator) and its name.
+std::pair<std::string, std::string> SplitFilespec(const std::string& filespec) {
+    const std::size_t slash = filespec.rfind('/');
+    if (slash == std::string::npos) {
+        return {{}, filespec};
+    }
+    return {filespec.substr(0, slash + 1), filespec.substr(slash + 1)};
+}
+
+}  // namespace
+
+std::string HtmlColorOf(unsigned colorValue) {
+    char bgr[16];
+    std::snprintf(bgr, sizeof bgr, "%06X", colorValue & 0xFFFFFF);
+    return std::string(bgr + 4, 2) + std::string(bgr + 2, 2) + std::string(bgr, 2);
+}
+
+TReportSetup::TReportSetup(store::TTaskStore& store, QWidget* parent)
+    : ui::TDialog(parent),
+      ui_(std::make_unique<Ui::TReportSetup>()),
+      store_(store),
+      measure_(ui::dialogFont()) {
+    ui_->setupUi(this);
+    setFixedSize(607, 421);
+    ui_->ColorPanel->setBorderStyle(controls::TBorderStyle::bsSingle);
+    ui_->ColorPanel->setBevelOuter(controls::TPanelBevel::bvNone);
+
+    // Every control offers "What's this?" on its pop-up menu.
+    whatsThisMenu_ = new QMenu(this);
+    whatsThisMenu_->addAction(QStringLiteral("What's this?"));
+    const QList<QWidget*> controls = findChildren<QWidget*>();
+    for (QWidget* control : controls) {
+        if (control->whatsThis().isEmpty()) {
+            continue;
+        }
+        control->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(control, &QWidget::customContextMenuRequested, this,
+                [this, control](const QPoint&) { ShowWhatsThisMenu(control); });
+    }
+}
+
+TReportSetup::~TReportSetup() = default;
+
+void TReportSetup::ShowWhatsThisMenu(QWidget* control) {
+    const QPoint at = QCursor::pos();
+    if (whatsThisMenu_->exec(at) != nullptr) {
+        QWhatsThis::showText(at, control->whatsThis(), control);
+    }
+}
+
+std::string TReportSetup::IniFileName() const {
+    return store_.PathOf("QUILX.INI");
+}
+
+void TReportSetup::LoadPreferences() {
+    const std::string file = IniFileName();
+    auto title = [&](const char* key) {
+        return FromAnsi(ini::ReadString(file, kSection, key, kDefaultTitle));
+    };
+    ui_->ReportTitleField->setText(title("ReportTitle"));
+    ui_->HTMLPageTitle->setText(title("HTMLTitle"));
+    ui_->RTFPageTitle->setText(title("RTFTitle"));
+    ui_->TextPageTitle->setText(title("TextTitle"));
+    HTMLFilespec = ini::ReadString(file, kSection, "HTMLFilespec", store_.PathOf("Todo.htm"));
+    RTFFilespec = ini::ReadString(file, kSection, "RTFFilespec", store_.PathOf("Todo.rtf"));
+    TextFilespec = ini::ReadString(file, kSection, "TextFilespec", store_.PathOf("Todo.txt"));
+}
+
+void TReportSetup::SavePreferences() {
+    const std::string file = IniFileName();
+    ini::WriteString(file, kSection, "ReportTitle", ToAnsi(ui_->ReportTitleField->text()));
+    ini::WriteString(file, kSection, "HTMLTitle", ToAnsi(ui_->HTMLPageTitle->text()));
+    ini::WriteString(file, kSection, "RTFTitle", ToAnsi(ui_->RTFPageTitle->text()));
+    ini::WriteString(file, kSection, "TextTitle", ToAnsi(ui_->TextPageTitle->text()));
+    ini::WriteString(file, kSection, "HTMLFilespec", HTMLFilespec);
+    ini::WriteString(file, kSection, "RTFFilespec", RTFFilespec);
+    ini::WriteString(file, kSection, "TextFilespec", TextFilespec);
+}
+
+void TReportSetup::FormCreate() {
+    LoadPreferences();
+    colorValue_ = kStartColorValue;
+    ShowColor();
+    ui_->Notebook1->setCurrentIndex(0);
+}
+
+void TReportSetup::ShowColor() {
+    HTMLColor = HtmlColorOf(colorValue_);
+    ui_->ColorPanel->setColor(QColor(static_cast<int>(colorValue_ & 0xFF),
+                                     static_cast<int>((colorValue_ >> 8) & 0xFF),
+                                     static_cast<int>((colorValue_ >> 16) & 0xFF)));
+}
+
+void TReportSetup::ColorPanelClick() {
+    const QColor start = ui_->ColorPanel->color();
+    if (const std::optional<QColor> chosen = RunColorDialog(start)) {
+        colorValue_ = static_cast<unsigned>(chosen->red()) |
+                      (static_cast<unsigned>(chosen->green()) << 8) |
+                      (static_cast<unsigned>(chosen->blue()) << 16);
+    }
+    ShowColor();
+}
+
+std::optional<QColor> TReportSetup::RunColorDialog(const QColor& start) {
+    QColorDialog dialog(start, this);
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.selectedColor();
+}
+
+std::optional<QString> TReportSetup::RunSaveDialog(const SaveRequest& request) {
+    QFileDialog dialog(this, QString(), request.directory, request.filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+void TReportSetup::HTMLSaveButtonClick() {
+    SaveAs(ExportKind::kHtml);
+}
+
+void TReportSetup::RTFSaveButtonClick() {
+    SaveAs(ExportKind::kRtf);
+}
+
+void TReportSetup::TextSaveButtonClick() {
+    SaveAs(ExportKind::kText);
+}
+
+void TReportSetup::SaveAs(ExportKind kind) {
+    struct Format {
+        const char* filter;
+        const char* suffix;
+        std::string* filespec;
+    };
+    const Format format =
+        kind == ExportKind::kHtml  ? Format{"HTM Document (*.htm)", "htm", &HTMLFilespec}
+        : kind == ExportKind::kRtf ? Format{"RTF Document (*.rtf)", "rtf", &RTFFilespec}
+                                   : Format{"Text File (*.txt)", "txt", &TextFilespec};
+    const auto [folder, name] = SplitFilespec(*format.filespec);
+    const std::optional<QString> chosen =
+        RunSaveDialog({QString::fromLatin1(format.filter), QFile::decodeName(folder.c_str()),
+                       QFile::decodeName(name.c_str()), QString::fromLatin1(format.suffix)});
+    if (!chosen) {
+        return;
+    }
+    const std::string fileName = QFile::encodeName(*chosen).toStdString();
+    const ExportJob job{store_.TodoTable, store_.TodoEngine, measure_, &ui::ProcessMessages};
+    ui::SetScreenCursor(ui::ScreenCursor::HourGlass);
+    ExportResult result;
+    switch (kind) {
+        case ExportKind::kHtml:
+            result = CopyHTML(job, fileName, ToAnsi(ui_->HTMLPageTitle->text()),
+                              ui_->HTMLDoNotes->isChecked(), HTMLColor);
+            break;
+        case ExportKind::kRtf:
+            result = CopyRTF(job, fileName, ToAnsi(ui_->RTFPageTitle->text()),
+                             ui_->RTFDoNotes->isChecked());
+            break;
+        case ExportKind::kText:
+            result = CopyText(job, fileName, ToAnsi(ui_->TextPageTitle->text()),
+                              ui_->TextDoNotes->isChecked());
+            break;
+    }
+    ui::SetScreenCursor(ui::ScreenCursor::Default);
+    if (!result.ok) {
+        ui::MessageBox(QString::fromLocal8Bit(result.error.c_str()), ui::ApplicationTitle(),
+                       ui::kMbOk | ui::kMbIconHand);
+        return;
+    }
+    ShowInformation("Saved as " + ToAnsi(*chosen));
+    *format.filespec = fileName;
+    SavePreferences();
+}
+
+void TReportSetup::OKButtonClick() {
+    SetModalResult(ui::kModalOk);
+}
+
+void TReportSetup::HelpButtonClick() {
+    ui::ShowHelp(QString::fromStdString(store_.PathOf("QUILX.HLP")), kHelpContext);
+}
+
+void TReportSetup::MouseHelpButtonClick() {
+    QWhatsThis::enterWhatsThisMode();
+}
+
+void RunReportDialog(store::TTaskStore& store) {
+    ui::FormPtr<TReportSetup> dialog = ui::CreateForm<TReportSetup>(store, ui::MainForm());
+    ui::CentreForm(dialog.get());
+    dialog->ShowModal();
+}
+
+}  // namespace report

@@ -1,0 +1,93 @@
+// TReportSetup ("Print Report"): the one door to every output of the task list, with its
+// report settings in QUILX.INI, and RunReportDialog, through which the main window shows it.
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/ui/forms.h"
+#include "report/font_measure.h"
+
+namespace Ui {
+class TReportSetup;
+}
+namespace store {
+class TTaskStore;
+}
+class QMenu;
+
+namespace report {
+
+// The colour dialog's value (blue in the high byte, red in the low one) as the HTML page's
+// background, RRGGBB in upper-case hex.
+std::string HtmlColorOf(unsigned colorValue);
+
+// The colour the colour dialog starts at: a pale yellow, FFFF80 on the page.
+inline constexpr unsigned kStartColorValue = 0x80FFFF;
+
+class TReportSetup : public ui::TDialog {
+    Q_OBJECT
+
+  public:
+    // Exports the store's task set under its filter and order; the settings live in the
+    // store's folder.
+    explicit TReportSetup(store::TTaskStore& store, QWidget* parent = nullptr);
+    ~TReportSetup() override;
+
+    enum class ExportKind { kHtml, kRtf, kText };
+
+    bool ToPrinter = false;
+    std::string HTMLColor;
+    // Full paths of the last file saved in each format (as the file system names them).
+    std::string HTMLFilespec;
+    std::string RTFFilespec;
+    std::string TextFilespec;
+
+    std::string IniFileName() const;
+    void LoadPreferences();
+    void SavePreferences();
+
+  public Q_SLOTS:
+    void FormCreate();
+    void ColorPanelClick();
+    void HTMLSaveButtonClick();
+    void RTFSaveButtonClick();
+    void TextSaveButtonClick();
+    void OKButtonClick();
+    void HelpButtonClick();
+    void MouseHelpButtonClick();
+
+  protected:
+    // What the save dialog is asked for.
+    struct SaveRequest {
+        QString filter;         // "HTM Document (*.htm)"
+        QString directory;      // the filespec's folder
+        QString fileName;       // the filespec's name
+        QString defaultSuffix;  // "htm", "rtf" or "txt"
+    };
+    // The chosen file's full name, nullopt when the user cancelled. The dialog asks before
+    // overwriting a file.
+    virtual std::optional<QString> RunSaveDialog(const SaveRequest& request);
+    // The colour chosen, nullopt when the user cancelled.
+    virtual std::optional<QColor> RunColorDialog(const QColor& start);
+
+  private:
+    void SaveAs(ExportKind kind);
+    void ShowColor();
+    void ShowWhatsThisMenu(QWidget* control);
+
+    std::unique_ptr<Ui::TReportSetup> ui_;
+    store::TTaskStore& store_;
+    FontTextMeasure measure_;
+    unsigned colorValue_ = kStartColorValue;
+    QMenu* whatsThisMenu_ = nullptr;
+};
+
+// Creates the dialog over the main form, centres it, shows it modally and frees it.
+void RunReportDialog(store::TTaskStore& store);
+
+}  // namespace report
