@@ -1,0 +1,170 @@
+// quillet-report: every option reaching the file, bad command lines (exit 2), a missing task
+// file or an unwritable output (exit 1), and the real program run without a display.
+#include "report/report_command.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "report_test_support.h"
+#include "rtl/date_time.h"
+#include "rtl/text.h"
+#include "store/display_fields.h"
+
+namespace {
+
+class ReportCommandTest : public report_test::ReportStoreTest {
+  protected:
+    // Tasks dated from today, in record order: Report, Groceries, Archive (done), Call, Dentist.
+    void SetUp() override {
+        ReportStoreTest::SetUp();
+        const rtl::TDateTime today = rtl::Today();
+        auto day = [today](int offset) { return store::DateToStored(today + offset); };
+        MakeTaskFile(store::kTaskTableName,
+                     {{day(2), "10:00", "Report", "", false, "work", "A"},
+                      {day(-3), "", "Groceries", "", false, "home", "B"},
+                      {day(10), "", "Archive", "", true, "work,old", "C"},
+                      {day(0), "08:15", "Call", "ring back", false, "", "A"},
+                      {"", "", "Dentist", "", false, "health", "B"}},
+                     true);
+    }
+
+    int Run(std::vector<std::string> args) {
+        std::ostringstream err;
+        const int code = report::ReportMain(args, measure_, err);
+        err_ = err.str();
+        return code;
+    }
+    // The task descriptions of a text export, in file order.
+    std::vector<std::string> Tasks(const std::string& file) {
+        std::vector<std::string> tasks;
+        std::istringstream in(ReadFile(file));
+        int number = 0;
+        for (std::string line; std::getline(in, line);) {
+            if (++number > 5 && line.rfind("   ", 0) != 0) {
+                tasks.push_back(rtl::TrimSpaces(line.substr(0, 50)));
+            }
+        }
+        return tasks;
+    }
+
+    report_test::FixedMeasure measure_;
+    std::string err_;
+};
+
+TEST_F(ReportCommandTest, FilterAndOrderOptionsChooseTheTasks) {
+    struct Case {
+        std::vector<std::string> options;
+        std::vector<std::string> tasks;
+    } cases[] = {
+        {{}, {"Dentist", "Groceries", "Call", "Report"}},
+        {{"--show-done"}, {"Dentist", "Groceries", "Call", "Report", "Archive"}},
+        {{"--order", "descript"}, {"Call", "Dentist", "Groceries", "Report"}},
+        {{"--order", "priority", "--show-done"},
+         {"Call", "Report", "Dentist", "Groceries", "Archive"}},
+        {{"--order", "record"}, {"Report", "Groceries", "Call", "Dentist"}},
+        {{"--order", "datetime", "--date", "6"}, {"Groceries"}},
+        {{"--date", "1"}, {"Call"}},
+        {{"--date", "3", "--show-done"}, {"Call", "Report"}},
+        {{"--date", "0", "--priority", "1"}, {"Call", "Report"}},
+        {{"--priority", "2"}, {"Dentist", "Groceries"}},
+        {{"--keys", "work"}, {"Report"}},
+        {{"--keys", "work", "--show-done"}, {"Report", "Archive"}},
+        {{"--keys", "WORK, health"}, {"Dentist", "Report"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"export", "text", PathOf("out.txt"), "--dir", Dir()};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        ASSERT_EQ(Run(args), 0) << err_;
+        EXPECT_EQ(Tasks(PathOf("out.txt")), c.tasks) << ::testing::PrintToString(c.options);
+    }
+}
+
+TEST_F(ReportCommandTest, TitleNotesAndColourReachTheFile) {
+    ASSERT_EQ(Run({"export", "html", PathOf("out.htm"), "--dir", Dir(), "--title",
+                   "Caf\xC3\xA9 <list>", "--notes", "--color", "12ab9f"}),
+              0)
+        << err_;
+    const std::string html = ReadFile(PathOf("out.htm"));
+    EXPECT_NE(html.find("<TITLE>Caf\xE9 &lt;list&gt;</TITLE>\r\n"), std::string::npos);
+    EXPECT_NE(html.find("<BODY BGCOLOR=#12AB9F>\r\n"), std::string::npos);
+    EXPECT_NE(html.find("<BLOCKQUOTE>ring back \r\n"), std::string::npos);
+
+    ASSERT_EQ(Run({"export", "rtf", PathOf("out.rtf"), "--dir", Dir()}), 0) << err_;
+    const std::string rtf = ReadFile(PathOf("out.rtf"));
+    EXPECT_NE(rtf.find("\\b\r\nQuillet\r\n"), std::string::npos);
+    EXPECT_EQ(rtf.find("ring back"), std::string::npos);
+
+    ASSERT_EQ(Run({"export", "html", PathOf("out.htm"), "--dir", Dir()}), 0) << err_;
+    EXPECT_NE(ReadFile(PathOf("out.htm")).find("<BODY BGCOLOR=#FFFF80>"), std::string::npos);
+}
+
+TEST_F(ReportCommandTest, BadCommandLinesExitTwo) {
+    const std::string out = PathOf("out");
+    const std::vector<std::string> bad[] = {
+        {},
+        {"print", "html", out},
+        {"export"},
+        {"export", "html"},
+        {"export", "pdf", out},
+        {"export", "html", ""},
+        {"export", "html", out, "--bogus"},
+        {"export", "html", out, "--dir"},
+        {"export", "html", out, "--title"},
+        {"export", "html", out, "--date", "7"},
+        {"export", "html", out, "--date", "-1"},
+        {"export", "html", out, "--priority", "4"},
+        {"export", "html", out, "--priority", "x"},
+        {"export", "html", out, "--order", "random"},
+        {"export", "html", out, "--color", "FFFF8"},
+        {"export", "html", out, "--color", "GGGGGG"},
+        {"export", "html", out, "extra"},
+    };
+    for (const auto& args : bad) {
+        EXPECT_EQ(Run(args), 2) << ::testing::PrintToString(args);
+        EXPECT_NE(err_.find(report::kReportUsage), std::string::npos);
+    }
+    EXPECT_FALSE(Exists("out"));
+}
+
+TEST_F(ReportCommandTest, MissingTaskFileOrUnwritableOutputExitOne) {
+    const std::string empty = PathOf("empty/");
+    std::filesystem::create_directory(empty);
+    EXPECT_EQ(Run({"export", "html", PathOf("out.htm"), "--dir", empty}), 1);
+    EXPECT_NE(err_.find(empty + "QUILX.DBF"), std::string::npos) << err_;
+    EXPECT_EQ(std::count(err_.begin(), err_.end(), '\n'), 1);
+    EXPECT_FALSE(std::filesystem::exists(empty + "QUILX.DBF"));  // nothing created
+
+    EXPECT_EQ(Run({"export", "text", PathOf("gone/out.txt"), "--dir", Dir()}), 1);
+    EXPECT_NE(err_.find(PathOf("gone/out.txt")), std::string::npos) << err_;
+}
+
+// The program as scripts run it: no display, no platform chosen.
+TEST_F(ReportCommandTest, ProgramRunsWithoutDisplay) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        environment.remove(QString::fromLatin1(name));
+    }
+    auto run = [&](const QStringList& args) {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(QUILLET_REPORT), args);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return process.exitCode();
+    };
+    const QString dir = QString::fromStdString(Dir());
+    const QString out = QString::fromStdString(PathOf("out.txt"));
+    EXPECT_EQ(run({QStringLiteral("export"), QStringLiteral("text"), out, QStringLiteral("--dir"),
+                   dir, QStringLiteral("--notes")}),
+              0);
+    EXPECT_NE(ReadFile(PathOf("out.txt")).find("   ring back\r\n"), std::string::npos);
+    EXPECT_EQ(run({QStringLiteral("export"), QStringLiteral("text")}), 2);
+    EXPECT_EQ(run({QStringLiteral("export"), QStringLiteral("text"), out, QStringLiteral("--dir"),
+                   dir + QStringLiteral("/nowhere")}),
+              1);
+}
+
+}  // namespace
