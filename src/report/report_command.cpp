@@ -50,11 +50,11 @@ std::optional<ExportCommand> ParseReportCommand(const std::vector<std::string>& 
     }
     ExportCommand command;
     if (args[1] == "html") {
-        command.format = ExportCommand::Format::kHtml;
+        command.format = ExportFormat::kHtml;
     } else if (args[1] == "rtf") {
-        command.format = ExportCommand::Format::kRtf;
+        command.format = ExportFormat::kRtf;
     } else if (args[1] == "text") {
-        command.format = ExportCommand::Format::kText;
+        command.format = ExportFormat::kText;
     } else {
         error = "unknown format " + args[1];
         return std::nullopt;
@@ -171,18 +171,8 @@ int RunExportCommand(const ExportCommand& command, const TextMeasure& measure,
     SaveUserFormats();
     UseInternalFormats();
     const ExportJob job{store.TodoTable, store.TodoEngine, measure};
-    ExportResult result;
-    switch (command.format) {
-        case ExportCommand::Format::kHtml:
-            result = CopyHTML(job, command.outFile, command.title, command.notes, command.color);
-            break;
-        case ExportCommand::Format::kRtf:
-            result = CopyRTF(job, command.outFile, command.title, command.notes);
-            break;
-        case ExportCommand::Format::kText:
-            result = CopyText(job, command.outFile, command.title, command.notes);
-            break;
-    }
+    const ExportResult result = CopyTasks(command.format, job, command.outFile, command.title,
+                                          command.notes, command.color);
     UseUserFormats();
     if (!result.ok) {
         return fail(result.error);

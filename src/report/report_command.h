@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "report/export/text_measure.h"
+#include "report/export/writers.h"
 #include "store/filter_expression.h"
 
 namespace report {
@@ -18,8 +19,7 @@ inline constexpr char kReportUsage[] =
     "[--keys TEXT] [--show-done]";
 
 struct ExportCommand {
-    enum class Format { kHtml, kRtf, kText };
-    Format format = Format::kHtml;
+    ExportFormat format = ExportFormat::kHtml;
     std::string outFile;
     std::string dir;                // empty: the program's folder
     std::string title = "Quillet";  // Windows-1252

@@ -1,10 +1,12 @@
 // The report dialog: its settings, the colour of the HTML page, and Save As on each export page.
 #include "report/report_setup.h"
 
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QWhatsThis>
 
@@ -164,52 +166,45 @@ std::optional<QString> TReportSetup::RunSaveDialog(const SaveRequest& request) {
 }
 
 void TReportSetup::HTMLSaveButtonClick() {
-    SaveAs(ExportKind::kHtml);
+    SaveAs(ExportFormat::kHtml);
 }
 
 void TReportSetup::RTFSaveButtonClick() {
-    SaveAs(ExportKind::kRtf);
+    SaveAs(ExportFormat::kRtf);
 }
 
 void TReportSetup::TextSaveButtonClick() {
-    SaveAs(ExportKind::kText);
+    SaveAs(ExportFormat::kText);
 }
 
-void TReportSetup::SaveAs(ExportKind kind) {
-    struct Format {
+// Save As on an export page: the save dialog from the page's filespec, the writer with the
+// page's title and notes choice, then "Saved as" and the settings, only when the file is whole.
+void TReportSetup::SaveAs(ExportFormat kind) {
+    struct Page {
         const char* filter;
         const char* suffix;
         std::string* filespec;
+        const QLineEdit* title;
+        const QCheckBox* notes;
     };
-    const Format format =
-        kind == ExportKind::kHtml  ? Format{"HTM Document (*.htm)", "htm", &HTMLFilespec}
-        : kind == ExportKind::kRtf ? Format{"RTF Document (*.rtf)", "rtf", &RTFFilespec}
-                                   : Format{"Text File (*.txt)", "txt", &TextFilespec};
-    const auto [folder, name] = SplitFilespec(*format.filespec);
+    const Page page =
+        kind == ExportFormat::kHtml ? Page{"HTM Document (*.htm)", "htm", &HTMLFilespec,
+                                           ui_->HTMLPageTitle, ui_->HTMLDoNotes}
+        : kind == ExportFormat::kRtf
+            ? Page{"RTF Document (*.rtf)", "rtf", &RTFFilespec, ui_->RTFPageTitle, ui_->RTFDoNotes}
+            : Page{"Text File (*.txt)", "txt", &TextFilespec, ui_->TextPageTitle, ui_->TextDoNotes};
+    const auto [folder, name] = SplitFilespec(*page.filespec);
     const std::optional<QString> chosen =
-        RunSaveDialog({QString::fromLatin1(format.filter), QFile::decodeName(folder.c_str()),
-                       QFile::decodeName(name.c_str()), QString::fromLatin1(format.suffix)});
+        RunSaveDialog({QString::fromLatin1(page.filter), QFile::decodeName(folder.c_str()),
+                       QFile::decodeName(name.c_str()), QString::fromLatin1(page.suffix)});
     if (!chosen) {
         return;
     }
     const std::string fileName = QFile::encodeName(*chosen).toStdString();
     const ExportJob job{store_.TodoTable, store_.TodoEngine, measure_, &ui::ProcessMessages};
     ui::SetScreenCursor(ui::ScreenCursor::HourGlass);
-    ExportResult result;
-    switch (kind) {
-        case ExportKind::kHtml:
-            result = CopyHTML(job, fileName, ToAnsi(ui_->HTMLPageTitle->text()),
-                              ui_->HTMLDoNotes->isChecked(), HTMLColor);
-            break;
-        case ExportKind::kRtf:
-            result = CopyRTF(job, fileName, ToAnsi(ui_->RTFPageTitle->text()),
-                             ui_->RTFDoNotes->isChecked());
-            break;
-        case ExportKind::kText:
-            result = CopyText(job, fileName, ToAnsi(ui_->TextPageTitle->text()),
-                              ui_->TextDoNotes->isChecked());
-            break;
-    }
+    const ExportResult result = CopyTasks(kind, job, fileName, ToAnsi(page.title->text()),
+                                          page.notes->isChecked(), HTMLColor);
     ui::SetScreenCursor(ui::ScreenCursor::Default);
     if (!result.ok) {
         ui::MessageBox(QString::fromLocal8Bit(result.error.c_str()), ui::ApplicationTitle(),
@@ -217,7 +212,7 @@ void TReportSetup::SaveAs(ExportKind kind) {
         return;
     }
     ShowInformation("Saved as " + ToAnsi(*chosen));
-    *format.filespec = fileName;
+    *page.filespec = fileName;
     SavePreferences();
 }
 

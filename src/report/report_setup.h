@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/ui/forms.h"
+#include "report/export/writers.h"
 #include "report/font_measure.h"
 
 namespace Ui {
@@ -37,8 +38,6 @@ class TReportSetup : public ui::TDialog {
     // store's folder.
     explicit TReportSetup(store::TTaskStore& store, QWidget* parent = nullptr);
     ~TReportSetup() override;
-
-    enum class ExportKind { kHtml, kRtf, kText };
 
     bool ToPrinter = false;
     std::string HTMLColor;
@@ -76,7 +75,7 @@ class TReportSetup : public ui::TDialog {
     virtual std::optional<QColor> RunColorDialog(const QColor& start);
 
   private:
-    void SaveAs(ExportKind kind);
+    void SaveAs(ExportFormat format);
     void ShowColor();
     void ShowWhatsThisMenu(QWidget* control);
 

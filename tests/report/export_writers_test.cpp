@@ -111,21 +111,13 @@ std::vector<T> Join(std::initializer_list<std::vector<T>> parts) {
     return all;
 }
 
-enum class Kind { kHtml, kRtf, kText };
+using Kind = report::ExportFormat;
 
 class ExportTest : public report_test::ReportStoreTest {
   protected:
     report::ExportResult Run(Kind kind, const std::string& file, bool notes = true) {
         const report::ExportJob job{Store().TodoTable, Store().TodoEngine, measure_};
-        switch (kind) {
-            case Kind::kHtml:
-                return report::CopyHTML(job, file, kTitle, notes, "FFFF80");
-            case Kind::kRtf:
-                return report::CopyRTF(job, file, kTitle, notes);
-            case Kind::kText:
-                return report::CopyText(job, file, kTitle, notes);
-        }
-        return {};
+        return report::CopyTasks(kind, job, file, kTitle, notes, "FFFF80");
     }
 
     report_test::FixedMeasure measure_;

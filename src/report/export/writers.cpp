@@ -231,4 +231,17 @@ ExportResult CopyText(const ExportJob& job, const std::string& fileName, std::st
     return Export(job, fileName, heading, row, [](ExportFile&) {});
 }
 
+ExportResult CopyTasks(ExportFormat format, const ExportJob& job, const std::string& fileName,
+                       std::string_view title, bool copyNotes, std::string_view color) {
+    switch (format) {
+        case ExportFormat::kHtml:
+            return CopyHTML(job, fileName, title, copyNotes, color);
+        case ExportFormat::kRtf:
+            return CopyRTF(job, fileName, title, copyNotes);
+        case ExportFormat::kText:
+            break;
+    }
+    return CopyText(job, fileName, title, copyNotes);
+}
+
 }  // namespace report

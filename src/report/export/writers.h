@@ -39,6 +39,11 @@ ExportResult CopyRTF(const ExportJob& job, const std::string& fileName, std::str
 ExportResult CopyText(const ExportJob& job, const std::string& fileName, std::string_view title,
                       bool copyNotes);
 
+// The writer of `format`, for callers that choose the format at run time; `color` serves HTML.
+enum class ExportFormat { kHtml, kRtf, kText };
+ExportResult CopyTasks(ExportFormat format, const ExportJob& job, const std::string& fileName,
+                       std::string_view title, bool copyNotes, std::string_view color);
+
 // The text left-justified in exactly `width` characters: padded with blanks or cut.
 std::string PadField(std::string_view text, std::size_t width);
 // "&", "<" and ">" as HTML writes them.
