@@ -8,6 +8,7 @@
 #include "report/export/writers.h"
 #include "rtl/ansi.h"
 #include "rtl/date_time.h"
+#include "rtl/format_settings.h"
 #include "store/task_file.h"
 
 namespace report {
@@ -168,12 +169,12 @@ int RunExportCommand(const ExportCommand& command, const TextMeasure& measure,
     store.TodoEngine.ApplyFilter(expression);
 
     // Dates are read from the table under the formats the main window works in.
-    SaveUserFormats();
+    const rtl::FormatSettings formats = rtl::CurrentFormats();
     UseInternalFormats();
     const ExportJob job{store.TodoTable, store.TodoEngine, measure};
     const ExportResult result = CopyTasks(command.format, job, command.outFile, command.title,
                                           command.notes, command.color);
-    UseUserFormats();
+    rtl::SetCurrentFormats(formats);
     if (!result.ok) {
         return fail(result.error);
     }

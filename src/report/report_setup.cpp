@@ -180,6 +180,9 @@ void TReportSetup::TextSaveButtonClick() {
 // Save As on an export page: the save dialog from the page's filespec, the writer with the
 // page's title and notes choice, then "Saved as" and the settings, only when the file is whole.
 void TReportSetup::SaveAs(ExportFormat kind) {
+    if (exporting_) {
+        return;
+    }
     struct Page {
         const char* filter;
         const char* suffix;
@@ -203,8 +206,10 @@ void TReportSetup::SaveAs(ExportFormat kind) {
     const std::string fileName = QFile::encodeName(*chosen).toStdString();
     const ExportJob job{store_.TodoTable, store_.TodoEngine, measure_, &ui::ProcessMessages};
     ui::SetScreenCursor(ui::ScreenCursor::HourGlass);
+    exporting_ = true;
     const ExportResult result = CopyTasks(kind, job, fileName, ToAnsi(page.title->text()),
                                           page.notes->isChecked(), HTMLColor);
+    exporting_ = false;
     ui::SetScreenCursor(ui::ScreenCursor::Default);
     if (!result.ok) {
         ui::MessageBox(QString::fromLocal8Bit(result.error.c_str()), ui::ApplicationTitle(),

@@ -7,6 +7,8 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -236,6 +238,30 @@ TEST_F(ReportSetupTest, CancelAndFailureKeepNothing) {
     EXPECT_TRUE(boxes[0].text.contains(QString::fromStdString(PathOf("gone/out.htm"))));
     EXPECT_FALSE(Exists("QUILX.INI"));
     EXPECT_EQ(dialog->HTMLFilespec, PathOf("Todo.htm"));
+}
+
+// The walk lets pending clicks through; a Save As clicked while an export runs is ignored
+// rather than moving the table under the export, which would then end short.
+TEST_F(ReportSetupTest, SaveAsDuringAnExportIsIgnored) {
+    ui::FormPtr<AnsweredReportSetup> dialog = Create();
+    const QString first = QString::fromStdString(PathOf("first.txt"));
+    dialog->saveAnswers = {first, QString::fromStdString(PathOf("second.txt"))};
+    QTimer::singleShot(0, dialog.get(), [&dialog] { dialog->TextSaveButtonClick(); });
+    dialog->TextSaveButtonClick();
+    EXPECT_EQ(dialog->saveRequests.size(), 1u);
+    const std::string written = ReadFile(PathOf("first.txt"));
+    EXPECT_NE(written.find("Wrap"), std::string::npos);  // the last task
+    EXPECT_FALSE(Exists("second.txt"));
+}
+
+// Enter and Escape both press Ok, also from a title field.
+TEST_F(ReportSetupTest, EnterAndEscapeCloseWithOk) {
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        ui::FormPtr<AnsweredReportSetup> dialog = Create();
+        auto* edit = Child<QLineEdit>(dialog.get(), "ReportTitleField");
+        ui::test::WhenModalShown([edit, key](QWidget*) { QTest::keyClick(edit, key); });
+        EXPECT_EQ(dialog->ShowModal(), ui::kModalOk) << key;
+    }
 }
 
 // The save dialog itself: the page's filter and extension, the filespec's folder and name.
