@@ -77,6 +77,12 @@ std::string QuickDateCaption(const QuickDate& item, rtl::TDateTime today) {
     return caption + "\t" + rtl::FormatDateTime("ddddd", day);
 }
 
+// A date text read under the formats in force; short forms refer to the dialogs' clock's year.
+bool ReadDate(const std::string& text, rtl::TDateTime& date) {
+    return rtl::TryStrToDate(text, date, rtl::CurrentFormats(),
+                             rtl::DecodeDate(dialogs::Today()).year);
+}
+
 // The KEYS field holds 60 characters; the editor takes no more.
 constexpr qsizetype kKeyWordsLength = 60;
 
@@ -97,6 +103,14 @@ TTaskEditor::TTaskEditor(std::vector<std::string> keyWordList, QWidget* parent)
     ui::RefuseNonAnsiInput(ui_->Task);
     ui::RefuseNonAnsiInput(ui_->KeyWords);
     ui_->KeyWords->setMaxLength(kKeyWordsLength);
+    // Tab enters the priority group at its checked button, as the keyboard order has it.
+    for (QRadioButton* button : {ui_->pHigh, ui_->pMedium, ui_->pLow}) {
+        const auto follow = [button](bool checked) {
+            button->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
+        };
+        follow(button->isChecked());
+        connect(button, &QRadioButton::toggled, button, follow);
+    }
     ui_->DateEdit->installEventFilter(this);
     ui_->TimeEdit->installEventFilter(this);
 
@@ -170,7 +184,7 @@ QMenu* TTaskEditor::KeyListMenu() const {
 }
 
 void TTaskEditor::FormCreate() {
-    const rtl::TDateTime today = rtl::Today();
+    const rtl::TDateTime today = dialogs::Today();
     for (const QuickDate& item : kQuickDates) {
         QAction* action = quickDateMenu_->addAction(FromAnsi(QuickDateCaption(item, today)));
         action->setObjectName(QLatin1String(item.name));
@@ -195,7 +209,7 @@ void TTaskEditor::FormActivate() {
         QStringLiteral("(use format ") + FromAnsi(rtl::AnsiLowerCase(formats.shortDateFormat)) +
         QStringLiteral(")"));
     ui_->TimeFormat->setToolTip(QStringLiteral("(use format ") +
-                                FromAnsi(rtl::FormatDateTime("t", rtl::Now())) +
+                                FromAnsi(rtl::FormatDateTime("t", dialogs::Now())) +
                                 QStringLiteral(")"));
 }
 
@@ -215,13 +229,13 @@ void TTaskEditor::DateEditExit() {
         return;
     }
     rtl::TDateTime date = 0;
-    if (rtl::TryStrToDate(text, date)) {
+    if (ReadDate(text, date)) {
         ui_->DateEdit->setText(FromAnsi(rtl::FormatDateTime("ddddd", date)));
         return;
     }
     const std::string& pattern = rtl::CurrentFormats().shortDateFormat;
     ShowInformation("Please use the date format " + pattern + "\r" + "   Example: " +
-                    rtl::FormatDateTime(pattern, rtl::Today()));
+                    rtl::FormatDateTime(pattern, dialogs::Today()));
     ui_->DateEdit->clear();
     ui_->DateEdit->setFocus();
     entryValid_ = false;
@@ -238,7 +252,7 @@ void TTaskEditor::TimeEditExit() {
         return;
     }
     ShowInformation("Invalid time. Please use your Windows Time format\r   Example: " +
-                    rtl::FormatDateTime("t", rtl::Now()));
+                    rtl::FormatDateTime("t", dialogs::Now()));
     ui_->TimeEdit->clear();
     ui_->TimeEdit->setFocus();
     entryValid_ = false;
@@ -268,10 +282,10 @@ void TTaskEditor::CalendarButtonClick() {
     ui::FormPtr<TDateSelector> selector = ui::CreateForm<TDateSelector>(this);
     ui::CentreForm(selector.get());
     rtl::TDateTime date = 0;
-    if (rtl::TryStrToDate(ToAnsi(ui_->DateEdit->text()), date)) {
+    if (ReadDate(ToAnsi(ui_->DateEdit->text()), date)) {
         selector->Calendar()->setCalendarDate(date);
     } else {
-        selector->Calendar()->setCalendarDate(rtl::Now());
+        selector->Calendar()->setCalendarDate(dialogs::Now());
     }
     if (selector->ShowModal() == ui::kModalOk) {
         ui_->DateEdit->setText(
@@ -286,13 +300,12 @@ void TTaskEditor::QuickDateItemClick(QAction* item) {
         return;
     }
     ui_->DateEdit->setText(
-        FromAnsi(rtl::FormatDateTime("ddddd", rtl::Today() + item->data().toInt())));
+        FromAnsi(rtl::FormatDateTime("ddddd", dialogs::Today() + item->data().toInt())));
     ui_->DateEdit->setFocus();
 }
 
 void TTaskEditor::QuickTimeButtonClick() {
-    const rtl::TDateTime now = rtl::Now();
-    rtl::TDateTime start = now - static_cast<double>(static_cast<long long>(now));
+    rtl::TDateTime start = dialogs::TimeOfDay();
     const std::string text = rtl::AnsiUpperCase(ToAnsi(ui_->TimeEdit->text()));
     rtl::TDateTime typed = 0;
     if (!text.empty() && rtl::TryStrToTime(text, typed)) {
