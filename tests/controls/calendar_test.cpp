@@ -164,7 +164,8 @@ TEST(Calendar, UserSelectionTakesOnlyDayCells) {
     const auto click = [&cal](int column, int row) {
         const int w = cal.defaultColWidth() + cal.gridLineWidth();
         const int h = cal.defaultRowHeight() + cal.gridLineWidth();
-        QTest::mouseClick(&cal, Qt::LeftButton, {}, QPoint(2 + column * w + w / 2, 2 + row * h + h / 2));
+        QTest::mouseClick(&cal, Qt::LeftButton, {},
+                          QPoint(2 + column * w + w / 2, 2 + row * h + h / 2));
     };
     click(3, 5);  // blank after the last day
     EXPECT_EQ(Ymd(cal.calendarDate()), "2026-03-31");

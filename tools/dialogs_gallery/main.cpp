@@ -39,8 +39,9 @@ int main(int argc, char** argv) {
     editor->DateEdit()->setText(QStringLiteral("12/24/2026"));
     editor->TimeEdit()->setText(QStringLiteral("5:30 PM"));
     editor->pHigh()->setChecked(true);
-    editor->Notes()->setPlainText(QStringLiteral("Three books, due before the holidays.\n"
-                                                 "Ask about the reserved one."));
+    editor->Notes()->setPlainText(
+        QStringLiteral("Three books, due before the holidays.\n"
+                       "Ask about the reserved one."));
     editor->move(20, 20);
     editor->show();
 

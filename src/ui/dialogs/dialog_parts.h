@@ -25,8 +25,7 @@ void UseGlyphOnly(const QList<controls::TExplorerButton*>& buttons);
 
 // The context menu with the single item "What's this?", carried by `widgets`; `target` is set
 // to the widget the menu was last opened on. The item's action is connected by the caller.
-QMenu* MakeWhatsThisMenu(QWidget* owner, const QList<QWidget*>& widgets,
-                         QPointer<QWidget>& target);
+QMenu* MakeWhatsThisMenu(QWidget* owner, const QList<QWidget*>& widgets, QPointer<QWidget>& target);
 
 // Opens the program's help file at `context`.
 void ShowHelpContext(int context);

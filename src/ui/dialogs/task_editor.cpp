@@ -97,8 +97,8 @@ TTaskEditor::TTaskEditor(std::vector<std::string> keyWordList, QWidget* parent)
     dialogs::UseGlyphLeft({ui_->OKButton, ui_->CancelButton, ui_->Helpbutton});
     dialogs::UseGlyphOnly(
         {ui_->KeyListbutton, ui_->CalendarButton, ui_->QuickTimeButton, ui_->MouseHelpButton});
-    ui_->QuickDateButton->setOptions(ui_->QuickDateButton->options().setFlag(
-        controls::TButtonOption::boMonoDisplay, false));
+    ui_->QuickDateButton->setOptions(
+        ui_->QuickDateButton->options().setFlag(controls::TButtonOption::boMonoDisplay, false));
     // What the task file cannot hold is refused where it is typed or pasted.
     ui::RefuseNonAnsiInput(ui_->Task);
     ui::RefuseNonAnsiInput(ui_->KeyWords);
@@ -205,9 +205,9 @@ void TTaskEditor::FormShow() {
 
 void TTaskEditor::FormActivate() {
     const rtl::FormatSettings& formats = rtl::CurrentFormats();
-    ui_->DateFormat->setToolTip(
-        QStringLiteral("(use format ") + FromAnsi(rtl::AnsiLowerCase(formats.shortDateFormat)) +
-        QStringLiteral(")"));
+    ui_->DateFormat->setToolTip(QStringLiteral("(use format ") +
+                                FromAnsi(rtl::AnsiLowerCase(formats.shortDateFormat)) +
+                                QStringLiteral(")"));
     ui_->TimeFormat->setToolTip(QStringLiteral("(use format ") +
                                 FromAnsi(rtl::FormatDateTime("t", dialogs::Now())) +
                                 QStringLiteral(")"));
@@ -234,8 +234,8 @@ void TTaskEditor::DateEditExit() {
         return;
     }
     const std::string& pattern = rtl::CurrentFormats().shortDateFormat;
-    ShowInformation("Please use the date format " + pattern + "\r" + "   Example: " +
-                    rtl::FormatDateTime(pattern, dialogs::Today()));
+    ShowInformation("Please use the date format " + pattern + "\r" +
+                    "   Example: " + rtl::FormatDateTime(pattern, dialogs::Today()));
     ui_->DateEdit->clear();
     ui_->DateEdit->setFocus();
     entryValid_ = false;
@@ -263,19 +263,28 @@ void TTaskEditor::TimeEditExit() {
 bool TTaskEditor::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            if (watched == ui_->DateEdit) {
-                QMetaObject::invokeMethod(
-                    this, [this]() { if (!checking_) { DateEditExit(); } },
-                    Qt::QueuedConnection);
-            } else if (watched == ui_->TimeEdit) {
-                QMetaObject::invokeMethod(
-                    this, [this]() { if (!checking_) { TimeEditExit(); } },
-                    Qt::QueuedConnection);
-            }
+        const bool toAnotherControl =
+            reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+        if (toAnotherControl && watched == ui_->DateEdit) {
+            CheckLater(&TTaskEditor::DateEditExit);
+        } else if (toAnotherControl && watched == ui_->TimeEdit) {
+            CheckLater(&TTaskEditor::TimeEditExit);
         }
     }
     return ui::TDialog::eventFilter(watched, event);
+}
+
+// The OK action runs both checks itself: a leave it causes meanwhile (a failed check moving
+// the focus) adds no second message.
+void TTaskEditor::CheckLater(void (TTaskEditor::*check)()) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, check]() {
+            if (!checking_) {
+                (this->*check)();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void TTaskEditor::CalendarButtonClick() {

@@ -1,6 +1,8 @@
 // User formats, a fixed clock and recorded message boxes for the dialog tests.
 #include "dialogs_test_support.h"
 
+#include <QCoreApplication>
+
 #include "app/format_sets.h"
 #include "ui/dialogs/dialog_parts.h"
 
@@ -66,6 +68,8 @@ void DialogTest::SetUp() {
     SetNow(At(2026, 12, 8, 15, 4));
     previous_ = ui::SetMessageBoxPresenter([this](const ui::MessageBoxRequest& request) {
         boxes.push_back(request);
+        // A real box runs its own event loop while it waits for the user.
+        QCoreApplication::processEvents();
         return answer;
     });
 }

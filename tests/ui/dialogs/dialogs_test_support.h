@@ -17,9 +17,9 @@
 namespace dialogs::test {
 
 enum class UserFormats {
-    kMonthDayYear,  // m/d/yyyy with "/", 12-hour clock with AM and PM
-    kDayMonthYear,  // dd.mm.yyyy with ".", 24-hour clock, no markers
-    kYearMonthDay,  // yyyy-mm-dd with "-", 24-hour clock, no markers
+    kMonthDayYear,    // m/d/yyyy with "/", 12-hour clock with AM and PM
+    kDayMonthYear,    // dd.mm.yyyy with ".", 24-hour clock, no markers
+    kYearMonthDay,    // yyyy-mm-dd with "-", 24-hour clock, no markers
     kForeignMarkers,  // m/d/yyyy, 12-hour clock with "vorm." and "nachm."
 };
 rtl::FormatSettings Formats(UserFormats kind);

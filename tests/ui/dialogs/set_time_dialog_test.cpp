@@ -58,11 +58,12 @@ TEST_F(SetTimeDialogTest, PanelsCarryTheirHoursAndMinutes) {
     }
     EXPECT_EQ(hours.join(QLatin1Char(' ')),
               QStringLiteral("12 1 2 3 4 5 6 7 8 9 10 11 12 1 2 3 4 5 6 7 8 9 10 11"));
-    const auto minutes = dialog->findChild<QWidget*>(QStringLiteral("MinutePanel"))
-                             ->findChildren<TGraphicPanel*>();
+    const auto minutes =
+        dialog->findChild<QWidget*>(QStringLiteral("MinutePanel"))->findChildren<TGraphicPanel*>();
     ASSERT_EQ(minutes.size(), 60);
     for (const TGraphicPanel* panel : minutes) {
-        EXPECT_EQ(panel->caption(), QStringLiteral("%1").arg(panel->tag(), 2, 10, QLatin1Char('0')));
+        EXPECT_EQ(panel->caption(),
+                  QStringLiteral("%1").arg(panel->tag(), 2, 10, QLatin1Char('0')));
         EXPECT_EQ(panel->toolTip(), QStringLiteral("Click to set the minutes portion of the time"));
     }
 }
@@ -99,7 +100,8 @@ TEST_F(SetTimeDialogTest, ActivationAndClicksSetTheTimeCaptionAndColours) {
         }
         EXPECT_EQ(dialog->windowTitle(), QLatin1String(step.caption));
         EXPECT_EQ(Yellow(*dialog, QStringLiteral("Hour")), QStringList{QLatin1String(step.hour)});
-        EXPECT_EQ(Yellow(*dialog, QStringLiteral("Minute")), QStringList{QLatin1String(step.minute)});
+        EXPECT_EQ(Yellow(*dialog, QStringLiteral("Minute")),
+                  QStringList{QLatin1String(step.minute)});
         // Out: the time of day alone.
         EXPECT_EQ(std::lround(dialog->SelectedTime() * 24 * 60), step.minutesOfDay);
         EXPECT_LT(dialog->SelectedTime(), 1.0);

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 
 #include "controls/calendar.h"
 #include "controls/explorer_button.h"
@@ -28,6 +29,12 @@ namespace {
 
 using dialogs::test::At;
 using dialogs::test::UserFormats;
+
+struct FieldCase {
+    UserFormats formats;
+    const char* typed;
+    const char* shown;  // nullptr: refused with the message
+};
 
 class TaskEditorTest : public dialogs::test::DialogTest {
   protected:
@@ -47,13 +54,34 @@ class TaskEditorTest : public dialogs::test::DialogTest {
         }
         return texts;
     }
+    // Leaves the field after each typed text: a valid one is written back in the formats in
+    // force, an invalid one gives the formats' message in the information box and is emptied.
+    template <size_t N>
+    void CheckField(QLineEdit* (TTaskEditor::*field)() const, void (TTaskEditor::*exit)(),
+                    const FieldCase (&cases)[N], const std::map<UserFormats, QString>& messages) {
+        auto editor = Make();
+        QLineEdit* edit = (editor.get()->*field)();
+        for (const FieldCase& c : cases) {
+            SCOPED_TRACE(testing::Message()
+                         << dialogs::test::Name(c.formats) << " '" << c.typed << "'");
+            Use(c.formats);
+            boxes.clear();
+            edit->setText(QString::fromUtf8(c.typed));
+            (editor.get()->*exit)();
+            if (c.shown != nullptr) {
+                EXPECT_EQ(edit->text(), QString::fromUtf8(c.shown));
+                EXPECT_TRUE(boxes.empty());
+                continue;
+            }
+            EXPECT_EQ(edit->text(), QString());
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].text, messages.at(c.formats));
+            EXPECT_EQ(boxes[0].caption, QStringLiteral("Information"));
+            EXPECT_EQ(boxes[0].flags, ui::kMbOk | ui::kMbIconInformation);
+            EXPECT_FALSE(editor->EntryValid());
+        }
+    }
     ui::test::ConnectionGuard guard_;
-};
-
-struct FieldCase {
-    UserFormats formats;
-    const char* typed;
-    const char* shown;  // nullptr: refused with the message
 };
 
 TEST_F(TaskEditorTest, DateRulesUnderEachUserFormat) {
@@ -86,24 +114,7 @@ TEST_F(TaskEditorTest, DateRulesUnderEachUserFormat) {
         {UserFormats::kYearMonthDay,
          QStringLiteral("Please use the date format yyyy-mm-dd\n   Example: 2026-12-08")},
     };
-    auto editor = Make();
-    for (const FieldCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << dialogs::test::Name(c.formats) << " '" << c.typed << "'");
-        Use(c.formats);
-        boxes.clear();
-        editor->DateEdit()->setText(QString::fromUtf8(c.typed));
-        editor->DateEditExit();
-        if (c.shown != nullptr) {
-            EXPECT_EQ(editor->DateEdit()->text(), QString::fromUtf8(c.shown));
-            EXPECT_TRUE(boxes.empty());
-        } else {
-            EXPECT_EQ(editor->DateEdit()->text(), QString());
-            ASSERT_EQ(boxes.size(), 1u);
-            EXPECT_EQ(boxes[0].text, messages.at(c.formats));
-            EXPECT_EQ(boxes[0].caption, QStringLiteral("Information"));
-            EXPECT_EQ(boxes[0].flags, ui::kMbOk | ui::kMbIconInformation);
-        }
-    }
+    CheckField(&TTaskEditor::DateEdit, &TTaskEditor::DateEditExit, cases, messages);
 }
 
 TEST_F(TaskEditorTest, TimeRulesUnder12And24HourClocksAndForeignMarkers) {
@@ -134,24 +145,13 @@ TEST_F(TaskEditorTest, TimeRulesUnder12And24HourClocksAndForeignMarkers) {
         {UserFormats::kDayMonthYear, QStringLiteral("15:04")},
         {UserFormats::kForeignMarkers, QStringLiteral("3:04 nachm.")},
     };
-    auto editor = Make();
-    for (const FieldCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << dialogs::test::Name(c.formats) << " '" << c.typed << "'");
-        Use(c.formats);
-        boxes.clear();
-        editor->TimeEdit()->setText(QString::fromUtf8(c.typed));
-        editor->TimeEditExit();
-        if (c.shown != nullptr) {
-            EXPECT_EQ(editor->TimeEdit()->text(), QString::fromUtf8(c.shown));
-            EXPECT_TRUE(boxes.empty());
-        } else {
-            EXPECT_EQ(editor->TimeEdit()->text(), QString());
-            ASSERT_EQ(boxes.size(), 1u);
-            EXPECT_EQ(boxes[0].text,
-                      QStringLiteral("Invalid time. Please use your Windows Time format\n   Example: ") +
-                          examples.at(c.formats));
-        }
+    std::map<UserFormats, QString> messages;
+    for (const auto& [formats, example] : examples) {
+        messages[formats] =
+            QStringLiteral("Invalid time. Please use your Windows Time format\n   Example: ") +
+            example;
     }
+    CheckField(&TTaskEditor::TimeEdit, &TTaskEditor::TimeEditExit, cases, messages);
 }
 
 // OK checks both fields whichever has the focus; Enter is OK, Escape is Cancel without checks.
@@ -161,8 +161,8 @@ TEST_F(TaskEditorTest, OkChecksBothFieldsAndStaysOpenUntilTheyAreValid) {
     ShowActive(*editor);
     editor->DateEdit()->setText(QStringLiteral("2/30/2026"));
     editor->TimeEdit()->setText(QStringLiteral("25:00"));
-    editor->Notes()->setFocus();
-    editor->OKButtonClick();
+    editor->TimeEdit()->setFocus();
+    QTest::keyClick(editor->TimeEdit(), Qt::Key_Return);
     QCoreApplication::processEvents();
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_TRUE(boxes[0].text.startsWith(QStringLiteral("Please use the date format")));
@@ -317,11 +317,11 @@ TEST_F(TaskEditorTest, TextFieldsRefuseCharactersTheTaskFileCannotHold) {
         QString text;
         bool taken;
     } inputs[] = {
-        {QStringLiteral("\u00E9"), true},      // é
-        {QStringLiteral("\u20AC"), true},      // the euro sign, 0x80
-        {QStringLiteral("\u0142"), false},     // ł
-        {QStringLiteral("\u263A"), false},     // a smiling face
-        {QStringLiteral("\U0001F600"), false}, // outside the basic plane
+        {QStringLiteral("\u00E9"), true},       // é
+        {QStringLiteral("\u20AC"), true},       // the euro sign, 0x80
+        {QStringLiteral("\u0142"), false},      // ł
+        {QStringLiteral("\u263A"), false},      // a smiling face
+        {QStringLiteral("\U0001F600"), false},  // outside the basic plane
     };
     const auto textOf = [&](QWidget* field) {
         if (auto* line = qobject_cast<QLineEdit*>(field)) {
@@ -329,9 +329,9 @@ TEST_F(TaskEditorTest, TextFieldsRefuseCharactersTheTaskFileCannotHold) {
         }
         return static_cast<ui::TAnsiMemo*>(field)->toPlainText();
     };
-    for (QWidget* field : {static_cast<QWidget*>(editor->Task()),
-                           static_cast<QWidget*>(editor->KeyWords()),
-                           static_cast<QWidget*>(editor->Notes())}) {
+    for (QWidget* field :
+         {static_cast<QWidget*>(editor->Task()), static_cast<QWidget*>(editor->KeyWords()),
+          static_cast<QWidget*>(editor->Notes())}) {
         for (const auto& input : inputs) {
             SCOPED_TRACE(field->objectName().toStdString() + " " + input.text.toStdString());
             if (auto* line = qobject_cast<QLineEdit*>(field)) {
@@ -343,8 +343,8 @@ TEST_F(TaskEditorTest, TextFieldsRefuseCharactersTheTaskFileCannotHold) {
             }
             field->setFocus();
             QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, input.text, Qt::NoModifier);
-            EXPECT_EQ(textOf(field), input.taken ? QStringLiteral("ab") + input.text
-                                                 : QStringLiteral("ab"));
+            EXPECT_EQ(textOf(field),
+                      input.taken ? QStringLiteral("ab") + input.text : QStringLiteral("ab"));
             QApplication::clipboard()->setText(QStringLiteral("x") + input.text);
             QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
             EXPECT_EQ(textOf(field), input.taken ? QStringLiteral("ab") + input.text +
