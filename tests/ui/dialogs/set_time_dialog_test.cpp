@@ -44,30 +44,6 @@ class SetTimeDialogTest : public dialogs::test::DialogTest {
     ui::test::ConnectionGuard guard_;
 };
 
-TEST_F(SetTimeDialogTest, PanelsCarryTheirHoursAndMinutes) {
-    auto dialog = ui::CreateForm<TSetTimeDialog>();
-    EXPECT_EQ(dialog->size(), QSize(306, 334));
-    QStringList hours;
-    for (int tag = 0; tag < 24; ++tag) {
-        auto* panel = dialog->findChild<TGraphicPanel*>(QStringLiteral("Hour%1").arg(tag));
-        ASSERT_NE(panel, nullptr);
-        EXPECT_EQ(panel->tag(), tag);
-        EXPECT_EQ(panel->size(), QSize(24, 19));
-        EXPECT_EQ(panel->toolTip(), QStringLiteral("Click to set the hours portion of the time"));
-        hours << panel->caption();
-    }
-    EXPECT_EQ(hours.join(QLatin1Char(' ')),
-              QStringLiteral("12 1 2 3 4 5 6 7 8 9 10 11 12 1 2 3 4 5 6 7 8 9 10 11"));
-    const auto minutes =
-        dialog->findChild<QWidget*>(QStringLiteral("MinutePanel"))->findChildren<TGraphicPanel*>();
-    ASSERT_EQ(minutes.size(), 60);
-    for (const TGraphicPanel* panel : minutes) {
-        EXPECT_EQ(panel->caption(),
-                  QStringLiteral("%1").arg(panel->tag(), 2, 10, QLatin1Char('0')));
-        EXPECT_EQ(panel->toolTip(), QStringLiteral("Click to set the minutes portion of the time"));
-    }
-}
-
 TEST_F(SetTimeDialogTest, ActivationAndClicksSetTheTimeCaptionAndColours) {
     struct Step {
         const char* click;  // nullptr: activation with the start time
