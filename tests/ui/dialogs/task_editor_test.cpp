@@ -191,9 +191,13 @@ TEST_F(TaskEditorTest, OkChecksBothFieldsAndStaysOpenUntilTheyAreValid) {
     EXPECT_EQ(editor->ModalResult(), ui::kModalCancel);
     EXPECT_FALSE(editor->isVisible());
 
-    // Empty fields mean no date and no time: OK closes.
+    // Empty fields mean no date and no time: OK closes. Enter in Notes starts a new line.
     auto second = Make();
     ShowActive(*second);
+    second->Notes()->setFocus();
+    QTest::keyClick(second->Notes(), Qt::Key_Return);
+    EXPECT_EQ(second->Notes()->toPlainText(), QStringLiteral("\n"));
+    EXPECT_TRUE(second->isVisible());
     QTest::keyClick(second->Task(), Qt::Key_Return);
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(second->ModalResult(), ui::kModalOk);
