@@ -320,7 +320,14 @@ Status WorkArea::BeginEdit() {
         return {ErrorCode::kReadOnly, table_->path() + " is open read-only"};
     }
     if (!dirty_) {
-        original_ = record_;
+        // The old keys are those of the record as stored: callers may have written into the
+        // buffer through its address before the edit began, and the buffer is then no
+        // witness of what the tags hold.
+        const char* stored = nullptr;
+        if (Status s = table_->Record(recNo_, stored); !s) {
+            return s;
+        }
+        original_.assign(stored, stored + original_.size());
         dirty_ = true;
     }
     return Status::Ok();
