@@ -48,6 +48,13 @@ std::string FixedText(double value, int decimals) {
     return std::string(text, result.ptr);
 }
 
+// The code of the engine's last failure, so that a person reads what went wrong; `fallback`
+// when the engine recorded none.
+DbiResult EngineFailure(DbiResult fallback) {
+    int code = sx_LastError();
+    return code > 0 && code <= 0xFFFF ? static_cast<DbiResult>(code) : fallback;
+}
+
 void PutRightAligned(char* bytes, int width, const std::string& text) {
     std::memset(bytes, ' ', static_cast<std::size_t>(width));
     std::memcpy(bytes + width - static_cast<int>(text.size()), text.data(), text.size());
@@ -668,15 +675,10 @@ DbiResult EngineAdaptor::AppendRecord(int cursor, const RecordImage& buffer) {
     if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {
         return r;
     }
-    if (!sx_AppendBlank()) {
-        return dbi::kOpenFailed;
-    }
-    if (!sx_Rlock(sx_RecNo())) {
-        return dbi::kLockRefused;
-    }
-    bool written = sx_PutRecord(buffer);
-    sx_Unlock(sx_RecNo());
-    return written ? dbi::kOk : dbi::kOpenFailed;
+    // One write of the whole image: a blank record appended first would stay behind when
+    // the image could not be written over it.
+    sx_ClearLastError();
+    return sx_AppendRecord(buffer) ? dbi::kOk : EngineFailure(dbi::kOpenFailed);
 }
 
 DbiResult EngineAdaptor::ModifyRecord(int cursor, const RecordImage& buffer, bool freeLock) {
@@ -687,11 +689,13 @@ DbiResult EngineAdaptor::ModifyRecord(int cursor, const RecordImage& buffer, boo
     if (sx_Eof()) {
         return dbi::kEof;
     }
+    sx_ClearLastError();
     bool written = sx_PutRecord(buffer);
+    DbiResult result = written ? dbi::kOk : EngineFailure(dbi::kLockRefused);
     if (freeLock) {
         sx_Unlock(sx_RecNo());
     }
-    return written ? dbi::kOk : dbi::kLockRefused;
+    return result;
 }
 
 DbiResult EngineAdaptor::DeleteRecord(int cursor) {
@@ -702,7 +706,8 @@ DbiResult EngineAdaptor::DeleteRecord(int cursor) {
     if (sx_Eof()) {
         return dbi::kEof;
     }
-    return sx_Delete() ? dbi::kOk : dbi::kLockRefused;
+    sx_ClearLastError();
+    return sx_Delete() ? dbi::kOk : EngineFailure(dbi::kLockRefused);
 }
 
 DbiResult EngineAdaptor::RelRecordLock(int cursor, bool all) {
@@ -916,11 +921,12 @@ DbiResult EngineAdaptor::PutBlob(int cursor, int field, RecordImage& buffer, std
     const auto size = static_cast<std::size_t>(sx_RecSize());
     RecordImage saved(engine, engine + size);
     std::memcpy(engine, buffer.data(), std::min(buffer.size(), size));
+    sx_ClearLastError();
     bool written =
         sx_Replace(d->name, 3072, text.substr(0, text.size() - std::min(offset, text.size())));
     buffer.assign(engine, engine + size);
     std::memcpy(engine, saved.data(), size);
-    return written ? dbi::kOk : dbi::kOpenFailed;
+    return written ? dbi::kOk : EngineFailure(dbi::kOpenFailed);
 }
 
 DbiResult EngineAdaptor::TruncateBlob(int cursor, int field, RecordImage& buffer) {

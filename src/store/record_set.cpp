@@ -702,8 +702,10 @@ DbiResult TTable::Post() {
         return dbi::kOk;
     }
     DbiResult r = dbi::kOk;
+    bool appended = false;
     if (state_ == TDataSetState::dsInsert) {
         r = adaptor_.AppendRecord(cursor_, buffer_);
+        appended = r == dbi::kOk;
         if (r == dbi::kOk) {
             // The engine now stands on the new record: memo texts are written there.
             r = adaptor_.GetBookmark(cursor_, bookmark_);
@@ -721,6 +723,11 @@ DbiResult TTable::Post() {
     }
     if (r == dbi::kOk && (state_ == TDataSetState::dsEdit || !pendingMemos_.empty())) {
         r = adaptor_.ModifyRecord(cursor_, buffer_, true);
+    }
+    if (r != dbi::kOk && appended) {
+        // The record went in but its note did not: it is taken out of sight again, so that
+        // the set, still inserting, can post it anew without leaving a double behind.
+        adaptor_.DeleteRecord(cursor_);
     }
     if (r != dbi::kOk) {
         return Fail(r);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "platform/xbase/cdx_area.h"
+#include "platform/xbase/file_system.h"
 #include "platform/xbase/sx.h"
 #include "platform/xbase/work_area.h"
 #include "store/task_file.h"
@@ -19,6 +21,73 @@ namespace store {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Passes everything to the operating system's file system, except that writes to files whose
+// names end in `name` fail from the `failFrom`-th on (counted from arming), as on a full disk.
+class FailingFileSystem : public xbase::FileSystem {
+  public:
+    void Arm(std::string name, int failFrom) {
+        name_ = std::move(name);
+        failFrom_ = failFrom;
+        writes_ = 0;
+    }
+    std::unique_ptr<xbase::File> Open(const std::string& path, xbase::OpenMode mode) override {
+        auto file = Default().Open(path, mode);
+        if (!file) {
+            return file;
+        }
+        return std::make_unique<FailingFile>(*this, path, std::move(file));
+    }
+    bool Exists(const std::string& path) override { return Default().Exists(path); }
+    bool Remove(const std::string& path) override { return Default().Remove(path); }
+    bool Rename(const std::string& from, const std::string& to) override {
+        return Default().Rename(from, to);
+    }
+    bool SyncDirectory(const std::string& directory) override {
+        return Default().SyncDirectory(directory);
+    }
+
+  private:
+    class FailingFile : public xbase::File {
+      public:
+        FailingFile(FailingFileSystem& owner, std::string path, std::unique_ptr<xbase::File> file)
+            : owner_(owner), path_(std::move(path)), file_(std::move(file)) {}
+        bool ReadAt(std::uint64_t offset, void* buffer, std::size_t n, std::size_t& got) override {
+            return file_->ReadAt(offset, buffer, n, got);
+        }
+        bool WriteAt(std::uint64_t offset, const void* buffer, std::size_t n) override {
+            return !owner_.Fails(path_) && file_->WriteAt(offset, buffer, n);
+        }
+        bool Size(std::uint64_t& size) override { return file_->Size(size); }
+        bool Truncate(std::uint64_t size) override {
+            return !owner_.Fails(path_) && file_->Truncate(size);
+        }
+        bool Sync() override { return file_->Sync(); }
+        bool Lock(std::uint64_t offset, std::uint64_t length, xbase::LockKind kind,
+                  bool wait) override {
+            return file_->Lock(offset, length, kind, wait);
+        }
+        bool Unlock(std::uint64_t offset, std::uint64_t length) override {
+            return file_->Unlock(offset, length);
+        }
+
+      private:
+        FailingFileSystem& owner_;
+        std::string path_;
+        std::unique_ptr<xbase::File> file_;
+    };
+    bool Fails(const std::string& path) {
+        if (name_.empty() || path.size() < name_.size() ||
+            path.compare(path.size() - name_.size(), name_.size(), name_) != 0) {
+            return false;
+        }
+        return ++writes_ >= failFrom_;
+    }
+
+    std::string name_;
+    int failFrom_ = 0;
+    int writes_ = 0;
+};
 
 class TaskSaveTest : public ::testing::Test {
   protected:
@@ -34,6 +103,7 @@ class TaskSaveTest : public ::testing::Test {
     void TearDown() override {
         store_.reset();
         sx_CloseAll();
+        sx_UseFileSystem(nullptr);
         sx_SetDeleted(false);
         std::error_code error;
         fs::remove_all(dir_, error);
@@ -70,6 +140,7 @@ class TaskSaveTest : public ::testing::Test {
     TField& Field(const char* name) { return *store_->TodoTable.FieldByName(name); }
 
     std::string dir_;
+    FailingFileSystem files_;  // outlives the store, whose open files may be its own
     RecordingSink sink_;
     std::unique_ptr<TTaskStore> store_;
 };
@@ -247,6 +318,95 @@ TEST_F(TaskSaveTest, RandomMixOfSavesKeepsEveryTagRight) {
         EXPECT_EQ(sx_Deleted(), v.deleted);
         sx_Select(area);
     }
+}
+
+// Failed writes answer the code of what went wrong (a write refused: 11015), not "File Open
+// Error" or a refused lock; a failed append leaves no record behind, whichever write fails.
+TEST_F(TaskSaveTest, FailedWritesCarryTheirOwnCodeAndLeaveNoRecordBehind) {
+    FailingFileSystem& files = files_;
+    store_.reset();
+    sx_CloseAll();
+    sx_UseFileSystem(&files);
+    OpenStore();
+    TTable& t = store_->TodoTable;
+    auto append = [&](const std::string& descript, const char* note) {
+        EXPECT_EQ(t.Append(), dbi::kOk);
+        SetFields(t, {"20010101", "09:00", descript, note == nullptr ? "" : note, "k", "B"},
+                  note != nullptr);
+        return t.Post();
+    };
+    ASSERT_EQ(append("first", "a note"), dbi::kOk);
+    const std::string writeFailed = "Engine Error : 11015";
+    struct Case {
+        const char* what;
+        const char* file;
+        int failFrom;
+        std::function<DbiResult()> run;
+    };
+    const Case cases[] = {
+        {"append", "QUILX.DBF", 1, [&] { return append("second", nullptr); }},
+        {"append with a note", "QUILX.FPT", 1, [&] { return append("second", "note"); }},
+        {"modify", "QUILX.DBF", 1,
+         [&] {
+             t.First();
+             t.Edit();
+             Field("DESCRIPT").SetAsString("changed");
+             return t.Post();
+         }},
+        {"memo write", "QUILX.FPT", 1,
+         [&] {
+             t.First();
+             t.Edit();
+             Field("NOTE").SetAsString(std::string(300, 'n'));
+             return t.Post();
+         }},
+        {"delete", "QUILX.DBF", 1,
+         [&] {
+             t.First();
+             return t.Delete();
+         }},
+    };
+    auto visible = [&] {
+        int count = 0;
+        for (t.First(); !t.Eof() && !t.IsEmpty(); t.Next()) {
+            ++count;
+        }
+        return count;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        int before = visible();
+        files.Arm(c.file, c.failFrom);
+        EXPECT_EQ(c.run(), 11015);
+        EXPECT_EQ(t.LastErrorText(), writeFailed);
+        files.Arm("", 0);
+        t.Cancel();
+        // Nothing of the failed change shows, nor is it written later by the cancel.
+        EXPECT_EQ(visible(), before);
+        t.First();
+        EXPECT_EQ(Field("DESCRIPT").AsString(), "first");
+        EXPECT_EQ(Field("NOTE").AsString(), "a note");
+    }
+    // Whichever write of an append fails, the table has the whole record or none.
+    for (int failFrom = 1; failFrom <= 4; ++failFrom) {
+        SCOPED_TRACE("append failing from write " + std::to_string(failFrom));
+        int before = store_->TodoEngine.RecordCount();
+        files.Arm("QUILX.DBF", failFrom);
+        DbiResult r = append("try " + std::to_string(failFrom), nullptr);
+        files.Arm("", 0);
+        t.Cancel();
+        int after = store_->TodoEngine.RecordCount();
+        if (r != dbi::kOk) {
+            EXPECT_EQ(after, before);
+        } else {
+            ASSERT_EQ(after, before + 1);
+            int area = sx_Select(t.Handle());
+            sx_Go(after);
+            EXPECT_EQ(sx_GetTrimString("DESCRIPT"), "try " + std::to_string(failFrom));
+            sx_Select(area);
+        }
+    }
+    EXPECT_EQ(IndexProblems(), "");
 }
 
 }  // namespace

@@ -605,6 +605,18 @@ bool sx_AppendBlank() {
     return area != nullptr && Check(area->AppendBlank());
 }
 
+bool sx_AppendRecord(std::span<const char> buffer) {
+    WorkArea* area = CurrentArea();
+    if (area == nullptr) {
+        return false;
+    }
+    if (buffer.size() < area->table().recordLength()) {
+        Fail({ErrorCode::kBadArgument, "buffer smaller than the record"});
+        return false;
+    }
+    return Check(area->AppendImage(buffer.data()));
+}
+
 bool sx_Delete() {
     WorkArea* area = CurrentArea();
     return area != nullptr && Check(area->SetDeletedFlag(true));
