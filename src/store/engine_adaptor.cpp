@@ -11,6 +11,7 @@
 #include "platform/xbase/sx.h"
 #include "rtl/ansi.h"
 #include "rtl/date_time.h"
+#include "rtl/rounding.h"
 
 namespace store {
 
@@ -836,7 +837,7 @@ DbiResult EngineAdaptor::PutField(int cursor, int field, RecordImage& buffer,
             if (const auto* i = std::get_if<std::int16_t>(&value)) {
                 number = *i;
             } else if (const auto* f = std::get_if<double>(&value)) {
-                number = std::lround(*f);
+                number = rtl::RoundHalfEvenInt(*f);
             }
             text = std::to_string(number);
             if (text.size() > width) {

@@ -71,6 +71,18 @@ TEST(RebuildGauge, IndexPhaseShowsAQuarterOfTheRisesOverAllTags) {
     EXPECT_EQ(tags.ProgressTotal, 500);
 }
 
+// A quarter of the total rounds halves to the even neighbour, as every figure of the program.
+TEST(RebuildGauge, IndexPhaseRoundsHalvesToEven) {
+    const std::pair<int, int> cases[] = {{1, 0},  {2, 0},  {3, 1},  {6, 2},    {10, 2},
+                                         {14, 4}, {18, 4}, {22, 6}, {398, 100}};
+    for (auto [total, position] : cases) {
+        RebuildGauge gauge;
+        gauge.Report(0);
+        gauge.Report(total);
+        EXPECT_EQ(gauge.Position(), position) << "total " << total;
+    }
+}
+
 TEST(RebuildGauge, KeyDownTakesReportsAndLeavesOtherKeysAlone) {
     RebuildGauge gauge;
     gauge.SetPackPhase(true);
