@@ -901,11 +901,14 @@ DbiResult EngineAdaptor::GetBlob(int cursor, int field, const RecordImage& buffe
     }
     RecordImage saved(engine, engine + sx_RecSize());
     std::memcpy(engine, buffer.data(), std::min(buffer.size(), saved.size()));
+    sx_ClearLastError();
     std::string memo = sx_GetMemo(d->name);
+    // A memo that cannot be read is an error, never an empty note.
+    DbiResult result = sx_LastError() == 0 ? dbi::kOk : EngineFailure(dbi::kNotFound);
     text = memo;
     sx_MemDealloc(memo);
     std::memcpy(engine, saved.data(), saved.size());
-    return dbi::kOk;
+    return result;
 }
 
 DbiResult EngineAdaptor::PutBlob(int cursor, int field, RecordImage& buffer, std::size_t offset,

@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <random>
@@ -407,6 +409,74 @@ TEST_F(TaskSaveTest, FailedWritesCarryTheirOwnCodeAndLeaveNoRecordBehind) {
         }
     }
     EXPECT_EQ(IndexProblems(), "");
+}
+
+// A note whose memo cannot be read is reported through the record set, never shown as an
+// empty note; a save that leaves it as shown keeps the memo pointer, so the note can still be
+// recovered, while a new text replaces it.
+TEST_F(TaskSaveTest, UnreadableNoteIsReportedAndKeptThroughASave) {
+    TTable& t = store_->TodoTable;
+    ASSERT_EQ(t.Append(), dbi::kOk);
+    SetFields(t, {"20010101", "09:00", "task", "the note", "k", "B"}, true);
+    ASSERT_EQ(t.Post(), dbi::kOk);
+    store_.reset();
+    sx_CloseAll();
+    // The memo's length is made to run past the end of the file.
+    const std::string fpt = dir_ + "/QUILX.FPT";
+    std::vector<char> good;
+    {
+        std::ifstream in(fpt, std::ios::binary);
+        good.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    ASSERT_GT(good.size(), 520u);
+    std::vector<char> bad = good;
+    bad[516] = bad[517] = bad[518] = bad[519] = '\x7F';
+    auto writeMemoFile = [&](const std::vector<char>& bytes) {
+        std::ofstream(fpt, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    };
+    struct Case {
+        const char* what;
+        const char* assigned;  // null: the note is not assigned
+        const char* afterRepair;
+    };
+    const Case cases[] = {
+        {"the note assigned as shown", "", "the note"},
+        {"the note not assigned", nullptr, "the note"},
+        {"a new note typed", "a new note", "a new note"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeMemoFile(bad);
+        OpenStore();
+        ASSERT_EQ(t.First(), dbi::kOk);
+        EXPECT_EQ(Field("NOTE").AsString(), "");
+        EXPECT_EQ(t.LastErrorText(), "Engine Error : 11012");
+        ASSERT_EQ(t.Edit(), dbi::kOk);
+        ASSERT_TRUE(Field("DESCRIPT").SetAsString(c.what));
+        if (c.assigned != nullptr) {
+            ASSERT_TRUE(Field("NOTE").SetAsString(c.assigned));
+        }
+        ASSERT_EQ(t.Post(), dbi::kOk);
+        store_.reset();
+        sx_CloseAll();
+        // Mending the memo file (the damaged block, the rest as the save left it) gives the
+        // note back unless a new one replaced it.
+        std::vector<char> now;
+        {
+            std::ifstream in(fpt, std::ios::binary);
+            now.assign(std::istreambuf_iterator<char>(in), {});
+        }
+        std::copy(good.begin(), good.end(), now.begin());
+        writeMemoFile(now);
+        OpenStore();
+        ASSERT_EQ(t.First(), dbi::kOk);
+        EXPECT_EQ(Field("DESCRIPT").AsString(), c.what);
+        EXPECT_EQ(Field("NOTE").AsString(), c.afterRepair);
+        store_.reset();
+        sx_CloseAll();
+    }
+    OpenStore();
 }
 
 }  // namespace
