@@ -233,6 +233,54 @@ TEST_F(TaskFileTest, AnOpenWithItsIndexInPlaceBuildsNothingAndSortsBlankDatesFir
               (std::vector<std::string>{"undated", "earliest", "early", "late"}));
 }
 
+// Task files copied from a system whose names ignore letter case are found and used as they
+// are named: the tasks open, with their notes and tags, and no empty QUILX.DBF appears.
+TEST_F(TaskFileTest, TaskFilesNamedInAnotherLetterCaseAreFound) {
+    struct Case {
+        const char* dbf;
+        const char* fpt;
+        const char* cdx;  // null: no index, built afresh beside the table
+    };
+    const Case cases[] = {
+        {"quilx.dbf", "quilx.fpt", "quilx.cdx"},
+        {"Quilx.dbf", "Quilx.fpt", nullptr},
+        {"quilx.DBF", "quilx.FPT", "quilx.CDX"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dbf);
+        for (const auto& entry : fs::directory_iterator(dir_)) {
+            fs::remove_all(entry.path());
+        }
+        MakeStore();
+        ASSERT_TRUE(store_->OpenTaskTable(false));
+        AddTasks({{"late", "20240105", "10:00"}, {"early", "20240101", "09:00"}});
+        TTable& t = store_->TodoTable;
+        ASSERT_EQ(t.Edit(), dbi::kOk);
+        ASSERT_TRUE(t.FieldByName("NOTE")->SetAsString("a note"));
+        ASSERT_EQ(t.Post(), dbi::kOk);
+        DropStore();
+        fs::rename(dir_ + "/QUILX.DBF", dir_ + "/" + c.dbf);
+        fs::rename(dir_ + "/QUILX.FPT", dir_ + "/" + c.fpt);
+        if (c.cdx != nullptr) {
+            fs::rename(dir_ + "/QUILX.CDX", dir_ + "/" + c.cdx);
+        } else {
+            fs::remove(dir_ + "/QUILX.CDX");
+        }
+        ClearSink();
+        MakeStore();
+        ASSERT_TRUE(store_->OpenTaskTable(false));
+        EXPECT_TRUE(sink_.messages.empty());
+        EXPECT_EQ(Walk(store_->TodoTable, "DESCRIPT"), (std::vector<std::string>{"early", "late"}));
+        ASSERT_EQ(store_->TodoTable.First(), dbi::kOk);
+        EXPECT_EQ(store_->TodoTable.FieldByName("NOTE")->AsString(), "a note");
+        EXPECT_FALSE(Exists("QUILX.DBF"));
+        EXPECT_FALSE(Exists("QUILX.FPT"));
+        EXPECT_EQ(store_->FoundName("QUILX.CDX").size(), 9u);
+        EXPECT_NE(store_->TodoEngine.TagOrder("DATETIME"), 0);
+        DropStore();
+    }
+}
+
 TEST_F(TaskFileTest, AMissingIndexIsRebuiltWithoutPackingAndTheTableReopenedAsAsked) {
     ASSERT_TRUE(store_->OpenTaskTable(false));
     AddTasks({{"b", "20240102", ""}, {"gone", "20240101", "", true}, {"a", "20240101", ""}});
@@ -369,9 +417,14 @@ TEST_F(TaskFileTest, ANewTableDoesNotInheritALeftoverIndex) {
 TEST_F(TaskFileTest, ARebuildThatFailsPartWayLeavesNoIndexForTheNextOpenToTrust) {
     // PRIORITY is numeric here, so its tag, the last one, cannot be built.
     ASSERT_NE(sx_CreateNew(dir_ + "/QUILX.DBF", "", 2, 7), 0);
-    for (const auto& [field, type, width] : std::vector<std::tuple<const char*, const char*, int>>{
-             {"DATE", "C", 8}, {"TIME", "C", 5}, {"DESCRIPT", "C", 50}, {"NOTE", "M", 10},
-             {"DONE", "L", 1}, {"KEYS", "C", 60}, {"PRIORITY", "N", 1}}) {
+    for (const auto& [field, type, width] :
+         std::vector<std::tuple<const char*, const char*, int>>{{"DATE", "C", 8},
+                                                                {"TIME", "C", 5},
+                                                                {"DESCRIPT", "C", 50},
+                                                                {"NOTE", "M", 10},
+                                                                {"DONE", "L", 1},
+                                                                {"KEYS", "C", 60},
+                                                                {"PRIORITY", "N", 1}}) {
         sx_CreateField(field, type, width, 0);
     }
     ASSERT_NE(sx_CreateExec(), 0);

@@ -98,7 +98,7 @@ void TMainScreen::FormCreate() {
     PriorityFilterIndex = 0;
     ShowDoneFlag = false;
     KeyFilterText.clear();
-    helpFile_ = QString::fromStdString(store_->PathOf("QUILX.HLP"));
+    helpFile_ = QString::fromStdString(store_->FoundPath("QUILX.HLP"));
     OrderNumber = 1;
 }
 
