@@ -143,6 +143,16 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
 
     bool result = false;
     bool failed = TodoTable.Open() != dbi::kOk;
+    if (!failed && Exists(FoundPath(kTaskIndexName)) && !HasAllTags()) {
+        // An index the engine could not read (empty, cut short, overwritten) is rebuilt as a
+        // missing one is; the damaged file stays beside the table for whoever wants it.
+        TodoTable.Close();
+        const std::string index = FoundPath(kTaskIndexName);
+        failed = !Rename(index, index + ".bad");
+        if (!failed) {
+            failed = TodoTable.Open() != dbi::kOk;
+        }
+    }
     if (!failed) {
         result = true;
         if (!Exists(FoundPath(kTaskIndexName))) {
@@ -175,13 +185,19 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
 // its tags, which every later open would take as whole; without the file, the next open
 // builds the tags again.
 void TTaskStore::DropIncompleteIndex() {
+    if (!HasAllTags()) {
+        TodoEngine.CloseIndexes();
+        std::remove(FoundPath(kTaskIndexName).c_str());
+    }
+}
+
+bool TTaskStore::HasAllTags() {
     for (const TaskTag& tag : kTaskTags) {
         if (TodoEngine.TagOrder(tag.name) == 0) {
-            TodoEngine.CloseIndexes();
-            std::remove(FoundPath(kTaskIndexName).c_str());
-            return;
+            return false;
         }
     }
+    return true;
 }
 
 bool TTaskStore::CopyOldRecords() {

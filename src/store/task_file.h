@@ -75,6 +75,7 @@ class TTaskStore {
     void Status(std::string_view text) { status_.ShowStatus(text); }
     bool CopyOldRecords();
     void DropIncompleteIndex();
+    bool HasAllTags();
 
     std::string programDir_;
     MessageSink& messages_;

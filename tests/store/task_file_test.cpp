@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -17,6 +19,7 @@
 
 #include "platform/xbase/sx.h"
 #include "store/task_file.h"
+#include "store_test_support.h"
 
 namespace store {
 namespace {
@@ -277,6 +280,58 @@ TEST_F(TaskFileTest, TaskFilesNamedInAnotherLetterCaseAreFound) {
         EXPECT_FALSE(Exists("QUILX.FPT"));
         EXPECT_EQ(store_->FoundName("QUILX.CDX").size(), 9u);
         EXPECT_NE(store_->TodoEngine.TagOrder("DATETIME"), 0);
+        DropStore();
+    }
+}
+
+// An index file the engine cannot read is rebuilt as a missing one is, through the rebuild
+// window; the damaged file is kept beside the table, and later saves reach the new tags.
+TEST_F(TaskFileTest, ADamagedIndexIsKeptAsideAndRebuilt) {
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<char>&)> damage;
+    };
+    const Case cases[] = {
+        {"empty", [](std::vector<char>& bytes) { bytes.clear(); }},
+        {"cut short", [](std::vector<char>& bytes) { bytes.resize(bytes.size() / 3); }},
+        {"header overwritten",
+         [](std::vector<char>& bytes) { std::fill_n(bytes.begin(), 600, '\x5A'); }},
+        {"tag directory overwritten",
+         [](std::vector<char>& bytes) { std::fill_n(bytes.begin() + 1024, 512, '\xFF'); }},
+    };
+    const std::string index = dir_ + "/QUILX.CDX";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const auto& entry : fs::directory_iterator(dir_)) {
+            fs::remove_all(entry.path());
+        }
+        MakeStore();
+        ASSERT_TRUE(store_->OpenTaskTable(false));
+        AddTasks({{"late", "20240105", "10:00"}, {"early", "20240101", "09:00"}});
+        DropStore();
+        std::vector<char> bytes;
+        {
+            std::ifstream in(index, std::ios::binary);
+            bytes.assign(std::istreambuf_iterator<char>(in), {});
+        }
+        c.damage(bytes);
+        std::ofstream(index, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+
+        ClearSink();
+        MakeStore();
+        ASSERT_TRUE(store_->OpenTaskTable(false));
+        EXPECT_EQ(runner_->packFirst_, std::vector<bool>{false}) << "rebuilt, not packed";
+        EXPECT_EQ(fs::file_size(index + ".bad"), bytes.size()) << "the damaged file is kept";
+        EXPECT_EQ(store_test::IndexProblems(store_->TodoTable.Handle()), "");
+        EXPECT_EQ(Walk(store_->TodoTable, "DESCRIPT"), (std::vector<std::string>{"early", "late"}));
+        // A save reaches the new tags.
+        TTable& t = store_->TodoTable;
+        ASSERT_EQ(t.Edit(), dbi::kOk);
+        ASSERT_TRUE(t.FieldByName("DATE")->SetAsString("20230101"));
+        ASSERT_EQ(t.Post(), dbi::kOk);
+        EXPECT_EQ(Walk(store_->TodoTable, "DESCRIPT"), (std::vector<std::string>{"late", "early"}));
+        EXPECT_EQ(store_test::IndexProblems(store_->TodoTable.Handle()), "");
         DropStore();
     }
 }

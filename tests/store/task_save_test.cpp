@@ -13,11 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/xbase/cdx_area.h"
 #include "platform/xbase/file_system.h"
 #include "platform/xbase/sx.h"
-#include "platform/xbase/work_area.h"
 #include "store/task_file.h"
+#include "store_test_support.h"
 
 namespace store {
 namespace {
@@ -117,27 +116,8 @@ class TaskSaveTest : public ::testing::Test {
         ASSERT_TRUE(store_->OpenTaskTable(false));
     }
 
-    // What the engine's index check (xbtool check) finds wrong with the task table's tags,
-    // empty when every tag agrees with the table.
-    std::string IndexProblems() {
-        int previous = sx_Select(store_->TodoTable.Handle());
-        xbase::WorkArea* area = xbase::CurrentArea();
-        std::string problems;
-        if (area == nullptr || !area->indexes || area->indexes->OrderCount() != 5) {
-            problems = "the five tags are not open";
-        } else {
-            xbase::CheckReport report;
-            if (xbase::Status s = area->indexes->Check(report); !s) {
-                problems = s.message();
-            }
-            for (const xbase::CheckProblem& p : report.problems) {
-                problems += p.tag + " " + std::to_string(static_cast<int>(p.kind)) + " record " +
-                            std::to_string(p.recno) + " key '" + p.key + "'; ";
-            }
-        }
-        sx_Select(previous);
-        return problems;
-    }
+    // What the engine's index check (xbtool check) finds wrong with the task table's tags.
+    std::string IndexProblems() { return store_test::IndexProblems(store_->TodoTable.Handle()); }
 
     TField& Field(const char* name) { return *store_->TodoTable.FieldByName(name); }
 
