@@ -135,7 +135,7 @@ std::string EngineAdaptor::WithDirectoryEnd(std::string_view directory) {
     if (text.empty() || (text.back() != '/' && text.back() != '\\' && text.back() != ':')) {
         text += '/';
     }
-    return text.substr(0, 255);
+    return text;  // whole: a directory cut short would put the files somewhere else
 }
 
 DbiResult EngineAdaptor::OpenDatabase(std::string_view directory, int& database) {

@@ -13,7 +13,7 @@ bool TCStringList::Add(std::string_view text) {
     if (count_ >= kCapacity) {
         return false;
     }
-    items_[count_++] = std::string(text.substr(0, kTextLimit));
+    items_[count_++] = std::string(text);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -333,6 +334,43 @@ TEST_F(TaskFileTest, ADamagedIndexIsKeptAsideAndRebuilt) {
         EXPECT_EQ(Walk(store_->TodoTable, "DESCRIPT"), (std::vector<std::string>{"late", "early"}));
         EXPECT_EQ(store_test::IndexProblems(store_->TodoTable.Handle()), "");
         DropStore();
+    }
+}
+
+// A program folder of any length holds the task files under their own names: nothing the
+// store hands the engine is cut (the first start failed from 255 characters on, and a
+// shorter long folder made files under cut names).
+TEST_F(TaskFileTest, ALongProgramFolderKeepsTheTaskFilesWhole) {
+    for (std::size_t length : {200u, 246u, 250u, 255u, 300u, 600u}) {
+        SCOPED_TRACE(length);
+        // Folders of at most 100 characters each, down to the wanted length.
+        std::string folder = dir_;
+        while (folder.size() < length) {
+            std::size_t room = length - folder.size();
+            folder += room == 1 ? std::string("d")
+                                : "/" + std::string(std::min<std::size_t>(100, room - 1), 'd');
+        }
+        ASSERT_TRUE(fs::create_directories(folder));
+        ASSERT_EQ(folder.size(), length);
+        {
+            RecordingSink sink;
+            TTaskStore store(folder, sink, sink);
+            ASSERT_TRUE(store.Start());
+            ASSERT_TRUE(store.OpenTaskTable(false)) << ::testing::PrintToString(sink.messages);
+            ASSERT_EQ(store.TodoTable.Append(), dbi::kOk);
+            ASSERT_TRUE(store.TodoTable.FieldByName("NOTE")->SetAsString("a note"));
+            ASSERT_EQ(store.TodoTable.Post(), dbi::kOk);
+        }
+        sx_CloseAll();
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"QUILX.CDX", "QUILX.DBF", "QUILX.FPT"}));
+        for (const auto& entry : fs::directory_iterator(dir_)) {
+            fs::remove_all(entry.path());
+        }
     }
 }
 
