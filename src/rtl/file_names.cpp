@@ -4,23 +4,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "rtl/ansi.h"
+
 namespace rtl {
-namespace {
-
-bool SameLetters(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (fold(a[i]) != fold(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-}  // namespace
 
 std::string FindFileName(std::string_view directory, std::string_view name) {
     namespace fs = std::filesystem;
@@ -29,10 +15,11 @@ std::string FindFileName(std::string_view directory, std::string_view name) {
     if (fs::exists(folder / fs::path(name), error)) {
         return std::string(name);
     }
+    const std::string wanted = AnsiUpperCase(name);
     std::string found;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::string entry = it->path().filename().string();
-        if (SameLetters(entry, name) && (found.empty() || entry < found)) {
+        if (AnsiUpperCase(entry) == wanted && (found.empty() || entry < found)) {
             found = std::move(entry);
         }
     }

@@ -202,7 +202,7 @@ class RecordingRunner : public RebuildRunner {
 
 // Passes everything to the operating system's file system, except that files whose names end
 // in `refuseCreating` cannot be created, as on a full disk.
-class RefusingFileSystem : public xbase::FileSystem {
+class RefusingFileSystem : public store_test::PassThroughFileSystem {
   public:
     std::unique_ptr<xbase::File> Open(const std::string& path, xbase::OpenMode mode) override {
         bool refused = !refuseCreating.empty() && path.size() >= refuseCreating.size() &&
@@ -211,15 +211,7 @@ class RefusingFileSystem : public xbase::FileSystem {
         if (mode == xbase::OpenMode::kCreate && refused) {
             return nullptr;
         }
-        return Default().Open(path, mode);
-    }
-    bool Exists(const std::string& path) override { return Default().Exists(path); }
-    bool Remove(const std::string& path) override { return Default().Remove(path); }
-    bool Rename(const std::string& from, const std::string& to) override {
-        return Default().Rename(from, to);
-    }
-    bool SyncDirectory(const std::string& directory) override {
-        return Default().SyncDirectory(directory);
+        return PassThroughFileSystem::Open(path, mode);
     }
 
     std::string refuseCreating;

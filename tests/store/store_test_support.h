@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/xbase/cdx_area.h"
+#include "platform/xbase/file_system.h"
 #include "platform/xbase/sx.h"
 #include "platform/xbase/work_area.h"
 #include "store/sinks.h"
@@ -178,6 +179,22 @@ class StoreTest : public ::testing::Test {
 
   private:
     std::string dir_;
+};
+
+// Passes every call to the operating system's file system; a test overrides what is to fail.
+class PassThroughFileSystem : public xbase::FileSystem {
+  public:
+    std::unique_ptr<xbase::File> Open(const std::string& path, xbase::OpenMode mode) override {
+        return Default().Open(path, mode);
+    }
+    bool Exists(const std::string& path) override { return Default().Exists(path); }
+    bool Remove(const std::string& path) override { return Default().Remove(path); }
+    bool Rename(const std::string& from, const std::string& to) override {
+        return Default().Rename(from, to);
+    }
+    bool SyncDirectory(const std::string& directory) override {
+        return Default().SyncDirectory(directory);
+    }
 };
 
 // What the engine's index check (xbtool check) finds wrong with the tags open on work area

@@ -1,9 +1,7 @@
 // Tests of saving tasks through the store as the main window does: fields and notes posted
 // together keep every tag of QUILX.CDX right, checked by the engine's own index check.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -21,11 +19,9 @@
 namespace store {
 namespace {
 
-namespace fs = std::filesystem;
-
 // Passes everything to the operating system's file system, except that writes to files whose
 // names end in `name` fail from the `failFrom`-th on (counted from arming), as on a full disk.
-class FailingFileSystem : public xbase::FileSystem {
+class FailingFileSystem : public store_test::PassThroughFileSystem {
   public:
     void Arm(std::string name, int failFrom) {
         name_ = std::move(name);
@@ -33,19 +29,11 @@ class FailingFileSystem : public xbase::FileSystem {
         writes_ = 0;
     }
     std::unique_ptr<xbase::File> Open(const std::string& path, xbase::OpenMode mode) override {
-        auto file = Default().Open(path, mode);
+        auto file = PassThroughFileSystem::Open(path, mode);
         if (!file) {
             return file;
         }
         return std::make_unique<FailingFile>(*this, path, std::move(file));
-    }
-    bool Exists(const std::string& path) override { return Default().Exists(path); }
-    bool Remove(const std::string& path) override { return Default().Remove(path); }
-    bool Rename(const std::string& from, const std::string& to) override {
-        return Default().Rename(from, to);
-    }
-    bool SyncDirectory(const std::string& directory) override {
-        return Default().SyncDirectory(directory);
     }
 
   private:
@@ -90,28 +78,20 @@ class FailingFileSystem : public xbase::FileSystem {
     int writes_ = 0;
 };
 
-class TaskSaveTest : public ::testing::Test {
+class TaskSaveTest : public store_test::StoreTest {
   protected:
     void SetUp() override {
-        sx_CloseAll();
-        sx_UseFileSystem(nullptr);
-        sx_SetLockTimeout(0);
-        char dir[] = "/tmp/quillet-tasksave-XXXXXX";
-        ASSERT_NE(mkdtemp(dir), nullptr);
-        dir_ = dir;
+        StoreTest::SetUp();
         OpenStore();
     }
     void TearDown() override {
         store_.reset();
-        sx_CloseAll();
         sx_UseFileSystem(nullptr);
-        sx_SetDeleted(false);
-        std::error_code error;
-        fs::remove_all(dir_, error);
+        StoreTest::TearDown();
     }
 
     void OpenStore() {
-        store_ = std::make_unique<TTaskStore>(dir_, sink_, sink_);
+        store_ = std::make_unique<TTaskStore>(Dir(), sink, sink);
         ASSERT_TRUE(store_->Start());
         ASSERT_TRUE(store_->OpenTaskTable(false));
     }
@@ -119,11 +99,11 @@ class TaskSaveTest : public ::testing::Test {
     // What the engine's index check (xbtool check) finds wrong with the task table's tags.
     std::string IndexProblems() { return store_test::IndexProblems(store_->TodoTable.Handle()); }
 
+    // The task table of the store open now (a reopened store has a table of its own).
+    TTable& Table() { return store_->TodoTable; }
     TField& Field(const char* name) { return *store_->TodoTable.FieldByName(name); }
 
-    std::string dir_;
     FailingFileSystem files_;  // outlives the store, whose open files may be its own
-    RecordingSink sink_;
     std::unique_ptr<TTaskStore> store_;
 };
 
@@ -395,14 +375,13 @@ TEST_F(TaskSaveTest, FailedWritesCarryTheirOwnCodeAndLeaveNoRecordBehind) {
 // empty note; a save that leaves it as shown keeps the memo pointer, so the note can still be
 // recovered, while a new text replaces it.
 TEST_F(TaskSaveTest, UnreadableNoteIsReportedAndKeptThroughASave) {
-    TTable& t = store_->TodoTable;
-    ASSERT_EQ(t.Append(), dbi::kOk);
-    SetFields(t, {"20010101", "09:00", "task", "the note", "k", "B"}, true);
-    ASSERT_EQ(t.Post(), dbi::kOk);
+    ASSERT_EQ(Table().Append(), dbi::kOk);
+    SetFields(Table(), {"20010101", "09:00", "task", "the note", "k", "B"}, true);
+    ASSERT_EQ(Table().Post(), dbi::kOk);
     store_.reset();
     sx_CloseAll();
     // The memo's length is made to run past the end of the file.
-    const std::string fpt = dir_ + "/QUILX.FPT";
+    const std::string fpt = PathOf("QUILX.FPT");
     std::vector<char> good;
     {
         std::ifstream in(fpt, std::ios::binary);
@@ -429,15 +408,15 @@ TEST_F(TaskSaveTest, UnreadableNoteIsReportedAndKeptThroughASave) {
         SCOPED_TRACE(c.what);
         writeMemoFile(bad);
         OpenStore();
-        ASSERT_EQ(t.First(), dbi::kOk);
+        ASSERT_EQ(Table().First(), dbi::kOk);
         EXPECT_EQ(Field("NOTE").AsString(), "");
-        EXPECT_EQ(t.LastErrorText(), "Engine Error : 11012");
-        ASSERT_EQ(t.Edit(), dbi::kOk);
+        EXPECT_EQ(Table().LastErrorText(), "Engine Error : 11012");
+        ASSERT_EQ(Table().Edit(), dbi::kOk);
         ASSERT_TRUE(Field("DESCRIPT").SetAsString(c.what));
         if (c.assigned != nullptr) {
             ASSERT_TRUE(Field("NOTE").SetAsString(c.assigned));
         }
-        ASSERT_EQ(t.Post(), dbi::kOk);
+        ASSERT_EQ(Table().Post(), dbi::kOk);
         store_.reset();
         sx_CloseAll();
         // Mending the memo file (the damaged block, the rest as the save left it) gives the
@@ -450,7 +429,7 @@ TEST_F(TaskSaveTest, UnreadableNoteIsReportedAndKeptThroughASave) {
         std::copy(good.begin(), good.end(), now.begin());
         writeMemoFile(now);
         OpenStore();
-        ASSERT_EQ(t.First(), dbi::kOk);
+        ASSERT_EQ(Table().First(), dbi::kOk);
         EXPECT_EQ(Field("DESCRIPT").AsString(), c.what);
         EXPECT_EQ(Field("NOTE").AsString(), c.afterRepair);
         store_.reset();
