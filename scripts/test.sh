@@ -4,7 +4,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
-export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/quillet-runtime.XXXXXX)}"
+# A runtime folder of the run's own, so that a Quillet the person runs is never met.
+XDG_RUNTIME_DIR="$(mktemp -d /tmp/quillet-runtime.XXXXXX)"
+export XDG_RUNTIME_DIR
+trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
 chmod 700 "$XDG_RUNTIME_DIR"
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_WERROR=ON
 cmake --build build-test

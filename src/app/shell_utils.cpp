@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "rtl/file_names.h"
+
 namespace {
 
 std::string WithSlash(std::string dir) {
@@ -64,5 +66,6 @@ std::string GetProgramDir() {
 }
 
 std::string GetIniFileName() {
-    return GetProgramDir() + "TODO.INI";
+    // Found whatever its letter case, as a settings file copied from another system is named.
+    return GetProgramDir() + rtl::FindFileName(GetProgramDir(), "TODO.INI");
 }

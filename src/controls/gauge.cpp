@@ -8,6 +8,7 @@
 
 #include "platform/ui/painting.h"
 #include "platform/ui/system_colors.h"
+#include "rtl/rounding.h"
 
 namespace controls {
 namespace {
@@ -15,11 +16,6 @@ namespace {
 // The part of z pixels that y percent fills.
 int fillSize(int y, int z) {
     return static_cast<int>(std::trunc(z * (y * 0.01)));
-}
-
-// Nearest integer, halves to the even neighbour (the default rounding mode).
-int roundEven(double v) {
-    return static_cast<int>(std::nearbyint(v));
 }
 
 QString rangeMessage(std::int64_t low, std::int64_t high) {
@@ -232,8 +228,8 @@ void TGauge::paintShape(QImage& overlay, const QRect& pr) {
                 const int mx = W / 2;
                 const int my = H / 2;
                 const double a = std::numbers::pi * (pd / 50.0 + 0.5);
-                const int sx = roundEven(mx * (1 - std::cos(a)));
-                const int sy = roundEven(my * (1 - std::sin(a)));
+                const int sx = rtl::RoundHalfEvenInt(mx * (1 - std::cos(a)));
+                const int sy = rtl::RoundHalfEvenInt(my * (1 - std::sin(a)));
                 const double cx = (left + W - 1) / 2.0;
                 const double cy = (top + H - 1) / 2.0;
                 const double start = angleOf(cx, cy, sx, sy);
@@ -246,7 +242,8 @@ void TGauge::paintShape(QImage& overlay, const QRect& pr) {
                     span = 360.0;
                 }
                 p.setBrush(foreColor_);
-                p.drawPie(ellipse, roundEven(start * 16), roundEven(span * 16));
+                p.drawPie(ellipse, rtl::RoundHalfEvenInt(start * 16),
+                          rtl::RoundHalfEvenInt(span * 16));
             }
             break;
         }
@@ -261,8 +258,8 @@ void TGauge::paintShape(QImage& overlay, const QRect& pr) {
             if (pd > 0) {
                 const int mx = width() / 2;
                 const double a = std::numbers::pi * pd / 100.0;
-                p.drawLine(mx, bottom - 1, roundEven(mx * (1 - std::cos(a))),
-                           roundEven((bottom - 1) * (1 - std::sin(a))));
+                p.drawLine(mx, bottom - 1, rtl::RoundHalfEvenInt(mx * (1 - std::cos(a))),
+                           rtl::RoundHalfEvenInt((bottom - 1) * (1 - std::sin(a))));
             }
             break;
         }

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <ctime>
 
+#include "rtl/rounding.h"
+
 namespace rtl {
 namespace {
 
@@ -89,9 +91,9 @@ TimeParts DecodeTime(TDateTime value) {
         return {};
     }
     double fraction = std::fabs(value - std::trunc(value));
-    long ms = std::lround(fraction * 86400000.0);
-    if (ms >= 86400000L) {
-        ms = 86400000L - 1;
+    std::int64_t ms = RoundHalfEven(fraction * 86400000.0);
+    if (ms >= 86400000) {
+        ms = 86400000 - 1;
     }
     TimeParts parts;
     parts.millisecond = static_cast<int>(ms % 1000);

@@ -11,6 +11,7 @@
 #include "platform/xbase/sx.h"
 #include "rtl/ansi.h"
 #include "rtl/date_time.h"
+#include "rtl/rounding.h"
 
 namespace store {
 
@@ -46,6 +47,13 @@ std::string FixedText(double value, int decimals) {
         return std::string(400, '9');
     }
     return std::string(text, result.ptr);
+}
+
+// The code of the engine's last failure, so that a person reads what went wrong; `fallback`
+// when the engine recorded none.
+DbiResult EngineFailure(DbiResult fallback) {
+    int code = sx_LastError();
+    return code > 0 && code <= 0xFFFF ? static_cast<DbiResult>(code) : fallback;
 }
 
 void PutRightAligned(char* bytes, int width, const std::string& text) {
@@ -127,7 +135,7 @@ std::string EngineAdaptor::WithDirectoryEnd(std::string_view directory) {
     if (text.empty() || (text.back() != '/' && text.back() != '\\' && text.back() != ':')) {
         text += '/';
     }
-    return text.substr(0, 255);
+    return text;  // whole: a directory cut short would put the files somewhere else
 }
 
 DbiResult EngineAdaptor::OpenDatabase(std::string_view directory, int& database) {
@@ -668,15 +676,10 @@ DbiResult EngineAdaptor::AppendRecord(int cursor, const RecordImage& buffer) {
     if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {
         return r;
     }
-    if (!sx_AppendBlank()) {
-        return dbi::kOpenFailed;
-    }
-    if (!sx_Rlock(sx_RecNo())) {
-        return dbi::kLockRefused;
-    }
-    bool written = sx_PutRecord(buffer);
-    sx_Unlock(sx_RecNo());
-    return written ? dbi::kOk : dbi::kOpenFailed;
+    // One write of the whole image: a blank record appended first would stay behind when
+    // the image could not be written over it.
+    sx_ClearLastError();
+    return sx_AppendRecord(buffer) ? dbi::kOk : EngineFailure(dbi::kOpenFailed);
 }
 
 DbiResult EngineAdaptor::ModifyRecord(int cursor, const RecordImage& buffer, bool freeLock) {
@@ -687,11 +690,13 @@ DbiResult EngineAdaptor::ModifyRecord(int cursor, const RecordImage& buffer, boo
     if (sx_Eof()) {
         return dbi::kEof;
     }
+    sx_ClearLastError();
     bool written = sx_PutRecord(buffer);
+    DbiResult result = written ? dbi::kOk : EngineFailure(dbi::kLockRefused);
     if (freeLock) {
         sx_Unlock(sx_RecNo());
     }
-    return written ? dbi::kOk : dbi::kLockRefused;
+    return result;
 }
 
 DbiResult EngineAdaptor::DeleteRecord(int cursor) {
@@ -702,7 +707,8 @@ DbiResult EngineAdaptor::DeleteRecord(int cursor) {
     if (sx_Eof()) {
         return dbi::kEof;
     }
-    return sx_Delete() ? dbi::kOk : dbi::kLockRefused;
+    sx_ClearLastError();
+    return sx_Delete() ? dbi::kOk : EngineFailure(dbi::kLockRefused);
 }
 
 DbiResult EngineAdaptor::RelRecordLock(int cursor, bool all) {
@@ -831,7 +837,7 @@ DbiResult EngineAdaptor::PutField(int cursor, int field, RecordImage& buffer,
             if (const auto* i = std::get_if<std::int16_t>(&value)) {
                 number = *i;
             } else if (const auto* f = std::get_if<double>(&value)) {
-                number = std::lround(*f);
+                number = rtl::RoundHalfEvenInt(*f);
             }
             text = std::to_string(number);
             if (text.size() > width) {
@@ -895,11 +901,14 @@ DbiResult EngineAdaptor::GetBlob(int cursor, int field, const RecordImage& buffe
     }
     RecordImage saved(engine, engine + sx_RecSize());
     std::memcpy(engine, buffer.data(), std::min(buffer.size(), saved.size()));
+    sx_ClearLastError();
     std::string memo = sx_GetMemo(d->name);
+    // A memo that cannot be read is an error, never an empty note.
+    DbiResult result = sx_LastError() == 0 ? dbi::kOk : EngineFailure(dbi::kNotFound);
     text = memo;
     sx_MemDealloc(memo);
     std::memcpy(engine, saved.data(), saved.size());
-    return dbi::kOk;
+    return result;
 }
 
 DbiResult EngineAdaptor::PutBlob(int cursor, int field, RecordImage& buffer, std::size_t offset,
@@ -916,11 +925,12 @@ DbiResult EngineAdaptor::PutBlob(int cursor, int field, RecordImage& buffer, std
     const auto size = static_cast<std::size_t>(sx_RecSize());
     RecordImage saved(engine, engine + size);
     std::memcpy(engine, buffer.data(), std::min(buffer.size(), size));
+    sx_ClearLastError();
     bool written =
         sx_Replace(d->name, 3072, text.substr(0, text.size() - std::min(offset, text.size())));
     buffer.assign(engine, engine + size);
     std::memcpy(engine, saved.data(), size);
-    return written ? dbi::kOk : dbi::kOpenFailed;
+    return written ? dbi::kOk : EngineFailure(dbi::kOpenFailed);
 }
 
 DbiResult EngineAdaptor::TruncateBlob(int cursor, int field, RecordImage& buffer) {

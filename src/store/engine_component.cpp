@@ -13,7 +13,7 @@ bool TCStringList::Add(std::string_view text) {
     if (count_ >= kCapacity) {
         return false;
     }
-    items_[count_++] = std::string(text.substr(0, kTextLimit));
+    items_[count_++] = std::string(text);
     return true;
 }
 
@@ -107,8 +107,10 @@ void TEngineComponent::DataLinkActiveChanged() {
         table_ = dataSource_->DataSet();
     }
     if (Open()) {
-        if (!filter_.empty()) {
-            ApplyFilter(filter_);
+        // A filter kept while the set was closed and refused now is dropped, so that the
+        // component never names a filter the engine does not have.
+        if (!filter_.empty() && ApplyFilter(std::string(filter_)) != 1) {
+            filter_.clear();
         }
         if (!extraIndexes_.empty()) {
             OpenExtraIndexes();
@@ -250,14 +252,19 @@ bool TEngineComponent::Pack() {
 }
 
 int TEngineComponent::ApplyFilter(std::string_view expression) {
-    filter_ = expression;
     Scope scope(*this);
     if (!Open()) {
+        filter_ = expression;  // applied when the set opens
         return 0;
     }
     Settle();
     Synchronise();
-    int result = sx_Query(filter_);
+    std::string text(expression);
+    // A refused expression leaves the engine's filter in force, and so this one.
+    int result = sx_Query(text);
+    if (result == 1) {
+        filter_ = std::move(text);
+    }
     Reread();
     return result;
 }

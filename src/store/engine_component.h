@@ -13,13 +13,13 @@
 
 namespace store {
 
-// A scratch list of at most four texts of up to 255 characters, handed to the engine as
-// zero-terminated copies.
+// A scratch list of at most four texts, handed to the engine as zero-terminated copies. The
+// texts are kept whole: a path or an expression cut short would name another file or mean
+// something else.
 class TCStringList {
   public:
     static constexpr std::size_t kCapacity = 4;
-    static constexpr std::size_t kTextLimit = 255;
-    bool Add(std::string_view text);  // false when full; longer texts are cut
+    bool Add(std::string_view text);  // false when full
     std::size_t Count() const { return count_; }
     const char* Item(std::size_t index) const;
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "rtl/rounding.h"
 #include "store/task_file.h"
 
 namespace store {
@@ -25,7 +26,7 @@ void RebuildGauge::Report(int percent) {
         ProgressTotal += percent - LastProgress;
     }
     LastProgress = percent;
-    SetPosition(static_cast<int>(std::lround(ProgressTotal * 0.25)));
+    SetPosition(rtl::RoundHalfEvenInt(ProgressTotal * 0.25));
 }
 
 bool RebuildGauge::KeyDown(std::uint16_t& key) {

@@ -285,9 +285,7 @@ std::string TField::TextOf(const TRow& row) const {
         if (row.current) {
             return table_.CurrentMemo(*this);
         }
-        std::string text;
-        table_.adaptor_.GetBlob(table_.cursor_, desc_.number, row.image, text);
-        return text;
+        return table_.MemoOf(*this, row.image);
     }
     FieldValue value;
     table_.adaptor_.GetField(table_.cursor_, desc_.number, row.image, value);
@@ -471,7 +469,7 @@ void TTable::CalcFields() {
     }
 }
 
-std::string TTable::CurrentMemo(const TField& field) const {
+std::string TTable::CurrentMemo(const TField& field) {
     for (const auto& [number, text] : pendingMemos_) {
         if (number == field.desc_.number) {
             return text;
@@ -480,8 +478,15 @@ std::string TTable::CurrentMemo(const TField& field) const {
     if (!Active() || !hasRecord_ || state_ == TDataSetState::dsInsert) {
         return {};
     }
+    return MemoOf(field, buffer_);
+}
+
+std::string TTable::MemoOf(const TField& field, const RecordImage& image) {
     std::string text;
-    adaptor_.GetBlob(cursor_, field.desc_.number, buffer_, text);
+    if (DbiResult r = adaptor_.GetBlob(cursor_, field.desc_.number, image, text); r != dbi::kOk) {
+        Fail(r);
+        text.clear();
+    }
     return text;
 }
 
@@ -702,8 +707,10 @@ DbiResult TTable::Post() {
         return dbi::kOk;
     }
     DbiResult r = dbi::kOk;
+    bool appended = false;
     if (state_ == TDataSetState::dsInsert) {
         r = adaptor_.AppendRecord(cursor_, buffer_);
+        appended = r == dbi::kOk;
         if (r == dbi::kOk) {
             // The engine now stands on the new record: memo texts are written there.
             r = adaptor_.GetBookmark(cursor_, bookmark_);
@@ -713,6 +720,9 @@ DbiResult TTable::Post() {
     }
     if (r == dbi::kOk && !pendingMemos_.empty()) {
         for (const auto& [number, text] : pendingMemos_) {
+            if (state_ == TDataSetState::dsEdit && MemoUnchanged(number, text)) {
+                continue;
+            }
             r = adaptor_.PutBlob(cursor_, number, buffer_, 0, text);
             if (r != dbi::kOk) {
                 break;
@@ -721,6 +731,11 @@ DbiResult TTable::Post() {
     }
     if (r == dbi::kOk && (state_ == TDataSetState::dsEdit || !pendingMemos_.empty())) {
         r = adaptor_.ModifyRecord(cursor_, buffer_, true);
+    }
+    if (r != dbi::kOk && appended) {
+        // The record went in but its note did not: it is taken out of sight again, so that
+        // the set, still inserting, can post it anew without leaving a double behind.
+        adaptor_.DeleteRecord(cursor_);
     }
     if (r != dbi::kOk) {
         return Fail(r);
@@ -732,6 +747,15 @@ DbiResult TTable::Post() {
     // Re-read the record where it now stands; a filtered-out record moves the set on.
     adaptor_.SetToBookmark(cursor_, bookmark_);
     return Resync();
+}
+
+// Whether `text` is what the record being edited showed for memo field `number`: the stored
+// text, or none for a memo that could not be read. Such a save leaves the memo pointer alone,
+// so that a damaged note stays where it can still be recovered.
+bool TTable::MemoUnchanged(int number, const std::string& text) {
+    std::string stored;
+    DbiResult r = adaptor_.GetBlob(cursor_, number, savedBuffer_, stored);
+    return r == dbi::kOk ? stored == text : text.empty();
 }
 
 void TTable::Cancel() {

@@ -224,8 +224,12 @@ class TTable {
     void ClearRecord();
     void CalcFields();
     DbiResult BuildFields();
-    std::string CurrentMemo(const TField& field) const;
+    // The memo of the current record, a pending new text first; a memo that cannot be read
+    // gives an empty text and leaves its error in LastErrorText.
+    std::string CurrentMemo(const TField& field);
+    std::string MemoOf(const TField& field, const RecordImage& image);
     bool CanWrite() const;
+    bool MemoUnchanged(int number, const std::string& text);
     void Touched(const TField& field);
 
     EngineAdaptor& adaptor_;

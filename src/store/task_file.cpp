@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "rtl/file_names.h"
 #include "rtl/text.h"
 
 namespace store {
@@ -66,15 +67,19 @@ TTaskStore::~TTaskStore() {
     ModTable.Close();
 }
 
+std::string TTaskStore::FoundName(std::string_view fileName) const {
+    return rtl::FindFileName(programDir_, fileName);
+}
+
 bool TTaskStore::Start() {
     return adaptor.Start() == dbi::kOk;
 }
 
 bool TTaskStore::CreateTaskTable() {
-    std::string path = PathOf(kTaskTableName);
+    std::string path = FoundPath(kTaskTableName);
     // An index left behind by a table that is gone would be taken for the new table's and
     // point at records it does not have; without one, the open builds the tags afresh.
-    std::remove(PathOf(kTaskIndexName).c_str());
+    std::remove(FoundPath(kTaskIndexName).c_str());
     if (!TodoEngine.CreateTable(path, 2, 7)) {
         return false;
     }
@@ -103,8 +108,8 @@ bool TTaskStore::IsOldTaskStructure(TTable& recordSet) {
 
 bool TTaskStore::OpenBackupTable() {
     ModTable.SetDatabaseName(programDir_);
-    ModTable.SetTableName(kBackupTableName);
-    if (!Exists(PathOf(kBackupTableName))) {
+    ModTable.SetTableName(FoundName(kBackupTableName));
+    if (!Exists(FoundPath(kBackupTableName))) {
         return false;
     }
     ModTable.Close();
@@ -115,8 +120,8 @@ bool TTaskStore::OpenBackupTable() {
 bool TTaskStore::OpenTaskTable(bool forRebuild) {
     TodoTable.Close();
     TodoTable.SetDatabaseName(programDir_);
-    TodoTable.SetTableName(kTaskTableName);
-    if (!Exists(PathOf(kTaskTableName)) && !CreateTaskTable()) {
+    TodoTable.SetTableName(FoundName(kTaskTableName));
+    if (!Exists(FoundPath(kTaskTableName)) && !CreateTaskTable()) {
         messages_.ShowInformation("Unable to open or create QUILX.DBF");
         return false;
     }
@@ -138,9 +143,19 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
 
     bool result = false;
     bool failed = TodoTable.Open() != dbi::kOk;
+    if (!failed && Exists(FoundPath(kTaskIndexName)) && !HasAllTags()) {
+        // An index the engine could not read (empty, cut short, overwritten) is rebuilt as a
+        // missing one is; the damaged file stays beside the table for whoever wants it.
+        TodoTable.Close();
+        const std::string index = FoundPath(kTaskIndexName);
+        failed = !Rename(index, index + ".bad");
+        if (!failed) {
+            failed = TodoTable.Open() != dbi::kOk;
+        }
+    }
     if (!failed) {
         result = true;
-        if (!Exists(PathOf(kTaskIndexName))) {
+        if (!Exists(FoundPath(kTaskIndexName))) {
             Status("Creating indexes...");
             TodoTable.Close();
             TodoTable.SetExclusive(true);
@@ -170,13 +185,19 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
 // its tags, which every later open would take as whole; without the file, the next open
 // builds the tags again.
 void TTaskStore::DropIncompleteIndex() {
+    if (!HasAllTags()) {
+        TodoEngine.CloseIndexes();
+        std::remove(FoundPath(kTaskIndexName).c_str());
+    }
+}
+
+bool TTaskStore::HasAllTags() {
     for (const TaskTag& tag : kTaskTags) {
         if (TodoEngine.TagOrder(tag.name) == 0) {
-            TodoEngine.CloseIndexes();
-            std::remove(PathOf(kTaskIndexName).c_str());
-            return;
+            return false;
         }
     }
+    return true;
 }
 
 bool TTaskStore::CopyOldRecords() {
@@ -228,11 +249,12 @@ bool TTaskStore::UpgradeTaskTable() {
     TodoTable.DisableControls();
     bool result = false;
     [&] {
-        const std::string dbf = PathOf(kTaskTableName), fpt = PathOf(kTaskMemoName),
-                          cdx = PathOf(kTaskIndexName), bakDbf = PathOf(kBackupTableName),
+        // The files as found, whatever their letter case; the backup under its own names.
+        const std::string dbf = FoundPath(kTaskTableName), fpt = FoundPath(kTaskMemoName),
+                          cdx = FoundPath(kTaskIndexName), bakDbf = PathOf(kBackupTableName),
                           bakFpt = PathOf(kBackupMemoName);
-        std::remove(bakDbf.c_str());
-        std::remove(bakFpt.c_str());
+        std::remove(FoundPath(kBackupTableName).c_str());
+        std::remove(FoundPath(kBackupMemoName).c_str());
         std::remove(cdx.c_str());
         if (!Rename(fpt, bakFpt)) {
             messages_.ShowInformation(kRenameFailed);

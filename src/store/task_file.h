@@ -47,6 +47,10 @@ class TTaskStore {
     std::string PathOf(std::string_view fileName) const {
         return programDir_ + std::string(fileName);
     }
+    // The name under which a task file exists, whatever its letter case (files copied from
+    // another system), or `fileName` itself when it does not; and its path.
+    std::string FoundName(std::string_view fileName) const;
+    std::string FoundPath(std::string_view fileName) const { return PathOf(FoundName(fileName)); }
     void SetRebuildRunner(RebuildRunner* runner) {
         runner_ = runner != nullptr ? runner : &plainRunner_;
     }
@@ -71,6 +75,7 @@ class TTaskStore {
     void Status(std::string_view text) { status_.ShowStatus(text); }
     bool CopyOldRecords();
     void DropIncompleteIndex();
+    bool HasAllTags();
 
     std::string programDir_;
     MessageSink& messages_;

@@ -150,6 +150,24 @@ TEST_F(ComponentTest, FiltersAndCountsOnAnOpenSet) {
     env.SetDeleted(false);
 }
 
+// A filter the engine refuses leaves the component's filter and the engine's as they were, so
+// that the two never disagree, not even after the set is opened again.
+TEST_F(ComponentTest, RefusedFilterLeavesTheFilterInForce) {
+    OpenTasks(9, true);
+    ASSERT_EQ(engine.ApplyFilter("KEYS = 'even'"), 1);
+    for (const char* refused : {"KEYS = ", "DESCRIPT", "DONE +", "NOSUCHFIELD"}) {
+        SCOPED_TRACE(refused);
+        EXPECT_EQ(engine.ApplyFilter(refused), 0);
+        EXPECT_EQ(engine.Filter(), "KEYS = 'even'");
+        EXPECT_EQ(engine.FilterText(), "KEYS = 'even'");
+        EXPECT_EQ(engine.FilteredCount(), 4);
+    }
+    table.Close();
+    ASSERT_EQ(table.Open(), dbi::kOk);
+    EXPECT_EQ(engine.FilterText(), "KEYS = 'even'");
+    EXPECT_EQ(engine.FilteredCount(), 4);
+}
+
 TEST_F(ComponentTest, OperationsSettleThePendingEditAndRereadTheSet) {
     OpenTasks(4);
     ASSERT_EQ(table.Next(), dbi::kOk);
@@ -323,7 +341,7 @@ TEST_F(ComponentTest, FollowsTheDataSourcesRecordSet) {
     others.Close();
 }
 
-TEST(TCStringList, HoldsFourTextsOfAtMost255Characters) {
+TEST(TCStringList, HoldsFourTextsWhole) {
     TCStringList list;
     EXPECT_STREQ(list.Item(0), "");
     EXPECT_TRUE(list.Add("one"));
@@ -333,7 +351,7 @@ TEST(TCStringList, HoldsFourTextsOfAtMost255Characters) {
     EXPECT_FALSE(list.Add("five"));
     EXPECT_EQ(list.Count(), 4U);
     EXPECT_STREQ(list.Item(0), "one");
-    EXPECT_EQ(std::string(list.Item(1)), std::string(255, 'x'));
+    EXPECT_EQ(std::string(list.Item(1)), std::string(300, 'x'));
     EXPECT_STREQ(list.Item(3), "four");
     EXPECT_STREQ(list.Item(4), "");
 }

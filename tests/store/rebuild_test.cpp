@@ -71,6 +71,18 @@ TEST(RebuildGauge, IndexPhaseShowsAQuarterOfTheRisesOverAllTags) {
     EXPECT_EQ(tags.ProgressTotal, 500);
 }
 
+// A quarter of the total rounds halves to the even neighbour, as every figure of the program.
+TEST(RebuildGauge, IndexPhaseRoundsHalvesToEven) {
+    const std::pair<int, int> cases[] = {{1, 0},  {2, 0},  {3, 1},  {6, 2},    {10, 2},
+                                         {14, 4}, {18, 4}, {22, 6}, {398, 100}};
+    for (auto [total, position] : cases) {
+        RebuildGauge gauge;
+        gauge.Report(0);
+        gauge.Report(total);
+        EXPECT_EQ(gauge.Position(), position) << "total " << total;
+    }
+}
+
 TEST(RebuildGauge, KeyDownTakesReportsAndLeavesOtherKeysAlone) {
     RebuildGauge gauge;
     gauge.SetPackPhase(true);
@@ -190,7 +202,7 @@ class RecordingRunner : public RebuildRunner {
 
 // Passes everything to the operating system's file system, except that files whose names end
 // in `refuseCreating` cannot be created, as on a full disk.
-class RefusingFileSystem : public xbase::FileSystem {
+class RefusingFileSystem : public store_test::PassThroughFileSystem {
   public:
     std::unique_ptr<xbase::File> Open(const std::string& path, xbase::OpenMode mode) override {
         bool refused = !refuseCreating.empty() && path.size() >= refuseCreating.size() &&
@@ -199,15 +211,7 @@ class RefusingFileSystem : public xbase::FileSystem {
         if (mode == xbase::OpenMode::kCreate && refused) {
             return nullptr;
         }
-        return Default().Open(path, mode);
-    }
-    bool Exists(const std::string& path) override { return Default().Exists(path); }
-    bool Remove(const std::string& path) override { return Default().Remove(path); }
-    bool Rename(const std::string& from, const std::string& to) override {
-        return Default().Rename(from, to);
-    }
-    bool SyncDirectory(const std::string& directory) override {
-        return Default().SyncDirectory(directory);
+        return PassThroughFileSystem::Open(path, mode);
     }
 
     std::string refuseCreating;

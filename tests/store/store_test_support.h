@@ -12,7 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/xbase/cdx_area.h"
+#include "platform/xbase/file_system.h"
 #include "platform/xbase/sx.h"
+#include "platform/xbase/work_area.h"
 #include "store/sinks.h"
 
 namespace store_test {
@@ -177,6 +180,44 @@ class StoreTest : public ::testing::Test {
   private:
     std::string dir_;
 };
+
+// Passes every call to the operating system's file system; a test overrides what is to fail.
+class PassThroughFileSystem : public xbase::FileSystem {
+  public:
+    std::unique_ptr<xbase::File> Open(const std::string& path, xbase::OpenMode mode) override {
+        return Default().Open(path, mode);
+    }
+    bool Exists(const std::string& path) override { return Default().Exists(path); }
+    bool Remove(const std::string& path) override { return Default().Remove(path); }
+    bool Rename(const std::string& from, const std::string& to) override {
+        return Default().Rename(from, to);
+    }
+    bool SyncDirectory(const std::string& directory) override {
+        return Default().SyncDirectory(directory);
+    }
+};
+
+// What the engine's index check (xbtool check) finds wrong with the tags open on work area
+// `area`, empty when there are `tags` tags and every one agrees with the table.
+inline std::string IndexProblems(int area, int tags = 5) {
+    int previous = sx_Select(area);
+    xbase::WorkArea* work = xbase::CurrentArea();
+    std::string problems;
+    if (work == nullptr || !work->indexes || work->indexes->OrderCount() != tags) {
+        problems = "the tags are not open";
+    } else {
+        xbase::CheckReport report;
+        if (xbase::Status s = work->indexes->Check(report); !s) {
+            problems = s.message();
+        }
+        for (const xbase::CheckProblem& p : report.problems) {
+            problems += p.tag + " " + std::to_string(static_cast<int>(p.kind)) + " record " +
+                        std::to_string(p.recno) + " key '" + p.key + "'; ";
+        }
+    }
+    sx_Select(previous);
+    return problems;
+}
 
 // n tasks numbered from 1: descriptions "Task 0001"..., dates one day apart from 2001-01-01
 // in reverse record order (so DATETIME order is the reverse of record order), every third done.

@@ -6,10 +6,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -17,6 +20,7 @@
 
 #include "platform/xbase/sx.h"
 #include "store/task_file.h"
+#include "store_test_support.h"
 
 namespace store {
 namespace {
@@ -233,6 +237,143 @@ TEST_F(TaskFileTest, AnOpenWithItsIndexInPlaceBuildsNothingAndSortsBlankDatesFir
               (std::vector<std::string>{"undated", "earliest", "early", "late"}));
 }
 
+// Task files copied from a system whose names ignore letter case are found and used as they
+// are named: the tasks open, with their notes and tags, and no empty QUILX.DBF appears.
+TEST_F(TaskFileTest, TaskFilesNamedInAnotherLetterCaseAreFound) {
+    struct Case {
+        const char* dbf;
+        const char* fpt;
+        const char* cdx;  // null: no index, built afresh beside the table
+    };
+    const Case cases[] = {
+        {"quilx.dbf", "quilx.fpt", "quilx.cdx"},
+        {"Quilx.dbf", "Quilx.fpt", nullptr},
+        {"quilx.DBF", "quilx.FPT", "quilx.CDX"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dbf);
+        for (const auto& entry : fs::directory_iterator(dir_)) {
+            fs::remove_all(entry.path());
+        }
+        MakeStore();
+        ASSERT_TRUE(store_->OpenTaskTable(false));
+        AddTasks({{"late", "20240105", "10:00"}, {"early", "20240101", "09:00"}});
+        TTable& t = store_->TodoTable;
+        ASSERT_EQ(t.Edit(), dbi::kOk);
+        ASSERT_TRUE(t.FieldByName("NOTE")->SetAsString("a note"));
+        ASSERT_EQ(t.Post(), dbi::kOk);
+        DropStore();
+        fs::rename(dir_ + "/QUILX.DBF", dir_ + "/" + c.dbf);
+        fs::rename(dir_ + "/QUILX.FPT", dir_ + "/" + c.fpt);
+        if (c.cdx != nullptr) {
+            fs::rename(dir_ + "/QUILX.CDX", dir_ + "/" + c.cdx);
+        } else {
+            fs::remove(dir_ + "/QUILX.CDX");
+        }
+        ClearSink();
+        MakeStore();
+        ASSERT_TRUE(store_->OpenTaskTable(false));
+        EXPECT_TRUE(sink_.messages.empty());
+        EXPECT_EQ(Walk(store_->TodoTable, "DESCRIPT"), (std::vector<std::string>{"early", "late"}));
+        ASSERT_EQ(store_->TodoTable.First(), dbi::kOk);
+        EXPECT_EQ(store_->TodoTable.FieldByName("NOTE")->AsString(), "a note");
+        EXPECT_FALSE(Exists("QUILX.DBF"));
+        EXPECT_FALSE(Exists("QUILX.FPT"));
+        EXPECT_EQ(store_->FoundName("QUILX.CDX").size(), 9u);
+        EXPECT_NE(store_->TodoEngine.TagOrder("DATETIME"), 0);
+        DropStore();
+    }
+}
+
+// An index file the engine cannot read is rebuilt as a missing one is, through the rebuild
+// window; the damaged file is kept beside the table, and later saves reach the new tags.
+TEST_F(TaskFileTest, ADamagedIndexIsKeptAsideAndRebuilt) {
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<char>&)> damage;
+    };
+    const Case cases[] = {
+        {"empty", [](std::vector<char>& bytes) { bytes.clear(); }},
+        {"cut short", [](std::vector<char>& bytes) { bytes.resize(bytes.size() / 3); }},
+        {"header overwritten",
+         [](std::vector<char>& bytes) { std::fill_n(bytes.begin(), 600, '\x5A'); }},
+        {"tag directory overwritten",
+         [](std::vector<char>& bytes) { std::fill_n(bytes.begin() + 1024, 512, '\xFF'); }},
+    };
+    const std::string index = dir_ + "/QUILX.CDX";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const auto& entry : fs::directory_iterator(dir_)) {
+            fs::remove_all(entry.path());
+        }
+        MakeStore();
+        ASSERT_TRUE(store_->OpenTaskTable(false));
+        AddTasks({{"late", "20240105", "10:00"}, {"early", "20240101", "09:00"}});
+        DropStore();
+        std::vector<char> bytes;
+        {
+            std::ifstream in(index, std::ios::binary);
+            bytes.assign(std::istreambuf_iterator<char>(in), {});
+        }
+        c.damage(bytes);
+        std::ofstream(index, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+
+        ClearSink();
+        MakeStore();
+        ASSERT_TRUE(store_->OpenTaskTable(false));
+        EXPECT_EQ(runner_->packFirst_, std::vector<bool>{false}) << "rebuilt, not packed";
+        EXPECT_EQ(fs::file_size(index + ".bad"), bytes.size()) << "the damaged file is kept";
+        EXPECT_EQ(store_test::IndexProblems(store_->TodoTable.Handle()), "");
+        EXPECT_EQ(Walk(store_->TodoTable, "DESCRIPT"), (std::vector<std::string>{"early", "late"}));
+        // A save reaches the new tags.
+        TTable& t = store_->TodoTable;
+        ASSERT_EQ(t.Edit(), dbi::kOk);
+        ASSERT_TRUE(t.FieldByName("DATE")->SetAsString("20230101"));
+        ASSERT_EQ(t.Post(), dbi::kOk);
+        EXPECT_EQ(Walk(store_->TodoTable, "DESCRIPT"), (std::vector<std::string>{"late", "early"}));
+        EXPECT_EQ(store_test::IndexProblems(store_->TodoTable.Handle()), "");
+        DropStore();
+    }
+}
+
+// A program folder of any length holds the task files under their own names: nothing the
+// store hands the engine is cut (the first start failed from 255 characters on, and a
+// shorter long folder made files under cut names).
+TEST_F(TaskFileTest, ALongProgramFolderKeepsTheTaskFilesWhole) {
+    for (std::size_t length : {200u, 246u, 250u, 255u, 300u, 600u}) {
+        SCOPED_TRACE(length);
+        // Folders of at most 100 characters each, down to the wanted length.
+        std::string folder = dir_;
+        while (folder.size() < length) {
+            std::size_t room = length - folder.size();
+            folder += room == 1 ? std::string("d")
+                                : "/" + std::string(std::min<std::size_t>(100, room - 1), 'd');
+        }
+        ASSERT_TRUE(fs::create_directories(folder));
+        ASSERT_EQ(folder.size(), length);
+        {
+            RecordingSink sink;
+            TTaskStore store(folder, sink, sink);
+            ASSERT_TRUE(store.Start());
+            ASSERT_TRUE(store.OpenTaskTable(false)) << ::testing::PrintToString(sink.messages);
+            ASSERT_EQ(store.TodoTable.Append(), dbi::kOk);
+            ASSERT_TRUE(store.TodoTable.FieldByName("NOTE")->SetAsString("a note"));
+            ASSERT_EQ(store.TodoTable.Post(), dbi::kOk);
+        }
+        sx_CloseAll();
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"QUILX.CDX", "QUILX.DBF", "QUILX.FPT"}));
+        for (const auto& entry : fs::directory_iterator(dir_)) {
+            fs::remove_all(entry.path());
+        }
+    }
+}
+
 TEST_F(TaskFileTest, AMissingIndexIsRebuiltWithoutPackingAndTheTableReopenedAsAsked) {
     ASSERT_TRUE(store_->OpenTaskTable(false));
     AddTasks({{"b", "20240102", ""}, {"gone", "20240101", "", true}, {"a", "20240101", ""}});
@@ -369,9 +510,14 @@ TEST_F(TaskFileTest, ANewTableDoesNotInheritALeftoverIndex) {
 TEST_F(TaskFileTest, ARebuildThatFailsPartWayLeavesNoIndexForTheNextOpenToTrust) {
     // PRIORITY is numeric here, so its tag, the last one, cannot be built.
     ASSERT_NE(sx_CreateNew(dir_ + "/QUILX.DBF", "", 2, 7), 0);
-    for (const auto& [field, type, width] : std::vector<std::tuple<const char*, const char*, int>>{
-             {"DATE", "C", 8}, {"TIME", "C", 5}, {"DESCRIPT", "C", 50}, {"NOTE", "M", 10},
-             {"DONE", "L", 1}, {"KEYS", "C", 60}, {"PRIORITY", "N", 1}}) {
+    for (const auto& [field, type, width] :
+         std::vector<std::tuple<const char*, const char*, int>>{{"DATE", "C", 8},
+                                                                {"TIME", "C", 5},
+                                                                {"DESCRIPT", "C", 50},
+                                                                {"NOTE", "M", 10},
+                                                                {"DONE", "L", 1},
+                                                                {"KEYS", "C", 60},
+                                                                {"PRIORITY", "N", 1}}) {
         sx_CreateField(field, type, width, 0);
     }
     ASSERT_NE(sx_CreateExec(), 0);

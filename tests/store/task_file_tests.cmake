@@ -2,3 +2,7 @@
 quillet_add_test(store_task_file_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/task_file_test.cpp
   LIBS quillet_store)
+# Tests of saving tasks through the store: fields and notes together keep the tags right.
+quillet_add_test(store_task_save_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/task_save_test.cpp
+  LIBS quillet_store)

@@ -102,6 +102,17 @@ WorkArea* AreaAndField(std::string_view field, int& index) {
     return area;
 }
 
+// The current area when `buffer` holds a whole record image of it, or null after recording
+// why not.
+WorkArea* AreaForImage(std::span<const char> buffer) {
+    WorkArea* area = CurrentArea();
+    if (area != nullptr && buffer.size() < area->table().recordLength()) {
+        Fail({ErrorCode::kBadArgument, "buffer smaller than the record"});
+        return nullptr;
+    }
+    return area;
+}
+
 std::string_view FieldBytes(WorkArea& area, int index) {
     const FieldInfo& f = area.fields()[index];
     return {area.buffer() + f.offset, f.length};
@@ -589,20 +600,18 @@ bool sx_GetRecord(std::span<char> buffer) {
 }
 
 bool sx_PutRecord(std::span<const char> buffer) {
-    WorkArea* area = CurrentArea();
-    if (area == nullptr) {
-        return false;
-    }
-    if (buffer.size() < area->table().recordLength()) {
-        Fail({ErrorCode::kBadArgument, "buffer smaller than the record"});
-        return false;
-    }
-    return Check(area->PutImage(buffer.data()));
+    WorkArea* area = AreaForImage(buffer);
+    return area != nullptr && Check(area->PutImage(buffer.data()));
 }
 
 bool sx_AppendBlank() {
     WorkArea* area = CurrentArea();
     return area != nullptr && Check(area->AppendBlank());
+}
+
+bool sx_AppendRecord(std::span<const char> buffer) {
+    WorkArea* area = AreaForImage(buffer);
+    return area != nullptr && Check(area->AppendImage(buffer.data()));
 }
 
 bool sx_Delete() {

@@ -108,6 +108,7 @@ bool sx_Deleted();
 bool sx_GetRecord(std::span<char> buffer);
 bool sx_PutRecord(std::span<const char> buffer);
 bool sx_AppendBlank();
+bool sx_AppendRecord(std::span<const char> buffer);  // appends this image in one write
 bool sx_Delete();
 bool sx_Recall();
 bool sx_Rlock(int recNo);

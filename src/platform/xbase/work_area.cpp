@@ -320,7 +320,14 @@ Status WorkArea::BeginEdit() {
         return {ErrorCode::kReadOnly, table_->path() + " is open read-only"};
     }
     if (!dirty_) {
-        original_ = record_;
+        // The old keys are those of the record as stored: callers may have written into the
+        // buffer through its address before the edit began, and the buffer is then no
+        // witness of what the tags hold.
+        const char* stored = nullptr;
+        if (Status s = table_->Record(recNo_, stored); !s) {
+            return s;
+        }
+        original_.assign(stored, stored + original_.size());
         dirty_ = true;
     }
     return Status::Ok();
@@ -355,7 +362,7 @@ Status WorkArea::PutImage(const char* image) {
     if (record_[0] != dbf::kDeleted) {
         record_[0] = dbf::kLive;
     }
-    return FlushBuffer();
+    return WriteOrKeepStored();
 }
 
 Status WorkArea::SetDeletedFlag(bool deleted) {
@@ -363,22 +370,41 @@ Status WorkArea::SetDeletedFlag(bool deleted) {
         return s;
     }
     record_[0] = deleted ? dbf::kDeleted : dbf::kLive;
-    return FlushBuffer();
+    return WriteOrKeepStored();
+}
+
+// A write that failed has been answered as failed: the buffer goes back to the record as
+// stored, so that no later move or unlock carries the refused change to the file after all.
+Status WorkArea::WriteOrKeepStored() {
+    Status s = FlushBuffer();
+    if (!s) {
+        record_ = original_;
+        dirty_ = false;
+    }
+    return s;
 }
 
 Status WorkArea::AppendBlank() {
+    std::vector<char> blank(record_.size(), ' ');
+    return AppendImage(blank.data());
+}
+
+Status WorkArea::AppendImage(const char* image) {
     if (Status s = FlushBuffer(); !s) {
         return s;
     }
     if (!table_->writable()) {
         return {ErrorCode::kReadOnly, table_->path() + " is open read-only"};
     }
-    std::vector<char> blank(record_.size(), ' ');
+    std::vector<char> record(image, image + record_.size());
+    if (record[0] != dbf::kDeleted) {
+        record[0] = dbf::kLive;
+    }
     std::uint32_t n = 0;
-    if (Status s = CommitRecord(n, nullptr, blank.data()); !s) {
+    if (Status s = CommitRecord(n, nullptr, record.data()); !s) {
         return s;
     }
-    record_ = blank;
+    record_ = std::move(record);
     recNo_ = n;
     bof_ = eof_ = false;
     return Status::Ok();

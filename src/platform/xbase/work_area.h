@@ -125,6 +125,8 @@ class WorkArea {
     Status PutImage(const char* image);
     Status SetDeletedFlag(bool deleted);
     Status AppendBlank();
+    // Appends a record holding `image` in one write: a failure leaves no record behind.
+    Status AppendImage(const char* image);
     Status Commit();
     Status ReplaceMemo(int field, std::string_view text);
 
@@ -150,6 +152,7 @@ class WorkArea {
 
   private:
     Status BeginMove();
+    Status WriteOrKeepStored();
     Status Load(std::uint32_t n);
     void ToEnd();
     bool Visible(std::uint32_t n, const char* image);

@@ -12,8 +12,8 @@
 #include "platform/ui/application.h"
 #include "platform/ui/help_viewer.h"
 #include "platform/ui/message_box.h"
-#include "ui/rebuild/rebuild_ind.h"
 #include "store/task_file.h"
+#include "ui/rebuild/rebuild_ind.h"
 #include "ui_main_screen.h"
 
 namespace {
@@ -45,6 +45,10 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
     JustOne1 = new TJustOne(this);
 
     ui_->setupUi(this);
+    // Where the desktop gives a new window no focus (focus-stealing prevention, focus that
+    // follows the mouse, no window manager), activation never comes: the first activation
+    // then runs as soon as the window has been shown. Once run, FormActivate does nothing.
+    connect(this, &ui::TForm::shown, this, &TMainScreen::FormActivate, Qt::QueuedConnection);
     // The designed size is the client area, below the menu bar.
     resize(kClientWidth, kClientHeight + ui_->MainMenu->sizeHint().height());
     ui_->UpdateStatus->raise();
@@ -94,7 +98,7 @@ void TMainScreen::FormCreate() {
     PriorityFilterIndex = 0;
     ShowDoneFlag = false;
     KeyFilterText.clear();
-    helpFile_ = QString::fromStdString(store_->PathOf("QUILX.HLP"));
+    helpFile_ = QString::fromStdString(store_->FoundPath("QUILX.HLP"));
     OrderNumber = 1;
 }
 

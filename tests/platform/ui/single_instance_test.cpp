@@ -1,6 +1,7 @@
 // Single instance across two processes: the lock is exclusive per name and dies with its
 // holder, and a later process finds the first one's window by title and brings it forward.
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -98,6 +99,20 @@ TEST_F(SingleInstance, ASocketLeftByADeadHolderIsNoServer) {
     ASSERT_TRUE(StartHolder(QStringLiteral("quillet"), QStringLiteral("Quillet")));
     EXPECT_EQ(ui::ActivateRunningInstance(QStringLiteral("quillet"), QStringLiteral("Quillet")),
               ui::ActivationResult::Activated);
+}
+
+// The run's lock and socket never meet those of a Quillet the person runs: the run has a
+// private runtime folder of its own, not the one it was started with.
+TEST(TestRun, HasAPrivateRuntimeFolderOfItsOwn) {
+    const ui::test::RuntimeFolders& folders = ui::test::TestRuntimeFolders();
+    ASSERT_FALSE(folders.own.isEmpty());
+    EXPECT_NE(folders.own, folders.inherited);
+    EXPECT_TRUE(folders.own.contains(QString::number(QCoreApplication::applicationPid())));
+    EXPECT_EQ(ui::InstanceDirectory(), folders.own);
+    EXPECT_EQ(QFileInfo(folders.own).permissions() &
+                  (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
+                   QFile::WriteOther | QFile::ExeOther),
+              QFile::Permissions());
 }
 
 TEST(InstanceName, IsTheExecutablesFileName) {

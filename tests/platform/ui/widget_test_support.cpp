@@ -90,25 +90,49 @@ QStringList ConnectionGuard::Take() {
     return warnings;
 }
 
+namespace {
+
+RuntimeFolders& Runtime() {
+    static RuntimeFolders folders;
+    return folders;
+}
+
+}  // namespace
+
+const RuntimeFolders& TestRuntimeFolders() {
+    return Runtime();
+}
+
 void PrepareEnvironment() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        // One folder per user, private as the runtime folder would be.
-        const QString dir = QDir::tempPath() + QStringLiteral("/quillet-test-runtime-") +
-                            QString::number(::getuid());
-        QDir().mkpath(dir);
-        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir));
+    RuntimeFolders& folders = Runtime();
+    if (!folders.own.isEmpty()) {
+        return;
+    }
+    folders.inherited = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    // mkdtemp makes the folder private (0700), as a runtime folder is.
+    QByteArray pattern = QFile::encodeName(QDir::tempPath() + QStringLiteral("/quillet-test-run-") +
+                                           QString::number(::getpid()) + QStringLiteral("-XXXXXX"));
+    if (::mkdtemp(pattern.data()) != nullptr) {
+        folders.own = QFile::decodeName(pattern);
+        qputenv("XDG_RUNTIME_DIR", pattern);
     }
 }
 
 int RunWidgetTests(int argc, char** argv) {
     PrepareEnvironment();
     testing::InitGoogleTest(&argc, argv);
-    QApplication application(argc, argv);
-    return RUN_ALL_TESTS();
+    int result = 0;
+    {
+        QApplication application(argc, argv);
+        result = RUN_ALL_TESTS();
+    }
+    if (!Runtime().own.isEmpty()) {
+        QDir(Runtime().own).removeRecursively();
+    }
+    return result;
 }
 
 namespace {

@@ -10,9 +10,19 @@
 
 namespace ui::test {
 
-// Chooses the offscreen platform when none is set, and a private runtime folder when
-// XDG_RUNTIME_DIR is unset; call before the application is made.
+// Chooses the offscreen platform when none is set, and a fresh private runtime folder for
+// this run whatever XDG_RUNTIME_DIR was, so that a Quillet the person runs (whose lock and
+// socket live in their runtime folder) neither disturbs the tests nor is disturbed by them;
+// call before the application is made.
 void PrepareEnvironment();
+
+// The runtime folder this run made for itself (empty when it could not), and the one the run
+// was started with.
+struct RuntimeFolders {
+    QString own;
+    QString inherited;
+};
+const RuntimeFolders& TestRuntimeFolders();
 
 // main() of a test binary whose tests need widgets: QUILLET_UI_TEST_MAIN() at file scope.
 int RunWidgetTests(int argc, char** argv);

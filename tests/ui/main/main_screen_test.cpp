@@ -103,6 +103,40 @@ TEST_F(MainScreenStartUp, OnlyTheFirstActivationOpensTheTable) {
     Finish(form);
 }
 
+// Eats the window's activation, as a desktop that gives a new window no focus.
+class NoActivation : public QObject {
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        return event->type() == QEvent::WindowActivate || QObject::eventFilter(watched, event);
+    }
+};
+
+// Without the focus the window still opens its tasks once it is shown, and only once.
+TEST_F(MainScreenStartUp, FirstActivationRunsWhenShownWithoutTheFocus) {
+    NoActivation noFocus;
+    ui::FormPtr<TMainScreen> form = ui::CreateForm<TMainScreen>(ProgramDir());
+    form->installEventFilter(&noFocus);
+    ui::SetMainForm(form.get());
+    form->show();
+    for (int round = 0; round < 100 && form->FirstActivation(); ++round) {
+        ui::ProcessMessages();
+    }
+    EXPECT_FALSE(form->FirstActivation());
+    EXPECT_TRUE(form->Store().TodoTable.Active());
+    EXPECT_EQ(form->TaskCountLabel()->text(), QStringLiteral("0 tasks"));
+    EXPECT_FALSE(form->UpdateStatus()->isVisible());
+
+    // The focus arriving late does not open the table again under an edit.
+    ASSERT_TRUE(AddTask(*form, "Kept in the buffer", false));
+    form->removeEventFilter(&noFocus);
+    form->activateWindow();
+    form->FormActivate();
+    ui::ProcessMessages();
+    EXPECT_EQ(form->Store().TodoTable.State(), store::TDataSetState::dsInsert);
+    form->Store().TodoTable.Cancel();
+    Finish(form);
+}
+
 TEST_F(MainScreenStartUp, ClosingPostsThePendingInsertAndClosesTheTable) {
     ui::FormPtr<TMainScreen> form = Start();
     ASSERT_TRUE(AddTask(*form, "First", true));
