@@ -45,6 +45,11 @@ rtl::TDateTime Day(int year, int month, int day) {
     return value;
 }
 
+// Key words with Windows-1252 letters and with the characters an expression or a menu
+// caption treats specially.
+const std::vector<std::string> kOddKeyWords = {"caf\xE9", "Stra\xDF\x65", "6\"screen", "it's",
+                                               "x]",      "$5",           "a.b",       "R&D"};
+
 store_test::Task TaskOf(const char* descript, const char* keys = "", const char* date = "",
                         const char* priority = "B") {
     store_test::Task task;
@@ -289,15 +294,7 @@ TEST_F(TaskMenusTest, AQuickDateChosenAfterMidnightCountsFromTheNewDay) {
 
 TEST_F(TaskMenusTest, KeyWordMenuOffersEveryWordAndAppendsTheChoice) {
     Open({TaskOf("Keys", "caf\xE9")});
-    keyWords_ = {"caf\xE9",
-                 "Stra\xDF"
-                 "e",
-                 "6\"screen",
-                 "it's",
-                 "x]",
-                 "$5",
-                 "a.b",
-                 "R&D"};
+    keyWords_ = kOddKeyWords;
     std::unique_ptr<QMenu> menu = menus_->MakeKeyListMenu();
     QStringList shown;
     for (QAction* action : menu->actions()) {
@@ -515,22 +512,13 @@ TEST_F(TaskMenusTest, FilterDialogShowsTheStateAndOkResetOrCancelDecide) {
 }
 
 TEST_F(TaskMenusTest, KeyWordsOfEveryKindFilterTheirTasksThroughTheDialog) {
-    const char* keyTexts[] = {"caf\xE9",
-                              "Stra\xDF"
-                              "e",
-                              "6\"screen",
-                              "it's",
-                              "x]",
-                              "$5",
-                              "a.b",
-                              "\"both'",
-                              "plain"};
+    keyWords_ = kOddKeyWords;
+    keyWords_.insert(keyWords_.end(), {"\"both'", "plain"});
     std::vector<store_test::Task> tasks;
-    for (const char* keys : keyTexts) {
-        tasks.push_back(TaskOf(keys, keys));
+    for (const std::string& keys : keyWords_) {
+        tasks.push_back(TaskOf(keys.c_str(), keys.c_str()));
     }
     Open(tasks);
-    keyWords_.assign(std::begin(keyTexts), std::end(keyTexts));
 
     for (std::size_t i = 0; i < keyWords_.size(); ++i) {
         store::TaskFilter filter;
