@@ -1,5 +1,4 @@
-// The quick-entry texts: the key word menu's choice, the quick-date captions and the quick
-// time's stored text.
+// The quick-entry texts: the quick-date captions and the quick time's stored text.
 #include "store/quick_entry.h"
 
 #include <gtest/gtest.h>
@@ -25,17 +24,8 @@ class WithFormats : public testing::Test {
     rtl::FormatSettings saved_;
 };
 
-using KeyWordTexts = WithFormats;
 using QuickDates = WithFormats;
 using QuickTimes = WithFormats;
-
-TEST_F(KeyWordTexts, AChoiceIsAppendedAfterABlankOrClearsTheKeys) {
-    EXPECT_EQ(store::KeysWithChoice("", "work"), "work");
-    EXPECT_EQ(store::KeysWithChoice("work", "work"), "work work");
-    EXPECT_EQ(store::KeysWithChoice("caf\xE9", "6\"screen"), "caf\xE9 6\"screen");
-    EXPECT_EQ(store::KeysWithChoice("work home", "Clear Entry"), "");
-    EXPECT_EQ(store::KeysWithChoice("", "Clear Entry"), "");
-}
 
 TEST_F(QuickDates, SeventeenItemsCaptionedForTheDayWithWeekdays) {
     rtl::TDateTime monday = 0;

@@ -73,36 +73,36 @@ bool TColumnMenus::PickTimeWithDialog(rtl::TDateTime& time) {
 }
 
 TColumnMenus::TColumnMenus(store::TTable& table, const std::vector<std::string>& keyWordList,
-                           QWidget* parent, Picker pickDate, Picker pickTime)
+                           QObject* parent, Picker pickDate, Picker pickTime)
     : QObject(parent),
       table_(table),
       keyWordList_(keyWordList),
       pickDate_(std::move(pickDate)),
       pickTime_(std::move(pickTime)),
       clock_([] { return rtl::Now(); }),
-      parent_(parent) {
-    dateColumnMenu_ = new QMenu(parent);
+      dateColumnMenu_(std::make_unique<QMenu>()),
+      quickDateMenu_(std::make_unique<QMenu>()),
+      priorityColumnMenu_(std::make_unique<QMenu>()) {
     dateColumnMenu_->setObjectName(QStringLiteral("DateColumnMenu"));
-    connect(AddItem(dateColumnMenu_, "Calendar1", QStringLiteral("Calendar")), &QAction::triggered,
-            this, &TColumnMenus::Calendar1Click);
-    connect(AddItem(dateColumnMenu_, "QuickDate1", QStringLiteral("Quick Date")),
+    connect(AddItem(dateColumnMenu_.get(), "Calendar1", QStringLiteral("Calendar")),
+            &QAction::triggered, this, &TColumnMenus::Calendar1Click);
+    connect(AddItem(dateColumnMenu_.get(), "QuickDate1", QStringLiteral("Quick Date")),
             &QAction::triggered, this, &TColumnMenus::QuickDate1Click);
-    connect(AddItem(dateColumnMenu_, "ClearDate1", QStringLiteral("Clear Date")),
+    connect(AddItem(dateColumnMenu_.get(), "ClearDate1", QStringLiteral("Clear Date")),
             &QAction::triggered, this, &TColumnMenus::ClearDate1Click);
-    AddSeparatorAndCancel(dateColumnMenu_, "Cancel1");
+    AddSeparatorAndCancel(dateColumnMenu_.get(), "Cancel1");
 
-    quickDateMenu_ = new QMenu(parent);
     quickDateMenu_->setObjectName(QStringLiteral("QuickDateMenu"));
 
-    priorityColumnMenu_ = new QMenu(parent);
     priorityColumnMenu_->setObjectName(QStringLiteral("PriorityColumnMenu"));
-    connect(AddItem(priorityColumnMenu_, "High1", QStringLiteral("High Priority")),
+    connect(AddItem(priorityColumnMenu_.get(), "High1", QStringLiteral("High Priority")),
             &QAction::triggered, this, &TColumnMenus::High1Click);
-    connect(AddItem(priorityColumnMenu_, "MediumPriority1", QStringLiteral("Medium Priority")),
-            &QAction::triggered, this, &TColumnMenus::MediumPriority1Click);
-    connect(AddItem(priorityColumnMenu_, "Low1", QStringLiteral("Low Priority")),
+    connect(
+        AddItem(priorityColumnMenu_.get(), "MediumPriority1", QStringLiteral("Medium Priority")),
+        &QAction::triggered, this, &TColumnMenus::MediumPriority1Click);
+    connect(AddItem(priorityColumnMenu_.get(), "Low1", QStringLiteral("Low Priority")),
             &QAction::triggered, this, &TColumnMenus::Low1Click);
-    AddSeparatorAndCancel(priorityColumnMenu_, "Cancel3");
+    AddSeparatorAndCancel(priorityColumnMenu_.get(), "Cancel3");
 }
 
 TColumnMenus::~TColumnMenus() = default;
@@ -110,11 +110,11 @@ TColumnMenus::~TColumnMenus() = default;
 void TColumnMenus::FormCreate() {
     quickDateMenu_->clear();
     for (const store::QuickDateItem& item : store::QuickDateItems(Today())) {
-        QAction* action = AddItem(quickDateMenu_, item.name, PlainCaption(item.caption));
+        QAction* action = AddItem(quickDateMenu_.get(), item.name, PlainCaption(item.caption));
         action->setData(item.tag);
         connect(action, &QAction::triggered, this, [this, action] { QuickDateItemClick(action); });
     }
-    AddSeparatorAndCancel(quickDateMenu_, "Cancel2");
+    AddSeparatorAndCancel(quickDateMenu_.get(), "Cancel2");
 }
 
 bool TColumnMenus::ColumnDblClick(std::string_view fieldName, QPoint globalPos) {
@@ -190,7 +190,7 @@ void TColumnMenus::DoQuickTime() {
 }
 
 std::unique_ptr<QMenu> TColumnMenus::MakeKeyListMenu() {
-    auto menu = std::make_unique<QMenu>(parent_);
+    auto menu = std::make_unique<QMenu>();
     auto addWord = [this, &menu](const std::string& word) {
         QAction* action = menu->addAction(PlainCaption(word));
         action->setData(QByteArray::fromStdString(word));

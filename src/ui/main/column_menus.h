@@ -16,7 +16,6 @@
 
 class QAction;
 class QMenu;
-class QWidget;
 
 namespace store {
 class TTable;
@@ -36,7 +35,7 @@ class TColumnMenus : public QObject {
     static bool PickTimeWithDialog(rtl::TDateTime& time);
 
     // `keyWordList` is the main window's key word list, read at each use of the key word menu.
-    TColumnMenus(store::TTable& table, const std::vector<std::string>& keyWordList, QWidget* parent,
+    TColumnMenus(store::TTable& table, const std::vector<std::string>& keyWordList, QObject* parent,
                  Picker pickDate = PickDateWithSelector, Picker pickTime = PickTimeWithDialog);
     ~TColumnMenus() override;
 
@@ -50,9 +49,9 @@ class TColumnMenus : public QObject {
     // a column without one (Done, Task), which the caller handles.
     bool ColumnDblClick(std::string_view fieldName, QPoint globalPos);
 
-    QMenu* DateColumnMenu() const { return dateColumnMenu_; }
-    QMenu* QuickDateMenu() const { return quickDateMenu_; }
-    QMenu* PriorityColumnMenu() const { return priorityColumnMenu_; }
+    QMenu* DateColumnMenu() const { return dateColumnMenu_.get(); }
+    QMenu* QuickDateMenu() const { return quickDateMenu_.get(); }
+    QMenu* PriorityColumnMenu() const { return priorityColumnMenu_.get(); }
     // The key word menu as DoKeyListMenu builds it afresh for each use.
     std::unique_ptr<QMenu> MakeKeyListMenu();
 
@@ -81,8 +80,8 @@ class TColumnMenus : public QObject {
     Picker pickDate_;
     Picker pickTime_;
     Clock clock_;
-    QWidget* parent_;
-    QMenu* dateColumnMenu_ = nullptr;
-    QMenu* quickDateMenu_ = nullptr;
-    QMenu* priorityColumnMenu_ = nullptr;
+    // The pop-up menus have no parent widget: they go with this object.
+    std::unique_ptr<QMenu> dateColumnMenu_;
+    std::unique_ptr<QMenu> quickDateMenu_;
+    std::unique_ptr<QMenu> priorityColumnMenu_;
 };

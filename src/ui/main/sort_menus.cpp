@@ -51,11 +51,14 @@ TSortItem SortItemInForce(store::TEngineComponent& engine) {
 }
 
 TSortMenus::TSortMenus(store::TEngineComponent& engine, store::TTable& table, int& orderNumber,
-                       QWidget* parent)
-    : QObject(parent), engine_(engine), table_(table), orderNumber_(orderNumber) {
-    buttonSortMenu_ = new QMenu(parent);
+                       QObject* parent)
+    : QObject(parent),
+      engine_(engine),
+      table_(table),
+      orderNumber_(orderNumber),
+      buttonSortMenu_(std::make_unique<QMenu>()),
+      mainSortMenu_(std::make_unique<QMenu>(QStringLiteral("Sort"))) {
     buttonSortMenu_->setObjectName(QStringLiteral("ButtonSortMenu"));
-    mainSortMenu_ = new QMenu(QStringLiteral("Sort"), parent);
     mainSortMenu_->setObjectName(QStringLiteral("Sort1"));
     using Handler = void (TSortMenus::*)();
     constexpr std::array<Handler, 3> handlers = {&TSortMenus::mnuSortDateTimeClick,
@@ -63,16 +66,18 @@ TSortMenus::TSortMenus(store::TEngineComponent& engine, store::TTable& table, in
                                                  &TSortMenus::mnuSortPriorityClick};
     for (std::size_t i = 0; i < kSortEntries.size(); ++i) {
         const QString caption = QString::fromLatin1(kSortEntries[i].caption);
-        for (auto [menu, name] : {std::pair{buttonSortMenu_, kSortEntries[i].buttonItemName},
-                                  std::pair{mainSortMenu_, kSortEntries[i].mainItemName}}) {
+        for (auto [menu, name] : {std::pair{buttonSortMenu_.get(), kSortEntries[i].buttonItemName},
+                                  std::pair{mainSortMenu_.get(), kSortEntries[i].mainItemName}}) {
             QAction* action = menu->addAction(caption);
             action->setObjectName(QString::fromLatin1(name));
             action->setCheckable(true);
             connect(action, &QAction::triggered, this, handlers[i]);
         }
     }
-    connect(buttonSortMenu_, &QMenu::aboutToShow, this, &TSortMenus::ButtonSortMenuPopup);
+    connect(buttonSortMenu_.get(), &QMenu::aboutToShow, this, &TSortMenus::ButtonSortMenuPopup);
 }
+
+TSortMenus::~TSortMenus() = default;
 
 void TSortMenus::mnuSortDateTimeClick() {
     Sort("DATETIME");
@@ -98,10 +103,10 @@ void TSortMenus::Sort(std::string_view tag) {
 }
 
 void TSortMenus::ButtonSortMenuPopup() {
-    TickItemInForce(buttonSortMenu_, SortItemInForce(engine_));
+    TickItemInForce(buttonSortMenu_.get(), SortItemInForce(engine_));
 }
 
 void TSortMenus::SetMainMenuSortChecks() {
-    TickItemInForce(mainSortMenu_, SortItemInForce(engine_));
+    TickItemInForce(mainSortMenu_.get(), SortItemInForce(engine_));
     orderNumber_ = engine_.IndexOrder();
 }

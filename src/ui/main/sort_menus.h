@@ -4,11 +4,11 @@
 
 #include <QObject>
 
+#include <memory>
 #include <string_view>
 
 class QAction;
 class QMenu;
-class QWidget;
 
 namespace store {
 class TEngineComponent;
@@ -28,10 +28,11 @@ class TSortMenus : public QObject {
   public:
     // `orderNumber` is the main window's OrderNumber, which SetMainMenuSortChecks keeps.
     TSortMenus(store::TEngineComponent& engine, store::TTable& table, int& orderNumber,
-               QWidget* parent);
+               QObject* parent);
+    ~TSortMenus() override;
 
-    QMenu* ButtonSortMenu() const { return buttonSortMenu_; }
-    QMenu* MainSortMenu() const { return mainSortMenu_; }
+    QMenu* ButtonSortMenu() const { return buttonSortMenu_.get(); }
+    QMenu* MainSortMenu() const { return mainSortMenu_.get(); }
 
   public Q_SLOTS:
     void mnuSortDateTimeClick();
@@ -52,6 +53,7 @@ class TSortMenus : public QObject {
     store::TEngineComponent& engine_;
     store::TTable& table_;
     int& orderNumber_;
-    QMenu* buttonSortMenu_ = nullptr;
-    QMenu* mainSortMenu_ = nullptr;
+    // The menus have no parent widget: they go with this object.
+    std::unique_ptr<QMenu> buttonSortMenu_;
+    std::unique_ptr<QMenu> mainSortMenu_;
 };
