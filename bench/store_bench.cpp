@@ -3,8 +3,6 @@
 // window of 40 rows, a filter count through the engine component, and a walk over every
 // record through the record set. Prints seconds (best of several runs) and the ratios.
 // Usage: store_bench [N]   (default 100000)
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -16,6 +14,7 @@
 
 #include "platform/xbase/sx.h"
 #include "store/task_file.h"
+#include "task_file_maker.h"
 
 namespace {
 
@@ -23,84 +22,21 @@ const char kFilter[] =
     "(DATE >=\"20260101\" and DATE <=\"20261231\").and.(PRIORITY=\"A\").and.(.not.DONE).and."
     "(\"WORK\"$UPPER(KEYS).or.\"HOME\"$UPPER(KEYS))";
 
-class QuietSink : public store::MessageSink, public store::StatusSink {
-  public:
-    void ShowInformation(std::string_view text) override {
-        std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
-    }
-    void ShowStatus(std::string_view) override {}
-};
-
-double Seconds(const std::function<void()>& work) {
-    auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Best(int runs, const std::function<void()>& work) {
-    double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        best = std::min(best, Seconds(work));
-    }
-    return best;
-}
-
-// Fills the store's new, empty task table with `count` tasks and builds the five tags.
-bool MakeTaskFile(store::TTaskStore& store, std::uint32_t count) {
-    static const char* kWords[] = {"work", "home", "shop", "call",
-                                   "mail", "read", "Work", "garden"};
-    if (!store.CreateTaskTable()) {
-        return false;
-    }
-    if (sx_Use(store.PathOf(store::kTaskTableName), "MAKER", 2, 2) == 0) {
-        return false;
-    }
-    char text[64];
-    for (std::uint32_t i = 1; i <= count; ++i) {
-        std::uint32_t h = i * 2654435761u;
-        sx_AppendBlank();
-        std::snprintf(text, sizeof text, "%04u%02u%02u", 2024 + h % 4, 1 + (h >> 4) % 12,
-                      1 + (h >> 8) % 28);
-        sx_Replace("DATE", 1024, text);
-        std::snprintf(text, sizeof text, "%02u:%02u", (h >> 12) % 24, (h >> 16) % 60);
-        sx_Replace("TIME", 1024, text);
-        sx_Replace("DESCRIPT", 1024, "Task number " + std::to_string(i) + " to be done soon");
-        if (i % 10 == 0) {
-            sx_Replace("NOTE", 3072, "Note for task " + std::to_string(i));
-        }
-        sx_Replace("DONE", 128, (h >> 20) % 3 == 0);
-        sx_Replace("KEYS", 1024,
-                   std::string(kWords[(h >> 22) % 8]) + " " + kWords[(h >> 25) % 8]);
-        sx_Replace("PRIORITY", 1024, std::string(1, static_cast<char>('A' + (h >> 28) % 3)));
-    }
-    for (const store::TaskTag& tag : store::kTaskTags) {
-        if (sx_IndexTag({}, tag.name, tag.expression, 0, false, tag.condition) == 0) {
-            return false;
-        }
-    }
-    return sx_Commit() && sx_Close();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     std::uint32_t count = argc > 1 ? static_cast<std::uint32_t>(std::atol(argv[1])) : 100000;
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "quillet-store-bench-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) == nullptr) {
-        std::perror("mkdtemp");
+    const std::string dir = bench::MakeTempDir("quillet-store-bench");
+    if (dir.empty()) {
         return 1;
     }
-    std::string dir = std::string(buffer.data()) + "/";
 
-    QuietSink sink;
+    bench::QuietSink sink;
     store::TTaskStore store(dir, sink, sink);
     if (!store.Start()) {
         return 1;
     }
-    if (!MakeTaskFile(store, count)) {
+    if (!bench::MakeTaskFile(store, count)) {
         std::fprintf(stderr, "could not make the task file\n");
         return 1;
     }
@@ -109,7 +45,7 @@ int main(int argc, char** argv) {
 
     // Open through OpenTaskTable, first row in DATETIME order and a window of 40 rows.
     bool opened = true;
-    double open = Best(7, [&] {
+    double open = bench::Best(7, [&] {
         store.TodoTable.Close();
         opened = opened && store.OpenTaskTable(false);
         store.TodoTable.ReadRows(40, rows);
@@ -127,12 +63,12 @@ int main(int argc, char** argv) {
     sx_SetOrder(sx_TagArea("DATETIME"));
 
     int componentCount = 0, bareCount = 0;
-    double filterComponent = Best(5, [&] {
+    double filterComponent = bench::Best(5, [&] {
         store.TodoEngine.ApplyFilter(kFilter);
         componentCount = store.TodoEngine.FilteredCount();
         store.TodoEngine.ApplyFilter({});
     });
-    double filterBare = Best(5, [&] {
+    double filterBare = bench::Best(5, [&] {
         sx_Select(bare);
         sx_Query(kFilter);
         bareCount = sx_QueryRecCount();
@@ -142,7 +78,7 @@ int main(int argc, char** argv) {
     std::size_t componentBytes = 0, bareBytes = 0;
     int componentRecords = 0, bareRecords = 0;
     store::TField* descript = store.TodoTable.FieldByName("DESCRIPT");
-    double walkSet = Best(3, [&] {
+    double walkSet = bench::Best(3, [&] {
         componentBytes = 0;
         componentRecords = 0;
         store::TTable& table = store.TodoTable;
@@ -151,7 +87,7 @@ int main(int argc, char** argv) {
             ++componentRecords;
         }
     });
-    double walkBare = Best(3, [&] {
+    double walkBare = bench::Best(3, [&] {
         bareBytes = 0;
         bareRecords = 0;
         sx_Select(bare);
@@ -166,11 +102,10 @@ int main(int argc, char** argv) {
     std::printf("filter + count: component %.4f s / bare %.4f s = %.2f (goal <= 1.2)%s\n",
                 filterComponent, filterBare, filterComponent / filterBare,
                 componentCount == bareCount ? "" : "  COUNTS DIFFER");
-    std::printf("walk every record: record set %.4f s / bare %.4f s = %.2f (goal <= 1.5)%s\n",
-                walkSet, walkBare, walkSet / walkBare,
-                componentRecords == bareRecords && componentBytes == bareBytes
-                    ? ""
-                    : "  WALKS DIFFER");
+    std::printf(
+        "walk every record: record set %.4f s / bare %.4f s = %.2f (goal <= 1.5)%s\n", walkSet,
+        walkBare, walkSet / walkBare,
+        componentRecords == bareRecords && componentBytes == bareBytes ? "" : "  WALKS DIFFER");
     std::printf("(filter count %d; records walked %d)\n", componentCount, componentRecords);
 
     sx_Select(bare);
