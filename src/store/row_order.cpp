@@ -77,34 +77,49 @@ int TRowOrder::RowOf(std::int32_t record) const {
 TRowOrder::Change TRowOrder::Refresh(std::int32_t record) {
     Change change;
     change.from = RowOf(record);
+    const int to = Place(record);
     if (change.from >= 0) {
-        records_.erase(records_.begin() + change.from);
+        Erase(change.from);
     }
+    if (to == kLost) {
+        records_.clear();
+    } else if (to >= 0) {
+        Insert(to, record);
+        change.to = to;
+    }
+    return change;
+}
+
+int TRowOrder::Place(std::int32_t record) {
     if (!table_.Active() || record <= 0) {
-        return change;
+        return kHidden;
     }
     AreaWalk walk(table_.Handle());
     if (!sx_Go(record) || !CurrentShows()) {
-        return change;
+        return kHidden;
     }
-    // The visible record before it in the order; none at the top.
-    int before = 0;
-    if (sx_Skip(-1) && !sx_Bof()) {
-        before = sx_RecNo();
+    // After the visible record before it in the order; at the top when there is none.
+    if (!sx_Skip(-1) || sx_Bof()) {
+        return 0;
     }
-    int row = 0;
-    if (before != 0) {
-        row = RowOf(before);
-        if (row < 0) {
-            // The rows no longer match the table (another change went unannounced).
-            records_.clear();
-            return change;
-        }
-        ++row;
+    const int before = RowOf(sx_RecNo());
+    if (before < 0) {
+        return kLost;
     }
-    records_.insert(records_.begin() + row, record);
-    change.to = row;
-    return change;
+    const int from = RowOf(record);
+    return (from >= 0 && before > from ? before - 1 : before) + 1;
+}
+
+void TRowOrder::Erase(int row) {
+    if (row >= 0 && row < Count()) {
+        records_.erase(records_.begin() + row);
+    }
+}
+
+void TRowOrder::Insert(int row, std::int32_t record) {
+    if (row >= 0 && row <= Count()) {
+        records_.insert(records_.begin() + row, record);
+    }
 }
 
 bool TRowOrder::ReadTask(std::int32_t record, StoredTask& task) {
@@ -127,6 +142,20 @@ bool TRowOrder::ReadTask(std::int32_t record, StoredTask& task) {
     task.priority = text("PRIORITY");
     task.done = sx_GetLogical("DONE");
     return true;
+}
+
+void ForEachVisible(TTable& table, std::string_view field,
+                    const std::function<void(std::string_view)>& take) {
+    if (!table.Active()) {
+        return;
+    }
+    AreaWalk walk(table.Handle());
+    const std::string name(field);
+    const bool turbo = sx_SetTurboRead(true);
+    for (bool more = sx_GoTop() && !sx_Eof(); more; more = sx_Skip(1) && !sx_Eof()) {
+        take(sx_GetString(name));
+    }
+    sx_SetTurboRead(turbo);
 }
 
 }  // namespace store

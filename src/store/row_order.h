@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,15 @@ class TRowOrder {
     // precedes it in the order.
     Change Refresh(std::int32_t record);
 
+    // Refresh in steps, for views that announce a removal before an insertion: the row the
+    // record belongs at once it is taken out of the rows (kHidden when it does not show,
+    // kLost when the rows no longer match the table), then Erase and Insert.
+    static constexpr int kHidden = -1;
+    static constexpr int kLost = -2;
+    int Place(std::int32_t record);
+    void Erase(int row);
+    void Insert(int row, std::int32_t record);
+
     // The stored texts of a task record, read straight from the engine without moving the
     // set (whose current record, edit included, its own fields give). False when the record
     // does not exist.
@@ -54,5 +65,10 @@ class TRowOrder {
     TTable& table_;
     std::vector<std::int32_t> records_;
 };
+
+// Hands the text of one field of every visible record, in the order in force, to `take`,
+// reading ahead; the engine's position and the current work area are given back afterwards.
+void ForEachVisible(TTable& table, std::string_view field,
+                    const std::function<void(std::string_view)>& take);
 
 }  // namespace store
