@@ -2,6 +2,8 @@
 target_sources(quillet_platform_ui PRIVATE
   application.cpp
   application.h
+  ansi_input.cpp
+  ansi_input.h
   dialog_keys.cpp
   dialog_keys.h
   forms.cpp

@@ -1,0 +1,62 @@
+// Refusing input that Windows-1252 cannot hold, in one-line and multi-line edits.
+#include "platform/ui/ansi_input.h"
+
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+
+#include "rtl/ansi.h"
+
+namespace ui {
+
+bool IsAnsiText(const QString& text) {
+    for (const char32_t cp : text.toUcs4()) {
+        char byte = 0;
+        if (!rtl::CodePointToAnsi(cp, byte)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QValidator::State AnsiValidator::validate(QString& input, int&) const {
+    return IsAnsiText(input) ? Acceptable : Invalid;
+}
+
+void RefuseNonAnsiInput(QLineEdit* edit) {
+    edit->setValidator(new AnsiValidator(edit));
+}
+
+void TAnsiMemo::keyPressEvent(QKeyEvent* event) {
+    if (!IsAnsiText(event->text())) {
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void TAnsiMemo::inputMethodEvent(QInputMethodEvent* event) {
+    if (!IsAnsiText(event->commitString())) {
+        // The composition is dropped as a whole, so nothing half-entered stays behind.
+        QInputMethodEvent cleared(QString(), {});
+        QPlainTextEdit::inputMethodEvent(&cleared);
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+bool TAnsiMemo::canInsertFromMimeData(const QMimeData* source) const {
+    return source->hasText() && IsAnsiText(source->text()) &&
+           QPlainTextEdit::canInsertFromMimeData(source);
+}
+
+void TAnsiMemo::insertFromMimeData(const QMimeData* source) {
+    if (source == nullptr || !IsAnsiText(source->text())) {
+        return;
+    }
+    QPlainTextEdit::insertFromMimeData(source);
+}
+
+}  // namespace ui

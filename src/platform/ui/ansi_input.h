@@ -1,0 +1,44 @@
+// Text input limited to what the task file can store: characters of Windows-1252 only. A
+// typed character or a pasted text holding any other character is refused, not changed.
+#pragma once
+
+#include <QPlainTextEdit>
+#include <QString>
+#include <QValidator>
+
+class QLineEdit;
+
+namespace ui {
+
+// True when every character of `text` has a Windows-1252 byte.
+bool IsAnsiText(const QString& text);
+
+// For one-line edits: a text that holds a character outside Windows-1252 is invalid, so the
+// edit refuses the key or the paste that would bring it in.
+class AnsiValidator : public QValidator {
+    Q_OBJECT
+
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& position) const override;
+};
+
+// Gives a one-line edit an AnsiValidator of its own.
+void RefuseNonAnsiInput(QLineEdit* edit);
+
+// A multi-line edit that refuses typed, pasted, dropped and composed text holding a
+// character outside Windows-1252. Text set by the program is taken as given.
+class TAnsiMemo : public QPlainTextEdit {
+    Q_OBJECT
+
+  public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
+};
+
+}  // namespace ui

@@ -1,0 +1,60 @@
+// Button looks, the "What's this?" menu and help for the task editing dialogs.
+#include "ui/dialogs/dialog_parts.h"
+
+#include <QMenu>
+#include <QString>
+
+#include "app/shell_utils.h"
+#include "controls/explorer_button.h"
+#include "platform/ui/help_viewer.h"
+
+namespace dialogs {
+
+using controls::TButtonLayout;
+using controls::TButtonOption;
+
+void UseGlyphLeft(const QList<controls::TExplorerButton*>& buttons) {
+    for (controls::TExplorerButton* button : buttons) {
+        button->setLayout(TButtonLayout::blBitmapLeft);
+        button->setOptions(button->options().setFlag(TButtonOption::boMonoDisplay, false));
+    }
+}
+
+void UseGlyphOnly(const QList<controls::TExplorerButton*>& buttons) {
+    for (controls::TExplorerButton* button : buttons) {
+        button->setOptions(button->options()
+                               .setFlag(TButtonOption::boMonoDisplay, false)
+                               .setFlag(TButtonOption::boIconOnly));
+    }
+}
+
+QMenu* MakeWhatsThisMenu(QWidget* owner, const QList<QWidget*>& widgets,
+                         QPointer<QWidget>& target) {
+    auto* menu = new QMenu(owner);
+    menu->setObjectName(QStringLiteral("WhatsThisMenu"));
+    menu->addAction(QStringLiteral("What's this?"));
+    for (QWidget* widget : widgets) {
+        if (auto* button = qobject_cast<controls::TExplorerButton*>(widget)) {
+            QObject::connect(menu, &QMenu::aboutToShow, button, [button, &target]() {
+                if (button->underMouse()) {
+                    target = button;
+                }
+            });
+            button->setPopupMenu(menu);
+            continue;
+        }
+        widget->setContextMenuPolicy(Qt::CustomContextMenu);
+        QObject::connect(widget, &QWidget::customContextMenuRequested, menu,
+                         [widget, menu, &target](const QPoint& at) {
+                             target = widget;
+                             menu->popup(widget->mapToGlobal(at));
+                         });
+    }
+    return menu;
+}
+
+void ShowHelpContext(int context) {
+    ui::ShowHelp(QString::fromStdString(GetProgramDir() + "QUILX.HLP"), context);
+}
+
+}  // namespace dialogs

@@ -1,0 +1,83 @@
+// TTaskEditor: the modal dialog in which a task is added or edited: its texts, done flag and
+// priority, the date and time checks, and the calendar, quick date, quick time and key word aids.
+#pragma once
+
+#include <QPointer>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/ui/forms.h"
+
+namespace Ui {
+class TTaskEditor;
+}
+namespace ui {
+class TAnsiMemo;
+}
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QRadioButton;
+
+// The caller fills the controls, puts the user formats in force, shows the dialog with
+// ShowModal and, on kModalOk, reads the controls back. Every date and time text the dialog
+// writes is in the formats in force while it shows.
+class TTaskEditor : public ui::TDialog {
+    Q_OBJECT
+
+  public:
+    // `keyWordList`: the key words already used, in list order, as Windows-1252 texts; the
+    // key word menu is built from it once, at creation (an empty list gives an empty menu).
+    explicit TTaskEditor(std::vector<std::string> keyWordList = {}, QWidget* parent = nullptr);
+    ~TTaskEditor() override;
+
+    QLabel* TaskLabel() const;
+    QLineEdit* Task() const;  // at most 50 characters
+    QCheckBox* IsDone() const;
+    QLineEdit* KeyWords() const;  // at most 60 characters
+    QLineEdit* DateEdit() const;
+    QLineEdit* TimeEdit() const;
+    QRadioButton* pHigh() const;
+    QRadioButton* pMedium() const;  // checked at creation
+    QRadioButton* pLow() const;
+    ui::TAnsiMemo* Notes() const;
+
+    QMenu* QuickDateMenu() const;
+    QMenu* KeyListMenu() const;
+    // Set at the start of the OK action, cleared by a failed date or time check.
+    bool EntryValid() const { return entryValid_; }
+
+  public Q_SLOTS:
+    void FormCreate();
+    void FormShow();
+    void FormActivate();
+    void FormCloseQuery(bool& canClose);
+    void DateEditExit();
+    void TimeEditExit();
+    void CalendarButtonClick();
+    void QuickDateItemClick(QAction* item);
+    void QuickTimeButtonClick();
+    void KeyListMenuItemClick(QAction* item);
+    void OKButtonClick();
+    void CancelButtonClick();
+    void HelpButtonClick();
+    void MouseHelpButtonClick();
+    void WhatsthisClick();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    std::unique_ptr<Ui::TTaskEditor> ui_;
+    std::vector<std::string> keyWordList_;
+    QMenu* quickDateMenu_ = nullptr;
+    QMenu* keyListMenu_ = nullptr;
+    QMenu* whatsThisMenu_ = nullptr;
+    QPointer<QWidget> whatsThisTarget_;
+    bool entryValid_ = true;
+    bool checking_ = false;
+};
