@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QTableView>
 
+#include "platform/ui/ansi_input.h"
 #include "rtl/ansi.h"
 #include "store/record_set.h"
 
@@ -225,6 +226,7 @@ QWidget* TaskGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
     if (auto* line = qobject_cast<QLineEdit*>(editor)) {
         line->setMaxLength(kTaskLength);
+        ui::RefuseNonAnsiInput(line);
     }
     return editor;
 }
