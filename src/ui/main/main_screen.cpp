@@ -117,6 +117,29 @@ class TMainScreen::TableLink : public store::TDataLink {
     TMainScreen& form_;
 };
 
+// The grid's and the notes pane's own events, watched apart from the form's key preview.
+class TMainScreen::ControlEvents : public QObject {
+  public:
+    explicit ControlEvents(TMainScreen& form) : QObject(&form), form_(form) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        Ui::TMainScreen& ui = *form_.ui_;
+        if (watched == ui.ActiveGrid && event->type() == QEvent::KeyPress) {
+            form_.ActiveGridKeyDown(static_cast<QKeyEvent*>(event));
+        } else if (watched == ui.ActiveNotes && event->type() == QEvent::FocusOut) {
+            form_.ActiveNotesExit();
+        } else if (watched == ui.ActiveNotes->viewport() &&
+                   event->type() == QEvent::MouseButtonDblClick) {
+            form_.ActiveNotesDblClick();
+        }
+        return false;
+    }
+
+  private:
+    TMainScreen& form_;
+};
+
 TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
     : ui::TForm(parent), ui_(std::make_unique<Ui::TMainScreen>()) {
     // A later instance ends inside this constructor, before anything is shown or opened.
@@ -198,9 +221,10 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
     }
     connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { GridCurrentChanged(current); });
-    grid->installEventFilter(this);
-    ui_->ActiveNotes->installEventFilter(this);
-    ui_->ActiveNotes->viewport()->installEventFilter(this);
+    auto* controlEvents = new ControlEvents(*this);
+    grid->installEventFilter(controlEvents);
+    ui_->ActiveNotes->installEventFilter(controlEvents);
+    ui_->ActiveNotes->viewport()->installEventFilter(controlEvents);
     connect(ui_->ActiveNotes, &QPlainTextEdit::textChanged, this, [this] { NotesEdited(); });
 
     tableLink_ = std::make_unique<TableLink>(*this);
@@ -459,17 +483,6 @@ void TMainScreen::NotesEdited() {
     }
 }
 
-bool TMainScreen::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui_->ActiveGrid && event->type() == QEvent::KeyPress) {
-        ActiveGridKeyDown(static_cast<QKeyEvent*>(event));
-    } else if (watched == ui_->ActiveNotes && event->type() == QEvent::FocusOut) {
-        ActiveNotesExit();
-    } else if (watched == ui_->ActiveNotes->viewport() &&
-               event->type() == QEvent::MouseButtonDblClick) {
-        ActiveNotesDblClick();
-    }
-    return ui::TForm::eventFilter(watched, event);
-}
 
 // ---- SetButtons, filter, sort -----------------------------------------------------------------
 

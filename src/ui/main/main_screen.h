@@ -104,12 +104,10 @@ class TMainScreen : public ui::TForm {
     void ActiveNotesDblClick();
     void ActiveNotesExit();
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
     class Sinks;
     class TableLink;
+    class ControlEvents;
 
     // The column menus reached by double-clicking the grid, at a screen position.
     void DateColumnMenu(QPoint at);
