@@ -254,9 +254,10 @@ void TaskGridDelegate::initStyleOption(QStyleOptionViewItem* option,
 }
 
 int ColumnWidthFor(int column, int averageCharWidth, int titleWidth) {
-    const int width = TaskGridModel::DisplayWidth(column) * averageCharWidth -
-                      averageCharWidth / 2 + 3;
-    return std::max(width, titleWidth + 4);
+    // The view keeps a few pixels of margin on each side of a cell's text.
+    constexpr int kCellMargins = 8;
+    const int width = TaskGridModel::DisplayWidth(column) * averageCharWidth + kCellMargins;
+    return std::max(width, titleWidth + kCellMargins);
 }
 
 int FittedTaskWidth(int splitterClientWidth, int sumOfWidths, int taskWidth) {
