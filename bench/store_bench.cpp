@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/xbase/sx.h"
+#include "bench_task_file.h"
 #include "store/task_file.h"
 
 namespace {
@@ -45,42 +46,6 @@ double Best(int runs, const std::function<void()>& work) {
     return best;
 }
 
-// Fills the store's new, empty task table with `count` tasks and builds the five tags.
-bool MakeTaskFile(store::TTaskStore& store, std::uint32_t count) {
-    static const char* kWords[] = {"work", "home", "shop", "call",
-                                   "mail", "read", "Work", "garden"};
-    if (!store.CreateTaskTable()) {
-        return false;
-    }
-    if (sx_Use(store.PathOf(store::kTaskTableName), "MAKER", 2, 2) == 0) {
-        return false;
-    }
-    char text[64];
-    for (std::uint32_t i = 1; i <= count; ++i) {
-        std::uint32_t h = i * 2654435761u;
-        sx_AppendBlank();
-        std::snprintf(text, sizeof text, "%04u%02u%02u", 2024 + h % 4, 1 + (h >> 4) % 12,
-                      1 + (h >> 8) % 28);
-        sx_Replace("DATE", 1024, text);
-        std::snprintf(text, sizeof text, "%02u:%02u", (h >> 12) % 24, (h >> 16) % 60);
-        sx_Replace("TIME", 1024, text);
-        sx_Replace("DESCRIPT", 1024, "Task number " + std::to_string(i) + " to be done soon");
-        if (i % 10 == 0) {
-            sx_Replace("NOTE", 3072, "Note for task " + std::to_string(i));
-        }
-        sx_Replace("DONE", 128, (h >> 20) % 3 == 0);
-        sx_Replace("KEYS", 1024,
-                   std::string(kWords[(h >> 22) % 8]) + " " + kWords[(h >> 25) % 8]);
-        sx_Replace("PRIORITY", 1024, std::string(1, static_cast<char>('A' + (h >> 28) % 3)));
-    }
-    for (const store::TaskTag& tag : store::kTaskTags) {
-        if (sx_IndexTag({}, tag.name, tag.expression, 0, false, tag.condition) == 0) {
-            return false;
-        }
-    }
-    return sx_Commit() && sx_Close();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -100,7 +65,7 @@ int main(int argc, char** argv) {
     if (!store.Start()) {
         return 1;
     }
-    if (!MakeTaskFile(store, count)) {
+    if (!bench::MakeTaskFile(store, count)) {
         std::fprintf(stderr, "could not make the task file\n");
         return 1;
     }
