@@ -341,7 +341,6 @@ void TMainScreen::FormCloseQuery(bool& canClose) {
     SavePreferences();
     SaveFormPlacement(this, iniFile_);
     if (store_->TodoTable.Active()) {
-        ui_->ActiveGrid->setCurrentIndex(ui_->ActiveGrid->currentIndex());  // ends a cell edit
         PostPending();
     }
     store_->TodoTable.Close();
@@ -440,6 +439,10 @@ void TMainScreen::GridCurrentChanged(const QModelIndex& current) {
 }
 
 bool TMainScreen::PostPending() {
+    // Text typed into the Task cell's editor is part of the edit.
+    if (auto* delegate = qobject_cast<TaskGridDelegate*>(ui_->ActiveGrid->itemDelegate())) {
+        delegate->FinishEdit();
+    }
     store::TTable& table = store_->TodoTable;
     if (table.State() != store::TDataSetState::dsEdit &&
         table.State() != store::TDataSetState::dsInsert) {

@@ -228,7 +228,16 @@ QWidget* TaskGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
         line->setMaxLength(kTaskLength);
         ui::RefuseNonAnsiInput(line);
     }
+    editor_ = editor;
     return editor;
+}
+
+void TaskGridDelegate::FinishEdit() {
+    if (QWidget* editor = editor_.data(); editor != nullptr && editor->isVisible()) {
+        Q_EMIT commitData(editor);
+        Q_EMIT closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+    editor_.clear();
 }
 
 void TaskGridDelegate::initStyleOption(QStyleOptionViewItem* option,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QPointer>
 #include <QStyledItemDelegate>
 
 #include <cstdint>
@@ -91,12 +92,15 @@ class TaskGridDelegate : public QStyledItemDelegate {
     explicit TaskGridDelegate(QTableView* view);
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
+    // Hands an open editor's text to the model and closes the editor.
+    void FinishEdit();
 
   protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 
   private:
     QTableView* view_;
+    mutable QPointer<QWidget> editor_;
 };
 
 // Starting column widths in pixels for a font's average character width.

@@ -275,6 +275,25 @@ TEST_F(MainWindow, KeysTypedIntoATextStayThereAndTheNotesArePostedAsTyped) {
     EXPECT_EQ(form_->Store().TodoTable.State(), store::TDataSetState::dsBrowse);
     EXPECT_EQ(form_->Store().TodoTable.FieldByName("NOTE")->AsString(), "234567+8");
 
+    // The Task cell's editor keeps its keys too; what it holds is posted with the close.
+    QTableView* grid = form_->ActiveGrid();
+    const QModelIndex task = Model().index(0, TaskGridModel::kTask);
+    grid->setCurrentIndex(task);
+    grid->edit(task);
+    auto* line = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(line, nullptr);
+    line->selectAll();
+    QTest::keyClicks(line, QStringLiteral("Renamed in place"));
+    QTest::keyClick(line, Qt::Key_Plus, Qt::KeypadModifier);
+    QTest::keyClick(line, Qt::Key_Insert);
+    QTest::keyClick(line, Qt::Key_Delete);
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(line->maxLength(), 50);
+    Finish();
+    Start();
+    EXPECT_EQ(Cell(0, TaskGridModel::kTask), QStringLiteral("Renamed in place+"));
+    SelectRow(0);
+
     // ...and in the grid the same keys act on the task: Delete asks.
     answer_ = ui::kIdNo;
     QTest::keyClick(form_->ActiveGrid(), Qt::Key_Delete);
