@@ -1,8 +1,11 @@
-// A task file for the benchmarks: N task-like records (dates over four years, times, texts,
-// a note on every tenth, a third done, two key words, priorities A to C) with the five tags.
+// What the task benchmarks share: a task file of N task-like records (dates over four years,
+// times, texts, a note on every tenth, a third done, two key words, priorities A to C) with
+// the five tags, a sink that prints the store's messages, and a stopwatch.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <cstdio>
 #include <string>
 
@@ -10,6 +13,20 @@
 #include "store/task_file.h"
 
 namespace bench {
+
+class QuietSink : public store::MessageSink, public store::StatusSink {
+  public:
+    void ShowInformation(std::string_view text) override {
+        std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
+    }
+    void ShowStatus(std::string_view) override {}
+};
+
+inline double Seconds(const std::function<void()>& work) {
+    auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
 
 // Fills the store's new, empty task table with `count` tasks and builds the five tags.
 inline bool MakeTaskFile(store::TTaskStore& store, std::uint32_t count) {

@@ -32,20 +32,6 @@
 
 namespace {
 
-class QuietSink : public store::MessageSink, public store::StatusSink {
-  public:
-    void ShowInformation(std::string_view text) override {
-        std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
-    }
-    void ShowStatus(std::string_view) override {}
-};
-
-double Seconds(const std::function<void()>& work) {
-    auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
@@ -84,7 +70,7 @@ int Run(std::uint32_t count) {
     }
     const std::string dir = std::string(buffer.data()) + "/";
     {
-        QuietSink sink;
+        bench::QuietSink sink;
         store::TTaskStore maker(dir, sink, sink);
         if (!maker.Start() || !bench::MakeTaskFile(maker, count)) {
             std::fprintf(stderr, "could not make the task file\n");
@@ -95,7 +81,7 @@ int Run(std::uint32_t count) {
 
     // Creation to the first painted rows; the files are indexed already.
     ui::FormPtr<TMainScreen> form;
-    const double open = Seconds([&] {
+    const double open = bench::Seconds([&] {
         form = ui::CreateForm<TMainScreen>(dir);
         ui::SetMainForm(form.get());
         form->show();
@@ -110,12 +96,12 @@ int Run(std::uint32_t count) {
     std::vector<double> adds;
     for (int run = 0; run < 5; ++run) {
         form->ActiveGrid()->setCurrentIndex(form->GridModel().index(0, TaskGridModel::kTask));
-        ends.push_back(Seconds([&] {
+        ends.push_back(bench::Seconds([&] {
             QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier);
             QApplication::sendEvent(form->ActiveGrid(), &end);
             PaintGrid(*form);
         }));
-        toggles.push_back(Seconds([&] {
+        toggles.push_back(bench::Seconds([&] {
             form->DoneToggleButtonClick();
             PaintGrid(*form);
         }));
@@ -124,7 +110,7 @@ int Run(std::uint32_t count) {
         entry.dateText = "06/15/2025";
         entry.timeText = "10:30";
         entry.keys = "bench";
-        adds.push_back(Seconds([&] {
+        adds.push_back(bench::Seconds([&] {
             if (StoreTaskEntry(form->Store(), EditMode::kAdd, entry, words)) {
                 form->GridModel().RecordChanged(*form->Store().TodoTable.GetBookmark());
             }

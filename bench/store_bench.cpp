@@ -24,24 +24,10 @@ const char kFilter[] =
     "(DATE >=\"20260101\" and DATE <=\"20261231\").and.(PRIORITY=\"A\").and.(.not.DONE).and."
     "(\"WORK\"$UPPER(KEYS).or.\"HOME\"$UPPER(KEYS))";
 
-class QuietSink : public store::MessageSink, public store::StatusSink {
-  public:
-    void ShowInformation(std::string_view text) override {
-        std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
-    }
-    void ShowStatus(std::string_view) override {}
-};
-
-double Seconds(const std::function<void()>& work) {
-    auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 double Best(int runs, const std::function<void()>& work) {
     double best = 1e30;
     for (int i = 0; i < runs; ++i) {
-        best = std::min(best, Seconds(work));
+        best = std::min(best, bench::Seconds(work));
     }
     return best;
 }
@@ -60,7 +46,7 @@ int main(int argc, char** argv) {
     }
     std::string dir = std::string(buffer.data()) + "/";
 
-    QuietSink sink;
+    bench::QuietSink sink;
     store::TTaskStore store(dir, sink, sink);
     if (!store.Start()) {
         return 1;

@@ -84,14 +84,25 @@ class Session:
             time.sleep(0.1)
         raise AssertionError(f"window {name!r} stayed")
 
+    def focus(self, window, timeout=10.0):
+        """Gives `window` the keyboard and waits until the X server says it has it."""
+        end = time.time() + timeout
+        while time.time() < end:
+            self.xdotool("windowfocus", "--sync", window)
+            if self.xdotool("getwindowfocus") == window:
+                time.sleep(0.2)  # the program's own activation handling
+                return
+            time.sleep(0.1)
+        raise AssertionError(f"window {window} never had the keyboard")
+
     def keys(self, window, *keys):
-        self.xdotool("windowfocus", "--sync", window)
+        self.focus(window)
         for key in keys:
             self.xdotool("key", "--clearmodifiers", key)
             time.sleep(0.15)
 
     def type(self, window, text):
-        self.xdotool("windowfocus", "--sync", window)
+        self.focus(window)
         self.xdotool("type", "--delay", "20", text)
 
     def answer_question(self):
@@ -100,6 +111,15 @@ class Session:
         boxes = self.xdotool("search", "--onlyvisible", "--name", "^Quillet$").split()
         self.keys(boxes[-1] if len(boxes) > 1 else box, "Return")
         time.sleep(0.5)
+
+    def describe_task(self, main_window, key, text):
+        """Opens the task editor with `key`, replaces the task's text and presses Ok."""
+        self.keys(main_window, key)
+        editor = self.window("Task Editor")
+        self.keys(editor, "ctrl+a")
+        self.type(editor, text)
+        self.keys(editor, "Return")
+        self.gone("Task Editor")
 
     def shot(self, path):
         if path and shutil.which("import"):
@@ -133,20 +153,10 @@ def main():
         session.shot(shots and os.path.join(shots, "populated.png"))
 
         # Add: Insert opens the editor on a new task; its text is replaced, Enter is Ok.
-        session.keys(main_window, "Insert")
-        editor = session.window("Task Editor")
-        session.keys(editor, "ctrl+a")
-        session.type(editor, "Added by keys")
-        session.keys(editor, "Return")
-        session.gone("Task Editor")
+        session.describe_task(main_window, "Insert", "Added by keys")
 
         # Edit the new task (the current row) through Enter in the grid.
-        session.keys(main_window, "Return")
-        editor = session.window("Task Editor")
-        session.keys(editor, "ctrl+a")
-        session.type(editor, "Edited by keys")
-        session.keys(editor, "Return")
-        session.gone("Task Editor")
+        session.describe_task(main_window, "Return", "Edited by keys")
 
         # Clone it (Alt+C, then Yes).
         session.keys(main_window, "alt+c")
