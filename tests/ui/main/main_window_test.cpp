@@ -33,6 +33,8 @@
 #include "rtl/date_format.h"
 #include "store/task_file.h"
 #include "store_test_support.h"
+#include "controls/calendar.h"
+#include "ui/dialogs/date_selector.h"
 #include "ui/dialogs/task_editor.h"
 #include "ui/main/main_screen.h"
 #include "ui/main/task_grid.h"
@@ -249,6 +251,56 @@ TEST_F(MainWindow, CommandsOnAnEmptyThenPopulatedList) {
     QTest::keyClick(form_->ActiveGrid(), Qt::Key_Delete);
     EXPECT_EQ(Model().rowCount(), 0);
     EXPECT_FALSE(Shows("Editbutton"));
+}
+
+TEST_F(MainWindow, DoubleClicksGoingToADateAndTheRebuild) {
+    MakeTaskFile("QUILX.DBF",
+                 {{"20260110", "", "Tenth", "", false, "", "B"},
+                  {"20260105", "", "Fifth", "", false, "", "B"},
+                  {"20260120", "", "Twentieth", "", false, "", "B"}},
+                 true, {2});
+    Start();
+    ASSERT_EQ(Model().rowCount(), 2);
+    // A double-click on the Done column toggles; on the Task column it edits.
+    SelectRow(0, TaskGridModel::kDone);
+    form_->ActiveGridDblClick();
+    EXPECT_EQ(Model().rowCount(), 1);
+    bool edited = false;
+    ui::test::WhenModalShown([&](QWidget* window) {
+        auto* editor = qobject_cast<TTaskEditor*>(window);
+        ASSERT_NE(editor, nullptr);
+        edited = true;
+        editor->CancelButtonClick();
+    });
+    SelectRow(0, TaskGridModel::kTask);
+    form_->ActiveGridDblClick();
+    EXPECT_TRUE(edited);
+    form_->ShowDoneClick();
+    ASSERT_EQ(Model().rowCount(), 2);
+
+    // Calendar: the chosen day in the order in force, here DATETIME.
+    form_->mnuSortDateTimeClick();
+    ui::test::WhenModalShown([](QWidget* window) {
+        auto* selector = qobject_cast<TDateSelector*>(window);
+        ASSERT_NE(selector, nullptr);
+        rtl::TDateTime day = 0;
+        ASSERT_TRUE(rtl::TryEncodeDate(2026, 1, 20, day));
+        selector->Calendar()->setCalendarDate(day);
+        selector->OKButtonClick();
+    });
+    form_->CalendarButtonClick();
+    EXPECT_EQ(Current("DESCRIPT"), "Twentieth");
+    EXPECT_EQ(form_->ActiveGrid()->currentIndex().row(), 1);
+
+    // Rebuild: asked, packed (the deleted task leaves the file), "Done!", DATETIME order.
+    form_->mnuSortDescriptionClick();
+    form_->RebuildIndexes1Click();
+    EXPECT_EQ(boxes_, (std::vector<std::string>{"Rebuild Index Files?", "Done!"}));
+    EXPECT_EQ(form_->Store().TodoEngine.RecordCount(), 2);
+    EXPECT_EQ(form_->Store().TodoTable.IndexName(), "DATETIME");
+    EXPECT_EQ(form_->Store().TodoTable.Tag, 0);
+    EXPECT_EQ(Model().rowCount(), 2);
+    EXPECT_EQ(Cell(0, TaskGridModel::kTask), QStringLiteral("Tenth"));
 }
 
 TEST_F(MainWindow, KeysTypedIntoATextStayThereAndTheNotesArePostedAsTyped) {
