@@ -106,8 +106,6 @@ void TCalendar::setUseCurrentDate(bool on) {
 
 void TCalendar::setGridLineWidth(int width) {
     gridLineWidth_ = std::max(0, width);
-    colWidth_ = std::max(0, (this->width() - 6 * gridLineWidth_) / 7);
-    rowHeight_ = std::max(0, (height() - 6 * gridLineWidth_) / 7);
     invalidate();
 }
 
@@ -212,8 +210,9 @@ void TCalendar::nextYear() {
 
 QRect TCalendar::cellRect(int column, int row) const {
     // The grid's client area starts inside its one-pixel border.
-    return QRect(1 + column * (colWidth_ + gridLineWidth_), 1 + row * (rowHeight_ + gridLineWidth_),
-                 colWidth_, rowHeight_);
+    const int w = defaultColWidth();
+    const int h = defaultRowHeight();
+    return QRect(1 + column * (w + gridLineWidth_), 1 + row * (h + gridLineWidth_), w, h);
 }
 
 QPoint TCalendar::cellAt(QPoint at) const {
@@ -227,9 +226,15 @@ QPoint TCalendar::cellAt(QPoint at) const {
     return {-1, -1};
 }
 
+int TCalendar::defaultColWidth() const {
+    return std::max(0, (width() - 6 * gridLineWidth_) / 7);
+}
+
+int TCalendar::defaultRowHeight() const {
+    return std::max(0, (height() - 6 * gridLineWidth_) / 7);
+}
+
 void TCalendar::resizeEvent(QResizeEvent* event) {
-    colWidth_ = std::max(0, (width() - 6 * gridLineWidth_) / 7);
-    rowHeight_ = std::max(0, (height() - 6 * gridLineWidth_) / 7);
     dirty_ = true;
     QWidget::resizeEvent(event);
 }

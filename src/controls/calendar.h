@@ -61,8 +61,9 @@ class TCalendar : public QWidget {
     int row() const { return row_; }
     // The text of a cell: short day names in row 0, day numbers in rows 1 to 6.
     QString cellText(int column, int row) const;
-    int defaultColWidth() const { return colWidth_; }
-    int defaultRowHeight() const { return rowHeight_; }
+    // The resizing rule: (width - 6 x GridLineWidth) div 7, and the same for the height.
+    int defaultColWidth() const;
+    int defaultRowHeight() const;
 
     // Makes a cell current as the user does (mouse or arrow keys): refused for a blank cell,
     // and while ReadOnly unless the grid is repositioning; then its number becomes Day.
@@ -108,8 +109,6 @@ class TCalendar : public QWidget {
     bool updating_ = false;
     int col_ = 0;
     int row_ = 1;
-    int colWidth_ = 64;
-    int rowHeight_ = 24;
 
     QImage cache_;
     bool dirty_ = true;

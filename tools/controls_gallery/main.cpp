@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "controls/calendar.h"
 #include "controls/explorer_button.h"
 #include "controls/gauge.h"
 #include "controls/glyphs.h"
@@ -223,6 +224,15 @@ QWidget* panelsSection(QWidget* parent) {
     return box;
 }
 
+QWidget* calendarSection(QWidget* parent) {
+    auto* calendar = new TCalendar(parent);
+    calendar->setFixedSize(413, 132);
+    rtl::TDateTime day = 0;
+    rtl::TryEncodeDate(2026, 12, 8, day);
+    calendar->setCalendarDate(day);
+    return calendar;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -254,6 +264,8 @@ int main(int argc, char** argv) {
     grid->addWidget(splittersSection(&window), 5, 0);
     grid->addWidget(heading(QStringLiteral("Graphic panels"), &window), 2, 1);
     grid->addWidget(panelsSection(&window), 3, 1);
+    grid->addWidget(heading(QStringLiteral("Calendar"), &window), 4, 1);
+    grid->addWidget(calendarSection(&window), 5, 1);
     window.show();
 
     // The hot and pressed columns are put into their states the way the mouse would.

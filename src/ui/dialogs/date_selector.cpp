@@ -64,7 +64,7 @@ void TDateSelector::PrevMonthClick() {
 }
 
 void TDateSelector::CurrentDateClick() {
-    ui_->Calendar->setCalendarDate(rtl::Now());
+    ui_->Calendar->setCalendarDate(dialogs::Now());
 }
 
 void TDateSelector::NextMonthClick() {

@@ -1,8 +1,11 @@
-// Button looks, the "What's this?" menu and help for the task editing dialogs.
+// Button looks, the "What's this?" menu, help and the clock of the task editing dialogs.
 #include "ui/dialogs/dialog_parts.h"
 
 #include <QMenu>
 #include <QString>
+
+#include <cmath>
+#include <utility>
 
 #include "app/shell_utils.h"
 #include "controls/explorer_button.h"
@@ -55,6 +58,30 @@ QMenu* MakeWhatsThisMenu(QWidget* owner, const QList<QWidget*>& widgets,
 
 void ShowHelpContext(int context) {
     ui::ShowHelp(QString::fromStdString(GetProgramDir() + "QUILX.HLP"), context);
+}
+
+namespace {
+std::function<rtl::TDateTime()>& Clock() {
+    static std::function<rtl::TDateTime()> clock;
+    return clock;
+}
+}  // namespace
+
+rtl::TDateTime Now() {
+    return Clock() ? Clock()() : rtl::Now();
+}
+
+rtl::TDateTime Today() {
+    return std::trunc(Now());
+}
+
+rtl::TDateTime TimeOfDay() {
+    const rtl::TDateTime now = Now();
+    return std::fabs(now - std::trunc(now));
+}
+
+void SetClockForTests(std::function<rtl::TDateTime()> clock) {
+    Clock() = std::move(clock);
 }
 
 }  // namespace dialogs

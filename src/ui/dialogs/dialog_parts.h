@@ -1,9 +1,13 @@
 // What the three dialogs share: the look of their bottom-strip buttons, the "What's this?"
-// context menu, and opening the help file at a context.
+// context menu, opening the help file at a context, and the clock.
 #pragma once
 
 #include <QList>
 #include <QPointer>
+
+#include <functional>
+
+#include "rtl/date_time.h"
 
 class QMenu;
 class QWidget;
@@ -21,10 +25,16 @@ void UseGlyphOnly(const QList<controls::TExplorerButton*>& buttons);
 
 // The context menu with the single item "What's this?", carried by `widgets`; `target` is set
 // to the widget the menu was last opened on. The item's action is connected by the caller.
-QMenu* MakeWhatsThisMenu(QWidget* owner, const QList<QWidget*>& widgets,
-                         QPointer<QWidget>& target);
+QMenu* MakeWhatsThisMenu(QWidget* owner, const QList<QWidget*>& widgets, QPointer<QWidget>& target);
 
 // Opens the program's help file at `context`.
 void ShowHelpContext(int context);
+
+// The clock the dialogs read: the local clock, unless tests set one of their own (an empty
+// function goes back to the local clock). Today() is Now() without its time of day.
+rtl::TDateTime Now();
+rtl::TDateTime Today();
+rtl::TDateTime TimeOfDay();
+void SetClockForTests(std::function<rtl::TDateTime()> clock);
 
 }  // namespace dialogs

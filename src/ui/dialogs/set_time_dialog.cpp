@@ -18,8 +18,7 @@ const QColor kOther(192, 192, 192);
 // Colours the graphic panels directly inside `parent`: the one whose tag is `chosen` yellow,
 // the others silver.
 void MarkChosen(QWidget* parent, int chosen) {
-    const auto panels =
-        parent->findChildren<controls::TGraphicPanel*>(Qt::FindDirectChildrenOnly);
+    const auto panels = parent->findChildren<controls::TGraphicPanel*>(Qt::FindDirectChildrenOnly);
     for (controls::TGraphicPanel* panel : panels) {
         panel->setColor(panel->tag() == chosen ? kChosen : kOther);
     }
@@ -65,9 +64,9 @@ void TSetTimeDialog::ShowDateTime() {
     if (rtl::TryEncodeTime(selectedHour_, selectedMinute_, 0, 0, time)) {
         selectedTime_ = time;
     }
-    setWindowTitle(QStringLiteral("Set Time As: ") +
-                   QString::fromStdString(
-                       rtl::AnsiToUtf8(rtl::FormatDateTime("hh:mm am/pm", selectedTime_))));
+    setWindowTitle(
+        QStringLiteral("Set Time As: ") +
+        QString::fromStdString(rtl::AnsiToUtf8(rtl::FormatDateTime("hh:mm am/pm", selectedTime_))));
     MarkChosen(ui_->HourPanel, selectedHour_);
     MarkChosen(ui_->MinutePanel, selectedMinute_);
 }

@@ -77,6 +77,12 @@ std::string QuickDateCaption(const QuickDate& item, rtl::TDateTime today) {
     return caption + "\t" + rtl::FormatDateTime("ddddd", day);
 }
 
+// A date text read under the formats in force; short forms refer to the dialogs' clock's year.
+bool ReadDate(const std::string& text, rtl::TDateTime& date) {
+    return rtl::TryStrToDate(text, date, rtl::CurrentFormats(),
+                             rtl::DecodeDate(dialogs::Today()).year);
+}
+
 // The KEYS field holds 60 characters; the editor takes no more.
 constexpr qsizetype kKeyWordsLength = 60;
 
@@ -91,12 +97,20 @@ TTaskEditor::TTaskEditor(std::vector<std::string> keyWordList, QWidget* parent)
     dialogs::UseGlyphLeft({ui_->OKButton, ui_->CancelButton, ui_->Helpbutton});
     dialogs::UseGlyphOnly(
         {ui_->KeyListbutton, ui_->CalendarButton, ui_->QuickTimeButton, ui_->MouseHelpButton});
-    ui_->QuickDateButton->setOptions(ui_->QuickDateButton->options().setFlag(
-        controls::TButtonOption::boMonoDisplay, false));
+    ui_->QuickDateButton->setOptions(
+        ui_->QuickDateButton->options().setFlag(controls::TButtonOption::boMonoDisplay, false));
     // What the task file cannot hold is refused where it is typed or pasted.
     ui::RefuseNonAnsiInput(ui_->Task);
     ui::RefuseNonAnsiInput(ui_->KeyWords);
     ui_->KeyWords->setMaxLength(kKeyWordsLength);
+    // Tab enters the priority group at its checked button, as the keyboard order has it.
+    for (QRadioButton* button : {ui_->pHigh, ui_->pMedium, ui_->pLow}) {
+        const auto follow = [button](bool checked) {
+            button->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
+        };
+        follow(button->isChecked());
+        connect(button, &QRadioButton::toggled, button, follow);
+    }
     ui_->DateEdit->installEventFilter(this);
     ui_->TimeEdit->installEventFilter(this);
 
@@ -170,7 +184,7 @@ QMenu* TTaskEditor::KeyListMenu() const {
 }
 
 void TTaskEditor::FormCreate() {
-    const rtl::TDateTime today = rtl::Today();
+    const rtl::TDateTime today = dialogs::Today();
     for (const QuickDate& item : kQuickDates) {
         QAction* action = quickDateMenu_->addAction(FromAnsi(QuickDateCaption(item, today)));
         action->setObjectName(QLatin1String(item.name));
@@ -191,11 +205,11 @@ void TTaskEditor::FormShow() {
 
 void TTaskEditor::FormActivate() {
     const rtl::FormatSettings& formats = rtl::CurrentFormats();
-    ui_->DateFormat->setToolTip(
-        QStringLiteral("(use format ") + FromAnsi(rtl::AnsiLowerCase(formats.shortDateFormat)) +
-        QStringLiteral(")"));
+    ui_->DateFormat->setToolTip(QStringLiteral("(use format ") +
+                                FromAnsi(rtl::AnsiLowerCase(formats.shortDateFormat)) +
+                                QStringLiteral(")"));
     ui_->TimeFormat->setToolTip(QStringLiteral("(use format ") +
-                                FromAnsi(rtl::FormatDateTime("t", rtl::Now())) +
+                                FromAnsi(rtl::FormatDateTime("t", dialogs::Now())) +
                                 QStringLiteral(")"));
 }
 
@@ -215,13 +229,13 @@ void TTaskEditor::DateEditExit() {
         return;
     }
     rtl::TDateTime date = 0;
-    if (rtl::TryStrToDate(text, date)) {
+    if (ReadDate(text, date)) {
         ui_->DateEdit->setText(FromAnsi(rtl::FormatDateTime("ddddd", date)));
         return;
     }
     const std::string& pattern = rtl::CurrentFormats().shortDateFormat;
-    ShowInformation("Please use the date format " + pattern + "\r" + "   Example: " +
-                    rtl::FormatDateTime(pattern, rtl::Today()));
+    ShowInformation("Please use the date format " + pattern + "\r" +
+                    "   Example: " + rtl::FormatDateTime(pattern, dialogs::Today()));
     ui_->DateEdit->clear();
     ui_->DateEdit->setFocus();
     entryValid_ = false;
@@ -238,7 +252,7 @@ void TTaskEditor::TimeEditExit() {
         return;
     }
     ShowInformation("Invalid time. Please use your Windows Time format\r   Example: " +
-                    rtl::FormatDateTime("t", rtl::Now()));
+                    rtl::FormatDateTime("t", dialogs::Now()));
     ui_->TimeEdit->clear();
     ui_->TimeEdit->setFocus();
     entryValid_ = false;
@@ -249,29 +263,38 @@ void TTaskEditor::TimeEditExit() {
 bool TTaskEditor::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            if (watched == ui_->DateEdit) {
-                QMetaObject::invokeMethod(
-                    this, [this]() { if (!checking_) { DateEditExit(); } },
-                    Qt::QueuedConnection);
-            } else if (watched == ui_->TimeEdit) {
-                QMetaObject::invokeMethod(
-                    this, [this]() { if (!checking_) { TimeEditExit(); } },
-                    Qt::QueuedConnection);
-            }
+        const bool toAnotherControl =
+            reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+        if (toAnotherControl && watched == ui_->DateEdit) {
+            CheckLater(&TTaskEditor::DateEditExit);
+        } else if (toAnotherControl && watched == ui_->TimeEdit) {
+            CheckLater(&TTaskEditor::TimeEditExit);
         }
     }
     return ui::TDialog::eventFilter(watched, event);
+}
+
+// The OK action runs both checks itself: a leave it causes meanwhile (a failed check moving
+// the focus) adds no second message.
+void TTaskEditor::CheckLater(void (TTaskEditor::*check)()) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, check]() {
+            if (!checking_) {
+                (this->*check)();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void TTaskEditor::CalendarButtonClick() {
     ui::FormPtr<TDateSelector> selector = ui::CreateForm<TDateSelector>(this);
     ui::CentreForm(selector.get());
     rtl::TDateTime date = 0;
-    if (rtl::TryStrToDate(ToAnsi(ui_->DateEdit->text()), date)) {
+    if (ReadDate(ToAnsi(ui_->DateEdit->text()), date)) {
         selector->Calendar()->setCalendarDate(date);
     } else {
-        selector->Calendar()->setCalendarDate(rtl::Now());
+        selector->Calendar()->setCalendarDate(dialogs::Now());
     }
     if (selector->ShowModal() == ui::kModalOk) {
         ui_->DateEdit->setText(
@@ -286,13 +309,12 @@ void TTaskEditor::QuickDateItemClick(QAction* item) {
         return;
     }
     ui_->DateEdit->setText(
-        FromAnsi(rtl::FormatDateTime("ddddd", rtl::Today() + item->data().toInt())));
+        FromAnsi(rtl::FormatDateTime("ddddd", dialogs::Today() + item->data().toInt())));
     ui_->DateEdit->setFocus();
 }
 
 void TTaskEditor::QuickTimeButtonClick() {
-    const rtl::TDateTime now = rtl::Now();
-    rtl::TDateTime start = now - static_cast<double>(static_cast<long long>(now));
+    rtl::TDateTime start = dialogs::TimeOfDay();
     const std::string text = rtl::AnsiUpperCase(ToAnsi(ui_->TimeEdit->text()));
     rtl::TDateTime typed = 0;
     if (!text.empty() && rtl::TryStrToTime(text, typed)) {

@@ -72,6 +72,8 @@ class TTaskEditor : public ui::TDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void CheckLater(void (TTaskEditor::*check)());
+
     std::unique_ptr<Ui::TTaskEditor> ui_;
     std::vector<std::string> keyWordList_;
     QMenu* quickDateMenu_ = nullptr;

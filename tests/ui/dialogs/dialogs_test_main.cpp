@@ -1,0 +1,4 @@
+// The dialog tests run under one offscreen application.
+#include "widget_test_support.h"
+
+QUILLET_UI_TEST_MAIN()
