@@ -467,6 +467,8 @@ void TMainScreen::LoadNotes() {
     store::TField* note = store_->TodoTable.Active() ? store_->TodoTable.FieldByName("NOTE")
                                                      : nullptr;
     const QString text = note != nullptr && !AtEnd() ? NotesFromAnsi(note->AsString()) : QString();
+    // Without a task there is no note to type into.
+    ui_->ActiveNotes->setReadOnly(AtEnd());
     if (ui_->ActiveNotes->toPlainText() != text) {
         loadingNotes_ = true;
         ui_->ActiveNotes->setPlainText(text);
