@@ -116,10 +116,18 @@ class Session:
         """Opens the task editor with `key`, replaces the task's text and presses Ok."""
         self.keys(main_window, key)
         editor = self.window("Task Editor")
-        self.keys(editor, "ctrl+a")
-        self.type(editor, text)
-        self.keys(editor, "Return")
-        self.gone("Task Editor")
+        # A loaded machine may hand the keys over before the dialog has taken its
+        # activation; what was typed is checked in the table at the end.
+        for attempt in range(3):
+            self.keys(editor, "ctrl+a")
+            self.type(editor, text)
+            self.keys(editor, "Return")
+            try:
+                self.gone("Task Editor", timeout=5.0 * (attempt + 1))
+                return
+            except AssertionError:
+                if attempt == 2:
+                    raise
 
     def shot(self, path):
         if path and shutil.which("import"):
