@@ -106,11 +106,24 @@ class Session:
         self.xdotool("type", "--delay", "20", text)
 
     def answer_question(self):
-        box = self.window("Quillet", timeout=10)
-        # The question box and the main window share the caption: the box is the newer one.
-        boxes = self.xdotool("search", "--onlyvisible", "--name", "^Quillet$").split()
-        self.keys(boxes[-1] if len(boxes) > 1 else box, "Return")
-        time.sleep(0.5)
+        """Presses Enter (Yes) on the question box, which shares the main window's caption."""
+        end = time.time() + 10.0
+        while len(self.visible("Quillet")) < 2:
+            if time.time() > end:
+                raise AssertionError("no question was asked")
+            time.sleep(0.1)
+        for _ in range(3):
+            self.keys(self.visible("Quillet")[-1], "Return")
+            end = time.time() + 5.0
+            while time.time() < end and len(self.visible("Quillet")) > 1:
+                time.sleep(0.1)
+            if len(self.visible("Quillet")) == 1:
+                time.sleep(0.3)
+                return
+        raise AssertionError("the question stayed")
+
+    def visible(self, name):
+        return self.xdotool("search", "--onlyvisible", "--name", f"^{name}$").split()
 
     def describe_task(self, main_window, key, text):
         """Opens the task editor with `key`, replaces the task's text and presses Ok."""
