@@ -34,3 +34,17 @@ void UseUserFormats() {
 void UseInternalFormats() {
     PutInForce(rtl::InternalFormatSet());
 }
+
+std::string SavedUserShortDateFormat() {
+    if (!SavedUserFormats()) {
+        SaveUserFormats();
+    }
+    return SavedUserFormats()->shortDateFormat;
+}
+
+void SetSavedUserShortDateFormat(const std::string& pattern) {
+    if (!SavedUserFormats()) {
+        SaveUserFormats();
+    }
+    SavedUserFormats()->shortDateFormat = pattern;
+}

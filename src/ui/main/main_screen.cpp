@@ -1,18 +1,45 @@
-// The main window's creation, first activation, closing, help and About commands.
+// The main window: layout and wiring, start-up and closing, the task commands behind its
+// buttons, menus, keys and double-clicks, the filter buttons and the preferences.
 #include "ui/main/main_screen.h"
 
+#include <QApplication>
+#include <QCursor>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QCheckBox>
 #include <QShortcut>
+#include <QTableView>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <cmath>
 
 #include "app/about_box.h"
+#include "app/form_placement.h"
 #include "app/format_sets.h"
 #include "app/just_one.h"
 #include "app/message_boxes.h"
+#include "controls/calendar.h"
 #include "controls/explorer_button.h"
+#include "controls/splitter.h"
+#include "platform/ini/profile.h"
+#include "platform/ui/ansi_input.h"
 #include "platform/ui/application.h"
 #include "platform/ui/help_viewer.h"
 #include "platform/ui/message_box.h"
+#include "rtl/ansi.h"
+#include "rtl/date_format.h"
+#include "rtl/date_parse.h"
 #include "store/task_file.h"
+#include "ui/dialogs/date_selector.h"
+#include "ui/dialogs/task_editor.h"
+#include "ui/main/main_pictures.h"
+#include "ui/main/task_commands.h"
+#include "ui/main/task_grid.h"
 #include "ui/rebuild/rebuild_ind.h"
 #include "ui_main_screen.h"
 
@@ -20,6 +47,47 @@ namespace {
 constexpr int kHelpContext = 1009;
 constexpr int kClientWidth = 618;
 constexpr int kClientHeight = 405;
+constexpr int kDesignedLeft = 144;
+constexpr int kDesignedTop = 99;
+constexpr char kPreferences[] = "Preferences";
+constexpr char kSaveFailed[] = "Error:Unable to save changes";
+
+QString FromAnsi(const std::string& text) {
+    return QString::fromStdString(rtl::AnsiToUtf8(text));
+}
+
+std::string ToAnsi(const QString& text) {
+    return rtl::Utf8ToAnsi(text.toStdString());
+}
+
+// The Windows-1252 text of a multi-line editor, its lines joined by CR LF.
+std::string NotesText(const QPlainTextEdit* editor) {
+    std::string text = ToAnsi(editor->toPlainText());
+    std::string joined;
+    joined.reserve(text.size());
+    for (char c : text) {
+        if (c == '\n') {
+            joined += "\r\n";
+        } else {
+            joined += c;
+        }
+    }
+    return joined;
+}
+
+QString NotesFromAnsi(const std::string& text) {
+    QString notes = FromAnsi(text);
+    notes.remove(QLatin1Char('\r'));
+    return notes;
+}
+
+// A text input has the keyboard: keys typed there belong to it alone.
+bool IsTextInput(const QWidget* widget) {
+    return qobject_cast<const QLineEdit*>(widget) != nullptr ||
+           qobject_cast<const QPlainTextEdit*>(widget) != nullptr ||
+           qobject_cast<const QTextEdit*>(widget) != nullptr;
+}
+
 }  // namespace
 
 // The store's words for a person: messages in the information box, status texts in the
@@ -39,19 +107,50 @@ class TMainScreen::Sinks : public store::MessageSink, public store::StatusSink {
     QLabel*& caption_;
 };
 
+// Hears the task table move, so that the grid's current row and the notes pane follow it.
+class TMainScreen::TableLink : public store::TDataLink {
+  public:
+    explicit TableLink(TMainScreen& form) : form_(form) {}
+    void DataSetChanged() override { form_.TableMoved(); }
+
+  private:
+    TMainScreen& form_;
+};
+
+// The grid's and the notes pane's own events, watched apart from the form's key preview.
+class TMainScreen::ControlEvents : public QObject {
+  public:
+    explicit ControlEvents(TMainScreen& form) : QObject(&form), form_(form) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        Ui::TMainScreen& ui = *form_.ui_;
+        if (watched == ui.ActiveGrid && event->type() == QEvent::KeyPress) {
+            form_.ActiveGridKeyDown(static_cast<QKeyEvent*>(event));
+        } else if (watched == ui.ActiveNotes && event->type() == QEvent::FocusOut) {
+            form_.ActiveNotesExit();
+        } else if (watched == ui.ActiveNotes->viewport() &&
+                   event->type() == QEvent::MouseButtonDblClick) {
+            form_.ActiveNotesDblClick();
+        }
+        return false;
+    }
+
+  private:
+    TMainScreen& form_;
+};
+
 TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
     : ui::TForm(parent), ui_(std::make_unique<Ui::TMainScreen>()) {
     // A later instance ends inside this constructor, before anything is shown or opened.
     JustOne1 = new TJustOne(this);
 
     ui_->setupUi(this);
-    // Where the desktop gives a new window no focus (focus-stealing prevention, focus that
-    // follows the mouse, no window manager), activation never comes: the first activation
-    // then runs as soon as the window has been shown. Once run, FormActivate does nothing.
-    connect(this, &ui::TForm::shown, this, &TMainScreen::FormActivate, Qt::QueuedConnection);
     // The designed size is the client area, below the menu bar.
     resize(kClientWidth, kClientHeight + ui_->MainMenu->sizeHint().height());
+    move(kDesignedLeft, kDesignedTop);
     ui_->UpdateStatus->raise();
+    SetKeyPreview(true);
     // Alt+X belongs to the File menu's Exit item, which takes the key before any control;
     // the Exit button's accelerator on the same key would leave it to neither.
     const QList<QShortcut*> accelerators = ui_->ExitButton->findChildren<QShortcut*>();
@@ -59,15 +158,82 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
         accelerator->setEnabled(false);
     }
 
+    struct Picture {
+        controls::TExplorerButton* button;
+        MainPicture picture;
+    };
+    for (const Picture& p : {Picture{ui_->Editbutton, MainPicture::Edit},
+                             Picture{ui_->Newbutton, MainPicture::New},
+                             Picture{ui_->CloneButton, MainPicture::Clone},
+                             Picture{ui_->DeleteButton, MainPicture::Delete},
+                             Picture{ui_->Filterbutton, MainPicture::Filter},
+                             Picture{ui_->OrderButton, MainPicture::Sort},
+                             Picture{ui_->DoneToggleButton, MainPicture::Done},
+                             Picture{ui_->Printbutton, MainPicture::Report},
+                             Picture{ui_->CalendarButton, MainPicture::Calendar}}) {
+        p.button->setBitmap(MainPictureImage(p.picture));
+        p.button->setLayout(controls::TButtonLayout::blBitmapLeft);
+    }
+    ui_->FilterClearbutton->setLayout(controls::TButtonLayout::blBitmapRight);
+    ui_->FilterClearbutton->setBitmap(MainPictureImage(MainPicture::Filter));
+    ui_->ShowDone->setLayout(controls::TButtonLayout::blBitmapRight);
+    ui_->ExitButton->setLayout(controls::TButtonLayout::blBitmapLeft);
+    ui_->Helpbutton->setLayout(controls::TButtonLayout::blBitmapLeft);
+
+    // The splitter holds the grid above the notes.
+    ui_->oxSplit1->setOrientation(controls::TSplitOrientation::oxsHorz);
+    ui_->oxSplit1->setBarWidth(8);
+    ui_->oxSplit1->setBorderStyle(controls::TBorderStyle::bsNone);
+    ui_->oxSplit1->pane(0)->setWidget(ui_->ActiveGrid);
+    ui_->oxSplit1->pane(1)->setWidget(ui_->NotesPane);
+    ui_->oxSplit1->setBarPosition(splitterBar_);
+
     sinks_ = std::make_unique<Sinks>(ui_->UpdateStatusCaption);
     store_ = std::make_unique<store::TTaskStore>(programDir, *sinks_, *sinks_);
     rebuildWindow_ = std::make_unique<store::RebuildWindowRunner>(*store_);
     store_->SetRebuildRunner(rebuildWindow_.get());
     engineStarted_ = store_->Start();
     store_->EngineEnv1.SetDeleted(true);
+    iniFile_ = store_->PathOf("TODO.INI");
+
+    QTableView* grid = ui_->ActiveGrid;
+    model_ = new TaskGridModel(store_->TodoTable, this);
+    grid->setModel(model_);
+    grid->setItemDelegate(new TaskGridDelegate(grid));
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
+    grid->horizontalHeader()->setHighlightSections(false);
+    // The selection shows as clearly when the grid does not have the focus.
+    QPalette palette = grid->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                     palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    palette.setColor(QPalette::Base, Qt::white);
+    grid->setPalette(palette);
+    // Widths in characters count the width of a digit, as the grid's texts are mostly digits.
+    const int average = grid->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    for (int column = 0; column < TaskGridModel::kColumnCount; ++column) {
+        grid->setColumnWidth(column,
+                             ColumnWidthFor(column, average,
+                                            grid->fontMetrics().horizontalAdvance(
+                                                TaskGridModel::Title(column))));
+    }
+    connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { GridCurrentChanged(current); });
+    auto* controlEvents = new ControlEvents(*this);
+    grid->installEventFilter(controlEvents);
+    ui_->ActiveNotes->installEventFilter(controlEvents);
+    ui_->ActiveNotes->viewport()->installEventFilter(controlEvents);
+    connect(ui_->ActiveNotes, &QPlainTextEdit::textChanged, this, [this] { NotesEdited(); });
+
+    tableLink_ = std::make_unique<TableLink>(*this);
+    tableLink_->SetDataSource(&store_->TodoDataSource);
 }
 
-TMainScreen::~TMainScreen() = default;
+TMainScreen::~TMainScreen() {
+    tableLink_.reset();
+}
 
 QFrame* TMainScreen::TaskPanel() const {
     return ui_->TaskPanel;
@@ -81,25 +247,46 @@ QLabel* TMainScreen::UpdateStatusCaption() const {
     return ui_->UpdateStatusCaption;
 }
 
-QLabel* TMainScreen::TaskCountLabel() const {
-    return ui_->TaskCountLabel;
-}
-
 controls::TExplorerButton* TMainScreen::ExitButton() const {
     return ui_->ExitButton;
 }
+
+controls::TExplorerButton* TMainScreen::Button(const char* name) const {
+    return findChild<controls::TExplorerButton*>(QString::fromLatin1(name));
+}
+
+QTableView* TMainScreen::ActiveGrid() const {
+    return ui_->ActiveGrid;
+}
+
+QPlainTextEdit* TMainScreen::ActiveNotes() const {
+    return ui_->ActiveNotes;
+}
+
+controls::ToxSplit* TMainScreen::oxSplit1() const {
+    return ui_->oxSplit1;
+}
+
+// ---- creation, first activation, closing ----------------------------------------------------
 
 void TMainScreen::FormCreate() {
     store_->TodoEngine.SysProp(1009, 0);
     SaveUserFormats();
     UseInternalFormats();
     firstActivation_ = true;
-    DateFilterIndex = 0;
-    PriorityFilterIndex = 0;
-    ShowDoneFlag = false;
-    KeyFilterText.clear();
+    filter_ = store::TaskFilter{};
     helpFile_ = QString::fromStdString(store_->FoundPath("QUILX.HLP"));
-    OrderNumber = 1;
+    orderNumber_ = 1;
+}
+
+void TMainScreen::FormShow() {
+    // The first activation runs when the window is first shown and active. Where the desktop
+    // gives a new window no focus (focus-stealing prevention, focus that follows the mouse, no
+    // window manager) activation never comes, so it runs as soon as the window is shown all
+    // the same; once run, FormActivate does nothing.
+    if (firstActivation_) {
+        QTimer::singleShot(0, this, [this] { FormActivate(); });
+    }
 }
 
 void TMainScreen::FormActivate() {
@@ -108,6 +295,7 @@ void TMainScreen::FormActivate() {
     }
     activating_ = true;
     ui::SetScreenCursor(ui::ScreenCursor::HourGlass);
+    RestoreFormPlacement(this, iniFile_);
     ui_->TaskPanel->hide();
     store_->TodoTable.Tag = -1;
     if (!engineStarted_ || !store_->OpenTaskTable(false)) {
@@ -118,10 +306,22 @@ void TMainScreen::FormActivate() {
         close();
         return;
     }
+    LoadPreferences();
+    BuildKeyWordList(*store_, keyWordList_);
     store_->TodoTable.Tag = 0;
     ui::ProcessMessages();
-    ShowTaskCount();
+    SetUpFilter();
+    ui::ProcessMessages();
+    SetButtons();
     ui_->TaskPanel->show();
+    // The splitter knows its height only once its panel is laid out.
+    centralWidget()->layout()->activate();
+    ui_->TaskPanel->layout()->activate();
+    ui_->oxSplit1->setBarPosition(splitterBar_);
+    FitGrid();
+    SetMainMenuSortChecks();
+    gridReady_ = true;
+    model_->SetGridReady(true);
 
     // No show command reaches a program here; a window the session already made iconic
     // (a minimised start) stays so, any other is shown.
@@ -138,16 +338,12 @@ void TMainScreen::FormActivate() {
     ui::SetScreenCursor(ui::ScreenCursor::Default);
 }
 
-void TMainScreen::ShowTaskCount() {
-    const int count = store_->TodoEngine.FilteredCount();
-    ui_->TaskCountLabel->setText(count == 1 ? QStringLiteral("1 task")
-                                            : QStringLiteral("%1 tasks").arg(count));
-}
-
 void TMainScreen::FormCloseQuery(bool& canClose) {
     ui::ProcessMessages();
+    SavePreferences();
+    SaveFormPlacement(this, iniFile_);
     if (store_->TodoTable.Active()) {
-        store_->TodoEngine.PostIfEditing();
+        PostPending();
     }
     store_->TodoTable.Close();
     ui::ProcessMessages();
@@ -159,8 +355,476 @@ void TMainScreen::FormClose() {
 }
 
 void TMainScreen::FormDestroy() {
-    // The store goes with the window; nothing else is held yet.
+    keyWordList_.Clear();
 }
+
+void TMainScreen::FormResize() {
+    if (isVisible() && store_->TodoTable.Active()) {
+        FitGrid();
+    }
+}
+
+// ---- preferences ------------------------------------------------------------------------------
+
+void TMainScreen::LoadPreferences() {
+    splitterBar_ = ini::ReadInteger(iniFile_, kPreferences, "SplitterBar", 200);
+    ui_->oxSplit1->setBarPosition(splitterBar_);
+    orderNumber_ = ini::ReadInteger(iniFile_, kPreferences, "Order", 0);
+    filter_.ShowDoneFlag = ini::ReadBool(iniFile_, kPreferences, "ShowDone", false);
+    store_->TodoEngine.SetOrder(orderNumber_);
+    SetMainMenuSortChecks();
+}
+
+void TMainScreen::SavePreferences() {
+    orderNumber_ = store_->TodoEngine.IndexOrder();
+    // Settings that cannot be written are lost alone: the window goes on and closes normally.
+    const int bar = ui_->TaskPanel->isVisible() ? ui_->oxSplit1->barPosition() : splitterBar_;
+    ini::WriteInteger(iniFile_, kPreferences, "SplitterBar", bar);
+    ini::WriteInteger(iniFile_, kPreferences, "Order", orderNumber_);
+    ini::WriteBool(iniFile_, kPreferences, "ShowDone", filter_.ShowDoneFlag);
+}
+
+// ---- grid and table ---------------------------------------------------------------------------
+
+void TMainScreen::FitGrid() {
+    QTableView* grid = ui_->ActiveGrid;
+    int sum = 0;
+    for (int column = 0; column < TaskGridModel::kColumnCount; ++column) {
+        sum += grid->columnWidth(column);
+    }
+    const int task = FittedTaskWidth(ui_->oxSplit1->width(), sum,
+                                     grid->columnWidth(TaskGridModel::kTask));
+    grid->setColumnWidth(TaskGridModel::kTask, std::max(task, 20));
+}
+
+bool TMainScreen::AtEnd() const {
+    return !store_->TodoTable.Active() || store_->TodoTable.Eof();
+}
+
+void TMainScreen::SyncGridToTable() {
+    QTableView* grid = ui_->ActiveGrid;
+    int row = model_->CurrentRow();
+    if (row < 0) {
+        return;
+    }
+    const int column = std::max(grid->currentIndex().column(), 0);
+    const QModelIndex target = model_->index(row, column);
+    if (grid->currentIndex() != target) {
+        syncing_ = true;
+        grid->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+        syncing_ = false;
+    }
+    grid->scrollTo(target);
+}
+
+void TMainScreen::TableMoved() {
+    if (!syncing_) {
+        SyncGridToTable();
+    }
+    LoadNotes();
+}
+
+void TMainScreen::GridCurrentChanged(const QModelIndex& current) {
+    if (syncing_ || !current.isValid() || !store_->TodoTable.Active()) {
+        return;
+    }
+    const std::int32_t record = model_->RecordAt(current.row());
+    std::optional<std::int32_t> bookmark = store_->TodoTable.GetBookmark();
+    if (bookmark && *bookmark == record && !store_->TodoTable.Eof()) {
+        return;
+    }
+    PostPending();
+    syncing_ = true;
+    store_->TodoTable.GotoBookmark(record);
+    syncing_ = false;
+    SyncGridToTable();
+}
+
+bool TMainScreen::PostPending() {
+    // Text typed into the Task cell's editor is part of the edit.
+    if (auto* delegate = qobject_cast<TaskGridDelegate*>(ui_->ActiveGrid->itemDelegate())) {
+        delegate->FinishEdit();
+    }
+    store::TTable& table = store_->TodoTable;
+    if (table.State() != store::TDataSetState::dsEdit &&
+        table.State() != store::TDataSetState::dsInsert) {
+        return true;
+    }
+    if (store_->TodoEngine.PostIfEditing() != store::dbi::kOk) {
+        // Nothing is dropped without a word: the person learns the edit was not saved.
+        std::string text = kSaveFailed;
+        if (!table.LastErrorText().empty()) {
+            text += "\r" + table.LastErrorText();
+        }
+        ::ShowInformation(text);
+        return false;
+    }
+    if (std::optional<std::int32_t> bookmark = table.GetBookmark()) {
+        model_->RecordChanged(*bookmark);
+    }
+    return true;
+}
+
+void TMainScreen::LoadNotes() {
+    store::TField* note = store_->TodoTable.Active() ? store_->TodoTable.FieldByName("NOTE")
+                                                     : nullptr;
+    const QString text = note != nullptr && !AtEnd() ? NotesFromAnsi(note->AsString()) : QString();
+    // Without a task there is no note to type into.
+    ui_->ActiveNotes->setReadOnly(AtEnd());
+    if (ui_->ActiveNotes->toPlainText() != text) {
+        loadingNotes_ = true;
+        ui_->ActiveNotes->setPlainText(text);
+        loadingNotes_ = false;
+    }
+}
+
+void TMainScreen::NotesEdited() {
+    if (loadingNotes_ || AtEnd()) {
+        return;
+    }
+    store::TTable& table = store_->TodoTable;
+    store::TField* note = table.FieldByName("NOTE");
+    // Typing in the pane edits the record directly; the note is stored as typed.
+    if (note != nullptr && table.Edit() == store::dbi::kOk) {
+        note->SetAsString(NotesText(ui_->ActiveNotes));
+    }
+}
+
+
+// ---- SetButtons, filter, sort -----------------------------------------------------------------
+
+void TMainScreen::SetButtons() {
+    const bool onTask = TaskButtonsVisible(*store_);
+    for (controls::TExplorerButton* button :
+         {ui_->DeleteButton, ui_->Editbutton, ui_->DoneToggleButton, ui_->CloneButton,
+          ui_->CalendarButton, ui_->Printbutton}) {
+        button->setVisible(onTask);
+    }
+    ui_->Newbutton->setEnabled(true);
+    SyncGridToTable();
+}
+
+void TMainScreen::SetUpFilter() {
+    const std::string expression = store::BuildFilterExpression(filter_, rtl::Today());
+    ui_->FilterClearbutton->setVisible(store::IsFilterIndicatorShown(filter_));
+    store_->TodoEngine.TestFilter(expression);
+    store_->TodoEngine.ApplyFilter(expression);
+    model_->Reload();
+    SetButtons();
+    ui_->ShowDone->setCaption(filter_.ShowDoneFlag ? QStringLiteral("Hide DONE")
+                                                   : QStringLiteral("Show DONE"));
+    ui_->ShowDone->setBitmap(
+        MainPictureImage(filter_.ShowDoneFlag ? MainPicture::Hide : MainPicture::Show));
+}
+
+void TMainScreen::ShowDoneClick() {
+    filter_.ShowDoneFlag = !filter_.ShowDoneFlag;
+    SetUpFilter();
+}
+
+void TMainScreen::FilterClearbuttonClick() {
+    filter_.DateFilterIndex = 0;
+    filter_.KeyFilterText.clear();
+    filter_.PriorityFilterIndex = 0;
+    SetUpFilter();
+}
+
+void TMainScreen::FilterbuttonClick() {
+    // The filter dialog: its form sets DateFilterIndex, KeyFilterText and
+    // PriorityFilterIndex from Filter(), and on Ok SetUpFilter runs.
+}
+
+void TMainScreen::SetMainMenuSortChecks() {
+    const std::string tag = rtl::AnsiUpperCase(store_->TodoEngine.TagName(
+        store_->TodoEngine.IndexOrder()));
+    ui_->mainmnuSortDateTime->setChecked(tag == "DATETIME");
+    ui_->mainmnuSortDescription->setChecked(tag == "DESCRIPT");
+    ui_->mainmnuSortPriority->setChecked(tag == "PRIORITY");
+    orderNumber_ = store_->TodoEngine.IndexOrder();
+}
+
+void TMainScreen::SortBy(const char* tag) {
+    ui::SetScreenCursor(ui::ScreenCursor::HourGlass);
+    PostPending();
+    store_->TodoEngine.SetOrder(store_->TodoEngine.TagOrder(tag));
+    SetMainMenuSortChecks();
+    store_->TodoTable.First();
+    model_->Reload();
+    SyncGridToTable();
+    ui::ProcessMessages();
+    ui::SetScreenCursor(ui::ScreenCursor::Default);
+}
+
+void TMainScreen::mnuSortDateTimeClick() {
+    SortBy("DATETIME");
+}
+
+void TMainScreen::mnuSortDescriptionClick() {
+    SortBy("DESCRIPT");
+}
+
+void TMainScreen::mnuSortPriorityClick() {
+    SortBy("PRIORITY");
+}
+
+// ---- task commands ----------------------------------------------------------------------------
+
+void TMainScreen::ShowFailure(const char* message) {
+    ::ShowInformation(message);
+}
+
+void TMainScreen::EditButtonClick() {
+    CallTaskEdit(0);
+}
+
+void TMainScreen::NewButtonClick() {
+    CallTaskEdit(1);
+    SetButtons();
+}
+
+void TMainScreen::CallTaskEdit(int mode) {
+    const EditMode editMode = mode == 0 ? EditMode::kEdit : EditMode::kAdd;
+    PostPending();
+    const std::string userDate = SavedUserShortDateFormat();
+    SetSavedUserShortDateFormat(MakeNumericDateFormat(userDate));
+
+    ui::FormPtr<TTaskEditor> editor = ui::CreateForm<TTaskEditor>(keyWordList_.Words(), this);
+    ui::ProcessMessages();
+    TaskEntry entry = editMode == EditMode::kEdit ? CurrentTaskEntry(store_->TodoTable)
+                                                  : NewTaskEntry();
+    if (editMode == EditMode::kEdit) {
+        if (entry.priority == "A") {
+            editor->pHigh()->setChecked(true);
+        } else if (entry.priority == "B") {
+            editor->pMedium()->setChecked(true);
+        } else if (entry.priority == "C") {
+            editor->pLow()->setChecked(true);
+        }
+        editor->TaskLabel()->setText(QStringLiteral("Editing Task"));
+        editor->IsDone()->setChecked(entry.done);
+        editor->Task()->setText(FromAnsi(entry.descript));
+        editor->KeyWords()->setText(FromAnsi(entry.keys));
+        editor->Notes()->setPlainText(NotesFromAnsi(entry.notes));
+        rtl::TDateTime value = 0;
+        QString date;
+        QString time;
+        if (rtl::TryStrToDate(entry.dateText, value)) {
+            UseUserFormats();
+            date = FromAnsi(rtl::DateToStr(value));
+            UseInternalFormats();
+        }
+        if (rtl::TryStrToTime(entry.timeText, value)) {
+            UseUserFormats();
+            time = FromAnsi(rtl::FormatDateTime("t", value));
+            UseInternalFormats();
+        }
+        editor->DateEdit()->setText(date);
+        editor->TimeEdit()->setText(time);
+    } else {
+        editor->TaskLabel()->setText(QStringLiteral("Adding Task"));
+        editor->IsDone()->setChecked(false);
+        editor->Task()->setText(FromAnsi(entry.descript));
+        editor->Notes()->clear();
+        editor->KeyWords()->clear();
+        editor->DateEdit()->clear();
+        editor->TimeEdit()->clear();
+    }
+
+    ui::CentreForm(editor.get());
+    UseUserFormats();
+    const int result = editor->ShowModal();
+    UseInternalFormats();
+
+    // The editor's date and time, read in the user's notation, in the internal one.
+    entry.dateText = ToAnsi(editor->DateEdit()->text());
+    entry.timeText = ToAnsi(editor->TimeEdit()->text());
+    rtl::TDateTime value = 0;
+    UseUserFormats();
+    const bool dateValid = rtl::TryStrToDate(entry.dateText, value);
+    UseInternalFormats();
+    if (dateValid) {
+        entry.dateText = rtl::DateToStr(value);
+    }
+    UseUserFormats();
+    const bool timeValid = rtl::TryStrToTime(entry.timeText, value);
+    UseInternalFormats();
+    if (timeValid) {
+        entry.timeText = rtl::TimeToStr(value);
+    }
+
+    if (result == ui::kModalOk) {
+        entry.priority = editor->pHigh()->isChecked()     ? "A"
+                         : editor->pMedium()->isChecked() ? "B"
+                                                          : "C";
+        entry.descript = ToAnsi(editor->Task()->text());
+        entry.keys = ToAnsi(editor->KeyWords()->text());
+        entry.notes = NotesText(editor->Notes());
+        entry.done = editor->IsDone()->isChecked();
+        if (StoreTaskEntry(*store_, editMode, entry, keyWordList_)) {
+            if (std::optional<std::int32_t> bookmark = store_->TodoTable.GetBookmark()) {
+                model_->RecordChanged(*bookmark);
+            }
+        } else {
+            ShowFailure(kSaveFailed);
+        }
+    }
+
+    SetSavedUserShortDateFormat(userDate);
+    editor.reset();
+    update();
+    SetButtons();
+}
+
+void TMainScreen::CloneButtonClick() {
+    if (ConfirmYesNo("Clone this task?")) {
+        PostPending();
+        if (CloneCurrentTask(store_->TodoTable)) {
+            model_->RecordChanged(*store_->TodoTable.GetBookmark());
+        } else {
+            // No message of its own: the engine's words, in the error box.
+            ui::MessageBox(store_->TodoTable.LastErrorText(), "Quillet",
+                           ui::kMbOk | ui::kMbIconHand);
+            store_->TodoTable.Cancel();
+        }
+    }
+    SetButtons();
+}
+
+void TMainScreen::DeleteButtonClick() {
+    if (!ConfirmYesNo("Delete this task? ")) {
+        return;
+    }
+    PostPending();
+    const std::int32_t record = store_->TodoEngine.RecordNumber();
+    const bool deleted = DeleteCurrentTask(*store_);
+    model_->RecordChanged(record);
+    if (!deleted) {
+        ShowFailure("Error: Unable to delete");
+    }
+    SetButtons();
+}
+
+void TMainScreen::DoneToggleButtonClick() {
+    PostPending();
+    const std::int32_t record = store_->TodoEngine.RecordNumber();
+    if (ToggleDone(store_->TodoTable)) {
+        model_->RecordChanged(record);
+    } else {
+        ShowFailure(kSaveFailed);
+    }
+    SetButtons();
+}
+
+void TMainScreen::CalendarButtonClick() {
+    ui::FormPtr<TDateSelector> selector = ui::CreateForm<TDateSelector>(this);
+    ui::CentreForm(selector.get());
+    selector->Calendar()->setCalendarDate(rtl::Today());
+    if (selector->ShowModal() == ui::kModalOk) {
+        PostPending();
+        GoToDate(*store_, std::trunc(selector->Calendar()->calendarDate()));
+        SyncGridToTable();
+    }
+    selector.reset();
+    update();
+}
+
+void TMainScreen::PrintButtonClick() {
+    // The report dialog: created, centred, shown modally and discarded here; then a repaint.
+    update();
+}
+
+void TMainScreen::RebuildIndexes1Click() {
+    if (!ConfirmYesNo("Rebuild Index Files?")) {
+        return;
+    }
+    PostPending();
+    bool done = false;
+    if (!RebuildTaskFile(*store_, *rebuildWindow_, done)) {
+        store_->TodoTable.Tag = 0;
+        close();
+        return;
+    }
+    SetMainMenuSortChecks();
+    store_->TodoTable.Tag = 0;
+    ui::ProcessMessages();
+    SetUpFilter();
+    ui::ProcessMessages();
+    SetButtons();
+}
+
+// ---- double-clicks and keys -------------------------------------------------------------------
+
+void TMainScreen::ActiveGridDblClick() {
+    const QPoint at = QCursor::pos();
+    if (AtEnd()) {
+        return;
+    }
+    const std::string field = rtl::AnsiUpperCase(
+        TaskGridModel::FieldName(ui_->ActiveGrid->currentIndex().column()));
+    if (field == "ISDONE") {
+        ui_->DoneToggleButton->click();
+    } else if (field == "SHOWDATE") {
+        DateColumnMenu(at);
+    } else if (field == "SHOWPRIORITY") {
+        PriorityColumnMenu(at);
+    } else if (field == "SHOWTIME") {
+        DoQuickTime();
+    } else if (field == "SHOWKEYS") {
+        DoKeyListMenu(at);
+    } else {
+        ui_->Editbutton->click();
+    }
+}
+
+// The column menus and the quick time dialog come with the quick-entry menus.
+void TMainScreen::DateColumnMenu(QPoint) {}
+void TMainScreen::PriorityColumnMenu(QPoint) {}
+void TMainScreen::DoQuickTime() {}
+void TMainScreen::DoKeyListMenu(QPoint) {}
+
+void TMainScreen::ActiveNotesDblClick() {
+    if (AtEnd()) {
+        return;
+    }
+    if (std::string_view(TaskGridModel::FieldName(ui_->ActiveGrid->currentIndex().column())) ==
+        "IsDone") {
+        ui_->DoneToggleButton->click();
+    } else {
+        ui_->Editbutton->click();
+    }
+}
+
+void TMainScreen::ActiveNotesExit() {
+    PostPending();
+}
+
+void TMainScreen::FormKeyDown(QKeyEvent* event) {
+    // Keys typed into a text (the notes, the Task cell's editor) are that text's alone.
+    if (IsTextInput(QApplication::focusWidget())) {
+        return;
+    }
+    const bool keypadPlus =
+        event->key() == Qt::Key_Plus && (event->modifiers() & Qt::KeypadModifier) != 0;
+    if (event->key() == Qt::Key_Insert || keypadPlus) {
+        if (ui_->Newbutton->isVisible()) {
+            NewButtonClick();
+        }
+    } else if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+        if (ui_->DeleteButton->isVisible()) {
+            DeleteButtonClick();
+        }
+    }
+}
+
+void TMainScreen::ActiveGridKeyDown(QKeyEvent* event) {
+    // Keys typed into the Task cell's editor reach its line, not the grid.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        ui_->Editbutton->isVisible()) {
+        EditButtonClick();
+    }
+}
+
+// ---- help, About, exit ------------------------------------------------------------------------
 
 void TMainScreen::mnuHelpAboutClick() {
     ui::FormPtr<TSplashform> about = ui::CreateForm<TSplashform>(this);

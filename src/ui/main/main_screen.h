@@ -1,10 +1,17 @@
-// TMainScreen: the main window, its task store, and its start-up and shut-down handlers.
+// TMainScreen: the main window with its task grid, notes pane, toolbar and status bar; the
+// task commands, the filter and done-visibility buttons, preferences and placement, and its
+// start-up and shut-down handlers.
 #pragma once
 
+#include <QPoint>
+
+#include <cstdint>
 #include <memory>
 #include <string>
 
 #include "platform/ui/forms.h"
+#include "store/filter_expression.h"
+#include "ui/main/key_word_list.h"
 
 namespace Ui {
 class TMainScreen;
@@ -13,63 +20,132 @@ namespace store {
 class TTaskStore;
 class RebuildRunner;
 }  // namespace store
-
-class QFrame;
-class QLabel;
-class TJustOne;
-
 namespace controls {
 class TExplorerButton;
-}
+class ToxSplit;
+}  // namespace controls
+
+class QFrame;
+class QKeyEvent;
+class QLabel;
+class QModelIndex;
+class QPlainTextEdit;
+class QTableView;
+class TJustOne;
+class TaskGridModel;
 
 class TMainScreen : public ui::TForm {
     Q_OBJECT
 
   public:
-    // programDir: where the task files and the help file live, ending in "/".
+    // programDir: where the task files, the settings file and the help file live, ending in "/".
     explicit TMainScreen(const std::string& programDir, QWidget* parent = nullptr);
     ~TMainScreen() override;
 
     store::TTaskStore& Store() { return *store_; }
+    const std::string& IniFile() const { return iniFile_; }
     QFrame* TaskPanel() const;
     QFrame* UpdateStatus() const;
     QLabel* UpdateStatusCaption() const;
-    QLabel* TaskCountLabel() const;
     controls::TExplorerButton* ExitButton() const;
+    controls::TExplorerButton* Button(const char* name) const;
+    QTableView* ActiveGrid() const;
+    QPlainTextEdit* ActiveNotes() const;
+    controls::ToxSplit* oxSplit1() const;
+    TaskGridModel& GridModel() { return *model_; }
     const QString& HelpFile() const { return helpFile_; }
     bool FirstActivation() const { return firstActivation_; }
+    bool GridReady() const { return gridReady_; }
+    const KeyWordList& KeyWords() const { return keyWordList_; }
+    store::TaskFilter& Filter() { return filter_; }
+    int OrderNumber() const { return orderNumber_; }
+
+    // The commands of the window, as its buttons, menus and keys call them.
+    void CallTaskEdit(int mode);
+    void SetButtons();
+    void SetUpFilter();
+    void LoadPreferences();
+    void SavePreferences();
+    void SetMainMenuSortChecks();
+    void FitGrid();
+    // Moves the grid's current cell to the row of the table's current record.
+    void SyncGridToTable();
 
   public Q_SLOTS:
     void FormCreate();
+    void FormShow();
     void FormActivate();
     void FormCloseQuery(bool& canClose);
     void FormClose();
     void FormDestroy();
+    void FormResize();
+    void FormKeyDown(QKeyEvent* event);
     void mnuHelpAboutClick();
     void HelpButtonClick();
     void Contents1Click();
     void ExitButtonClick();
     void eXit1Click();
+    void EditButtonClick();
+    void NewButtonClick();
+    void CloneButtonClick();
+    void DeleteButtonClick();
+    void DoneToggleButtonClick();
+    void CalendarButtonClick();
+    void PrintButtonClick();
+    void RebuildIndexes1Click();
+    void FilterbuttonClick();
+    void FilterClearbuttonClick();
+    void ShowDoneClick();
+    void mnuSortDateTimeClick();
+    void mnuSortDescriptionClick();
+    void mnuSortPriorityClick();
+    void ActiveGridDblClick();
+    void ActiveGridKeyDown(QKeyEvent* event);
+    void ActiveNotesDblClick();
+    void ActiveNotesExit();
 
   private:
     class Sinks;
-    void ShowTaskCount();
+    class TableLink;
+    class ControlEvents;
+
+    // The column menus reached by double-clicking the grid, at a screen position.
+    void DateColumnMenu(QPoint at);
+    void PriorityColumnMenu(QPoint at);
+    void DoQuickTime();
+    void DoKeyListMenu(QPoint at);
+
+    void SortBy(const char* tag);
+    bool AtEnd() const;
+    // Posts the current record's pending edit and puts its row where it now belongs; false
+    // (after the error is shown) when it could not be posted.
+    bool PostPending();
+    void GridCurrentChanged(const QModelIndex& current);
+    void LoadNotes();
+    void NotesEdited();
+    void ShowFailure(const char* message);
+    void TableMoved();
 
     std::unique_ptr<Ui::TMainScreen> ui_;
     std::unique_ptr<Sinks> sinks_;
     std::unique_ptr<store::TTaskStore> store_;
     std::unique_ptr<store::RebuildRunner> rebuildWindow_;
+    std::unique_ptr<TableLink> tableLink_;
+    TaskGridModel* model_ = nullptr;
     TJustOne* JustOne1 = nullptr;
     bool engineStarted_ = false;
     QString helpFile_;
+    std::string iniFile_;
 
     bool firstActivation_ = false;
     // Set while the first activation runs: a message box inside it hands the activation
     // back to this window, which must not start opening the table a second time.
     bool activating_ = false;
-    int DateFilterIndex = 0;
-    int PriorityFilterIndex = 0;
-    bool ShowDoneFlag = false;
-    QString KeyFilterText;
-    int OrderNumber = 0;
+    bool gridReady_ = false;
+    bool syncing_ = false;       // the grid is being moved to the table's record
+    bool loadingNotes_ = false;  // the notes pane is being filled from the record
+    int splitterBar_ = 200;
+    store::TaskFilter filter_;
+    int orderNumber_ = 0;
+    KeyWordList keyWordList_;
 };

@@ -355,7 +355,8 @@ TEST_F(RebuildWindowTest, TheMainWindowStartedInAnEmptyFolderBuildsTheTagsThroug
             names.push_back(store.TodoEngine.TagName(order));
         }
         EXPECT_EQ(names, kTagOrder);
-        EXPECT_EQ(store.TodoTable.IndexName(), "DATETIME");
+        // No preferences stored yet: the window puts record order in force.
+        EXPECT_EQ(store.TodoTable.IndexName(), "");
         EXPECT_FALSE(store.TodoTable.ControlsDisabled());
         form->close();
         ui::SetMainForm(nullptr);

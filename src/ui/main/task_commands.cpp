@@ -1,0 +1,175 @@
+// Task commands on the task store.
+#include "ui/main/task_commands.h"
+
+#include <cstdio>
+
+#include "rtl/date_format.h"
+#include "rtl/date_parse.h"
+#include "rtl/text.h"
+#include "store/display_fields.h"
+#include "store/task_file.h"
+#include "ui/main/key_word_list.h"
+
+namespace {
+
+bool Set(store::TTable& table, const char* field, std::string_view text) {
+    store::TField* f = table.FieldByName(field);
+    return f != nullptr && f->SetAsString(text);
+}
+
+std::string Get(store::TTable& table, const char* field) {
+    store::TField* f = table.FieldByName(field);
+    return f != nullptr ? f->AsString() : std::string();
+}
+
+}  // namespace
+
+std::string MakeNumericDateFormat(std::string_view pattern) {
+    std::string result;
+    int days = 0;
+    int months = 0;
+    for (char c : pattern) {
+        if (c == 'D' || c == 'd') {
+            if (days++ < 2) {
+                result += c;
+            }
+        } else if (c == 'M' || c == 'm') {
+            if (months++ < 2) {
+                result += c;
+            }
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
+TaskEntry CurrentTaskEntry(store::TTable& table) {
+    TaskEntry entry;
+    entry.dateText = store::StoredDateAsText(Get(table, "DATE"));
+    entry.timeText = Get(table, "TIME");
+    entry.priority = Get(table, "PRIORITY");
+    entry.descript = Get(table, "DESCRIPT");
+    entry.keys = Get(table, "KEYS");
+    entry.notes = Get(table, "NOTE");
+    store::TField* done = table.FieldByName("DONE");
+    entry.done = done != nullptr && done->AsBoolean();
+    return entry;
+}
+
+TaskEntry NewTaskEntry() {
+    TaskEntry entry;
+    entry.descript = "{Task description}";
+    return entry;
+}
+
+std::string StoredDateOf(std::string_view dateText) {
+    rtl::TDateTime value = 0;
+    return rtl::TryStrToDate(dateText, value) ? store::DateToStored(value) : std::string();
+}
+
+std::string StoredTimeOf(std::string_view timeText) {
+    rtl::TDateTime value = 0;
+    return rtl::TryStrToTime(timeText, value) ? rtl::FormatDateTime("hh:nn", value)
+                                              : std::string();
+}
+
+bool StoreTaskEntry(store::TTaskStore& store, EditMode mode, const TaskEntry& entry,
+                    KeyWordList& keyWords) {
+    store::TTable& table = store.TodoTable;
+    const std::string priority =
+        entry.priority == "A" || entry.priority == "C" ? entry.priority : std::string("B");
+    const bool opened = (mode == EditMode::kEdit ? table.Edit() : table.Append()) ==
+                        store::dbi::kOk;
+    store::TField* done = table.FieldByName("DONE");
+    const bool saved = opened && Set(table, "DESCRIPT", entry.descript) &&
+                       Set(table, "KEYS", entry.keys) &&
+                       Set(table, "NOTE", rtl::PadMemoText(entry.notes)) &&
+                       Set(table, "DATE", StoredDateOf(entry.dateText)) &&
+                       Set(table, "TIME", StoredTimeOf(entry.timeText)) &&
+                       Set(table, "PRIORITY", priority) && done != nullptr &&
+                       done->SetAsBoolean(entry.done) && table.Post() == store::dbi::kOk;
+    if (saved) {
+        BreakStringIntoWords(Get(table, "KEYS"), keyWords);
+    }
+    return saved;
+}
+
+bool TaskButtonsVisible(store::TTaskStore& store) {
+    const int count = store.TodoEngine.RecordCount();
+    const int number = store.TodoEngine.RecordNumber();
+    if (number > 0 && number <= count) {
+        store.TodoEngine.GoToRecord(number);
+    }
+    return store.TodoTable.Active() && !store.TodoTable.Eof();
+}
+
+bool ToggleDone(store::TTable& table) {
+    store::TField* done = table.FieldByName("DONE");
+    if (done == nullptr || table.Edit() != store::dbi::kOk ||
+        !done->SetAsBoolean(!done->AsBoolean()) || table.Post() != store::dbi::kOk) {
+        table.Cancel();
+        return false;
+    }
+    return true;
+}
+
+bool CloneCurrentTask(store::TTable& table) {
+    store::TField* note = table.FieldByName("NOTE");
+    store::TField* done = table.FieldByName("DONE");
+    if (note == nullptr || done == nullptr) {
+        return false;
+    }
+    const std::vector<std::string> lines = note->MemoLines();
+    const std::string descript = Get(table, "DESCRIPT"), keys = Get(table, "KEYS"),
+                      date = Get(table, "DATE"), time = Get(table, "TIME"),
+                      priority = Get(table, "PRIORITY");
+    return table.Append() == store::dbi::kOk && Set(table, "DESCRIPT", descript) &&
+           note->SetMemoLines(lines) && Set(table, "KEYS", keys) && Set(table, "DATE", date) &&
+           Set(table, "TIME", time) && Set(table, "PRIORITY", priority) &&
+           done->SetAsBoolean(false) && table.Post() == store::dbi::kOk;
+}
+
+bool DeleteCurrentTask(store::TTaskStore& store) {
+    store::TTable& table = store.TodoTable;
+    const int current = store.TodoEngine.RecordNumber();
+    table.Next();
+    const int next = store.TodoEngine.RecordNumber();
+    store.TodoEngine.GoToRecord(current);
+    const bool deleted = table.Delete() == store::dbi::kOk;
+    store.TodoEngine.GoToRecord(next);
+    return deleted;
+}
+
+void GoToDate(store::TTaskStore& store, rtl::TDateTime date) {
+    store.EngineEnv1.SetSoftSeek(true);
+    store.TodoEngine.Seek(store::DateToStored(date));
+    store.EngineEnv1.SetSoftSeek(false);
+}
+
+bool RebuildTaskFile(store::TTaskStore& store, store::RebuildRunner& runner, bool& done) {
+    done = false;
+    store.TodoTable.Close();
+    if (store.OpenTaskTable(true)) {
+        runner.RunRebuildWindow(true);
+        done = true;
+        for (const store::TaskTag& tag : store::kTaskTags) {
+            done = done && store.TodoEngine.TagOrder(tag.name) != 0;
+        }
+        if (done) {
+            store.Messages().ShowInformation("Done!");
+        } else {
+            // The rebuild window has shown what went wrong. An index without all its tags would be taken as whole by every later open.
+            store.TodoEngine.CloseIndexes();
+            std::remove(store.PathOf(store::kTaskIndexName).c_str());
+        }
+    }
+    store.TodoTable.Tag = -1;
+    store.TodoTable.Close();
+    if (!store.OpenTaskTable(false)) {
+        done = false;
+        return false;
+    }
+    store.TodoEngine.SetOrder(store.TodoEngine.TagOrder("DATETIME"));
+    return true;
+}

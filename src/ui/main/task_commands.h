@@ -1,0 +1,74 @@
+// The task commands of the main window as plain operations on the task store: the button
+// rule, storing the task editor's result, clone, delete, the done toggle, going to a date and
+// the index rebuild. The window asks the questions and shows the messages.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "rtl/date_time.h"
+
+namespace store {
+class TTaskStore;
+class TTable;
+class RebuildRunner;
+}  // namespace store
+class KeyWordList;
+
+// What the task editor shows and gives back, in the internal notation: the date as
+// "mm/dd/yyyy" and the time as "hh:nn" when they are valid, other texts as typed.
+struct TaskEntry {
+    std::string dateText;
+    std::string timeText;
+    std::string priority;  // "A", "B", "C", or anything else (the editor's default)
+    std::string descript;
+    std::string keys;
+    std::string notes;  // lines joined by CR LF
+    bool done = false;
+};
+
+// The saved user short date pattern with at most two day and two month letters, each kept
+// only while fewer than two of its kind came before.
+std::string MakeNumericDateFormat(std::string_view pattern);
+
+// The current task as the editor is filled for an edit, and the texts of a new task.
+TaskEntry CurrentTaskEntry(store::TTable& table);
+TaskEntry NewTaskEntry();
+
+// DATE and TIME as stored for a date or time text read under the formats in force (the
+// internal ones): "yyyymmdd" and "hh:nn" (24-hour), empty for a text that is not one.
+std::string StoredDateOf(std::string_view dateText);
+std::string StoredTimeOf(std::string_view timeText);
+
+enum class EditMode { kEdit = 0, kAdd = 1 };
+
+// Stores the editor's accepted result: edits the current task or appends one, assigns every
+// field (the note padded, the priority "A", "B" or "C"), posts, and adds the stored key words
+// to the list. False when the record could not be saved (the record may stay in editing).
+bool StoreTaskEntry(store::TTaskStore& store, EditMode mode, const TaskEntry& entry,
+                    KeyWordList& keyWords);
+
+// SetButtons' rule: re-reads the current record and answers whether the task table is on a
+// task (the buttons that act on one show).
+bool TaskButtonsVisible(store::TTaskStore& store);
+
+// DONE := not DONE on the current task, posted; false (the edit cancelled) when that fails.
+bool ToggleDone(store::TTable& table);
+
+// Appends an exact copy of the current task (PRIORITY included) that is not done; the note
+// is not padded. False with the table's error text when it fails.
+bool CloneCurrentTask(store::TTable& table);
+
+// Deletes the current task and moves to the task that followed it (to whatever the engine
+// gives when that fails). False when the delete failed; the record is then kept.
+bool DeleteCurrentTask(store::TTaskStore& store);
+
+// Soft seek of a date in the order in force; the list ends up past its end when no key
+// begins with that date or a later one.
+void GoToDate(store::TTaskStore& store, rtl::TDateTime date);
+
+// Pack and rebuild through `runner` ("Done!" through the store's messages once every tag is
+// built), then reopen for ordinary work in DATETIME order with the task table's Tag at -1.
+// A rebuild that failed part-way leaves no index file behind, so the reopen builds it whole
+// again, and is not reported done. False when the reopen failed.
+bool RebuildTaskFile(store::TTaskStore& store, store::RebuildRunner& runner, bool& done);

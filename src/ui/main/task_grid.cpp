@@ -1,0 +1,274 @@
+// The task grid's model and cell drawing.
+#include "ui/main/task_grid.h"
+
+#include <QLineEdit>
+#include <QTableView>
+
+#include "platform/ui/ansi_input.h"
+#include "rtl/ansi.h"
+#include "store/record_set.h"
+
+namespace {
+
+struct ColumnDef {
+    const char* field;
+    const char* title;
+    int displayWidth;
+};
+constexpr ColumnDef kColumns[] = {
+    {"ShowPriority", "Priority", 9}, {"ShowDate", "Date", 11}, {"ShowTime", "Time", 9},
+    {"DESCRIPT", "Task", 70},        {"IsDone", "Done?", 5},   {"ShowKeys", "Key Words", 15},
+};
+constexpr int kTaskLength = 50;
+
+QString FromAnsi(const std::string& text) {
+    return QString::fromStdString(rtl::AnsiToUtf8(text));
+}
+
+std::string FieldText(store::TTable& table, const char* name) {
+    store::TField* field = table.FieldByName(name);
+    if (field == nullptr) {
+        return {};
+    }
+    std::string text = field->AsString();
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
+
+}  // namespace
+
+TaskRowTexts TodoTableCalcFields(const store::StoredTask& task, int tableTag) {
+    TaskRowTexts row;
+    row.stored = task;
+    row.DESCRIPT = task.descript;
+    if (tableTag == -1) {
+        return row;
+    }
+    row.ShowDate = store::ShowDate(task.date);
+    row.IsDone = store::IsDone(task.done);
+    row.ShowTime = store::ShowTime(task.time);
+    row.ShowKeys = store::ShowKeys(task.keys);
+    row.ShowPriority = store::ShowPriority(task.priority);
+    return row;
+}
+
+TaskGridModel::TaskGridModel(store::TTable& table, QObject* parent)
+    : QAbstractTableModel(parent), table_(table), order_(table), today_(rtl::Today()) {}
+
+const char* TaskGridModel::FieldName(int column) {
+    return column >= 0 && column < kColumnCount ? kColumns[column].field : "";
+}
+
+QString TaskGridModel::Title(int column) {
+    return column >= 0 && column < kColumnCount ? QString::fromLatin1(kColumns[column].title)
+                                                : QString();
+}
+
+int TaskGridModel::DisplayWidth(int column) {
+    return column >= 0 && column < kColumnCount ? kColumns[column].displayWidth : 0;
+}
+
+void TaskGridModel::SetGridReady(bool ready) {
+    gridReady_ = ready;
+    Refresh();
+}
+
+void TaskGridModel::Reload() {
+    beginResetModel();
+    cache_.clear();
+    order_.Reload();
+    endResetModel();
+}
+
+void TaskGridModel::RecordChanged(std::int32_t record) {
+    cache_.erase(record);
+    const int from = order_.RowOf(record);
+    const int to = order_.Place(record);
+    if (to == store::TRowOrder::kLost) {
+        Reload();
+        return;
+    }
+    if (from >= 0 && from == to) {
+        Q_EMIT dataChanged(index(from, 0), index(from, kColumnCount - 1));
+        return;
+    }
+    if (from >= 0) {
+        beginRemoveRows({}, from, from);
+        order_.Erase(from);
+        endRemoveRows();
+    }
+    if (to >= 0) {
+        beginInsertRows({}, to, to);
+        order_.Insert(to, record);
+        endInsertRows();
+    }
+}
+
+void TaskGridModel::Refresh() {
+    cache_.clear();
+    if (rowCount() > 0) {
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, kColumnCount - 1));
+    }
+}
+
+int TaskGridModel::CurrentRow() const {
+    std::optional<std::int32_t> bookmark = table_.GetBookmark();
+    return bookmark ? order_.RowOf(*bookmark) : -1;
+}
+
+TaskRowTexts TaskGridModel::RowTexts(int row) const {
+    const std::int32_t record = order_.RecordAt(row);
+    store::StoredTask task;
+    std::optional<std::int32_t> bookmark = table_.GetBookmark();
+    if (bookmark && *bookmark == record) {
+        // The current record as the set holds it, an edit in progress included.
+        task.date = FieldText(table_, "DATE");
+        task.time = FieldText(table_, "TIME");
+        task.descript = FieldText(table_, "DESCRIPT");
+        task.keys = FieldText(table_, "KEYS");
+        task.priority = FieldText(table_, "PRIORITY");
+        store::TField* done = table_.FieldByName("DONE");
+        task.done = done != nullptr && done->AsBoolean();
+    } else if (auto cached = cache_.find(record); cached != cache_.end()) {
+        task = cached->second;
+    } else {
+        if (cache_.size() > 512) {
+            cache_.clear();
+        }
+        order_.ReadTask(record, task);
+        cache_.emplace(record, task);
+    }
+    return TodoTableCalcFields(task, table_.Tag);
+}
+
+int TaskGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : order_.Count();
+}
+
+int TaskGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant TaskGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) {
+        return {};
+    }
+    if (role != Qt::DisplayRole && role != Qt::EditRole && role != kHighlightRole) {
+        return {};
+    }
+    const TaskRowTexts row = RowTexts(index.row());
+    if (role == kHighlightRole) {
+        if (!gridReady_) {
+            return static_cast<int>(store::CellHighlight::kNone);
+        }
+        const store::TaskTexts texts{row.stored.date, row.stored.time, row.stored.keys,
+                                     row.stored.priority, row.stored.done};
+        return static_cast<int>(store::HighlightOf(FieldName(index.column()), texts, today_));
+    }
+    switch (index.column()) {
+        case kPriority:
+            return FromAnsi(row.ShowPriority);
+        case kDate:
+            return FromAnsi(row.ShowDate);
+        case kTime:
+            return FromAnsi(row.ShowTime);
+        case kTask:
+            return FromAnsi(row.DESCRIPT);
+        case kDone:
+            return FromAnsi(row.IsDone);
+        case kKeys:
+            return FromAnsi(row.ShowKeys);
+        default:
+            return {};
+    }
+}
+
+QVariant TaskGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+        return Title(section);
+    }
+    return {};
+}
+
+Qt::ItemFlags TaskGridModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == kTask) {
+        flags |= Qt::ItemIsEditable;
+    }
+    return flags;
+}
+
+bool TaskGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || index.column() != kTask || role != Qt::EditRole) {
+        return false;
+    }
+    std::optional<std::int32_t> bookmark = table_.GetBookmark();
+    if (!bookmark || *bookmark != order_.RecordAt(index.row())) {
+        return false;
+    }
+    const std::string text = rtl::Utf8ToAnsi(value.toString().toStdString());
+    if (text == FieldText(table_, "DESCRIPT")) {
+        return false;
+    }
+    store::TField* descript = table_.FieldByName("DESCRIPT");
+    if (descript == nullptr || table_.Edit() != store::dbi::kOk ||
+        !descript->SetAsString(text.substr(0, kTaskLength))) {
+        return false;
+    }
+    Q_EMIT dataChanged(index, index);
+    return true;
+}
+
+TaskGridDelegate::TaskGridDelegate(QTableView* view) : QStyledItemDelegate(view), view_(view) {}
+
+QWidget* TaskGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                        const QModelIndex& index) const {
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+        line->setMaxLength(kTaskLength);
+        ui::RefuseNonAnsiInput(line);
+    }
+    editor_ = editor;
+    return editor;
+}
+
+void TaskGridDelegate::FinishEdit() {
+    if (QWidget* editor = editor_.data(); editor != nullptr && editor->isVisible()) {
+        Q_EMIT commitData(editor);
+        Q_EMIT closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+    editor_.clear();
+}
+
+void TaskGridDelegate::initStyleOption(QStyleOptionViewItem* option,
+                                       const QModelIndex& index) const {
+    QStyledItemDelegate::initStyleOption(option, index);
+    // The focused cell keeps the grid's own colours.
+    if (index == view_->currentIndex()) {
+        return;
+    }
+    const auto highlight =
+        static_cast<store::CellHighlight>(index.data(TaskGridModel::kHighlightRole).toInt());
+    QColor background;
+    if (highlight == store::CellHighlight::kHighPriority) {
+        background = QColor(128, 0, 128);
+    } else if (highlight == store::CellHighlight::kDueToday) {
+        background = QColor(0, 0, 255);
+    } else {
+        return;
+    }
+    option->backgroundBrush = background;
+    option->palette.setColor(QPalette::Text, Qt::white);
+    option->palette.setColor(QPalette::HighlightedText, Qt::white);
+}
+
+int ColumnWidthFor(int column, int averageCharWidth, int titleWidth) {
+    // The view keeps a few pixels of margin on each side of a cell's text.
+    constexpr int kCellMargins = 8;
+    const int width = TaskGridModel::DisplayWidth(column) * averageCharWidth + kCellMargins;
+    return std::max(width, titleWidth + kCellMargins);
+}
+
+int FittedTaskWidth(int splitterClientWidth, int sumOfWidths, int taskWidth) {
+    return splitterClientWidth + taskWidth - sumOfWidths - 30;
+}

@@ -1,0 +1,111 @@
+// The task grid: a table model over the task table that reads only the rows it shows, the
+// column layout and Task column sizing, and the drawing of the purple and blue cells.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QPointer>
+#include <QStyledItemDelegate>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
+
+#include "store/display_fields.h"
+#include "store/row_order.h"
+
+namespace store {
+class TTable;
+}
+class QTableView;
+
+// The display fields of one row; empty while the task table's Tag is -1.
+struct TaskRowTexts {
+    std::string ShowPriority;
+    std::string ShowDate;
+    std::string ShowTime;
+    std::string DESCRIPT;
+    std::string IsDone;
+    std::string ShowKeys;
+    store::StoredTask stored;
+};
+// TodoTableCalcFields: the display fields of a task under the formats in force.
+TaskRowTexts TodoTableCalcFields(const store::StoredTask& task, int tableTag);
+
+class TaskGridModel : public QAbstractTableModel {
+    Q_OBJECT
+
+  public:
+    enum Column { kPriority, kDate, kTime, kTask, kDone, kKeys, kColumnCount };
+    // A cell's colour (a store::CellHighlight) once the grid is ready.
+    static constexpr int kHighlightRole = Qt::UserRole + 1;
+
+    explicit TaskGridModel(store::TTable& table, QObject* parent = nullptr);
+
+    // The field a column shows ("ShowPriority", ..., "DESCRIPT", "IsDone", "ShowKeys"),
+    // its title and its display width in average characters.
+    static const char* FieldName(int column);
+    static QString Title(int column);
+    static int DisplayWidth(int column);
+
+    void SetGridReady(bool ready);
+    bool GridReady() const { return gridReady_; }
+    // The day that counts as today for the blue cells (tests fix it).
+    void SetToday(rtl::TDateTime today) { today_ = today; }
+
+    // Walks the table again (order, filter or file changed).
+    void Reload();
+    // One record changed, was appended or deleted: puts its row where it belongs.
+    void RecordChanged(std::int32_t record);
+    // The shown texts are read again (an edit in progress, a day change).
+    void Refresh();
+
+    std::int32_t RecordAt(int row) const { return order_.RecordAt(row); }
+    int RowOf(std::int32_t record) const { return order_.RowOf(record); }
+    // The row of the table's current record; -1 when it has none among the rows.
+    int CurrentRow() const;
+    TaskRowTexts RowTexts(int row) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // The Task cell of the current row only: DESCRIPT of the record in editing.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+  private:
+    store::TTable& table_;
+    mutable store::TRowOrder order_;
+    mutable std::unordered_map<std::int32_t, store::StoredTask> cache_;
+    bool gridReady_ = false;
+    rtl::TDateTime today_ = 0;
+};
+
+// Colours unfocused cells by the model's highlight, and edits the Task cell in a line of at
+// most 50 characters that takes only what Windows-1252 can hold.
+class TaskGridDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+
+  public:
+    explicit TaskGridDelegate(QTableView* view);
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    // Hands an open editor's text to the model and closes the editor.
+    void FinishEdit();
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
+  private:
+    QTableView* view_;
+    mutable QPointer<QWidget> editor_;
+};
+
+// Starting column widths in pixels for a font's average character width.
+int ColumnWidthFor(int column, int averageCharWidth, int titleWidth);
+
+// FitGrid: the Task column's new width, given the splitter's client width, the widths of all
+// columns and the Task column's own.
+int FittedTaskWidth(int splitterClientWidth, int sumOfWidths, int taskWidth);

@@ -1,0 +1,448 @@
+// The main window on real task files: the grid's texts and colours, FitGrid, the commands on a
+// populated and an empty list through the real editor and question boxes, the keys that
+// belong to a text, the notes pane, preferences and placement, and a settings file or a
+// record that cannot be written.
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "app/form_placement.h"
+#include "controls/explorer_button.h"
+#include "controls/splitter.h"
+#include "platform/ini/profile.h"
+#include "platform/ui/application.h"
+#include "platform/ui/message_box.h"
+#include "rtl/date_format.h"
+#include "store/task_file.h"
+#include "store_test_support.h"
+#include "controls/calendar.h"
+#include "ui/dialogs/date_selector.h"
+#include "ui/dialogs/task_editor.h"
+#include "ui/main/main_screen.h"
+#include "ui/main/task_grid.h"
+#include "widget_test_support.h"
+
+namespace {
+
+using store_test::Task;
+
+class MainWindow : public store_test::StoreTest {
+  protected:
+    void SetUp() override {
+        StoreTest::SetUp();
+        previous_ = ui::SetMessageBoxPresenter([this](const ui::MessageBoxRequest& request) {
+            boxes_.push_back(request.text.toStdString());
+            return answer_;
+        });
+    }
+    void TearDown() override {
+        if (form_) {
+            Finish();
+        }
+        ui::SetMessageBoxPresenter(previous_);
+        ui::OverrideScreenMetrics(std::nullopt);
+        StoreTest::TearDown();
+    }
+
+    void Start() {
+        form_ = ui::CreateForm<TMainScreen>(Dir());
+        ui::SetMainForm(form_.get());
+        form_->show();
+        form_->FormActivate();
+        ui::ProcessMessages();
+    }
+    void Finish() {
+        form_->close();
+        ui::SetMainForm(nullptr);
+        form_.reset();
+    }
+
+    TaskGridModel& Model() { return form_->GridModel(); }
+    QString Cell(int row, int column) { return Model().index(row, column).data().toString(); }
+    bool Shows(const char* button) { return form_->Button(button)->isVisible(); }
+    std::string Current(const char* field) {
+        std::string text = form_->Store().TodoTable.FieldByName(field)->AsString();
+        text.erase(text.find_last_not_of(' ') + 1);
+        return text;
+    }
+    void SelectRow(int row, int column = TaskGridModel::kTask) {
+        form_->ActiveGrid()->setCurrentIndex(Model().index(row, column));
+    }
+    // Answers the next task editor: `fill` sets its controls, then Ok.
+    void NextEditor(std::function<void(TTaskEditor&)> fill) {
+        ui::test::WhenModalShown([fill](QWidget* window) {
+            auto* editor = qobject_cast<TTaskEditor*>(window);
+            ASSERT_NE(editor, nullptr);
+            fill(*editor);
+            editor->OKButtonClick();
+        });
+    }
+    std::string Today() { return rtl::FormatDateTime("yyyymmdd", rtl::Today()); }
+
+    ui::FormPtr<TMainScreen> form_;
+    ui::MessageBoxPresenter previous_;
+    std::vector<std::string> boxes_;
+    int answer_ = ui::kIdYes;
+    ui::test::ConnectionGuard guard_;
+};
+
+TEST_F(MainWindow, TheGridShowsDisplayFieldsAndColoursOnlyUnfocusedCellsOfOpenTasks) {
+    MakeTaskFile("QUILX.DBF",
+                 {{Today(), "13:05", "Due today, high", "", false, "home", "A"},
+                  {Today(), "00:00", "Done today", "", true, "", "A"},
+                  {"20260230", "", "No such day", "", false, "", "a"},
+                  {"", "", "No date", "", false, "", ""}},
+                 true);
+    Start();
+    ASSERT_EQ(Model().rowCount(), 3);  // done tasks hidden at start
+    EXPECT_EQ(form_->Button("ShowDone")->caption(), QStringLiteral("Show DONE"));
+    form_->ShowDoneClick();
+    EXPECT_EQ(form_->Button("ShowDone")->caption(), QStringLiteral("Hide DONE"));
+    ASSERT_EQ(Model().rowCount(), 4);
+    for (int column = 0; column < TaskGridModel::kColumnCount; ++column) {
+        EXPECT_EQ(Model().headerData(column, Qt::Horizontal).toString(),
+                  TaskGridModel::Title(column));
+    }
+    EXPECT_EQ(Cell(0, 0), QStringLiteral("High"));
+    EXPECT_EQ(Cell(0, 1), QString::fromStdString(rtl::FormatDateTime("dd mmm yyyy",
+                                                                      rtl::Today())));
+    EXPECT_EQ(Cell(0, 2), QStringLiteral(" 01:05pm"));
+    EXPECT_EQ(Cell(0, 4), QStringLiteral("N"));
+    EXPECT_EQ(Cell(0, 5), QStringLiteral(" home"));
+    EXPECT_EQ(Cell(1, 2), QStringLiteral(" 12:00am"));
+    EXPECT_EQ(Cell(1, 4), QStringLiteral("Y"));
+    EXPECT_EQ(Cell(2, 0), QStringLiteral("High"));
+    EXPECT_EQ(Cell(2, 1), QString());
+    EXPECT_EQ(Cell(3, 0), QString());
+    EXPECT_EQ(Cell(3, 2), QString());
+
+    // Drawn colours: purple and blue on the open task's cells, none on the done task's or the
+    // lower-case priority's, and the grid's own colours on the focused cell.
+    SelectRow(3);
+    QTableView* grid = form_->ActiveGrid();
+    auto colourAt = [&](int row, int column) {
+        const QImage image = grid->viewport()->grab().toImage();
+        const QRect cell = grid->visualRect(Model().index(row, column));
+        return image.pixelColor(cell.left() + 2, cell.center().y());
+    };
+    EXPECT_EQ(colourAt(0, 0), QColor(128, 0, 128));
+    EXPECT_EQ(colourAt(0, 1), QColor(0, 0, 255));
+    EXPECT_EQ(colourAt(1, 0), QColor(Qt::white));
+    EXPECT_EQ(colourAt(1, 1), QColor(Qt::white));
+    EXPECT_EQ(colourAt(2, 0), QColor(Qt::white));
+    SelectRow(0, 1);
+    EXPECT_NE(colourAt(0, 1), QColor(0, 0, 255));
+    EXPECT_EQ(colourAt(0, 0), QColor(128, 0, 128));
+
+    // While the table's Tag is -1 no display field is computed.
+    store::StoredTask task{Today(), "13:05", "x", "k", "A", false};
+    const TaskRowTexts hidden = TodoTableCalcFields(task, -1);
+    EXPECT_TRUE(hidden.ShowDate.empty() && hidden.ShowTime.empty() && hidden.IsDone.empty() &&
+                hidden.ShowKeys.empty() && hidden.ShowPriority.empty());
+    EXPECT_EQ(hidden.DESCRIPT, "x");
+}
+
+TEST_F(MainWindow, FitGridGivesTheTaskColumnWhatTheOthersLeave) {
+    MakeTaskFile("QUILX.DBF", {{"", "", "One", "", false, "", "B"}}, true);
+    Start();
+    QTableView* grid = form_->ActiveGrid();
+    auto widths = [&] {
+        std::vector<int> w;
+        for (int column = 0; column < TaskGridModel::kColumnCount; ++column) {
+            w.push_back(grid->columnWidth(column));
+        }
+        return w;
+    };
+    auto sum = [](const std::vector<int>& w) { return std::accumulate(w.begin(), w.end(), 0); };
+    const std::vector<int> before = widths();
+    EXPECT_EQ(sum(before), form_->oxSplit1()->width() - 30);
+    form_->resize(form_->width() - 80, form_->height());
+    ui::ProcessMessages();
+    const std::vector<int> after = widths();
+    EXPECT_EQ(sum(after), form_->oxSplit1()->width() - 30);
+    for (int column = 0; column < TaskGridModel::kColumnCount; ++column) {
+        if (column == TaskGridModel::kTask) {
+            EXPECT_EQ(after[column], before[column] - 80);
+        } else {
+            EXPECT_EQ(after[column], before[column]) << column;
+        }
+    }
+}
+
+TEST_F(MainWindow, CommandsOnAnEmptyThenPopulatedList) {
+    Start();
+    // An empty list: only the buttons that do not need a task show; nothing acts on one.
+    for (const char* name : {"Editbutton", "DeleteButton", "DoneToggleButton", "CloneButton",
+                             "CalendarButton", "Printbutton"}) {
+        EXPECT_FALSE(Shows(name)) << name;
+    }
+    for (const char* name : {"Newbutton", "Filterbutton", "OrderButton", "ShowDone",
+                             "Helpbutton", "MouseHelpbutton", "ExitButton"}) {
+        EXPECT_TRUE(Shows(name)) << name;
+    }
+    form_->ActiveGridDblClick();
+    form_->ActiveNotesDblClick();
+    EXPECT_TRUE(boxes_.empty());
+
+    // New: the editor opens with a new task's texts; Ok stores it and the grid shows it.
+    NextEditor([](TTaskEditor& editor) {
+        EXPECT_EQ(editor.TaskLabel()->text(), QStringLiteral("Adding Task"));
+        EXPECT_EQ(editor.Task()->text(), QStringLiteral("{Task description}"));
+        EXPECT_TRUE(editor.pMedium()->isChecked());
+        editor.Task()->setText(QStringLiteral("Write the letter"));
+        editor.KeyWords()->setText(QStringLiteral("post Home"));
+    });
+    form_->NewButtonClick();
+    ASSERT_EQ(Model().rowCount(), 1);
+    EXPECT_EQ(Cell(0, TaskGridModel::kTask), QStringLiteral("Write the letter"));
+    EXPECT_EQ(Cell(0, TaskGridModel::kPriority), QStringLiteral("Medium"));
+    EXPECT_TRUE(Shows("Editbutton"));
+    EXPECT_EQ(form_->KeyWords().Words(), (std::vector<std::string>{"post", "Home"}));
+
+    // Edit through Enter in the grid: the editor shows the task; High is stored.
+    NextEditor([](TTaskEditor& editor) {
+        EXPECT_EQ(editor.TaskLabel()->text(), QStringLiteral("Editing Task"));
+        EXPECT_EQ(editor.Task()->text(), QStringLiteral("Write the letter"));
+        editor.pHigh()->setChecked(true);
+        editor.KeyWords()->setText(QStringLiteral("post home office"));
+    });
+    QTest::keyClick(form_->ActiveGrid(), Qt::Key_Return);
+    EXPECT_EQ(Current("PRIORITY"), "A");
+    EXPECT_EQ(form_->KeyWords().Words(), (std::vector<std::string>{"post", "Home", "office"}));
+
+    // Clone asks first; the copy is exact, priority included.
+    form_->CloneButtonClick();
+    ASSERT_EQ(boxes_.back(), "Clone this task?");
+    ASSERT_EQ(Model().rowCount(), 2);
+    EXPECT_EQ(Current("PRIORITY"), "A");
+    EXPECT_EQ(Cell(Model().CurrentRow(), TaskGridModel::kTask),
+              QStringLiteral("Write the letter"));
+
+    // Done: the task leaves the list while done tasks are hidden.
+    form_->DoneToggleButtonClick();
+    EXPECT_EQ(Model().rowCount(), 1);
+    EXPECT_EQ(form_->Store().TodoEngine.RecordCount(), 2);
+
+    // Delete asks with its trailing space; No keeps the task, Yes deletes it.
+    answer_ = ui::kIdNo;
+    form_->DeleteButtonClick();
+    EXPECT_EQ(boxes_.back(), "Delete this task? ");
+    EXPECT_EQ(Model().rowCount(), 1);
+    answer_ = ui::kIdYes;
+    form_->ActiveGrid()->setFocus();
+    QTest::keyClick(form_->ActiveGrid(), Qt::Key_Delete);
+    EXPECT_EQ(Model().rowCount(), 0);
+    EXPECT_FALSE(Shows("Editbutton"));
+}
+
+TEST_F(MainWindow, DoubleClicksGoingToADateAndTheRebuild) {
+    MakeTaskFile("QUILX.DBF",
+                 {{"20260110", "", "Tenth", "", false, "", "B"},
+                  {"20260105", "", "Fifth", "", false, "", "B"},
+                  {"20260120", "", "Twentieth", "", false, "", "B"}},
+                 true, {2});
+    Start();
+    ASSERT_EQ(Model().rowCount(), 2);
+    // A double-click on the Done column toggles; on the Task column it edits.
+    SelectRow(0, TaskGridModel::kDone);
+    form_->ActiveGridDblClick();
+    EXPECT_EQ(Model().rowCount(), 1);
+    bool edited = false;
+    ui::test::WhenModalShown([&](QWidget* window) {
+        auto* editor = qobject_cast<TTaskEditor*>(window);
+        ASSERT_NE(editor, nullptr);
+        edited = true;
+        editor->CancelButtonClick();
+    });
+    SelectRow(0, TaskGridModel::kTask);
+    form_->ActiveGridDblClick();
+    EXPECT_TRUE(edited);
+    form_->ShowDoneClick();
+    ASSERT_EQ(Model().rowCount(), 2);
+
+    // Calendar: the chosen day in the order in force, here DATETIME.
+    form_->mnuSortDateTimeClick();
+    ui::test::WhenModalShown([](QWidget* window) {
+        auto* selector = qobject_cast<TDateSelector*>(window);
+        ASSERT_NE(selector, nullptr);
+        rtl::TDateTime day = 0;
+        ASSERT_TRUE(rtl::TryEncodeDate(2026, 1, 20, day));
+        selector->Calendar()->setCalendarDate(day);
+        selector->OKButtonClick();
+    });
+    form_->CalendarButtonClick();
+    EXPECT_EQ(Current("DESCRIPT"), "Twentieth");
+    EXPECT_EQ(form_->ActiveGrid()->currentIndex().row(), 1);
+
+    // Rebuild: asked, packed (the deleted task leaves the file), "Done!", DATETIME order.
+    form_->mnuSortDescriptionClick();
+    form_->RebuildIndexes1Click();
+    EXPECT_EQ(boxes_, (std::vector<std::string>{"Rebuild Index Files?", "Done!"}));
+    EXPECT_EQ(form_->Store().TodoEngine.RecordCount(), 2);
+    EXPECT_EQ(form_->Store().TodoTable.IndexName(), "DATETIME");
+    EXPECT_EQ(form_->Store().TodoTable.Tag, 0);
+    EXPECT_EQ(Model().rowCount(), 2);
+    EXPECT_EQ(Cell(0, TaskGridModel::kTask), QStringLiteral("Tenth"));
+}
+
+TEST_F(MainWindow, KeysTypedIntoATextStayThereAndTheNotesArePostedAsTyped) {
+    MakeTaskFile("QUILX.DBF", {{"", "", "Only task", "", false, "", "B"}}, true);
+    Start();
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    QPlainTextEdit* notes = form_->ActiveNotes();
+    notes->setFocus();
+    QTest::keyClicks(notes, QStringLiteral("1234567"));
+    QTest::keyClick(notes, Qt::Key_Plus, Qt::KeypadModifier);
+    QTest::keyClick(notes, Qt::Key_Insert);
+    QTest::keyClick(notes, Qt::Key_Home);
+    QTest::keyClick(notes, Qt::Key_Delete);
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(form_->Store().TodoEngine.RecordCount(), 1);
+    EXPECT_EQ(notes->toPlainText(), QStringLiteral("234567+"));
+
+    // Leaving the pane posts the note, unpadded although its length is a multiple of 4...
+    QTest::keyClick(notes, Qt::Key_End);
+    QTest::keyClick(notes, Qt::Key_8);
+    form_->ActiveGrid()->setFocus();
+    ui::ProcessMessages();
+    EXPECT_EQ(form_->Store().TodoTable.State(), store::TDataSetState::dsBrowse);
+    EXPECT_EQ(form_->Store().TodoTable.FieldByName("NOTE")->AsString(), "234567+8");
+
+    // The Task cell's editor keeps its keys too; what it holds is posted with the close.
+    QTableView* grid = form_->ActiveGrid();
+    const QModelIndex task = Model().index(0, TaskGridModel::kTask);
+    grid->setCurrentIndex(task);
+    grid->edit(task);
+    auto* line = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(line, nullptr);
+    line->selectAll();
+    QTest::keyClicks(line, QStringLiteral("Renamed in place"));
+    QTest::keyClick(line, Qt::Key_Plus, Qt::KeypadModifier);
+    QTest::keyClick(line, Qt::Key_Insert);
+    QTest::keyClick(line, Qt::Key_Delete);
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(line->maxLength(), 50);
+    Finish();
+    Start();
+    EXPECT_EQ(Cell(0, TaskGridModel::kTask), QStringLiteral("Renamed in place+"));
+    SelectRow(0);
+
+    // ...and in the grid the same keys act on the task: Delete asks.
+    answer_ = ui::kIdNo;
+    QTest::keyClick(form_->ActiveGrid(), Qt::Key_Delete);
+    EXPECT_EQ(boxes_, std::vector<std::string>{"Delete this task? "});
+}
+
+TEST_F(MainWindow, PreferencesAndPlacementComeBackAsTheyWereLeft) {
+    MakeTaskFile("QUILX.DBF", store_test::NumberedTasks(6), true);
+    const std::string ini = PathOf("TODO.INI");
+    // The first start: the designed place, the placement written at once, record order.
+    Start();
+    EXPECT_EQ(ui::FormBounds(form_.get()).topLeft(), QPoint(144, 99));
+    EXPECT_EQ(ini::ReadInteger(ini, "TMainScreen_Placement", "Left", -1), 144);
+    EXPECT_EQ(form_->oxSplit1()->barPosition(), 200);
+    EXPECT_EQ(form_->Store().TodoEngine.IndexOrder(), 0);
+    EXPECT_FALSE(form_->Filter().ShowDoneFlag);
+    form_->mnuSortPriorityClick();
+    form_->ShowDoneClick();
+    form_->oxSplit1()->setBarPosition(150);
+    Finish();
+    EXPECT_EQ(ini::ReadInteger(ini, "Preferences", "SplitterBar", 0), 150);
+    EXPECT_EQ(ini::ReadInteger(ini, "Preferences", "Order", 0), 5);
+    EXPECT_TRUE(ini::ReadBool(ini, "Preferences", "ShowDone", false));
+
+    Start();
+    EXPECT_EQ(form_->oxSplit1()->barPosition(), 150);
+    EXPECT_EQ(form_->Store().TodoTable.IndexName(), "PRIORITY");
+    EXPECT_TRUE(form_->Filter().ShowDoneFlag);
+    EXPECT_EQ(Model().rowCount(), 6);
+    Finish();
+
+    // A window stored off a 1024-wide screen comes back inside it; a maximised one maximised.
+    ui::OverrideScreenMetrics(ui::ScreenMetrics{1024, 768, 96});
+    ini::WriteInteger(ini, "TMainScreen_Placement", "Left", 1500);
+    ini::WriteInteger(ini, "TMainScreen_Placement", "Right", 2300);
+    ini::WriteInteger(ini, "TMainScreen_Placement", "Top", 10);
+    ini::WriteInteger(ini, "TMainScreen_Placement", "Bottom", 500);
+    Start();
+    EXPECT_EQ(ui::FormBounds(form_.get()).left(), 224);
+    EXPECT_EQ(ini::ReadInteger(ini, "TMainScreen_Placement", "Right", 0), 1024);
+    form_->showMaximized();
+    ui::ProcessMessages();
+    Finish();
+    EXPECT_TRUE(ini::ReadBool(ini, "TMainScreen_Placement", "Maximized", false));
+    Start();
+    EXPECT_TRUE(form_->isMaximized());
+    Finish();
+
+    // Another density starts its own section: the window opens at its designed place.
+    ui::OverrideScreenMetrics(ui::ScreenMetrics{1024, 768, 120});
+    Start();
+    EXPECT_FALSE(form_->isMaximized());
+    EXPECT_EQ(ui::FormBounds(form_.get()).topLeft(), QPoint(144, 99));
+    EXPECT_EQ(ini::ReadInteger(ini, "TMainScreen_Placement120", "Left", -1), 144);
+    EXPECT_EQ(PlacementSection("TMainScreen", 96), "TMainScreen_Placement");
+    EXPECT_EQ(KeptOnScreen(QRect(1500, 700, 800, 200), QSize(1024, 768)),
+              QRect(224, 568, 800, 200));
+    EXPECT_EQ(KeptOnScreen(QRect(-20, -5, 100, 100), QSize(1024, 768)),
+              QRect(-20, -5, 100, 100));
+}
+
+TEST_F(MainWindow, ASettingsFileThatCannotBeWrittenLosesNothingElse) {
+    MakeTaskFile("QUILX.DBF", {{"", "", "Kept", "", false, "", "B"}}, true);
+    // A folder where the settings file should be: no write of it can succeed.
+    std::filesystem::create_directory(PathOf("TODO.INI"));
+    Start();
+    ASSERT_TRUE(form_->isVisible());
+    store::TTable& table = form_->Store().TodoTable;
+    ASSERT_EQ(table.Append(), store::dbi::kOk);
+    ASSERT_TRUE(table.FieldByName("DESCRIPT")->SetAsString("Typed before closing"));
+    Finish();
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(std::filesystem::is_directory(PathOf("TODO.INI")));
+    Start();
+    EXPECT_EQ(form_->Store().TodoEngine.RecordCount(), 2);
+}
+
+TEST_F(MainWindow, AnEditThatCannotBePostedAtCloseIsReported) {
+    MakeTaskFile("QUILX.DBF", {{"", "", "Kept", "", false, "", "B"}}, true);
+    Start();
+    store::TTable& table = form_->Store().TodoTable;
+    ASSERT_EQ(table.Append(), store::dbi::kOk);
+    ASSERT_TRUE(table.FieldByName("DESCRIPT")->SetAsString("Cannot be written"));
+    // A full disk: no file may grow any more.
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit full = old;
+    full.rlim_cur = static_cast<rlim_t>(std::filesystem::file_size(PathOf("QUILX.DBF")));
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+    Finish();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previousHandler);
+    ASSERT_FALSE(boxes_.empty());
+    EXPECT_EQ(boxes_.front().rfind("Error:Unable to save changes", 0), 0u) << boxes_.front();
+}
+
+}  // namespace
+
+QUILLET_UI_TEST_MAIN()
