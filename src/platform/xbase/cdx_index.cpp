@@ -52,6 +52,30 @@ bool ValidTagName(std::string_view name) {
     return true;
 }
 
+// Whether a key expression is one I field by itself (with or without the alias): such tags
+// keep 4-byte integer keys, as other writers of these files make them; any other numeric
+// expression, an I field in arithmetic included, keys 8-byte numbers.
+bool IsIntegerField(std::string_view key, const IndexTable& table) {
+    std::string name = UpperAscii(key);
+    auto trim = [](std::string& s) {
+        s.erase(0, s.find_first_not_of(" \t"));
+        s.erase(s.find_last_not_of(" \t") + 1);
+    };
+    trim(name);
+    if (std::size_t arrow = name.find("->"); arrow != std::string::npos) {
+        std::string alias = name.substr(0, arrow);
+        trim(alias);
+        if (alias != UpperAscii(table.alias)) {
+            return false;
+        }
+        name.erase(0, arrow + 2);
+        trim(name);
+    }
+    return std::any_of(table.fields.begin(), table.fields.end(), [&](const FieldInfo& f) {
+        return f.name == name && f.type == 'I' && f.length == 4;
+    });
+}
+
 // A record of blanks, on which a character key expression is evaluated to learn its width.
 class BlankRecord final : public RecordSource {
   public:
@@ -223,6 +247,9 @@ CdxStatus CompoundIndex::Impl::BindExpressions(TagState& tag) {
             tag.info.type = KeyType::kLogical;
             break;
     }
+    if (tag.info.type == KeyType::kNumeric && IsIntegerField(tag.info.key, table)) {
+        tag.info.type = KeyType::kInteger;
+    }
     tag.key = std::move(key.expression);
     tag.condition.reset();
     if (!tag.info.condition.empty()) {
@@ -288,6 +315,7 @@ CdxStatus CompoundIndex::Impl::LoadTag(std::uint32_t headerOffset, std::string n
     }
     std::uint16_t expected = tag.info.type == KeyType::kCharacter ? keyLength
                              : tag.info.type == KeyType::kLogical ? 1
+                             : tag.info.type == KeyType::kInteger ? 4
                                                                   : 8;
     if (keyLength != expected) {
         return CDX_CORRUPT("tag key length does not suit its expression", headerOffset);
@@ -478,6 +506,9 @@ CdxStatus CompoundIndex::Impl::MakeKey(TagState& tag, const RecordSource& record
             break;
         case KeyType::kLogical:
             key = EncodeLogicalKey(v.logical);
+            break;
+        case KeyType::kInteger:
+            key = EncodeIntegerKey(static_cast<std::int32_t>(v.number));
             break;
     }
     return CdxStatus::Ok();
@@ -718,6 +749,9 @@ CdxStatus CompoundIndex::AddTag(const TagSpec& spec, IndexRecords& records,
             break;
         case KeyType::kLogical:
             tag.info.keyLength = 1;
+            break;
+        case KeyType::kInteger:
+            tag.info.keyLength = 4;
             break;
     }
     tag.ref.keyLength = tag.info.keyLength;

@@ -6,8 +6,29 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace xbase {
+
+// Whether two names differ at most in the letter case of ASCII letters.
+inline bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') {
+            x = static_cast<char>(x - 'a' + 'A');
+        }
+        if (y >= 'a' && y <= 'z') {
+            y = static_cast<char>(y - 'a' + 'A');
+        }
+        if (x != y) {
+            return false;
+        }
+    }
+    return true;
+}
 
 enum class OpenMode {
     kReadOnly,
@@ -42,6 +63,12 @@ public:
 
     virtual std::unique_ptr<File> Open(const std::string& path, OpenMode mode) = 0;
     virtual bool Exists(const std::string& path) = 0;
+    // The existing file whose name differs from `path`'s last part at most in the letter case
+    // of ASCII letters (the exact name first); empty when there is none. This default knows
+    // only the exact name.
+    virtual std::string FindIgnoringCase(const std::string& path) {
+        return Exists(path) ? path : std::string();
+    }
     virtual bool Remove(const std::string& path) = 0;
     // Replaces `to` atomically when it exists.
     virtual bool Rename(const std::string& from, const std::string& to) = 0;

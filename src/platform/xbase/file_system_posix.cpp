@@ -3,6 +3,7 @@
 // each other just as two processes do, and closing one handle never drops another's locks.
 #include "platform/xbase/file_system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -132,6 +133,28 @@ class PosixFileSystem final : public FileSystem {
     bool Exists(const std::string& path) override {
         struct stat st {};
         return ::stat(path.c_str(), &st) == 0;
+    }
+
+    std::string FindIgnoringCase(const std::string& path) override {
+        if (Exists(path)) {
+            return path;
+        }
+        std::size_t slash = path.find_last_of('/');
+        std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+        std::string_view name = std::string_view(path).substr(slash + 1);
+        DIR* dir = ::opendir(directory.c_str());
+        if (dir == nullptr) {
+            return {};
+        }
+        std::string found;
+        while (const dirent* entry = ::readdir(dir)) {
+            if (SameNameIgnoringCase(entry->d_name, name)) {
+                found = path.substr(0, slash + 1) + entry->d_name;
+                break;
+            }
+        }
+        ::closedir(dir);
+        return found;
     }
 
     bool Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0; }

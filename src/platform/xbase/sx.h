@@ -24,7 +24,7 @@
 // Date format codes (sx_SetDateFormat): 0 American mm/dd/yy, 1 ANSI yy.mm.dd, 2 British and
 // 3 French dd/mm/yy, 4 German dd.mm.yy, 5 Italian and 6 Spanish dd-mm-yy; century on makes
 // the year four digits. Open modes: 0 shared, 1 read-only, 2 exclusive. Drivers 1, 2, 3, 11
-// and 12 are accepted and all read and write FoxPro-family tables with FPT memos.
+// and 12 are accepted and all read and write xBase tables with FPT memos.
 // Replace kinds: 1 integer and 2 long (value as a number), 8 floating, 32 Julian day number,
 // 128 logical, 1024 text, 1056 date text in the date format in force (or yyyymmdd), 3072 memo.
 //

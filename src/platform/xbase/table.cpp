@@ -209,9 +209,8 @@ Status Table::Open(FileSystem& fs, const std::string& path, Access access,
                             [](const FieldInfo& f) { return IsMemoType(f.type); });
     if (memo) {
         std::string memoPath = MemoPathFor(path);
-        if (!fs.Exists(memoPath)) {
-            std::string other = ReplaceExtension(path, "FPT");
-            memoPath = other == memoPath ? ReplaceExtension(path, "fpt") : other;
+        if (std::string found = fs.FindIgnoringCase(memoPath); !found.empty()) {
+            memoPath = found;
         }
         if (Status s = MemoFile::Open(fs, memoPath, t->writable(), t->shared(), t->memo_); !s) {
             return s;

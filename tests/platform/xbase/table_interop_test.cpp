@@ -1,6 +1,6 @@
 // Round trips with independent xBase tools (Debian's python3-dbfread, python3-dbf and Perl
 // XBase): tables the engine writes read back identically there, and tables python3-dbf
-// writes in the FoxPro format read identically here.
+// writes with FPT memos read identically here.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -159,7 +159,7 @@ TEST_F(InteropTest, PerlXBaseReadsWhatTheEngineWrites) {
               "0||undef|undef|undef|undef|undef\n");
 }
 
-TEST_F(InteropTest, EngineReadsWhatPythonDbfWritesInTheFoxProFormat) {
+TEST_F(InteropTest, EngineReadsWhatPythonDbfWritesWithFptMemos) {
     if (!Have("/usr/bin/python3 -c 'import dbf'")) {
         GTEST_SKIP() << "python3-dbf is not installed";
     }
