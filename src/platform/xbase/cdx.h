@@ -177,6 +177,9 @@ class CompoundIndex {
     // leaves the record out.
     CdxStatus KeyOf(int order, const RecordSource& record, std::string& key, bool& included);
     std::uint64_t KeyCount(int order);
+    // Whether tag `order`'s FOR condition admits `record`, on the tags as last loaded (no
+    // look at the file): for scans that stand in for a walk of the tag.
+    CdxStatus Admits(int order, const RecordSource& record, bool& admitted);
 
     // Every tag against the records: missing, extra and misordered keys, broken structure.
     CdxStatus Check(IndexRecords& records, CheckReport& report);

@@ -196,6 +196,22 @@ bool AreaIndexes::Locate(int order, CompoundIndex*& index, int& tag) const {
     return false;
 }
 
+bool AreaIndexes::CountableInRecordOrder() const {
+    const TagInfo* tag = Tag(order_);
+    return tag != nullptr && !tag->unique && !low_ && !high_;
+}
+
+Status AreaIndexes::InOrder(const char* image, std::uint32_t recNo, bool& in) {
+    CompoundIndex* index = nullptr;
+    int tag = 0;
+    if (!Locate(order_, index, tag)) {
+        return {ErrorCode::kBadArgument, "no index order is in force"};
+    }
+    ImageSource source(area_);
+    source.Set(image, recNo);
+    return FromCdx(index->Admits(tag, source, in));
+}
+
 bool AreaIndexes::SetOrder(int order) {
     if (order < 0 || order > OrderCount()) {
         return false;

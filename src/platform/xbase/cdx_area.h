@@ -70,6 +70,11 @@ class AreaIndexes {
     std::uint32_t SeqLast();
     std::uint32_t SeqNext(std::uint32_t n);
     std::uint32_t SeqPrev(std::uint32_t n);
+    // For counts, where the order does not matter: whether the current order holds exactly
+    // the records its tag's condition admits (no scope, no unique tag), so that a scan in
+    // record order asking InOrder of each record counts the same as a walk of the tag.
+    bool CountableInRecordOrder() const;
+    Status InOrder(const char* image, std::uint32_t recNo, bool& in);
 
     // Seeks `key` (text for character tags; for numeric and date tags a number or a date as
     // yyyymmdd, for logical ones T or F) in the current order. `recNo` receives the record the

@@ -55,6 +55,17 @@ public:
     // With `wait` false a lock held by someone else fails at once.
     virtual bool Lock(std::uint64_t offset, std::uint64_t length, LockKind kind, bool wait) = 0;
     virtual bool Unlock(std::uint64_t offset, std::uint64_t length) = 0;
+
+    // Bytes offset .. offset+n-1 through a read-only view of the file that always shows what
+    // the file holds now, the writes of this and of other processes included, so that reads
+    // need no system call; null when the file has no view or the bytes are not known to exist
+    // (beyond the size last learned through Size, ReadAt or this handle's own writes). The
+    // pointer may be read until the next call on this handle.
+    virtual const std::uint8_t* ViewAt(std::uint64_t offset, std::size_t n) {
+        (void)offset;
+        (void)n;
+        return nullptr;
+    }
 };
 
 class FileSystem {

@@ -72,8 +72,8 @@ bool sx_SetCentury(bool on);
 int sx_SetDateFormat(int code);
 int sx_SetLockTimeout(int seconds);  // 0: never wait; negative: wait as long as it takes
 int sx_SetMemoBlockSize(int size);   // bytes per block of new memo files; 1..32 mean n*512
-bool sx_SetTurboRead(bool on);       // keep reading ahead in shared mode (others' changes
-                                     // to records already read are then seen late)
+bool sx_SetTurboRead(bool on);       // kept for callers: reads are always current and fast
+                                     // (the engine notes say how)
 std::intptr_t sx_SysProp(int code, std::intptr_t value = 0);
 
 // The last failure: its code (0 none) and words for a person.

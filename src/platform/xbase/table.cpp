@@ -387,6 +387,13 @@ Status Table::Record(std::uint32_t n, const char*& image) {
         image = pending_.data() + std::size_t{n - diskCount_ - 1} * recordLength_;
         return Status::Ok();
     }
+    // Straight from the file's view when it has one: no copy, no system call, and always what
+    // the file holds now, so neither sharing nor the order of reads needs a window.
+    std::uint64_t offset = headerLength_ + std::uint64_t{n - 1} * recordLength_;
+    if (const std::uint8_t* bytes = file_->ViewAt(offset, recordLength_)) {
+        image = reinterpret_cast<const char*>(bytes);
+        return Status::Ok();
+    }
     if (windowCount_ == 0 || n < windowFirst_ || n >= windowFirst_ + windowCount_) {
         if (Status s = FillWindow(n); !s) {
             return s;
