@@ -34,17 +34,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         cursor->Seek("2026", false, false, found);
         index->KeyCount(order);
     }
-    cdxfuzz::Records records;
+    cdxfuzz::Records records = cdxfuzz::MakeRecords();
     cdxfuzz::FillRecords(records, 30);
     xbase::CheckReport report;
     index->Check(records, report);
     // Key upkeep on what was read: one change, one append, then the tree is walked again.
     auto before = records.Snapshot(3);
-    records.Set(3, "DATE", "20301231");
-    records.Set(3, "NAME", "moved");
+    records.Set(3, cdxfuzz::kDate, "20301231");
+    records.Set(3, cdxfuzz::kName, "moved");
     if (index->UpdateRecord(3, &before, *records.Record(3)).ok()) {
-        std::uint32_t added = records.Append();
-        records.Set(added, "DESCRIPT", "added");
+        std::uint32_t added = records.Append({});
+        records.Set(added, cdxfuzz::kDescript, "added");
         index->UpdateRecord(added, nullptr, *records.Record(added));
         index->Verify();
     }

@@ -44,7 +44,7 @@ bool Write(const std::string& directory, const Seed& seed) {
              .ok()) {
         return false;
     }
-    cdxfuzz::Records records;
+    cdxfuzz::Records records = cdxfuzz::MakeRecords();
     cdxfuzz::FillRecords(records, seed.records);
     for (const TagSpec& tag : seed.tags) {
         int order = 0;
@@ -58,12 +58,12 @@ bool Write(const std::string& directory, const Seed& seed) {
     for (int i = 0; i < seed.upkeep; ++i) {
         bool append = i % 3 == 0;
         std::uint32_t recno = append
-                                  ? records.Append()
+                                  ? records.Append({})
                                   : 1 + static_cast<std::uint32_t>(i * 7) % records.RecordCount();
         auto before = records.Snapshot(recno);
-        records.Set(recno, "DATE", "2027" + std::to_string(1000 + i % 1200).substr(0, 4));
-        records.Set(recno, "DESCRIPT", "changed " + std::to_string(i));
-        records.Set(recno, "NAME", std::string(230, static_cast<char>('z' - i % 26)));
+        records.Set(recno, cdxfuzz::kDate, "2027" + std::to_string(1000 + i % 1200).substr(0, 4));
+        records.Set(recno, cdxfuzz::kDescript, "changed " + std::to_string(i));
+        records.Set(recno, cdxfuzz::kName, std::string(230, static_cast<char>('z' - i % 26)));
         records.SetDeleted(recno, i % 4 == 1);
         if (!index->UpdateRecord(recno, append ? nullptr : &before, *records.Record(recno)).ok()) {
             return false;
