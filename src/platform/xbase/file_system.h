@@ -60,7 +60,9 @@ public:
     // the file holds now, the writes of this and of other processes included, so that reads
     // need no system call; null when the file has no view or the bytes are not known to exist
     // (beyond the size last learned through Size, ReadAt or this handle's own writes). The
-    // pointer may be read until the next call on this handle.
+    // pointer may be read until the next call on this handle; reading through it faults when
+    // another program shortened the file meanwhile, which ReadAt guards against: read through
+    // ReadAt what another program could shorten.
     virtual const std::uint8_t* ViewAt(std::uint64_t offset, std::size_t n) {
         (void)offset;
         (void)n;

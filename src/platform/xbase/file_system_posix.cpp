@@ -5,6 +5,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <setjmp.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -12,11 +14,49 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <mutex>
 #include <cstdio>
 #include <cstring>
 
 namespace xbase {
 namespace {
+
+// A mapping read past the end of its file raises SIGBUS: that happens when another program
+// shortened the file meanwhile. Copies out of mappings run under a guard that turns the signal
+// into a failed copy; a SIGBUS outside the guard goes to the disposition there was before.
+thread_local sigjmp_buf* volatile tGuard = nullptr;  // volatile: set around a memcpy
+struct sigaction gPreviousBusAction;
+
+void OnBusError(int, siginfo_t*, void*) {
+    if (tGuard != nullptr) {
+        siglongjmp(*tGuard, 1);
+    }
+    ::sigaction(SIGBUS, &gPreviousBusAction, nullptr);  // the fault repeats under it
+}
+
+void GuardBusErrors() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction action {};
+        action.sa_sigaction = OnBusError;
+        action.sa_flags = SA_SIGINFO | SA_NODEFER;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGBUS, &action, &gPreviousBusAction);
+    });
+}
+
+// False when the bytes were no longer in the file.
+bool GuardedCopy(void* to, const void* from, std::size_t n) {
+    sigjmp_buf here;
+    if (sigsetjmp(here, 0) != 0) {
+        tGuard = nullptr;
+        return false;
+    }
+    tGuard = &here;
+    std::memcpy(to, from, n);
+    tGuard = nullptr;
+    return true;
+}
 
 // Reads go through a shared read-only mapping of the whole file when they lie below the size
 // known to exist: the mapping shows the page cache itself, so a read sees every write made
@@ -29,6 +69,7 @@ class PosixFile final : public File {
         if (mappable) {
             void* view = ::mmap(nullptr, kViewBytes, PROT_READ, MAP_SHARED | MAP_NORESERVE, fd, 0);
             if (view != MAP_FAILED) {
+                GuardBusErrors();
                 view_ = static_cast<const std::uint8_t*>(view);
                 // Index orders read records all over the file: a fault maps the one page
                 // asked for rather than its neighbours too.
@@ -47,9 +88,11 @@ class PosixFile final : public File {
 
     bool ReadAt(std::uint64_t offset, void* buffer, std::size_t n, std::size_t& got) override {
         if (const std::uint8_t* bytes = ViewAt(offset, n)) {
-            std::memcpy(buffer, bytes, n);
-            got = n;
-            return true;
+            if (GuardedCopy(buffer, bytes, n)) {
+                got = n;
+                return true;
+            }
+            known_ = 0;  // shortened by another: read what is left the slow way
         }
         got = 0;
         auto* out = static_cast<char*>(buffer);

@@ -269,6 +269,26 @@ TEST_F(ProcessTest, SharedReaderSeesEveryChangeInCountsWalksSeeksAndWindows) {
     }
 }
 
+// Another program (one that ignores the open lock) cuts the table short while it is open
+// here: reads of the records that are gone fail with a message instead of killing the
+// program, and the records still there read as before.
+TEST_F(ProcessTest, TableShortenedByAnotherProgramWhileOpenFailsItsReadsNotTheProgram) {
+    ASSERT_NE(sx_Use(path_, "", 0, 2), 0);
+    for (int i = 1; i <= 2000; ++i) {
+        ASSERT_TRUE(sx_AppendBlank());
+        ASSERT_TRUE(sx_Replace("N", 2, i));
+    }
+    ASSERT_TRUE(sx_Commit());
+    ASSERT_TRUE(sx_Go(2000));  // every page of the file read once
+    EXPECT_EQ(sx_GetLong("N"), 2000);
+    ASSERT_EQ(::truncate(path_.c_str(), 4096), 0);
+    sx_ClearLastError();
+    EXPECT_FALSE(sx_Go(2000));
+    EXPECT_NE(sx_LastError(), 0);
+    EXPECT_TRUE(sx_Go(5));
+    EXPECT_EQ(sx_GetLong("N"), 5);
+}
+
 // The writer reports each committed record number on a pipe; the parent kills it at a
 // random moment, then every reported record must be there, whole.
 TEST_F(ProcessTest, KilledWriterNeverLosesCommittedRecords) {
