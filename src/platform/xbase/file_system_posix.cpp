@@ -14,9 +14,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <mutex>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 namespace xbase {
 namespace {
