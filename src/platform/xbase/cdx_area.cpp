@@ -141,6 +141,7 @@ void AreaIndexes::CloseAll() {
     }
     files_.clear();
     order_ = 0;
+    counted_ = {};
 }
 
 AreaIndexes::Remembered AreaIndexes::Remember() const {
@@ -196,20 +197,21 @@ bool AreaIndexes::Locate(int order, CompoundIndex*& index, int& tag) const {
     return false;
 }
 
-bool AreaIndexes::CountableInRecordOrder() const {
-    const TagInfo* tag = Tag(order_);
-    return tag != nullptr && !tag->unique && !low_ && !high_;
+bool AreaIndexes::CountableInRecordOrder() {
+    counted_ = {};
+    if (low_ || high_ || !Locate(order_, counted_.index, counted_.tag)) {
+        return false;
+    }
+    return !counted_.index->Tag(counted_.tag).unique;
 }
 
 Status AreaIndexes::InOrder(const char* image, std::uint32_t recNo, bool& in) {
-    CompoundIndex* index = nullptr;
-    int tag = 0;
-    if (!Locate(order_, index, tag)) {
+    if (counted_.index == nullptr) {
         return {ErrorCode::kBadArgument, "no index order is in force"};
     }
     ImageSource source(area_);
     source.Set(image, recNo);
-    return FromCdx(index->Admits(tag, source, in));
+    return FromCdx(counted_.index->Admits(counted_.tag, source, in));
 }
 
 bool AreaIndexes::SetOrder(int order) {
