@@ -54,32 +54,61 @@ inline double Best(int runs, const std::function<void()>& work) {
     return best;
 }
 
-// Fills the store's new, empty task table with `count` tasks and builds the five tags.
-inline bool MakeTaskFile(store::TTaskStore& store, std::uint32_t count) {
+// One generated task; `deleted` marks the tasks a benchmark deletes after writing them.
+struct Task {
+    std::string date, time, descript, keys, priority;
+    bool done = false;
+    bool deleted = false;
+};
+
+// `count` task-like records: dates over four years, times, texts, a third done, two key words,
+// priorities A to C; with `someDeleted`, one in twenty marked deleted.
+inline std::vector<Task> MakeTasks(std::uint32_t count, bool someDeleted = false) {
     static const char* kWords[] = {"work", "home", "shop", "call",
                                    "mail", "read", "Work", "garden"};
+    std::vector<Task> tasks(count);
+    char text[64];
+    for (std::uint32_t i = 1; i <= count; ++i) {
+        Task& t = tasks[i - 1];
+        std::uint32_t h = i * 2654435761u;
+        std::snprintf(text, sizeof text, "%04u%02u%02u", 2024 + h % 4, 1 + (h >> 4) % 12,
+                      1 + (h >> 8) % 28);
+        t.date = text;
+        std::snprintf(text, sizeof text, "%02u:%02u", (h >> 12) % 24, (h >> 16) % 60);
+        t.time = text;
+        t.descript = "Task number " + std::to_string(i) + " to be done soon";
+        t.done = (h >> 20) % 3 == 0;
+        t.keys = std::string(kWords[(h >> 22) % 8]) + " " + kWords[(h >> 25) % 8];
+        t.priority = std::string(1, static_cast<char>('A' + (h >> 28) % 3));
+        t.deleted = someDeleted && i % 20 == 7;
+    }
+    return tasks;
+}
+
+// Fills the store's new, empty task table with the tasks (a note on every tenth) and builds
+// the five tags.
+inline bool MakeTaskFile(store::TTaskStore& store, const std::vector<Task>& tasks) {
     if (!store.CreateTaskTable()) {
         return false;
     }
     if (sx_Use(store.PathOf(store::kTaskTableName), "MAKER", 2, 2) == 0) {
         return false;
     }
-    char text[64];
-    for (std::uint32_t i = 1; i <= count; ++i) {
-        std::uint32_t h = i * 2654435761u;
+    for (std::size_t i = 0; i < tasks.size(); ++i) {
+        const Task& t = tasks[i];
         sx_AppendBlank();
-        std::snprintf(text, sizeof text, "%04u%02u%02u", 2024 + h % 4, 1 + (h >> 4) % 12,
-                      1 + (h >> 8) % 28);
-        sx_Replace("DATE", 1024, text);
-        std::snprintf(text, sizeof text, "%02u:%02u", (h >> 12) % 24, (h >> 16) % 60);
-        sx_Replace("TIME", 1024, text);
-        sx_Replace("DESCRIPT", 1024, "Task number " + std::to_string(i) + " to be done soon");
-        if (i % 10 == 0) {
-            sx_Replace("NOTE", 3072, "Note for task " + std::to_string(i));
+        sx_Replace("DATE", 1024, t.date);
+        sx_Replace("TIME", 1024, t.time);
+        sx_Replace("DESCRIPT", 1024, t.descript);
+        if ((i + 1) % 10 == 0) {
+            sx_Replace("NOTE", 3072, "Note for task " + std::to_string(i + 1));
         }
-        sx_Replace("DONE", 128, (h >> 20) % 3 == 0);
-        sx_Replace("KEYS", 1024, std::string(kWords[(h >> 22) % 8]) + " " + kWords[(h >> 25) % 8]);
-        sx_Replace("PRIORITY", 1024, std::string(1, static_cast<char>('A' + (h >> 28) % 3)));
+        sx_Replace("DONE", 128, t.done);
+        sx_Replace("KEYS", 1024, t.keys);
+        sx_Replace("PRIORITY", 1024, t.priority);
+        if (t.deleted) {
+            sx_Delete();
+        }
     }
     for (const store::TaskTag& tag : store::kTaskTags) {
         if (sx_IndexTag({}, tag.name, tag.expression, 0, false, tag.condition) == 0) {
@@ -87,6 +116,10 @@ inline bool MakeTaskFile(store::TTaskStore& store, std::uint32_t count) {
         }
     }
     return sx_Commit() && sx_Close();
+}
+
+inline bool MakeTaskFile(store::TTaskStore& store, std::uint32_t count) {
+    return MakeTaskFile(store, MakeTasks(count));
 }
 
 }  // namespace bench

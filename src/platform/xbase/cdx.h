@@ -39,13 +39,16 @@ class CdxStatus {
     std::string message_;
 };
 
-enum class KeyType { kCharacter, kNumeric, kDate, kLogical };
+// kInteger: a tag whose key is one I field by itself; its keys are 4 bytes wide.
+enum class KeyType { kCharacter, kNumeric, kDate, kLogical, kInteger };
 
 // Key encodings: unsigned bytewise order of the results is the order of the values.
 std::string EncodeNumericKey(double value);
 // A date as its Julian day number; 0 is the blank date, before every real one.
 std::string EncodeDateKey(double julianDay);
 std::string EncodeLogicalKey(bool value);
+// A 32-bit integer, big-endian with the sign bit flipped.
+std::string EncodeIntegerKey(std::int32_t value);
 double DecodeNumericKey(std::string_view key);  // also decodes date keys to the day number
 // A key as a person reads it: character keys without trailing blanks, numbers and dates as
 // their values (dates as yyyymmdd, blank as 8 blanks trimmed to ""), logicals as T or F.
@@ -174,6 +177,9 @@ class CompoundIndex {
     // leaves the record out.
     CdxStatus KeyOf(int order, const RecordSource& record, std::string& key, bool& included);
     std::uint64_t KeyCount(int order);
+    // Whether tag `order`'s FOR condition admits `record`, on the tags as last loaded (no
+    // look at the file): for scans that stand in for a walk of the tag.
+    CdxStatus Admits(int order, const RecordSource& record, bool& admitted);
 
     // Every tag against the records: missing, extra and misordered keys, broken structure.
     CdxStatus Check(IndexRecords& records, CheckReport& report);

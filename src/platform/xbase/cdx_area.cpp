@@ -85,8 +85,9 @@ Status AreaIndexes::OpenStructural(FileSystem& fs) {
     if ((area_.table().flags() & kStructuralFlag) == 0) {
         return Status::Ok();
     }
-    std::string path = StructuralPath(area_.table().path());
-    if (!fs.Exists(path)) {
+    // Files copied from other systems may name the index in another letter case.
+    std::string path = fs.FindIgnoringCase(StructuralPath(area_.table().path()));
+    if (path.empty()) {
         return Status::Ok();  // a missing index does not stop the table: it is rebuilt
     }
     int first = 0;
@@ -140,6 +141,7 @@ void AreaIndexes::CloseAll() {
     }
     files_.clear();
     order_ = 0;
+    counted_ = {};
 }
 
 AreaIndexes::Remembered AreaIndexes::Remember() const {
@@ -193,6 +195,23 @@ bool AreaIndexes::Locate(int order, CompoundIndex*& index, int& tag) const {
         order -= f.index->TagCount();
     }
     return false;
+}
+
+bool AreaIndexes::CountableInRecordOrder() {
+    counted_ = {};
+    if (low_ || high_ || !Locate(order_, counted_.index, counted_.tag)) {
+        return false;
+    }
+    return !counted_.index->Tag(counted_.tag).unique;
+}
+
+Status AreaIndexes::InOrder(const char* image, std::uint32_t recNo, bool& in) {
+    if (counted_.index == nullptr) {
+        return {ErrorCode::kBadArgument, "no index order is in force"};
+    }
+    ImageSource source(area_);
+    source.Set(image, recNo);
+    return FromCdx(counted_.index->Admits(counted_.tag, source, in));
 }
 
 bool AreaIndexes::SetOrder(int order) {
@@ -259,7 +278,13 @@ Status AreaIndexes::IndexTag(FileSystem& fs, const std::string& path, const TagS
                              int& order, const IndexProgress& progress) {
     order = 0;
     bool structural = path.empty();
-    std::string target = structural ? StructuralPath(area_.table().path()) : path;
+    std::string target = path;
+    if (structural) {
+        target = StructuralPath(area_.table().path());
+        if (std::string found = fs.FindIgnoringCase(target); !found.empty()) {
+            target = found;
+        }
+    }
     OpenFileEntry* entry = nullptr;
     for (OpenFileEntry& f : files_) {
         if ((structural && f.structural) || (!structural && f.path == target)) {
@@ -494,6 +519,14 @@ bool AreaIndexes::EncodeKey(int order, std::string_view text, std::string& key) 
             bool v = !text.empty() && (text[0] == 'T' || text[0] == 't' || text[0] == 'Y' ||
                                        text[0] == 'y' || SameText(text, ".T."));
             key = EncodeLogicalKey(v);
+            return true;
+        }
+        case KeyType::kInteger: {
+            std::string s(text);
+            double v = std::strtod(s.c_str(), nullptr);
+            key = EncodeIntegerKey(v >= -2147483648.0 && v <= 2147483647.0
+                                       ? static_cast<std::int32_t>(v)
+                                       : (v < 0 ? INT32_MIN : INT32_MAX));
             return true;
         }
     }

@@ -70,6 +70,12 @@ class AreaIndexes {
     std::uint32_t SeqLast();
     std::uint32_t SeqNext(std::uint32_t n);
     std::uint32_t SeqPrev(std::uint32_t n);
+    // For counts, where the order does not matter: whether the current order holds exactly
+    // the records its tag's condition admits (no scope, no unique tag), so that a scan in
+    // record order asking InOrder of each record counts the same as a walk of the tag. InOrder
+    // asks the tag found by the last CountableInRecordOrder, without looking at the file again.
+    bool CountableInRecordOrder();
+    Status InOrder(const char* image, std::uint32_t recNo, bool& in);
 
     // Seeks `key` (text for character tags; for numeric and date tags a number or a date as
     // yyyymmdd, for logical ones T or F) in the current order. `recNo` receives the record the
@@ -101,6 +107,10 @@ class AreaIndexes {
     std::unique_ptr<TagCursor> cursor_;
     std::optional<std::string> low_;
     std::optional<std::string> high_;
+    struct {
+        CompoundIndex* index = nullptr;
+        int tag = 0;
+    } counted_;  // the tag of the count under way (CountableInRecordOrder)
 };
 
 Status FromCdx(const CdxStatus& s);

@@ -62,8 +62,11 @@ inline constexpr std::uint8_t kOptHasFor = 0x08;
 inline constexpr std::uint8_t kOptCompact = 0x20;
 inline constexpr std::uint8_t kOptCompound = 0x40;
 inline constexpr std::uint8_t kOptStructure = 0x80;  // set in the directory's header only
+// Bits other writers set that change nothing in what the engine reads: 0x02 and 0x04 (kept
+// as found, never written). 0x10 is left refused: it may mean a page layout of its own.
+inline constexpr std::uint8_t kOptIgnorable = 0x02 | 0x04;
 inline constexpr std::uint8_t kKnownOptions =
-    kOptUnique | kOptHasFor | kOptCompact | kOptCompound | kOptStructure;
+    kOptUnique | kOptHasFor | kOptCompact | kOptCompound | kOptStructure | kOptIgnorable;
 
 // Node header, the first 12 bytes of every interior and leaf node:
 //   off  size  type    meaning

@@ -2,6 +2,7 @@
 // records through the tags' expressions, key upkeep, builds, the check against a table, and
 // the sharing rules (index lock, change counter) that let other processes see each change.
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <numeric>
 
@@ -50,6 +51,30 @@ bool ValidTagName(std::string_view name) {
         }
     }
     return true;
+}
+
+// Whether a key expression is one I field by itself (with or without the alias): such tags
+// keep 4-byte integer keys, as other writers of these files make them; any other numeric
+// expression, an I field in arithmetic included, keys 8-byte numbers.
+bool IsIntegerField(std::string_view key, const IndexTable& table) {
+    std::string name = UpperAscii(key);
+    auto trim = [](std::string& s) {
+        s.erase(0, s.find_first_not_of(" \t"));
+        s.erase(s.find_last_not_of(" \t") + 1);
+    };
+    trim(name);
+    if (std::size_t arrow = name.find("->"); arrow != std::string::npos) {
+        std::string alias = name.substr(0, arrow);
+        trim(alias);
+        if (alias != UpperAscii(table.alias)) {
+            return false;
+        }
+        name.erase(0, arrow + 2);
+        trim(name);
+    }
+    return std::any_of(table.fields.begin(), table.fields.end(), [&](const FieldInfo& f) {
+        return f.name == name && f.type == 'I' && f.length == 4;
+    });
 }
 
 // A record of blanks, on which a character key expression is evaluated to learn its width.
@@ -163,6 +188,7 @@ struct CompoundIndex::Impl {
     std::uint64_t version = 1;   // changes whenever cursors must find their place again
     std::uint32_t counter = 0;   // the file's change counter as last seen
     bool locked = false;
+    bool unlocked = false;  // the operation under way reads without the lock (see Begin)
     EvalSettings settings;
 
     CdxStatus LoadAll();
@@ -171,8 +197,10 @@ struct CompoundIndex::Impl {
     CdxStatus WriteHeader(std::uint32_t offset, std::uint16_t keyLength, std::uint8_t options,
                           bool descending, const std::string& key, const std::string& condition,
                           std::uint32_t root);
-    CdxStatus Begin(bool write);
+    CdxStatus Begin(bool write, bool optimistic = false);
     CdxStatus End(bool write, CdxStatus result);
+    bool InOperation() const { return locked || unlocked; }
+    bool StillValid();
     CdxStatus MakeKey(TagState& tag, const RecordSource& record, std::string& key, bool& included);
     CdxStatus Gather(TagState& tag, IndexRecords& records, EntrySet& set,
                      const std::function<void(std::uint32_t done, std::uint32_t total)>& step,
@@ -222,6 +250,9 @@ CdxStatus CompoundIndex::Impl::BindExpressions(TagState& tag) {
         case ValueType::kLogical:
             tag.info.type = KeyType::kLogical;
             break;
+    }
+    if (tag.info.type == KeyType::kNumeric && IsIntegerField(tag.info.key, table)) {
+        tag.info.type = KeyType::kInteger;
     }
     tag.key = std::move(key.expression);
     tag.condition.reset();
@@ -288,6 +319,7 @@ CdxStatus CompoundIndex::Impl::LoadTag(std::uint32_t headerOffset, std::string n
     }
     std::uint16_t expected = tag.info.type == KeyType::kCharacter ? keyLength
                              : tag.info.type == KeyType::kLogical ? 1
+                             : tag.info.type == KeyType::kInteger ? 4
                                                                   : 8;
     if (keyLength != expected) {
         return CDX_CORRUPT("tag key length does not suit its expression", headerOffset);
@@ -409,28 +441,54 @@ CdxStatus CompoundIndex::Impl::WriteHeader(std::uint32_t offset, std::uint16_t k
     return pager.Write(offset + kPageSize, pool);
 }
 
-CdxStatus CompoundIndex::Impl::Begin(bool write) {
+// Sharing. Every writer takes the index lock exclusively and, before it writes any page,
+// bumps the change counter in the file header; it bumps it again when it flushes at the end.
+// A reader whose cached pages belong to the counter the file shows may read without the lock
+// (`optimistic`): pages it lacks come through the file's view, and StillValid tells afterwards
+// whether a writer began meanwhile, in which case the caller repeats the read under the lock.
+// Otherwise a reader takes the lock shared and, when the counter moved, drops its pages.
+CdxStatus CompoundIndex::Impl::Begin(bool write, bool optimistic) {
     if (!shared) {
         return CdxStatus::Ok();
+    }
+    if (optimistic && !write) {
+        if (file->ViewAt(0, kHeaderSize) != nullptr && ReadCounter() == counter) {
+            std::atomic_thread_fence(std::memory_order_acquire);
+            unlocked = true;
+            return CdxStatus::Ok();
+        }
     }
     if (!file->Lock(cdx::kIndexLockOffset, 1, write ? LockKind::kExclusive : LockKind::kShared,
                     true)) {
         return CdxStatus(CdxCode::kIoError, "the index is locked by another process");
     }
     locked = true;
+    CdxStatus s;
     if (ReadCounter() != counter) {
         pager.DropCache();
-        CdxStatus s = LoadAll();
-        if (!s.ok()) {
-            file->Unlock(cdx::kIndexLockOffset, 1);
-            locked = false;
-            return s;
-        }
+        s = LoadAll();
     }
-    return CdxStatus::Ok();
+    if (s.ok() && write) {
+        s = pager.SetCounter(counter + 1);
+        counter += 1;
+    }
+    if (!s.ok()) {
+        file->Unlock(cdx::kIndexLockOffset, 1);
+        locked = false;
+    }
+    return s;
+}
+
+bool CompoundIndex::Impl::StillValid() {
+    std::atomic_thread_fence(std::memory_order_acquire);
+    return ReadCounter() == counter;
 }
 
 CdxStatus CompoundIndex::Impl::End(bool write, CdxStatus result) {
+    if (unlocked) {
+        unlocked = false;
+        return result;
+    }
     if (write) {
         ++version;
     }
@@ -478,6 +536,9 @@ CdxStatus CompoundIndex::Impl::MakeKey(TagState& tag, const RecordSource& record
             break;
         case KeyType::kLogical:
             key = EncodeLogicalKey(v.logical);
+            break;
+        case KeyType::kInteger:
+            key = EncodeIntegerKey(static_cast<std::int32_t>(v.number));
             break;
     }
     return CdxStatus::Ok();
@@ -655,7 +716,7 @@ CdxStatus CompoundIndex::Open(std::unique_ptr<File> file, const IndexTable& tabl
 
 // In shared mode the tag list is looked at again when another process changed the file.
 int CompoundIndex::TagCount() const {
-    if (impl_->shared && !impl_->locked && impl_->Begin(false).ok()) {
+    if (impl_->shared && !impl_->InOperation() && impl_->Begin(false, true).ok()) {
         impl_->End(false, CdxStatus::Ok());
     }
     return static_cast<int>(impl_->tags.size());
@@ -718,6 +779,9 @@ CdxStatus CompoundIndex::AddTag(const TagSpec& spec, IndexRecords& records,
             break;
         case KeyType::kLogical:
             tag.info.keyLength = 1;
+            break;
+        case KeyType::kInteger:
+            tag.info.keyLength = 4;
             break;
     }
     tag.ref.keyLength = tag.info.keyLength;
@@ -825,6 +889,25 @@ CdxStatus CompoundIndex::UpdateRecord(std::uint32_t recno, const RecordSource* b
         }
     }
     return impl_->End(true, s);
+}
+
+CdxStatus CompoundIndex::Admits(int order, const RecordSource& record, bool& admitted) {
+    admitted = false;
+    if (order < 1 || static_cast<std::size_t>(order) > impl_->tags.size()) {
+        return Invalid("no tag of order " + std::to_string(order));
+    }
+    TagState& tag = impl_->tags[static_cast<std::size_t>(order - 1)];
+    if (!tag.condition) {
+        admitted = true;
+        return CdxStatus::Ok();
+    }
+    Value v;
+    if (!tag.condition->Evaluate(record, impl_->settings, v)) {
+        return CdxStatus(CdxCode::kExpression,
+                         "condition of tag " + tag.info.name + " failed to evaluate");
+    }
+    admitted = v.logical;
+    return CdxStatus::Ok();
 }
 
 CdxStatus CompoundIndex::KeyOf(int order, const RecordSource& record, std::string& key,
@@ -1101,20 +1184,31 @@ struct TagCursor::State {
         }
         return pos.valid ? tree.Prior(pos) : tree.Last(pos);
     }
+    // A move runs first without the index lock when the cached pages are current; when a
+    // writer began meanwhile it runs again under the lock (the cursor finds its place again
+    // from the entry it stood on, as the reload changes the version).
     template <typename Op>
     CdxStatus Run(Op op) {
-        if (CdxStatus s = impl->Begin(false); !s.ok()) {
-            valid = false;
-            return s;
+        for (bool optimistic : {true, false}) {
+            if (CdxStatus s = impl->Begin(false, optimistic); !s.ok()) {
+                valid = false;
+                return s;
+            }
+            bool unlocked = impl->unlocked;
+            TagState* tag = Tag();
+            CdxStatus s = tag ? op(*tag) : CdxStatus(CdxCode::kNotFound, "the tag is gone");
+            if (unlocked && !impl->StillValid()) {
+                impl->End(false, s);
+                continue;
+            }
+            if (s.ok() && tag) {
+                Settle(*tag);
+            } else {
+                valid = false;
+            }
+            return impl->End(false, s);
         }
-        TagState* tag = Tag();
-        CdxStatus s = tag ? op(*tag) : CdxStatus(CdxCode::kNotFound, "the tag is gone");
-        if (s.ok() && tag) {
-            Settle(*tag);
-        } else {
-            valid = false;
-        }
-        return impl->End(false, s);
+        return CdxStatus(CdxCode::kIoError, "the index kept changing");
     }
 };
 

@@ -42,6 +42,15 @@ std::string EncodeLogicalKey(bool value) {
     return value ? "T" : "F";
 }
 
+std::string EncodeIntegerKey(std::int32_t value) {
+    auto bits = static_cast<std::uint32_t>(value) ^ 0x80000000u;
+    std::string key(4, '\0');
+    for (int i = 0; i < 4; ++i) {
+        key[static_cast<std::size_t>(i)] = static_cast<char>(bits >> (8 * (3 - i)));
+    }
+    return key;
+}
+
 double DecodeNumericKey(std::string_view key) {
     std::uint64_t bits = 0;
     for (std::size_t i = 0; i < 8; ++i) {
@@ -85,6 +94,13 @@ std::string KeyToText(KeyType type, std::string_view key) {
         }
         case KeyType::kLogical:
             return !key.empty() && key[0] == 'T' ? "T" : "F";
+        case KeyType::kInteger: {
+            std::uint32_t bits = 0;
+            for (std::size_t i = 0; i < 4; ++i) {
+                bits = (bits << 8) | (i < key.size() ? static_cast<std::uint8_t>(key[i]) : 0u);
+            }
+            return std::to_string(static_cast<std::int32_t>(bits ^ 0x80000000u));
+        }
     }
     return "";
 }

@@ -210,6 +210,18 @@ CdxStatus Pager::Flush(bool bump) {
     return CdxStatus::Ok();
 }
 
+CdxStatus Pager::SetCounter(std::uint32_t counter) {
+    std::uint8_t bytes[4];
+    PutBE32(bytes, counter);
+    if (!file_.WriteAt(hdr::kCounter, bytes, sizeof bytes)) {
+        return IoError("write", hdr::kCounter);
+    }
+    if (Slot* slot = Lookup(0)) {
+        std::memcpy(slot->page.data() + hdr::kCounter, bytes, sizeof bytes);
+    }
+    return CdxStatus::Ok();
+}
+
 void Pager::DropCache() {
     cache_.clear();
     lru_.clear();

@@ -33,6 +33,8 @@ class Pager {
     bool Dirty() const { return dirtyCount_ > 0; }
     // Forgets every cached page (they must be clean).
     void DropCache();
+    // Writes the file header's change counter at once, ahead of every other write.
+    CdxStatus SetCounter(std::uint32_t counter);
     // Writes straight to the file, bypassing (and invalidating) the cache: for bulk builds.
     CdxStatus WriteDirect(std::uint32_t offset, const std::uint8_t* data, std::size_t n);
 

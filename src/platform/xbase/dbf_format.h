@@ -8,7 +8,7 @@ namespace xbase::dbf {
 
 // Table header, 32 fixed bytes at offset 0 (integers little-endian):
 //   off size meaning
-//    0   1   file type: 0x03 no memo, 0xF5 FoxPro 2 with FPT memo, 0x30/0x31/0x32 the later
+//    0   1   file type: 0x03 no memo, 0xF5 with FPT memo, 0x30/0x31/0x32 the later
 //            32-bit family (memo presence from the field types); others are refused
 //    1   3   date of last update: year mod 100, month, day (read: yy < 80 -> 20yy else 19yy)
 //    4   4   number of records, deleted ones included

@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "platform/xbase/expr_support.h"
+#include "platform/xbase/field_codec.h"
 #include "rtl/date_time.h"
 
 namespace xbase::expr {
@@ -97,6 +98,36 @@ class DateField final : public Node {
     explicit DateField(std::uint32_t offset) : Node(ValueType::kDate, kVariable), offset_(offset) {}
     bool Number(Context& c, double& out) override {
         out = DateFromDtos(std::string_view(c.record + offset_, 8));
+        return true;
+    }
+
+  private:
+    std::uint32_t offset_;
+};
+
+// I, B and Y fields of the later family's tables.
+class BinaryNumberField final : public Node {
+  public:
+    BinaryNumberField(std::uint32_t offset, char type)
+        : Node(ValueType::kNumber, kVariable), offset_(offset), type_(type) {}
+    bool Number(Context& c, double& out) override {
+        out = BinaryFieldNumber(type_, c.record + offset_);
+        return true;
+    }
+
+  private:
+    std::uint32_t offset_;
+    char type_;
+};
+
+// A date-time field reads as a date whose day number carries the time as its fraction, so
+// that it compares, indexes and converts (DTOS) like a date.
+class DateTimeField final : public Node {
+  public:
+    explicit DateTimeField(std::uint32_t offset)
+        : Node(ValueType::kDate, kVariable), offset_(offset) {}
+    bool Number(Context& c, double& out) override {
+        out = DateTimeToJulian(c.record + offset_);
         return true;
     }
 
@@ -896,6 +927,18 @@ NodePtr MakeField(const FieldInfo& field, int index, std::string& error) {
             return std::make_unique<LogicalField>(field.offset);
         case 'M':
             return std::make_unique<MemoField>(index);
+        case 'I':
+        case 'B':
+        case 'Y':
+            if (!IsBinaryNumberField(field.type, field.length)) {
+                break;
+            }
+            return std::make_unique<BinaryNumberField>(field.offset, field.type);
+        case 'T':
+            if (!IsDateTimeField(field.type, field.length)) {
+                break;
+            }
+            return std::make_unique<DateTimeField>(field.offset);
         default:
             break;
     }

@@ -1,6 +1,7 @@
 // Field values to and from their stored bytes.
 #include "platform/xbase/field_codec.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -234,6 +235,151 @@ bool ParseDateText(std::string_view text, int dateFormat, std::string& stored) {
     std::snprintf(buffer, sizeof buffer, "%04d%02d%02d", y, m, d);
     stored = buffer;
     return true;
+}
+
+bool IsBinaryNumberField(char type, int width) {
+    return (type == 'I' && width == 4) || ((type == 'B' || type == 'Y') && width == 8);
+}
+
+bool IsDateTimeField(char type, int width) {
+    return type == 'T' && width == 8;
+}
+
+namespace {
+constexpr double kMillisecondsPerDay = 86400000.0;
+
+std::uint64_t GetLE64(const char* bytes) {
+    return std::uint64_t{GetLE32(bytes)} | (std::uint64_t{GetLE32(bytes + 4)} << 32);
+}
+
+void PutLE64(char* bytes, std::uint64_t v) {
+    PutLE32(bytes, static_cast<std::uint32_t>(v));
+    PutLE32(bytes + 4, static_cast<std::uint32_t>(v >> 32));
+}
+}  // namespace
+
+double BinaryFieldNumber(char type, const char* bytes) {
+    switch (type) {
+        case 'I':
+            return static_cast<std::int32_t>(GetLE32(bytes));
+        case 'Y':
+            return static_cast<double>(static_cast<std::int64_t>(GetLE64(bytes))) / 10000.0;
+        case 'B': {
+            double v = 0;
+            std::uint64_t bits = GetLE64(bytes);
+            std::memcpy(&v, &bits, sizeof v);
+            return std::isfinite(v) ? v : 0;
+        }
+        default:
+            return 0;
+    }
+}
+
+bool PutBinaryFieldNumber(char type, double value, char* bytes) {
+    if (!std::isfinite(value)) {
+        return false;
+    }
+    switch (type) {
+        case 'I': {
+            double v = std::trunc(value);
+            if (v < -2147483648.0 || v > 2147483647.0) {
+                return false;
+            }
+            PutLE32(bytes, static_cast<std::uint32_t>(static_cast<std::int32_t>(v)));
+            return true;
+        }
+        case 'Y': {
+            double v = std::nearbyint(value * 10000.0);
+            if (!(v > -9.2e18 && v < 9.2e18)) {
+                return false;
+            }
+            PutLE64(bytes, static_cast<std::uint64_t>(static_cast<std::int64_t>(v)));
+            return true;
+        }
+        case 'B': {
+            std::uint64_t bits = 0;
+            value = value == 0 ? 0 : value;  // no minus zero
+            std::memcpy(&bits, &value, sizeof bits);
+            PutLE64(bytes, bits);
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+double DateTimeToJulian(const char* bytes) {
+    std::uint32_t day = GetLE32(bytes);
+    std::uint32_t ms = GetLE32(bytes + 4);
+    if (day == 0) {
+        return 0;
+    }
+    return day + std::min<double>(ms, kMillisecondsPerDay - 1) / kMillisecondsPerDay;
+}
+
+bool PutDateTime(double julian, char* bytes) {
+    if (julian == 0) {
+        std::memset(bytes, 0, 8);
+        return true;
+    }
+    if (!(julian >= 1721426 && julian < 5373485)) {
+        return false;
+    }
+    double day = std::floor(julian);
+    double ms = std::nearbyint((julian - day) * kMillisecondsPerDay);
+    if (ms >= kMillisecondsPerDay) {
+        day += 1;
+        ms = 0;
+    }
+    PutLE32(bytes, static_cast<std::uint32_t>(day));
+    PutLE32(bytes + 4, static_cast<std::uint32_t>(ms));
+    return true;
+}
+
+std::string FormatDateTime(const char* bytes) {
+    std::uint32_t day = GetLE32(bytes);
+    std::uint32_t ms = GetLE32(bytes + 4);
+    std::string date = JulianToStoredDate(day);
+    if (day == 0 || date[0] == ' ') {
+        return std::string(17, ' ');
+    }
+    std::uint32_t seconds = std::min<std::uint32_t>(ms / 1000, 86399);
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%s %02u:%02u:%02u", date.c_str(), seconds / 3600,
+                  seconds / 60 % 60, seconds % 60);
+    return buffer;
+}
+
+std::string FormatBinaryNumber(char type, const char* bytes) {
+    char buffer[64];
+    switch (type) {
+        case 'I':
+            std::snprintf(buffer, sizeof buffer, "%d", static_cast<std::int32_t>(GetLE32(bytes)));
+            return buffer;
+        case 'Y': {
+            auto v = static_cast<std::int64_t>(GetLE64(bytes));
+            std::uint64_t magnitude =
+                v < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(v) : std::uint64_t(v);
+            std::snprintf(buffer, sizeof buffer, "%s%llu.%04llu", v < 0 ? "-" : "",
+                          static_cast<unsigned long long>(magnitude / 10000),
+                          static_cast<unsigned long long>(magnitude % 10000));
+            return buffer;
+        }
+        default: {
+            double v = BinaryFieldNumber(type, bytes);
+            if (v == std::trunc(v) && std::fabs(v) < 1e15) {
+                std::snprintf(buffer, sizeof buffer, "%.0f", v);
+                return buffer;
+            }
+            for (int digits = 1; digits <= 17; ++digits) {
+                std::snprintf(buffer, sizeof buffer, "%.*g", digits, v);
+                if (std::strtod(buffer, nullptr) == v) {
+                    break;
+                }
+            }
+            return buffer;
+        }
+    }
 }
 
 bool ParseMemoPointer(const char* bytes, int width, bool binary, std::uint32_t& block) {

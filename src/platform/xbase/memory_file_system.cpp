@@ -111,6 +111,23 @@ bool MemoryFileSystem::Exists(const std::string& path) {
     return files_.count(path) != 0;
 }
 
+std::string MemoryFileSystem::FindIgnoringCase(const std::string& path) {
+    if (Exists(path)) {
+        return path;
+    }
+    std::size_t slash = path.find_last_of('/');
+    std::string_view directory(path.data(), slash == std::string::npos ? 0 : slash + 1);
+    for (const auto& [name, node] : files_) {
+        if (std::string_view(name).substr(0, directory.size()) == directory &&
+            name.find('/', directory.size()) == std::string::npos &&
+            SameNameIgnoringCase(std::string_view(name).substr(directory.size()),
+                                 std::string_view(path).substr(directory.size()))) {
+            return name;
+        }
+    }
+    return {};
+}
+
 bool MemoryFileSystem::Remove(const std::string& path) {
     return files_.erase(path) != 0;
 }

@@ -21,6 +21,7 @@ class MemoryFileSystem final : public FileSystem {
 
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override;
     bool Exists(const std::string& path) override;
+    std::string FindIgnoringCase(const std::string& path) override;
     bool Remove(const std::string& path) override;
     bool Rename(const std::string& from, const std::string& to) override;
     bool SyncDirectory(const std::string& directory) override;

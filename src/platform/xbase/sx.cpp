@@ -214,6 +214,31 @@ Status StoreValue(WorkArea& area, int index, int kind, const SxValue& value) {
             bytes[0] = c;
             return Status::Ok();
         }
+        case 'I':
+        case 'B':
+        case 'Y':
+        case 'T': {
+            double number = value.number;
+            if (value.isText) {
+                bool blank = false;
+                if (f.type != 'T') {
+                    number = ParseNumber(value.text, &blank);
+                } else if (!ParseDateText(value.text, settings.dateFormat, text)) {
+                    return {ErrorCode::kBadArgument,
+                            "\"" + std::string(value.text) + "\" is not a date"};
+                } else {
+                    number = StoredDateToJulian(text);
+                }
+            }
+            bool stored = f.type == 'T'
+                              ? IsDateTimeField(f.type, f.length) && PutDateTime(number, bytes)
+                              : IsBinaryNumberField(f.type, f.length) &&
+                                    PutBinaryFieldNumber(f.type, number, bytes);
+            if (!stored) {
+                return {ErrorCode::kNumberTooLong, "value out of range for field " + f.name};
+            }
+            return Status::Ok();
+        }
         default:
             break;
     }
@@ -687,8 +712,15 @@ std::string sx_GetString(std::string_view field) {
     if (area == nullptr) {
         return {};
     }
-    if (IsMemoType(area->fields()[index].type)) {
+    const FieldInfo& f = area->fields()[index];
+    if (IsMemoType(f.type)) {
         return sx_GetMemo(field);
+    }
+    if (IsBinaryNumberField(f.type, f.length)) {
+        return FormatBinaryNumber(f.type, FieldBytes(*area, index).data());
+    }
+    if (IsDateTimeField(f.type, f.length)) {
+        return FormatDateTime(FieldBytes(*area, index).data());
     }
     return std::string(FieldBytes(*area, index));
 }
@@ -704,6 +736,10 @@ std::string sx_GetTrimString(std::string_view field) {
         return sx_GetMemo(field);
     }
     std::string_view bytes = FieldBytes(*area, index);
+    if (IsBinaryNumberField(type, area->fields()[index].length) ||
+        IsDateTimeField(type, area->fields()[index].length)) {
+        return Trim(sx_GetString(field));
+    }
     if (type == 'N' || type == 'F') {
         return Trim(bytes);
     }
@@ -718,13 +754,24 @@ std::string sx_GetDateString(std::string_view field) {
         return {};
     }
     const Settings& s = TheEngine().settings;
-    return FormatDateText(FieldBytes(*area, index), s.dateFormat, s.century);
+    std::string_view bytes = FieldBytes(*area, index);
+    if (IsDateTimeField(area->fields()[index].type, area->fields()[index].length)) {
+        return FormatDateText(JulianToStoredDate(DateTimeToJulian(bytes.data())), s.dateFormat,
+                              s.century);
+    }
+    return FormatDateText(bytes, s.dateFormat, s.century);
 }
 
 double sx_GetDateJulian(std::string_view field) {
     int index = 0;
     WorkArea* area = AreaAndField(field, index);
-    return area == nullptr ? 0 : StoredDateToJulian(FieldBytes(*area, index));
+    if (area == nullptr) {
+        return 0;
+    }
+    if (IsDateTimeField(area->fields()[index].type, area->fields()[index].length)) {
+        return std::floor(DateTimeToJulian(FieldBytes(*area, index).data()));
+    }
+    return StoredDateToJulian(FieldBytes(*area, index));
 }
 
 bool sx_GetLogical(std::string_view field) {
@@ -739,7 +786,14 @@ double sx_GetDouble(std::string_view field) {
     if (area == nullptr) {
         return 0;
     }
-    switch (area->fields()[index].type) {
+    const FieldInfo& f = area->fields()[index];
+    if (IsBinaryNumberField(f.type, f.length)) {
+        return BinaryFieldNumber(f.type, FieldBytes(*area, index).data());
+    }
+    if (IsDateTimeField(f.type, f.length)) {
+        return DateTimeToJulian(FieldBytes(*area, index).data());
+    }
+    switch (f.type) {
         case 'D':
             return StoredDateToJulian(FieldBytes(*area, index));
         case 'L':

@@ -24,7 +24,7 @@
 // Date format codes (sx_SetDateFormat): 0 American mm/dd/yy, 1 ANSI yy.mm.dd, 2 British and
 // 3 French dd/mm/yy, 4 German dd.mm.yy, 5 Italian and 6 Spanish dd-mm-yy; century on makes
 // the year four digits. Open modes: 0 shared, 1 read-only, 2 exclusive. Drivers 1, 2, 3, 11
-// and 12 are accepted and all read and write FoxPro-family tables with FPT memos.
+// and 12 are accepted and all read and write xBase tables with FPT memos.
 // Replace kinds: 1 integer and 2 long (value as a number), 8 floating, 32 Julian day number,
 // 128 logical, 1024 text, 1056 date text in the date format in force (or yyyymmdd), 3072 memo.
 //
@@ -72,8 +72,8 @@ bool sx_SetCentury(bool on);
 int sx_SetDateFormat(int code);
 int sx_SetLockTimeout(int seconds);  // 0: never wait; negative: wait as long as it takes
 int sx_SetMemoBlockSize(int size);   // bytes per block of new memo files; 1..32 mean n*512
-bool sx_SetTurboRead(bool on);       // keep reading ahead in shared mode (others' changes
-                                     // to records already read are then seen late)
+bool sx_SetTurboRead(bool on);       // kept for callers: reads are always current and fast
+                                     // (the engine notes say how)
 std::intptr_t sx_SysProp(int code, std::intptr_t value = 0);
 
 // The last failure: its code (0 none) and words for a person.

@@ -209,9 +209,8 @@ Status Table::Open(FileSystem& fs, const std::string& path, Access access,
                             [](const FieldInfo& f) { return IsMemoType(f.type); });
     if (memo) {
         std::string memoPath = MemoPathFor(path);
-        if (!fs.Exists(memoPath)) {
-            std::string other = ReplaceExtension(path, "FPT");
-            memoPath = other == memoPath ? ReplaceExtension(path, "fpt") : other;
+        if (std::string found = fs.FindIgnoringCase(memoPath); !found.empty()) {
+            memoPath = found;
         }
         if (Status s = MemoFile::Open(fs, memoPath, t->writable(), t->shared(), t->memo_); !s) {
             return s;
@@ -386,6 +385,22 @@ Status Table::Record(std::uint32_t n, const char*& image) {
     }
     if (n > diskCount_) {
         image = pending_.data() + std::size_t{n - diskCount_ - 1} * recordLength_;
+        return Status::Ok();
+    }
+    // From the file's view when it has one: no system call, and always what the file holds
+    // now, so neither sharing nor the order of reads needs a window. The copy is made through
+    // ReadAt, which survives a file another program shortened.
+    std::uint64_t offset = headerLength_ + std::uint64_t{n - 1} * recordLength_;
+    if (file_->ViewAt(offset, recordLength_) != nullptr) {
+        single_.resize(recordLength_);
+        std::size_t got = 0;
+        if (!file_->ReadAt(offset, single_.data(), recordLength_, got)) {
+            return {ErrorCode::kReadFailed, "cannot read " + path_};
+        }
+        if (got != recordLength_) {
+            return XBASE_CORRUPT(path_ + ": records missing at the end of the file");
+        }
+        image = single_.data();
         return Status::Ok();
     }
     if (windowCount_ == 0 || n < windowFirst_ || n >= windowFirst_ + windowCount_) {

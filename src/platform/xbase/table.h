@@ -122,6 +122,7 @@ class Table {
 
     std::vector<char> pending_;  // appended records not yet written (exclusive mode)
 
+    std::vector<char> single_;  // the record last read through the file's view
     std::vector<char> window_;  // read-ahead: records windowFirst_ .. +windowCount_-1
     std::uint32_t windowFirst_ = 0;
     std::uint32_t windowCount_ = 0;

@@ -292,16 +292,27 @@ Status WorkArea::CountVisible(std::uint32_t& visible) {
         visible = table_->count();
         return Status::Ok();
     }
-    // A scan of its own reads ahead whatever the sharing mode: one call, one snapshot.
+    // A scan of its own reads ahead whatever the sharing mode: one call, one snapshot. The
+    // order does not change a count, so an order that holds every record its condition admits
+    // is counted in record order, at the speed of the file rather than of the tree.
     bool turbo = settings_.turboRead;
     table_->SetReadAhead(true);
     Status result = Status::Ok();
-    for (std::uint32_t n = SeqFirst(); n != 0; n = SeqNext(n)) {
+    bool recordOrder = !indexes || !indexes->ordered() || indexes->CountableInRecordOrder();
+    std::uint32_t count = table_->count();
+    for (std::uint32_t n = recordOrder ? (count > 0 ? 1 : 0) : SeqFirst(); n != 0;
+         n = recordOrder ? (n < count ? n + 1 : 0) : SeqNext(n)) {
         const char* image = nullptr;
         if (result = table_->Record(n, image); !result) {
             break;
         }
-        if (Visible(n, image)) {
+        bool in = true;
+        if (recordOrder && indexes && indexes->ordered()) {
+            if (result = indexes->InOrder(image, n, in); !result) {
+                break;
+            }
+        }
+        if (in && Visible(n, image)) {
             ++visible;
         }
     }

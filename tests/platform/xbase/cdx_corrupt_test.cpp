@@ -70,7 +70,8 @@ TEST(CdxCorrupt, HeaderFaultsFailTheOpen) {
          [](Built& b) {
              cdx::PutLE16(reinterpret_cast<std::uint8_t*>(b.bytes->data()) + 0x600 + 12, 300);
          }},
-        {"unknown option bits", [](Built& b) { (*b.bytes)[0x600 + 14] = 0x62; }},
+        {"option bit 0x10 (a page layout of its own)",
+         [](Built& b) { (*b.bytes)[0x600 + 14] = 0x70; }},
         {"directory with wrong key length", [](Built& b) { (*b.bytes)[12] = 9; }},
         {"truncated file", [](Built& b) { b.bytes->resize(1500); }},
         {"key text without end",

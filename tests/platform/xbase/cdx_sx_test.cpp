@@ -195,3 +195,48 @@ TEST_F(CdxEngineTest, SeekPassesOverHiddenRecords) {
 }
 
 }  // namespace
+
+namespace {
+
+// A count does not depend on the order, so counts scan in record order where the order holds
+// every record its condition admits; orders that hold fewer (a unique tag, a scope) walk the
+// tree. Every way must count what a walk of the order meets. (With nothing hidden and no
+// filter the count is the table's record count, whatever the order: not a scan.)
+TEST_F(CdxEngineTest, CountsInEveryKindOfOrderMatchTheirWalks) {
+    ASSERT_TRUE(CreateTasks(kPath));
+    ASSERT_NE(sx_Use(kPath, "", 2, 2), 0);
+    const char* dates[] = {"20260310", "20260301", "", "20260305", "20260301", "20260310"};
+    for (int i = 0; i < 30; ++i) {
+        AddTask(i % 4 == 0 ? "call" : "walk", dates[i % 6], i % 3 == 0);
+        if (i % 7 == 0) {
+            ASSERT_TRUE(sx_Delete());
+        }
+    }
+    BuildTaskTags();
+    ASSERT_EQ(sx_IndexTag("", "UDATE", "DATE", 1, false, ""), 6);
+    ASSERT_EQ(sx_IndexTag("", "OPEN", "DATE", 0, true, ".not. DONE"), 7);
+    struct Case {
+        int order;
+        const char* low;
+        const char* high;
+    } cases[] = {{1, "", ""}, {2, "", ""}, {6, "", ""}, {7, "", ""}, {1, "20260301", "20260305"}};
+    for (bool hidden : {false, true}) {
+        sx_SetDeleted(hidden);
+        for (const char* filter : {"", "upper(DESCRIPT) = 'CALL'"}) {
+            if (!hidden && *filter == '\0') {
+                continue;
+            }
+            for (const Case& c : cases) {
+                SCOPED_TRACE(std::to_string(c.order) + " " + c.low + " " + filter +
+                             (hidden ? " hidden" : ""));
+                ASSERT_TRUE(sx_SetOrder(c.order));
+                sx_SetScope(c.low, c.high);
+                ASSERT_NE(sx_Query(filter), 0);
+                EXPECT_EQ(sx_QueryRecCount(), static_cast<int>(Walk().size()));
+                sx_SetScope("", "");
+            }
+        }
+    }
+}
+
+}  // namespace

@@ -1,6 +1,6 @@
 // Round trips with independent xBase tools (Debian's python3-dbfread, python3-dbf and Perl
 // XBase): tables the engine writes read back identically there, and tables python3-dbf
-// writes in the FoxPro format read identically here.
+// writes with FPT memos read identically here.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -159,7 +159,7 @@ TEST_F(InteropTest, PerlXBaseReadsWhatTheEngineWrites) {
               "0||undef|undef|undef|undef|undef\n");
 }
 
-TEST_F(InteropTest, EngineReadsWhatPythonDbfWritesInTheFoxProFormat) {
+TEST_F(InteropTest, EngineReadsWhatPythonDbfWritesWithFptMemos) {
     if (!Have("/usr/bin/python3 -c 'import dbf'")) {
         GTEST_SKIP() << "python3-dbf is not installed";
     }
@@ -216,6 +216,49 @@ print(len(t), t[4].name.strip(), t[4].notes, t[3].notes[:3])
         EXPECT_EQ(Capture("/usr/bin/python3 " + reader + " " + table + " 2>&1"),
                   "5 Eve added by the engine yyy\n");
     }
+}
+
+// A table open shared here while python3-dbf changes a record, appends one and deletes one
+// between two calls: the next calls read the file afresh, memo included.
+TEST_F(InteropTest, ChangesOfAForeignWriterAreSeenByTheNextCall) {
+    if (!Have("/usr/bin/python3 -c 'import dbf'")) {
+        GTEST_SKIP() << "python3-dbf is not installed";
+    }
+    std::string table = dir_ + "/shared.dbf";
+    ASSERT_NE(sx_CreateNew(table, "", 2, 3), 0);
+    sx_CreateField("NAME", "C", 10, 0);
+    sx_CreateField("QTY", "N", 6, 0);
+    sx_CreateField("NOTES", "M", 10, 0);
+    ASSERT_NE(sx_CreateExec(), 0);
+    for (int i = 1; i <= 3; ++i) {
+        ASSERT_TRUE(sx_AppendBlank());
+        sx_Replace("NAME", 1024, "row" + std::to_string(i));
+        sx_Replace("QTY", 2, i);
+        sx_Replace("NOTES", 3072, "note " + std::to_string(i));
+    }
+    ASSERT_TRUE(sx_Close());
+    ASSERT_NE(sx_Use(table, "", 0, 2), 0);
+    auto look = [] {
+        std::string seen = std::to_string(sx_RecCount()) + ":";
+        for (sx_GoTop(); !sx_Eof(); sx_Skip(1)) {
+            seen += " " + sx_GetTrimString("NAME") + "/" + std::to_string(sx_GetLong("QTY")) + "/" +
+                    sx_GetMemo("NOTES") + (sx_Deleted() ? "/deleted" : "");
+        }
+        return seen;
+    };
+    ASSERT_EQ(look(), "3: row1/1/note 1 row2/2/note 2 row3/3/note 3");
+    std::string script = Script("change.py", R"(import sys, dbf
+t = dbf.Table(sys.argv[1]); t.open(dbf.READ_WRITE)
+with t[1] as r:
+    r.qty = 20
+    r.notes = 'changed elsewhere'
+t.append(('row4', 4, 'note 4'))
+dbf.delete(t[0])
+t.close()
+)");
+    ASSERT_EQ(Capture("/usr/bin/python3 " + script + " " + table + " 2>&1"), "");
+    EXPECT_EQ(look(),
+              "4: row1/1/note 1/deleted row2/20/changed elsewhere row3/3/note 3 row4/4/note 4");
 }
 
 }  // namespace

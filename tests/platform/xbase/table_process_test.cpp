@@ -6,7 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -137,6 +139,154 @@ TEST_F(ProcessTest, AppendsOfAnotherProcessAreSeen) {
     EXPECT_EQ(sx_GetMemo("NOTE"), NoteFor(50));
     ASSERT_TRUE(sx_AppendBlank());
     EXPECT_EQ(sx_RecNo(), 51);
+}
+
+// A reader that has read everything (and so holds it in its caches) and a writer on the same
+// shared table with a tag on TEXT that leaves deleted records out: after each change of the
+// writer, the reader's next count, walk, seek and window of rows see it. The writer is a
+// second work area of this process, then another process.
+TEST_F(ProcessTest, SharedReaderSeesEveryChangeInCountsWalksSeeksAndWindows) {
+    struct Row {
+        std::string text;
+        int n;
+        bool deleted;
+    };
+    struct Step {
+        const char* what;
+        std::function<bool()> write;  // on the writer's current area
+        std::function<void(std::vector<Row>&)> model;
+    };
+    auto go = [](int recNo) { return sx_Go(recNo); };
+    const std::vector<Step> steps = {
+        {"append three",
+         [] {
+             for (const char* t : {"bob", "dora", "fay"}) {
+                 if (!sx_AppendBlank() || !sx_Replace("TEXT", 1024, t) ||
+                     !sx_Replace("N", 2, static_cast<int>(t[0])) || !sx_Commit()) {
+                     return false;
+                 }
+             }
+             return true;
+         },
+         [](std::vector<Row>& m) {
+             m = {{"bob", 'b', false}, {"dora", 'd', false}, {"fay", 'f', false}};
+         }},
+        {"append before the others",
+         [] { return sx_AppendBlank() && sx_Replace("TEXT", 1024, "al") && sx_Commit(); },
+         [](std::vector<Row>& m) {
+             m.push_back({"al", 0, false});
+         }},
+        {"change a key", [go] { return go(2) && sx_Replace("TEXT", 1024, "zed") && sx_Commit(); },
+         [](std::vector<Row>& m) { m[1].text = "zed"; }},
+        {"change no key", [go] { return go(3) && sx_Replace("N", 2, 77) && sx_Commit(); },
+         [](std::vector<Row>& m) { m[2].n = 77; }},
+        {"delete", [go] { return go(1) && sx_Delete() && sx_Commit(); },
+         [](std::vector<Row>& m) { m[0].deleted = true; }},
+        {"recall", [go] { return go(1) && sx_Recall() && sx_Commit(); },
+         [](std::vector<Row>& m) { m[0].deleted = false; }},
+    };
+    // What the reader sees: count, the walk in TEXT order, each seek, and a window of rows
+    // read from the first record of the order on.
+    auto observe = [](const std::vector<std::string>& seeks) {
+        std::string seen = "count " + std::to_string(sx_QueryRecCount()) + "; walk";
+        for (sx_GoTop(); !sx_Eof(); sx_Skip(1)) {
+            seen += " " + sx_GetTrimString("TEXT") + ":" + std::to_string(sx_GetLong("N"));
+        }
+        seen += "; seek";
+        for (const std::string& key : seeks) {
+            seen += sx_Seek(key) ? " " + std::to_string(sx_RecNo()) : " -";
+        }
+        seen += "; window";
+        sx_GoTop();
+        int first = sx_RecNo();
+        sx_Go(first);
+        for (int i = 0; i < 40 && !sx_Eof(); ++i, sx_Skip(1)) {
+            seen += " " + std::to_string(sx_RecNo());
+        }
+        return seen;
+    };
+    auto expect = [](const std::vector<Row>& model, const std::vector<std::string>& seeks) {
+        std::vector<std::pair<std::string, int>> live;  // text, record number
+        for (std::size_t i = 0; i < model.size(); ++i) {
+            if (!model[i].deleted) {
+                live.emplace_back(model[i].text, static_cast<int>(i) + 1);
+            }
+        }
+        std::sort(live.begin(), live.end());
+        std::string seen = "count " + std::to_string(live.size()) + "; walk";
+        for (const auto& [text, recNo] : live) {
+            seen += " " + text + ":" + std::to_string(model[recNo - 1].n);
+        }
+        seen += "; seek";
+        for (const std::string& key : seeks) {
+            auto it = std::find_if(live.begin(), live.end(),
+                                   [&](const auto& r) { return r.first == key; });
+            seen += it == live.end() ? " -" : " " + std::to_string(it->second);
+        }
+        seen += "; window";
+        for (const auto& [text, recNo] : live) {
+            seen += " " + std::to_string(recNo);
+        }
+        return seen;
+    };
+    const std::vector<std::string> seeks = {"al", "bob", "dora", "fay", "zed"};
+
+    for (bool otherProcess : {false, true}) {
+        SCOPED_TRACE(otherProcess ? "another process writes" : "another work area writes");
+        std::string path = dir_ + (otherProcess ? "/P.DBF" : "/A.DBF");
+        ASSERT_NE(sx_CreateNew(path, "", 2, 2), 0);
+        sx_CreateField("N", "N", 10, 0);
+        sx_CreateField("TEXT", "C", 20, 0);
+        ASSERT_NE(sx_CreateExec(), 0);
+        ASSERT_NE(sx_IndexTag({}, "TEXT", "TEXT", 0, false, "not deleted()"), 0);
+        sx_Close();
+        sx_SetDeleted(true);
+        int reader = sx_Use(path, "READER", 0, 2);
+        ASSERT_NE(reader, 0);
+        sx_SetOrder(sx_TagArea("TEXT"));
+        int writer = otherProcess ? 0 : sx_Use(path, "WRITER", 0, 2);
+        std::vector<Row> model;
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.what);
+            sx_Select(reader);
+            observe(seeks);  // everything read once: the caches are warm
+            if (otherProcess) {
+                ASSERT_EQ(InChild([&] {
+                              return sx_Use(path, "CHILD", 0, 2) != 0 && step.write() && sx_Close()
+                                         ? 0
+                                         : 1;
+                          }),
+                          0);
+            } else {
+                sx_Select(writer);
+                ASSERT_TRUE(step.write()) << sx_LastErrorText();
+            }
+            step.model(model);
+            sx_Select(reader);
+            EXPECT_EQ(observe(seeks), expect(model, seeks));
+        }
+        sx_CloseAll();
+    }
+}
+
+// Another program (one that ignores the open lock) cuts the table short while it is open
+// here: reads of the records that are gone fail with a message instead of killing the
+// program, and the records still there read as before.
+TEST_F(ProcessTest, TableShortenedByAnotherProgramWhileOpenFailsItsReadsNotTheProgram) {
+    ASSERT_NE(sx_Use(path_, "", 0, 2), 0);
+    for (int i = 1; i <= 2000; ++i) {
+        ASSERT_TRUE(sx_AppendBlank());
+        ASSERT_TRUE(sx_Replace("N", 2, i));
+    }
+    ASSERT_TRUE(sx_Commit());
+    ASSERT_TRUE(sx_Go(2000));  // every page of the file read once
+    EXPECT_EQ(sx_GetLong("N"), 2000);
+    ASSERT_EQ(::truncate(path_.c_str(), 4096), 0);
+    sx_ClearLastError();
+    EXPECT_FALSE(sx_Go(2000));
+    EXPECT_NE(sx_LastError(), 0);
+    EXPECT_TRUE(sx_Go(5));
+    EXPECT_EQ(sx_GetLong("N"), 5);
 }
 
 // The writer reports each committed record number on a pipe; the parent kills it at a

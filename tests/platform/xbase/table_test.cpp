@@ -23,7 +23,7 @@ std::string Bytes(const std::vector<char>& v, std::size_t at, std::size_t n) {
 
 // ---- files as written ----------------------------------------------------------------------
 
-TEST_F(EngineTest, CreatedTableHasFoxProHeaderEndMarkerAndMemoHeader) {
+TEST_F(EngineTest, CreatedTableHasMemoTypeHeaderEndMarkerAndMemoHeader) {
     ASSERT_TRUE(CreateTasks(kPath));
     std::vector<char> dbf = fs_.Contents(kPath);
     ASSERT_EQ(dbf.size(), 32u + 32 * 9 + 1 + 1);

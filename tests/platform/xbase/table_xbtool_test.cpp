@@ -3,10 +3,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -16,7 +19,7 @@ struct Result {
 };
 
 class XbtoolTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char dir[] = "/tmp/xbtool-test-XXXXXX";
         ASSERT_NE(mkdtemp(dir), nullptr);
@@ -109,6 +112,107 @@ TEST_F(XbtoolTest, UsageAndEngineErrorsHaveTheirExitCodes) {
     EXPECT_EQ(Tool("append " + table_, "N\n12345\n").code, 2);  // too wide for the field
     EXPECT_EQ(Tool("append " + table_, "NOPE\n1\n").code, 2);
     EXPECT_EQ(Tool("count " + table_ + " 'N >'").code, 2);
+}
+
+// Tables of the later family written elsewhere: version 0x30 with I, T, Y, B and memo fields,
+// the structural index beside them as NAME.CDX in upper case while the table is lower case,
+// and tag headers carrying the option bit 0x04 (options 0x64) that other writers set.
+class ForeignTableTest : public XbtoolTest {
+  protected:
+    void SetUp() override {
+        XbtoolTest::SetUp();
+        if (std::system("/usr/bin/python3 -c 'import dbf' 2>/dev/null") != 0) {
+            GTEST_SKIP() << "python3-dbf is not installed";
+        }
+        table_ = dir_ + "/calls.dbf";
+        std::ofstream(dir_ + "/write.py") << R"(import sys, dbf, datetime
+t = dbf.Table(sys.argv[1], 'NAME C(10); ID I; WHEN T; PRICE Y; RATE B; NOTE M',
+              dbf_type='vfp', codepage='cp1252')
+t.open(dbf.READ_WRITE)
+t.append(('Bob', 7, datetime.datetime(2026, 3, 4, 5, 6, 7), 12.25, 2.5, 'hello'))
+t.append(('alice', -2, None, -0.5, -1e10, ''))
+t.append(('Carl', 0, datetime.datetime(1999, 12, 31, 23, 59, 59), 0, 0.125, 'x' * 100))
+t.close()
+)";
+        ASSERT_EQ(std::system(("/usr/bin/python3 " + dir_ + "/write.py " + table_).c_str()), 0);
+    }
+
+    // Builds the tags, then gives the index the shape other writers leave: upper-case name,
+    // option bit 0x04 in every tag header. Answers how many headers were marked.
+    int MakeForeignIndex() {
+        const char* tags[][2] = {{"ID", "ID"},
+                                 {"WHEN", "WHEN"},
+                                 {"PRICE", "PRICE"},
+                                 {"RATE", "RATE"},
+                                 {"NAME", "UPPER(NAME)"}};
+        for (const auto& t : tags) {
+            EXPECT_EQ(Tool("index " + table_ + " " + t[0] + " '" + t[1] + "'").code, 0) << Err();
+        }
+        EXPECT_EQ(Tool("index " + table_ + " POS ID --for 'ID>0' --descending").code, 0);
+        std::filesystem::rename(dir_ + "/calls.cdx", dir_ + "/calls.CDX");
+        std::fstream f(dir_ + "/calls.CDX", std::ios::in | std::ios::out | std::ios::binary);
+        std::vector<char> bytes((std::istreambuf_iterator<char>(f)),
+                                std::istreambuf_iterator<char>());
+        int marked = 0;
+        for (std::size_t at = 1024; at + 1024 <= bytes.size(); at += 512) {
+            const char* page = bytes.data() + at;
+            bool header = page[15] == 1 && (page[14] & 0x60) == 0x60 &&
+                          std::all_of(page + 16, page + 502, [](char c) { return c == 0; });
+            if (header) {
+                f.seekp(static_cast<std::streamoff>(at + 14));
+                f.put(static_cast<char>(page[14] | 0x04));
+                ++marked;
+            }
+        }
+        return marked;
+    }
+};
+
+TEST_F(ForeignTableTest, DumpShowsIntegerDateTimeCurrencyAndDoubleFieldsAsValues) {
+    Result dump = Tool("dump " + table_);
+    ASSERT_EQ(dump.code, 0) << Err();
+    EXPECT_EQ(dump.out,
+              "_DELETED,NAME,ID,WHEN,PRICE,RATE,NOTE\r\n"
+              ",Bob,7,20260304 05:06:07,12.2500,2.5,hello\r\n"
+              ",alice,-2,,-0.5000,-10000000000,\r\n"
+              ",Carl,0,19991231 23:59:59,0.0000,0.125," +
+                  std::string(100, 'x') + "\r\n");
+}
+
+TEST_F(ForeignTableTest, StructuralIndexInAnotherCaseWithOptionBitFourIsFoundAndKeptRight) {
+    ASSERT_EQ(MakeForeignIndex(), 6);
+    Result tags = Tool("tags " + table_);
+    ASSERT_EQ(tags.code, 0) << Err();
+    EXPECT_NE(tags.out.find("6\tPOS\tID\tID>0\tdescending\t1"), std::string::npos) << tags.out;
+    EXPECT_EQ(Tool("check " + table_).code, 0) << Err();
+    EXPECT_EQ(Tool("seek " + table_ + " ID -2").out, "2\n");
+    EXPECT_EQ(Tool("walk " + table_ + " WHEN").out, "2\t\n3\t19991231\n1\t20260304\n");
+
+    // Writes keep every tag right and go to the index found, not to a new one.
+    EXPECT_EQ(
+        Tool("append " + table_, "NAME,ID,WHEN,PRICE,RATE\nDora,-7,20260101,3.5,-0.25\n").code, 0)
+        << Err();
+    EXPECT_EQ(Tool("check " + table_).code, 0) << Err();
+    EXPECT_FALSE(std::filesystem::exists(dir_ + "/calls.cdx"));
+    EXPECT_EQ(Tool("walk " + table_ + " ID").out, "4\t-7\n2\t-2\n3\t0\n1\t7\n");
+
+    // Integer tags keep 4-byte keys with the sign bit flipped and date-time tags the day number
+    // with the time as its fraction: an independent reader decodes the same values.
+    if (std::system("command -v index_dump >/dev/null 2>&1") == 0) {
+        auto reader = [&](const std::string& tag) {
+            FILE* pipe =
+                popen(("index_dump --type=num " + dir_ + "/calls.CDX " + tag).c_str(), "r");
+            std::string out;
+            char buffer[256];
+            for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+                out.append(buffer, n);
+            }
+            pclose(pipe);
+            return out;
+        };
+        EXPECT_EQ(reader("POS"), "7 1\n");
+        EXPECT_EQ(reader("WHEN"), "0 2\n2451544.99998843 3\n2461042 4\n2461104.21258102 1\n");
+    }
 }
 
 }  // namespace
