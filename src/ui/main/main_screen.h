@@ -59,7 +59,6 @@ class TMainScreen : public ui::TForm {
     const KeyWordList& KeyWords() const { return keyWordList_; }
     store::TaskFilter& Filter() { return filter_; }
     int OrderNumber() const { return orderNumber_; }
-    TColumnMenus& ColumnMenus() { return *columnMenus_; }
     TSortMenus& SortMenus() { return *sortMenus_; }
 
     // The commands of the window, as its buttons, menus and keys call them.
