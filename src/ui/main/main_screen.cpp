@@ -1,9 +1,10 @@
 // The main window: layout and wiring, start-up and closing, the task commands behind its
-// buttons, menus, keys and double-clicks, the filter buttons and the preferences.
+// buttons, menus, keys and double-clicks, the filter and sort commands and the preferences.
 #include "ui/main/main_screen.h"
 
 #include <QApplication>
 #include <QCursor>
+#include <QMenu>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -31,13 +32,17 @@
 #include "platform/ui/application.h"
 #include "platform/ui/help_viewer.h"
 #include "platform/ui/message_box.h"
+#include "report/report_setup.h"
 #include "rtl/ansi.h"
 #include "rtl/date_format.h"
 #include "rtl/date_parse.h"
 #include "store/task_file.h"
 #include "ui/dialogs/date_selector.h"
 #include "ui/dialogs/task_editor.h"
+#include "ui/main/column_menus.h"
+#include "ui/main/filter_form.h"
 #include "ui/main/main_pictures.h"
+#include "ui/main/sort_menus.h"
 #include "ui/main/task_commands.h"
 #include "ui/main/task_grid.h"
 #include "ui/rebuild/rebuild_ind.h"
@@ -229,6 +234,31 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
 
     tableLink_ = std::make_unique<TableLink>(*this);
     tableLink_->SetDataSource(&store_->TodoDataSource);
+
+    // The column menus change one field of the current task; its row is painted again and
+    // goes where the order in force puts it.
+    columnMenus_ = new TColumnMenus(store_->TodoTable, keyWordList_.Words(), this);
+    connect(columnMenus_, &TColumnMenus::taskChanged, this, [this] {
+        if (std::optional<std::int32_t> bookmark = store_->TodoTable.GetBookmark()) {
+            model_->RecordChanged(*bookmark);
+        }
+        SyncGridToTable();
+    });
+
+    // The Sort button drops the sort menu down; the File menu's "Sort" is the other one.
+    sortMenus_ = new TSortMenus(store_->TodoEngine, store_->TodoTable, orderNumber_, this);
+    ui_->OrderButton->setDropDownMenu(sortMenus_->ButtonSortMenu());
+    const QList<QAction*> fileItems = ui_->mnuFile->actions();
+    ui_->mnuFile->insertMenu(fileItems.value(fileItems.indexOf(ui_->RebuildIndexes1) + 1),
+                             sortMenus_->MainSortMenu());
+    // A pending edit is posted before an order is chosen, as before any other command.
+    for (QMenu* menu : {sortMenus_->ButtonSortMenu(), sortMenus_->MainSortMenu()}) {
+        connect(menu, &QMenu::aboutToShow, this, [this] { PostPending(); });
+    }
+    connect(sortMenus_, &TSortMenus::sorted, this, [this] {
+        model_->Reload();
+        SyncGridToTable();
+    });
 }
 
 TMainScreen::~TMainScreen() {
@@ -277,6 +307,8 @@ void TMainScreen::FormCreate() {
     filter_ = store::TaskFilter{};
     helpFile_ = QString::fromStdString(store_->FoundPath("QUILX.HLP"));
     orderNumber_ = 1;
+    // The quick dates are captioned for today, in the internal formats now in force.
+    columnMenus_->FormCreate();
 }
 
 void TMainScreen::FormShow() {
@@ -319,7 +351,7 @@ void TMainScreen::FormActivate() {
     ui_->TaskPanel->layout()->activate();
     ui_->oxSplit1->setBarPosition(splitterBar_);
     FitGrid();
-    SetMainMenuSortChecks();
+    sortMenus_->SetMainMenuSortChecks();
     gridReady_ = true;
     model_->SetGridReady(true);
 
@@ -372,7 +404,7 @@ void TMainScreen::LoadPreferences() {
     orderNumber_ = ini::ReadInteger(iniFile_, kPreferences, "Order", 0);
     filter_.ShowDoneFlag = ini::ReadBool(iniFile_, kPreferences, "ShowDone", false);
     store_->TodoEngine.SetOrder(orderNumber_);
-    SetMainMenuSortChecks();
+    sortMenus_->SetMainMenuSortChecks();
 }
 
 void TMainScreen::SavePreferences() {
@@ -530,41 +562,10 @@ void TMainScreen::FilterClearbuttonClick() {
 }
 
 void TMainScreen::FilterbuttonClick() {
-    // The filter dialog: its form sets DateFilterIndex, KeyFilterText and
-    // PriorityFilterIndex from Filter(), and on Ok SetUpFilter runs.
-}
-
-void TMainScreen::SetMainMenuSortChecks() {
-    const std::string tag = rtl::AnsiUpperCase(store_->TodoEngine.TagName(
-        store_->TodoEngine.IndexOrder()));
-    ui_->mainmnuSortDateTime->setChecked(tag == "DATETIME");
-    ui_->mainmnuSortDescription->setChecked(tag == "DESCRIPT");
-    ui_->mainmnuSortPriority->setChecked(tag == "PRIORITY");
-    orderNumber_ = store_->TodoEngine.IndexOrder();
-}
-
-void TMainScreen::SortBy(const char* tag) {
-    ui::SetScreenCursor(ui::ScreenCursor::HourGlass);
-    PostPending();
-    store_->TodoEngine.SetOrder(store_->TodoEngine.TagOrder(tag));
-    SetMainMenuSortChecks();
-    store_->TodoTable.First();
-    model_->Reload();
-    SyncGridToTable();
-    ui::ProcessMessages();
-    ui::SetScreenCursor(ui::ScreenCursor::Default);
-}
-
-void TMainScreen::mnuSortDateTimeClick() {
-    SortBy("DATETIME");
-}
-
-void TMainScreen::mnuSortDescriptionClick() {
-    SortBy("DESCRIPT");
-}
-
-void TMainScreen::mnuSortPriorityClick() {
-    SortBy("PRIORITY");
+    if (::FilterbuttonClick(filter_, keyWordList_.Words(), this)) {
+        SetUpFilter();
+    }
+    update();
 }
 
 // ---- task commands ----------------------------------------------------------------------------
@@ -729,7 +730,9 @@ void TMainScreen::CalendarButtonClick() {
 }
 
 void TMainScreen::PrintButtonClick() {
-    // The report dialog: created, centred, shown modally and discarded here; then a repaint.
+    // The report walks the tasks as they are stored.
+    PostPending();
+    report::RunReportDialog(*store_);
     update();
 }
 
@@ -744,7 +747,7 @@ void TMainScreen::RebuildIndexes1Click() {
         close();
         return;
     }
-    SetMainMenuSortChecks();
+    sortMenus_->SetMainMenuSortChecks();
     store_->TodoTable.Tag = 0;
     ui::ProcessMessages();
     SetUpFilter();
@@ -761,26 +764,16 @@ void TMainScreen::ActiveGridDblClick() {
     }
     const std::string field = rtl::AnsiUpperCase(
         TaskGridModel::FieldName(ui_->ActiveGrid->currentIndex().column()));
+    // The Date, Priority, Time and Key Words columns have menus of their own.
+    if (columnMenus_->ColumnDblClick(field, at)) {
+        return;
+    }
     if (field == "ISDONE") {
         ui_->DoneToggleButton->click();
-    } else if (field == "SHOWDATE") {
-        DateColumnMenu(at);
-    } else if (field == "SHOWPRIORITY") {
-        PriorityColumnMenu(at);
-    } else if (field == "SHOWTIME") {
-        DoQuickTime();
-    } else if (field == "SHOWKEYS") {
-        DoKeyListMenu(at);
     } else {
         ui_->Editbutton->click();
     }
 }
-
-// The column menus and the quick time dialog come with the quick-entry menus.
-void TMainScreen::DateColumnMenu(QPoint) {}
-void TMainScreen::PriorityColumnMenu(QPoint) {}
-void TMainScreen::DoQuickTime() {}
-void TMainScreen::DoKeyListMenu(QPoint) {}
 
 void TMainScreen::ActiveNotesDblClick() {
     if (AtEnd()) {

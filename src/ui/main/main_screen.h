@@ -1,9 +1,7 @@
 // TMainScreen: the main window with its task grid, notes pane, toolbar and status bar; the
-// task commands, the filter and done-visibility buttons, preferences and placement, and its
-// start-up and shut-down handlers.
+// task commands, the column menus, filter, sort and report it opens, preferences and
+// placement, and its start-up and shut-down handlers.
 #pragma once
-
-#include <QPoint>
 
 #include <cstdint>
 #include <memory>
@@ -31,7 +29,9 @@ class QLabel;
 class QModelIndex;
 class QPlainTextEdit;
 class QTableView;
+class TColumnMenus;
 class TJustOne;
+class TSortMenus;
 class TaskGridModel;
 
 class TMainScreen : public ui::TForm {
@@ -59,6 +59,7 @@ class TMainScreen : public ui::TForm {
     const KeyWordList& KeyWords() const { return keyWordList_; }
     store::TaskFilter& Filter() { return filter_; }
     int OrderNumber() const { return orderNumber_; }
+    TSortMenus& SortMenus() { return *sortMenus_; }
 
     // The commands of the window, as its buttons, menus and keys call them.
     void CallTaskEdit(int mode);
@@ -66,7 +67,6 @@ class TMainScreen : public ui::TForm {
     void SetUpFilter();
     void LoadPreferences();
     void SavePreferences();
-    void SetMainMenuSortChecks();
     void FitGrid();
     // Moves the grid's current cell to the row of the table's current record.
     void SyncGridToTable();
@@ -96,9 +96,6 @@ class TMainScreen : public ui::TForm {
     void FilterbuttonClick();
     void FilterClearbuttonClick();
     void ShowDoneClick();
-    void mnuSortDateTimeClick();
-    void mnuSortDescriptionClick();
-    void mnuSortPriorityClick();
     void ActiveGridDblClick();
     void ActiveGridKeyDown(QKeyEvent* event);
     void ActiveNotesDblClick();
@@ -109,13 +106,6 @@ class TMainScreen : public ui::TForm {
     class TableLink;
     class ControlEvents;
 
-    // The column menus reached by double-clicking the grid, at a screen position.
-    void DateColumnMenu(QPoint at);
-    void PriorityColumnMenu(QPoint at);
-    void DoQuickTime();
-    void DoKeyListMenu(QPoint at);
-
-    void SortBy(const char* tag);
     bool AtEnd() const;
     // Posts the current record's pending edit and puts its row where it now belongs; false
     // (after the error is shown) when it could not be posted.
@@ -132,6 +122,8 @@ class TMainScreen : public ui::TForm {
     std::unique_ptr<store::RebuildRunner> rebuildWindow_;
     std::unique_ptr<TableLink> tableLink_;
     TaskGridModel* model_ = nullptr;
+    TColumnMenus* columnMenus_ = nullptr;
+    TSortMenus* sortMenus_ = nullptr;
     TJustOne* JustOne1 = nullptr;
     bool engineStarted_ = false;
     QString helpFile_;

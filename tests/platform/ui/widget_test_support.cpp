@@ -2,7 +2,9 @@
 #include "widget_test_support.h"
 
 #include <QApplication>
+#include <QAction>
 #include <QDir>
+#include <QMenu>
 #include <QPointer>
 #include <QTimer>
 
@@ -163,6 +165,37 @@ void WhenModalShown(std::function<void(QWidget*)> action) {
     auto waiter = std::make_shared<ModalWaiter>();
     waiter->action = std::move(action);
     QTimer::singleShot(0, [waiter] { PollForModal(waiter); });
+}
+
+void WhenPopupShown(std::function<void(QMenu*)> action) {
+    auto poll = std::make_shared<std::function<void(int)>>();
+    *poll = [action = std::move(action), poll](int triesLeft) {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            action(menu);
+            *poll = nullptr;
+            return;
+        }
+        if (triesLeft <= 0) {
+            ADD_FAILURE() << "no pop-up menu was shown";
+            *poll = nullptr;
+            return;
+        }
+        QTimer::singleShot(10, [poll, triesLeft] { (*poll)(triesLeft - 1); });
+    };
+    QTimer::singleShot(0, [poll] { (*poll)(500); });
+}
+
+void Choose(QMenu* menu, const QString& text) {
+    const QList<QAction*> items = menu->actions();
+    for (QAction* action : items) {
+        if (action->text() == text || action->objectName() == text) {
+            menu->close();
+            action->trigger();
+            return;
+        }
+    }
+    ADD_FAILURE() << "no item " << text.toStdString();
+    menu->close();
 }
 
 }  // namespace ui::test

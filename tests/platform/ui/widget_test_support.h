@@ -1,10 +1,13 @@
 // Test support for windows: an offscreen application for the test binary's main, a guard
-// against .ui connections that name a missing signal or slot, and answering modal windows.
+// against .ui connections that name a missing signal or slot, and answering modal windows
+// and pop-up menus.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+
+class QMenu;
 
 #include <functional>
 
@@ -52,5 +55,11 @@ bool IsConnectionWarning(const QString& message);
 // Runs `action` on the next modal window once it is shown, from the event loop that shows
 // it. Call it just before ShowModal or a message box.
 void WhenModalShown(std::function<void(QWidget*)> action);
+
+// Runs `action` on the next pop-up menu once it shows, from the loop that shows it.
+void WhenPopupShown(std::function<void(QMenu*)> action);
+
+// Closes a showing menu and chooses its item captioned `text` (as shown) or named `text`.
+void Choose(QMenu* menu, const QString& text);
 
 }  // namespace ui::test

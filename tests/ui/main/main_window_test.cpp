@@ -1,14 +1,18 @@
 // The main window on real task files: the grid's texts and colours, FitGrid, the commands on a
-// populated and an empty list through the real editor and question boxes, the keys that
-// belong to a text, the notes pane, preferences and placement, and a settings file or a
-// record that cannot be written.
+// populated and an empty list through the real editor and question boxes, the column menus,
+// filter, sort and report reached from the window, the keys that belong to a text, the notes
+// pane, preferences and placement, and a settings file or a record that cannot be written.
 #include <sys/resource.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTableView>
@@ -30,19 +34,25 @@
 #include "platform/ini/profile.h"
 #include "platform/ui/application.h"
 #include "platform/ui/message_box.h"
+#include "report/report_setup.h"
 #include "rtl/date_format.h"
 #include "store/task_file.h"
 #include "store_test_support.h"
 #include "controls/calendar.h"
 #include "ui/dialogs/date_selector.h"
+#include "ui/dialogs/set_time_dialog.h"
 #include "ui/dialogs/task_editor.h"
+#include "ui/main/filter_form.h"
 #include "ui/main/main_screen.h"
+#include "ui/main/sort_menus.h"
 #include "ui/main/task_grid.h"
 #include "widget_test_support.h"
 
 namespace {
 
 using store_test::Task;
+using ui::test::Choose;
+using ui::test::WhenPopupShown;
 
 class MainWindow : public store_test::StoreTest {
   protected:
@@ -279,7 +289,7 @@ TEST_F(MainWindow, DoubleClicksGoingToADateAndTheRebuild) {
     ASSERT_EQ(Model().rowCount(), 2);
 
     // Calendar: the chosen day in the order in force, here DATETIME.
-    form_->mnuSortDateTimeClick();
+    form_->SortMenus().mnuSortDateTimeClick();
     ui::test::WhenModalShown([](QWidget* window) {
         auto* selector = qobject_cast<TDateSelector*>(window);
         ASSERT_NE(selector, nullptr);
@@ -293,7 +303,7 @@ TEST_F(MainWindow, DoubleClicksGoingToADateAndTheRebuild) {
     EXPECT_EQ(form_->ActiveGrid()->currentIndex().row(), 1);
 
     // Rebuild: asked, packed (the deleted task leaves the file), "Done!", DATETIME order.
-    form_->mnuSortDescriptionClick();
+    form_->SortMenus().mnuSortDescriptionClick();
     form_->RebuildIndexes1Click();
     EXPECT_EQ(boxes_, (std::vector<std::string>{"Rebuild Index Files?", "Done!"}));
     EXPECT_EQ(form_->Store().TodoEngine.RecordCount(), 2);
@@ -301,6 +311,131 @@ TEST_F(MainWindow, DoubleClicksGoingToADateAndTheRebuild) {
     EXPECT_EQ(form_->Store().TodoTable.Tag, 0);
     EXPECT_EQ(Model().rowCount(), 2);
     EXPECT_EQ(Cell(0, TaskGridModel::kTask), QStringLiteral("Tenth"));
+}
+
+TEST_F(MainWindow, ColumnMenusFilterSortAndReportWorkFromTheWindow) {
+    MakeTaskFile("QUILX.DBF",
+                 {{"20260110", "", "Charlie", "", false, "home", "C"},
+                  {"", "", "Alpha", "", false, "work", "B"},
+                  {"", "", "Bravo", "", false, "play", "B"}},
+                 true);
+    Start();
+    ASSERT_EQ(Model().rowCount(), 3);
+    // The File menu's "Sort" item of an order, found as a person finds it.
+    const auto fileSortItem = [this](const char* name) -> QAction* {
+        QMenu* file = form_->menuBar()->findChild<QMenu*>(QStringLiteral("mnuFile"));
+        for (QAction* item : file->actions()) {
+            if (item->menu() != nullptr && item->menu()->title() == QStringLiteral("Sort")) {
+                return item->menu()->findChild<QAction*>(QString::fromLatin1(name));
+            }
+        }
+        return nullptr;
+    };
+    ASSERT_NE(fileSortItem("mainmnuSortDescription"), nullptr);
+
+    // A double-click on each menu column changes that field of the task and its row.
+    SelectRow(0, TaskGridModel::kPriority);
+    WhenPopupShown([](QMenu* menu) { Choose(menu, QStringLiteral("High Priority")); });
+    form_->ActiveGridDblClick();
+    EXPECT_EQ(Current("PRIORITY"), "A");
+    EXPECT_EQ(Cell(0, TaskGridModel::kPriority), QStringLiteral("High"));
+    SelectRow(0, TaskGridModel::kDate);
+    WhenPopupShown([](QMenu* menu) {
+        WhenPopupShown([](QMenu* quick) { Choose(quick, QStringLiteral("Tomorrow")); });
+        Choose(menu, QStringLiteral("Quick Date"));
+    });
+    form_->ActiveGridDblClick();
+    EXPECT_EQ(Current("DATE"), rtl::FormatDateTime("yyyymmdd", rtl::Today() + 1));
+    SelectRow(0, TaskGridModel::kTime);
+    ui::test::WhenModalShown([](QWidget* window) {
+        auto* dialog = qobject_cast<TSetTimeDialog*>(window);
+        ASSERT_NE(dialog, nullptr);
+        dialog->SetSelectedTime((9 * 60 + 45) / 1440.0);
+        dialog->OkbuttonClick();
+    });
+    form_->ActiveGridDblClick();
+    EXPECT_EQ(Current("TIME"), "09:45");
+    // The key word menu offers the window's own list, which the choice leaves as it was.
+    SelectRow(0, TaskGridModel::kKeys);
+    QStringList offered;
+    WhenPopupShown([&offered](QMenu* menu) {
+        for (QAction* item : menu->actions()) {
+            offered << item->text();
+        }
+        Choose(menu, QStringLiteral("work"));
+    });
+    form_->ActiveGridDblClick();
+    EXPECT_EQ(Current("KEYS"), "home work");
+    EXPECT_EQ(offered, (QStringList{QStringLiteral("home"), QStringLiteral("work"),
+                                    QStringLiteral("play"), QString(),
+                                    QStringLiteral("Clear Entry"), QStringLiteral("Cancel")}));
+    EXPECT_EQ(form_->KeyWords().Words(), (std::vector<std::string>{"home", "work", "play"}));
+    EXPECT_EQ(Cell(0, TaskGridModel::kKeys), QStringLiteral(" home work"));
+
+    // The filter dialog's Ok narrows the list and shows the indicator.
+    ui::test::WhenModalShown([](QWidget* window) {
+        auto* filter = qobject_cast<TFilterForm*>(window);
+        ASSERT_NE(filter, nullptr);
+        filter->SetKeyFilterText("work");
+        filter->OKButtonClick();
+    });
+    form_->FilterbuttonClick();
+    EXPECT_EQ(form_->Filter().KeyFilterText, "work");
+    EXPECT_TRUE(form_->Button("FilterClearbutton")->isVisible());
+    ASSERT_EQ(Model().rowCount(), 2);
+    EXPECT_EQ(Cell(0, TaskGridModel::kTask), QStringLiteral("Charlie"));
+
+    // The Sort button drops its menu down; a pending note is posted before the order changes.
+    form_->ActiveNotes()->setPlainText(QStringLiteral("Call first"));
+    ASSERT_EQ(form_->Store().TodoTable.State(), store::TDataSetState::dsEdit);
+    WhenPopupShown([](QMenu* menu) { Choose(menu, QStringLiteral("Sort by Description")); });
+    QTest::mousePress(form_->Button("OrderButton"), Qt::LeftButton);
+    QTest::mouseRelease(form_->Button("OrderButton"), Qt::LeftButton);
+    EXPECT_EQ(form_->Store().TodoTable.IndexName(), "DESCRIPT");
+    EXPECT_TRUE(fileSortItem("mainmnuSortDescription")->isChecked());
+    EXPECT_EQ(Cell(0, TaskGridModel::kTask), QStringLiteral("Alpha"));
+    EXPECT_EQ(form_->Store().TodoTable.State(), store::TDataSetState::dsBrowse);
+    EXPECT_EQ(form_->ActiveGrid()->currentIndex().row(), 0);
+
+    // The report dialog exports the list as the window shows it, then closes.
+    const std::string exported = PathOf("tasks.txt");
+    bool reported = false;
+    ui::test::WhenModalShown([&](QWidget* window) {
+        auto* dialog = qobject_cast<report::TReportSetup*>(window);
+        ASSERT_NE(dialog, nullptr);
+        reported = true;
+        ui::test::WhenModalShown([&exported](QWidget* saveDialog) {
+            auto* files = qobject_cast<QFileDialog*>(saveDialog);
+            ASSERT_NE(files, nullptr);
+            files->selectFile(QString::fromStdString(exported));
+            QMetaObject::invokeMethod(files, "accept");
+        });
+        dialog->TextSaveButtonClick();
+        dialog->OKButtonClick();
+    });
+    form_->PrintButtonClick();
+    EXPECT_TRUE(reported);
+    EXPECT_EQ(boxes_, std::vector<std::string>{"Saved as " + exported});
+    QFile text(QString::fromStdString(exported));
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    const QByteArray written = text.readAll();
+    EXPECT_LT(written.indexOf("Alpha"), written.indexOf("Charlie"));
+    EXPECT_GE(written.indexOf("Alpha"), 0);
+    EXPECT_EQ(written.indexOf("Bravo"), -1);
+
+    // The order chosen is the one the next start puts in force and ticks.
+    const int description = form_->Store().TodoEngine.TagOrder("DESCRIPT");
+    Finish();
+    EXPECT_EQ(ini::ReadInteger(PathOf("TODO.INI"), "Preferences", "Order", 0), description);
+    Start();
+    EXPECT_EQ(form_->OrderNumber(), description);
+    EXPECT_EQ(form_->Store().TodoTable.IndexName(), "DESCRIPT");
+    EXPECT_TRUE(fileSortItem("mainmnuSortDescription")->isChecked());
+    EXPECT_FALSE(fileSortItem("mainmnuSortDateTime")->isChecked());
+    ASSERT_EQ(Model().rowCount(), 3);
+    EXPECT_EQ(Cell(2, TaskGridModel::kTask), QStringLiteral("Charlie"));
+    SelectRow(2);
+    EXPECT_EQ(form_->ActiveNotes()->toPlainText(), QStringLiteral("Call first"));
 }
 
 TEST_F(MainWindow, KeysTypedIntoATextStayThereAndTheNotesArePostedAsTyped) {
@@ -362,7 +497,7 @@ TEST_F(MainWindow, PreferencesAndPlacementComeBackAsTheyWereLeft) {
     EXPECT_EQ(form_->oxSplit1()->barPosition(), 200);
     EXPECT_EQ(form_->Store().TodoEngine.IndexOrder(), 0);
     EXPECT_FALSE(form_->Filter().ShowDoneFlag);
-    form_->mnuSortPriorityClick();
+    form_->SortMenus().mnuSortPriorityClick();
     form_->ShowDoneClick();
     form_->oxSplit1()->setBarPosition(150);
     Finish();

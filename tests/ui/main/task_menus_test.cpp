@@ -2,12 +2,10 @@
 // value each menu item stores, quick dates after midnight, the sort ticks in every order,
 // and the filter dialog's Ok, Reset and Cancel with key words of every kind.
 #include <QAction>
-#include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -39,6 +37,9 @@
 
 namespace {
 
+using ui::test::Choose;
+using ui::test::WhenPopupShown;
+
 rtl::TDateTime Day(int year, int month, int day) {
     rtl::TDateTime value = 0;
     EXPECT_TRUE(rtl::TryEncodeDate(year, month, day, value));
@@ -62,38 +63,6 @@ store_test::Task TaskOf(const char* descript, const char* keys = "", const char*
 
 rtl::TDateTime At(int hour, int minute, int second = 0) {
     return (hour * 3600 + minute * 60 + second) / 86400.0;
-}
-
-// Runs `action` on the next pop-up menu once it shows, from the loop that shows it.
-void WhenPopupShown(std::function<void(QMenu*)> action) {
-    auto poll = std::make_shared<std::function<void(int)>>();
-    *poll = [action = std::move(action), poll](int triesLeft) {
-        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-            action(menu);
-            *poll = nullptr;
-            return;
-        }
-        if (triesLeft <= 0) {
-            ADD_FAILURE() << "no pop-up menu was shown";
-            *poll = nullptr;
-            return;
-        }
-        QTimer::singleShot(10, [poll, triesLeft] { (*poll)(triesLeft - 1); });
-    };
-    QTimer::singleShot(0, [poll] { (*poll)(500); });
-}
-
-// Chooses the item captioned `text` (as shown) in a showing menu.
-void Choose(QMenu* menu, const QString& text) {
-    for (QAction* action : menu->actions()) {
-        if (action->text() == text) {
-            menu->close();
-            action->trigger();
-            return;
-        }
-    }
-    ADD_FAILURE() << "no item " << text.toStdString();
-    menu->close();
 }
 
 class TaskMenusTest : public store_test::StoreTest {
