@@ -15,6 +15,7 @@
 #include "app/message_boxes.h"
 #include "controls/graphic_panel.h"
 #include "platform/ini/profile.h"
+#include "platform/ui/ansi_input.h"
 #include "platform/ui/application.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/help_viewer.h"
@@ -31,14 +32,6 @@ namespace {
 constexpr int kHelpContext = 1007;
 constexpr char kSection[] = "Report";
 constexpr char kDefaultTitle[] = "Quillet";
-
-QString FromAnsi(const std::string& text) {
-    return QString::fromStdString(rtl::AnsiToUtf8(text));
-}
-
-std::string ToAnsi(const QString& text) {
-    return rtl::Utf8ToAnsi(text.toStdString());
-}
 
 // A filespec's folder (up to and including its last separator) and its name.
 std::pair<std::string, std::string> SplitFilespec(const std::string& filespec) {
@@ -97,7 +90,7 @@ std::string TReportSetup::IniFileName() const {
 void TReportSetup::LoadPreferences() {
     const std::string file = IniFileName();
     auto title = [&](const char* key) {
-        return FromAnsi(ini::ReadString(file, kSection, key, kDefaultTitle));
+        return ui::FromAnsi(ini::ReadString(file, kSection, key, kDefaultTitle));
     };
     ui_->ReportTitleField->setText(title("ReportTitle"));
     ui_->HTMLPageTitle->setText(title("HTMLTitle"));
@@ -110,10 +103,10 @@ void TReportSetup::LoadPreferences() {
 
 void TReportSetup::SavePreferences() {
     const std::string file = IniFileName();
-    ini::WriteString(file, kSection, "ReportTitle", ToAnsi(ui_->ReportTitleField->text()));
-    ini::WriteString(file, kSection, "HTMLTitle", ToAnsi(ui_->HTMLPageTitle->text()));
-    ini::WriteString(file, kSection, "RTFTitle", ToAnsi(ui_->RTFPageTitle->text()));
-    ini::WriteString(file, kSection, "TextTitle", ToAnsi(ui_->TextPageTitle->text()));
+    ini::WriteString(file, kSection, "ReportTitle", ui::ToAnsi(ui_->ReportTitleField->text()));
+    ini::WriteString(file, kSection, "HTMLTitle", ui::ToAnsi(ui_->HTMLPageTitle->text()));
+    ini::WriteString(file, kSection, "RTFTitle", ui::ToAnsi(ui_->RTFPageTitle->text()));
+    ini::WriteString(file, kSection, "TextTitle", ui::ToAnsi(ui_->TextPageTitle->text()));
     ini::WriteString(file, kSection, "HTMLFilespec", HTMLFilespec);
     ini::WriteString(file, kSection, "RTFFilespec", RTFFilespec);
     ini::WriteString(file, kSection, "TextFilespec", TextFilespec);
@@ -207,7 +200,7 @@ void TReportSetup::SaveAs(ExportFormat kind) {
     const ExportJob job{store_.TodoTable, store_.TodoEngine, measure_, &ui::ProcessMessages};
     ui::SetScreenCursor(ui::ScreenCursor::HourGlass);
     exporting_ = true;
-    const ExportResult result = CopyTasks(kind, job, fileName, ToAnsi(page.title->text()),
+    const ExportResult result = CopyTasks(kind, job, fileName, ui::ToAnsi(page.title->text()),
                                           page.notes->isChecked(), HTMLColor);
     exporting_ = false;
     ui::SetScreenCursor(ui::ScreenCursor::Default);
@@ -216,7 +209,7 @@ void TReportSetup::SaveAs(ExportFormat kind) {
                        ui::kMbOk | ui::kMbIconHand);
         return;
     }
-    ShowInformation("Saved as " + ToAnsi(*chosen));
+    ShowInformation("Saved as " + ui::ToAnsi(*chosen));
     *page.filespec = fileName;
     SavePreferences();
 }

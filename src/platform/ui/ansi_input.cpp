@@ -10,6 +10,14 @@
 
 namespace ui {
 
+QString FromAnsi(std::string_view text) {
+    return QString::fromStdString(rtl::AnsiToUtf8(text));
+}
+
+std::string ToAnsi(const QString& text) {
+    return rtl::Utf8ToAnsi(text.toStdString());
+}
+
 bool IsAnsiText(const QString& text) {
     for (const char32_t cp : text.toUcs4()) {
         char byte = 0;

@@ -1,14 +1,23 @@
 // Text input limited to what the task file can store: characters of Windows-1252 only. A
 // typed character or a pasted text holding any other character is refused, not changed.
+// Also the two conversions between the store's Windows-1252 texts and the widgets' texts.
 #pragma once
 
 #include <QPlainTextEdit>
 #include <QString>
 #include <QValidator>
 
+#include <string>
+#include <string_view>
+
 class QLineEdit;
 
 namespace ui {
+
+// A stored Windows-1252 text as the widgets show it, and back ("?" for what the code page
+// cannot hold; input refused below never gets that far).
+QString FromAnsi(std::string_view text);
+std::string ToAnsi(const QString& text);
 
 // True when every character of `text` has a Windows-1252 byte.
 bool IsAnsiText(const QString& text);

@@ -33,14 +33,6 @@ namespace {
 
 constexpr int kHelpContext = 1004;
 
-QString FromAnsi(std::string_view text) {
-    return QString::fromStdString(rtl::AnsiToUtf8(text));
-}
-
-std::string ToAnsi(const QString& text) {
-    return rtl::Utf8ToAnsi(text.toStdString());
-}
-
 // The quick date list: name, day offset and the fixed part of the caption. An empty text
 // stands for the day name of the date; "A Week from " is followed by it.
 struct QuickDate {
@@ -186,15 +178,15 @@ QMenu* TTaskEditor::KeyListMenu() const {
 void TTaskEditor::FormCreate() {
     const rtl::TDateTime today = dialogs::Today();
     for (const QuickDate& item : kQuickDates) {
-        QAction* action = quickDateMenu_->addAction(FromAnsi(QuickDateCaption(item, today)));
+        QAction* action = quickDateMenu_->addAction(ui::FromAnsi(QuickDateCaption(item, today)));
         action->setObjectName(QLatin1String(item.name));
         action->setData(item.offset);
     }
     for (const std::string& word : keyWordList_) {
         // The word is kept as data; the caption doubles "&" so that none becomes an accelerator.
-        QAction* action =
-            keyListMenu_->addAction(FromAnsi(word).replace(QLatin1Char('&'), QLatin1String("&&")));
-        action->setData(FromAnsi(word));
+        QAction* action = keyListMenu_->addAction(
+            ui::FromAnsi(word).replace(QLatin1Char('&'), QLatin1String("&&")));
+        action->setData(ui::FromAnsi(word));
     }
 }
 
@@ -206,10 +198,10 @@ void TTaskEditor::FormShow() {
 void TTaskEditor::FormActivate() {
     const rtl::FormatSettings& formats = rtl::CurrentFormats();
     ui_->DateFormat->setToolTip(QStringLiteral("(use format ") +
-                                FromAnsi(rtl::AnsiLowerCase(formats.shortDateFormat)) +
+                                ui::FromAnsi(rtl::AnsiLowerCase(formats.shortDateFormat)) +
                                 QStringLiteral(")"));
     ui_->TimeFormat->setToolTip(QStringLiteral("(use format ") +
-                                FromAnsi(rtl::FormatDateTime("t", dialogs::Now())) +
+                                ui::FromAnsi(rtl::FormatDateTime("t", dialogs::Now())) +
                                 QStringLiteral(")"));
 }
 
@@ -224,13 +216,13 @@ void TTaskEditor::FormCloseQuery(bool& canClose) {
 }
 
 void TTaskEditor::DateEditExit() {
-    const std::string text = rtl::AnsiUpperCase(ToAnsi(ui_->DateEdit->text()));
+    const std::string text = rtl::AnsiUpperCase(ui::ToAnsi(ui_->DateEdit->text()));
     if (text.empty()) {
         return;
     }
     rtl::TDateTime date = 0;
     if (ReadDate(text, date)) {
-        ui_->DateEdit->setText(FromAnsi(rtl::FormatDateTime("ddddd", date)));
+        ui_->DateEdit->setText(ui::FromAnsi(rtl::FormatDateTime("ddddd", date)));
         return;
     }
     const std::string& pattern = rtl::CurrentFormats().shortDateFormat;
@@ -242,13 +234,13 @@ void TTaskEditor::DateEditExit() {
 }
 
 void TTaskEditor::TimeEditExit() {
-    const std::string text = rtl::AnsiUpperCase(ToAnsi(ui_->TimeEdit->text()));
+    const std::string text = rtl::AnsiUpperCase(ui::ToAnsi(ui_->TimeEdit->text()));
     if (text.empty()) {
         return;
     }
     rtl::TDateTime time = 0;
     if (rtl::TryStrToTime(text, time)) {
-        ui_->TimeEdit->setText(FromAnsi(rtl::FormatDateTime("t", time)));
+        ui_->TimeEdit->setText(ui::FromAnsi(rtl::FormatDateTime("t", time)));
         return;
     }
     ShowInformation("Invalid time. Please use your Windows Time format\r   Example: " +
@@ -291,14 +283,14 @@ void TTaskEditor::CalendarButtonClick() {
     ui::FormPtr<TDateSelector> selector = ui::CreateForm<TDateSelector>(this);
     ui::CentreForm(selector.get());
     rtl::TDateTime date = 0;
-    if (ReadDate(ToAnsi(ui_->DateEdit->text()), date)) {
+    if (ReadDate(ui::ToAnsi(ui_->DateEdit->text()), date)) {
         selector->Calendar()->setCalendarDate(date);
     } else {
         selector->Calendar()->setCalendarDate(dialogs::Now());
     }
     if (selector->ShowModal() == ui::kModalOk) {
         ui_->DateEdit->setText(
-            FromAnsi(rtl::FormatDateTime("ddddd", selector->Calendar()->calendarDate())));
+            ui::FromAnsi(rtl::FormatDateTime("ddddd", selector->Calendar()->calendarDate())));
     }
     selector.reset();
     ui_->DateEdit->setFocus();
@@ -309,13 +301,13 @@ void TTaskEditor::QuickDateItemClick(QAction* item) {
         return;
     }
     ui_->DateEdit->setText(
-        FromAnsi(rtl::FormatDateTime("ddddd", dialogs::Today() + item->data().toInt())));
+        ui::FromAnsi(rtl::FormatDateTime("ddddd", dialogs::Today() + item->data().toInt())));
     ui_->DateEdit->setFocus();
 }
 
 void TTaskEditor::QuickTimeButtonClick() {
     rtl::TDateTime start = dialogs::TimeOfDay();
-    const std::string text = rtl::AnsiUpperCase(ToAnsi(ui_->TimeEdit->text()));
+    const std::string text = rtl::AnsiUpperCase(ui::ToAnsi(ui_->TimeEdit->text()));
     rtl::TDateTime typed = 0;
     if (!text.empty() && rtl::TryStrToTime(text, typed)) {
         start = typed;
@@ -324,7 +316,7 @@ void TTaskEditor::QuickTimeButtonClick() {
     dialog->SetSelectedTime(start);
     ui::CentreForm(dialog.get());
     if (dialog->ShowModal() == ui::kModalOk) {
-        ui_->TimeEdit->setText(FromAnsi(rtl::FormatDateTime("t", dialog->SelectedTime())));
+        ui_->TimeEdit->setText(ui::FromAnsi(rtl::FormatDateTime("t", dialog->SelectedTime())));
     }
 }
 

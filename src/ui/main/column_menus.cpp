@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "controls/calendar.h"
+#include "platform/ui/ansi_input.h"
 #include "platform/ui/application.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/message_box.h"
@@ -21,13 +22,9 @@
 
 namespace {
 
-QString FromAnsi(std::string_view text) {
-    return QString::fromStdString(rtl::AnsiToUtf8(text));
-}
-
 // A menu caption that shows `text` as it is: an "&" would otherwise mark an accelerator.
 QString PlainCaption(std::string_view text) {
-    QString caption = FromAnsi(text);
+    QString caption = ui::FromAnsi(text);
     caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
     return caption;
 }

@@ -17,10 +17,6 @@ namespace {
 
 constexpr int kHelpContext = 1018;
 
-QString FromAnsi(std::string_view text) {
-    return QString::fromStdString(rtl::AnsiToUtf8(text));
-}
-
 // A radio group's item index: the buttons carry their place as id; none checked reads 0.
 void NumberItems(QButtonGroup* group, const QList<QAbstractButton*>& inOrder) {
     for (qsizetype i = 0; i < inOrder.size(); ++i) {
@@ -87,7 +83,7 @@ std::string TFilterForm::KeyFilterText() const {
 }
 
 void TFilterForm::SetKeyFilterText(std::string_view text) {
-    ui_->KeyWords->setText(FromAnsi(text));
+    ui_->KeyWords->setText(ui::FromAnsi(text));
 }
 
 QLineEdit* TFilterForm::KeyWords() const {
@@ -101,7 +97,7 @@ controls::TExplorerButton* TFilterForm::Button(const char* name) const {
 void TFilterForm::FormCreate() {
     keyListMenu_->clear();
     for (const std::string& word : keyWordList_) {
-        QString caption = FromAnsi(word);
+        QString caption = ui::FromAnsi(word);
         caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
         QAction* item = keyListMenu_->addAction(caption);
         item->setData(QByteArray::fromStdString(word));

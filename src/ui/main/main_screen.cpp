@@ -3,15 +3,15 @@
 #include "ui/main/main_screen.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCursor>
-#include <QMenu>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QCheckBox>
 #include <QShortcut>
 #include <QTableView>
 #include <QTextEdit>
@@ -57,17 +57,9 @@ constexpr int kDesignedTop = 99;
 constexpr char kPreferences[] = "Preferences";
 constexpr char kSaveFailed[] = "Error:Unable to save changes";
 
-QString FromAnsi(const std::string& text) {
-    return QString::fromStdString(rtl::AnsiToUtf8(text));
-}
-
-std::string ToAnsi(const QString& text) {
-    return rtl::Utf8ToAnsi(text.toStdString());
-}
-
 // The Windows-1252 text of a multi-line editor, its lines joined by CR LF.
 std::string NotesText(const QPlainTextEdit* editor) {
-    std::string text = ToAnsi(editor->toPlainText());
+    std::string text = ui::ToAnsi(editor->toPlainText());
     std::string joined;
     joined.reserve(text.size());
     for (char c : text) {
@@ -81,7 +73,7 @@ std::string NotesText(const QPlainTextEdit* editor) {
 }
 
 QString NotesFromAnsi(const std::string& text) {
-    QString notes = FromAnsi(text);
+    QString notes = ui::FromAnsi(text);
     notes.remove(QLatin1Char('\r'));
     return notes;
 }
@@ -167,15 +159,15 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
         controls::TExplorerButton* button;
         MainPicture picture;
     };
-    for (const Picture& p : {Picture{ui_->Editbutton, MainPicture::Edit},
-                             Picture{ui_->Newbutton, MainPicture::New},
-                             Picture{ui_->CloneButton, MainPicture::Clone},
-                             Picture{ui_->DeleteButton, MainPicture::Delete},
-                             Picture{ui_->Filterbutton, MainPicture::Filter},
-                             Picture{ui_->OrderButton, MainPicture::Sort},
-                             Picture{ui_->DoneToggleButton, MainPicture::Done},
-                             Picture{ui_->Printbutton, MainPicture::Report},
-                             Picture{ui_->CalendarButton, MainPicture::Calendar}}) {
+    for (const Picture& p :
+         {Picture{ui_->Editbutton, MainPicture::Edit}, Picture{ui_->Newbutton, MainPicture::New},
+          Picture{ui_->CloneButton, MainPicture::Clone},
+          Picture{ui_->DeleteButton, MainPicture::Delete},
+          Picture{ui_->Filterbutton, MainPicture::Filter},
+          Picture{ui_->OrderButton, MainPicture::Sort},
+          Picture{ui_->DoneToggleButton, MainPicture::Done},
+          Picture{ui_->Printbutton, MainPicture::Report},
+          Picture{ui_->CalendarButton, MainPicture::Calendar}}) {
         p.button->setBitmap(MainPictureImage(p.picture));
         p.button->setLayout(controls::TButtonLayout::blBitmapLeft);
     }
@@ -219,10 +211,10 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
     // Widths in characters count the width of a digit, as the grid's texts are mostly digits.
     const int average = grid->fontMetrics().horizontalAdvance(QLatin1Char('0'));
     for (int column = 0; column < TaskGridModel::kColumnCount; ++column) {
-        grid->setColumnWidth(column,
-                             ColumnWidthFor(column, average,
-                                            grid->fontMetrics().horizontalAdvance(
-                                                TaskGridModel::Title(column))));
+        grid->setColumnWidth(
+            column,
+            ColumnWidthFor(column, average,
+                           grid->fontMetrics().horizontalAdvance(TaskGridModel::Title(column))));
     }
     connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { GridCurrentChanged(current); });
@@ -424,8 +416,8 @@ void TMainScreen::FitGrid() {
     for (int column = 0; column < TaskGridModel::kColumnCount; ++column) {
         sum += grid->columnWidth(column);
     }
-    const int task = FittedTaskWidth(ui_->oxSplit1->width(), sum,
-                                     grid->columnWidth(TaskGridModel::kTask));
+    const int task =
+        FittedTaskWidth(ui_->oxSplit1->width(), sum, grid->columnWidth(TaskGridModel::kTask));
     grid->setColumnWidth(TaskGridModel::kTask, std::max(task, 20));
 }
 
@@ -498,8 +490,8 @@ bool TMainScreen::PostPending() {
 }
 
 void TMainScreen::LoadNotes() {
-    store::TField* note = store_->TodoTable.Active() ? store_->TodoTable.FieldByName("NOTE")
-                                                     : nullptr;
+    store::TField* note =
+        store_->TodoTable.Active() ? store_->TodoTable.FieldByName("NOTE") : nullptr;
     const QString text = note != nullptr && !AtEnd() ? NotesFromAnsi(note->AsString()) : QString();
     // Without a task there is no note to type into.
     ui_->ActiveNotes->setReadOnly(AtEnd());
@@ -521,7 +513,6 @@ void TMainScreen::NotesEdited() {
         note->SetAsString(NotesText(ui_->ActiveNotes));
     }
 }
-
 
 // ---- SetButtons, filter, sort -----------------------------------------------------------------
 
@@ -591,8 +582,8 @@ void TMainScreen::CallTaskEdit(int mode) {
 
     ui::FormPtr<TTaskEditor> editor = ui::CreateForm<TTaskEditor>(keyWordList_.Words(), this);
     ui::ProcessMessages();
-    TaskEntry entry = editMode == EditMode::kEdit ? CurrentTaskEntry(store_->TodoTable)
-                                                  : NewTaskEntry();
+    TaskEntry entry =
+        editMode == EditMode::kEdit ? CurrentTaskEntry(store_->TodoTable) : NewTaskEntry();
     if (editMode == EditMode::kEdit) {
         if (entry.priority == "A") {
             editor->pHigh()->setChecked(true);
@@ -603,20 +594,20 @@ void TMainScreen::CallTaskEdit(int mode) {
         }
         editor->TaskLabel()->setText(QStringLiteral("Editing Task"));
         editor->IsDone()->setChecked(entry.done);
-        editor->Task()->setText(FromAnsi(entry.descript));
-        editor->KeyWords()->setText(FromAnsi(entry.keys));
+        editor->Task()->setText(ui::FromAnsi(entry.descript));
+        editor->KeyWords()->setText(ui::FromAnsi(entry.keys));
         editor->Notes()->setPlainText(NotesFromAnsi(entry.notes));
         rtl::TDateTime value = 0;
         QString date;
         QString time;
         if (rtl::TryStrToDate(entry.dateText, value)) {
             UseUserFormats();
-            date = FromAnsi(rtl::DateToStr(value));
+            date = ui::FromAnsi(rtl::DateToStr(value));
             UseInternalFormats();
         }
         if (rtl::TryStrToTime(entry.timeText, value)) {
             UseUserFormats();
-            time = FromAnsi(rtl::FormatDateTime("t", value));
+            time = ui::FromAnsi(rtl::FormatDateTime("t", value));
             UseInternalFormats();
         }
         editor->DateEdit()->setText(date);
@@ -624,7 +615,7 @@ void TMainScreen::CallTaskEdit(int mode) {
     } else {
         editor->TaskLabel()->setText(QStringLiteral("Adding Task"));
         editor->IsDone()->setChecked(false);
-        editor->Task()->setText(FromAnsi(entry.descript));
+        editor->Task()->setText(ui::FromAnsi(entry.descript));
         editor->Notes()->clear();
         editor->KeyWords()->clear();
         editor->DateEdit()->clear();
@@ -637,8 +628,8 @@ void TMainScreen::CallTaskEdit(int mode) {
     UseInternalFormats();
 
     // The editor's date and time, read in the user's notation, in the internal one.
-    entry.dateText = ToAnsi(editor->DateEdit()->text());
-    entry.timeText = ToAnsi(editor->TimeEdit()->text());
+    entry.dateText = ui::ToAnsi(editor->DateEdit()->text());
+    entry.timeText = ui::ToAnsi(editor->TimeEdit()->text());
     rtl::TDateTime value = 0;
     UseUserFormats();
     const bool dateValid = rtl::TryStrToDate(entry.dateText, value);
@@ -657,8 +648,8 @@ void TMainScreen::CallTaskEdit(int mode) {
         entry.priority = editor->pHigh()->isChecked()     ? "A"
                          : editor->pMedium()->isChecked() ? "B"
                                                           : "C";
-        entry.descript = ToAnsi(editor->Task()->text());
-        entry.keys = ToAnsi(editor->KeyWords()->text());
+        entry.descript = ui::ToAnsi(editor->Task()->text());
+        entry.keys = ui::ToAnsi(editor->KeyWords()->text());
         entry.notes = NotesText(editor->Notes());
         entry.done = editor->IsDone()->isChecked();
         if (StoreTaskEntry(*store_, editMode, entry, keyWordList_)) {
@@ -762,8 +753,8 @@ void TMainScreen::ActiveGridDblClick() {
     if (AtEnd()) {
         return;
     }
-    const std::string field = rtl::AnsiUpperCase(
-        TaskGridModel::FieldName(ui_->ActiveGrid->currentIndex().column()));
+    const std::string field =
+        rtl::AnsiUpperCase(TaskGridModel::FieldName(ui_->ActiveGrid->currentIndex().column()));
     // The Date, Priority, Time and Key Words columns have menus of their own.
     if (columnMenus_->ColumnDblClick(field, at)) {
         return;

@@ -70,8 +70,7 @@ std::string StoredDateOf(std::string_view dateText) {
 
 std::string StoredTimeOf(std::string_view timeText) {
     rtl::TDateTime value = 0;
-    return rtl::TryStrToTime(timeText, value) ? rtl::FormatDateTime("hh:nn", value)
-                                              : std::string();
+    return rtl::TryStrToTime(timeText, value) ? rtl::FormatDateTime("hh:nn", value) : std::string();
 }
 
 bool StoreTaskEntry(store::TTaskStore& store, EditMode mode, const TaskEntry& entry,
@@ -79,16 +78,15 @@ bool StoreTaskEntry(store::TTaskStore& store, EditMode mode, const TaskEntry& en
     store::TTable& table = store.TodoTable;
     const std::string priority =
         entry.priority == "A" || entry.priority == "C" ? entry.priority : std::string("B");
-    const bool opened = (mode == EditMode::kEdit ? table.Edit() : table.Append()) ==
-                        store::dbi::kOk;
+    const bool opened =
+        (mode == EditMode::kEdit ? table.Edit() : table.Append()) == store::dbi::kOk;
     store::TField* done = table.FieldByName("DONE");
-    const bool saved = opened && Set(table, "DESCRIPT", entry.descript) &&
-                       Set(table, "KEYS", entry.keys) &&
-                       Set(table, "NOTE", rtl::PadMemoText(entry.notes)) &&
-                       Set(table, "DATE", StoredDateOf(entry.dateText)) &&
-                       Set(table, "TIME", StoredTimeOf(entry.timeText)) &&
-                       Set(table, "PRIORITY", priority) && done != nullptr &&
-                       done->SetAsBoolean(entry.done) && table.Post() == store::dbi::kOk;
+    const bool saved =
+        opened && Set(table, "DESCRIPT", entry.descript) && Set(table, "KEYS", entry.keys) &&
+        Set(table, "NOTE", rtl::PadMemoText(entry.notes)) &&
+        Set(table, "DATE", StoredDateOf(entry.dateText)) &&
+        Set(table, "TIME", StoredTimeOf(entry.timeText)) && Set(table, "PRIORITY", priority) &&
+        done != nullptr && done->SetAsBoolean(entry.done) && table.Post() == store::dbi::kOk;
     if (saved) {
         BreakStringIntoWords(Get(table, "KEYS"), keyWords);
     }
@@ -159,7 +157,8 @@ bool RebuildTaskFile(store::TTaskStore& store, store::RebuildRunner& runner, boo
         if (done) {
             store.Messages().ShowInformation("Done!");
         } else {
-            // The rebuild window has shown what went wrong. An index without all its tags would be taken as whole by every later open.
+            // The rebuild window has shown what went wrong. An index without all its tags would be
+            // taken as whole by every later open.
             store.TodoEngine.CloseIndexes();
             std::remove(store.PathOf(store::kTaskIndexName).c_str());
         }

@@ -21,10 +21,6 @@ constexpr ColumnDef kColumns[] = {
 };
 constexpr int kTaskLength = 50;
 
-QString FromAnsi(const std::string& text) {
-    return QString::fromStdString(rtl::AnsiToUtf8(text));
-}
-
 std::string FieldText(store::TTable& table, const char* name) {
     store::TField* field = table.FieldByName(name);
     if (field == nullptr) {
@@ -167,17 +163,17 @@ QVariant TaskGridModel::data(const QModelIndex& index, int role) const {
     }
     switch (index.column()) {
         case kPriority:
-            return FromAnsi(row.ShowPriority);
+            return ui::FromAnsi(row.ShowPriority);
         case kDate:
-            return FromAnsi(row.ShowDate);
+            return ui::FromAnsi(row.ShowDate);
         case kTime:
-            return FromAnsi(row.ShowTime);
+            return ui::FromAnsi(row.ShowTime);
         case kTask:
-            return FromAnsi(row.DESCRIPT);
+            return ui::FromAnsi(row.DESCRIPT);
         case kDone:
-            return FromAnsi(row.IsDone);
+            return ui::FromAnsi(row.IsDone);
         case kKeys:
-            return FromAnsi(row.ShowKeys);
+            return ui::FromAnsi(row.ShowKeys);
         default:
             return {};
     }
