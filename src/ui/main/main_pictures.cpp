@@ -70,21 +70,23 @@ QImage MainPictureImage(MainPicture picture) {
             p.fillRect(9, 12, 2, 2, Qt::white);
             break;
         case MainPicture::Done:
-        case MainPicture::Hide:
             p.setPen(QPen(QColor(0, 160, 0), 3));
             p.drawLine(2, 8, 6, 12);
             p.drawLine(6, 12, 14, 3);
-            if (picture == MainPicture::Hide) {
-                p.setPen(QPen(QColor(192, 0, 0), 2));
-                p.drawLine(1, 14, 14, 1);
-            }
             break;
         case MainPicture::Show:
+        case MainPicture::Hide:
+            // An eye, struck through to hide: its black outline keeps it visible when the
+            // button shows its picture in grey on the grey status bar.
             p.setPen(Qt::black);
             p.setBrush(Qt::white);
             p.drawEllipse(1, 4, 14, 8);
             p.setBrush(QColor(0, 0, 160));
             p.drawEllipse(5, 5, 6, 6);
+            if (picture == MainPicture::Hide) {
+                p.setPen(QPen(Qt::black, 2));
+                p.drawLine(2, 14, 14, 2);
+            }
             break;
         case MainPicture::Report:
             p.setPen(Qt::black);
