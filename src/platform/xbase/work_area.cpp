@@ -159,7 +159,6 @@ Status WorkArea::Find(std::uint32_t start, bool forward, std::uint32_t& found) {
     if (NoneVisibleKnown()) {
         return Status::Ok();
     }
-    const bool whole = start != 0 && start == (forward ? SeqFirst() : SeqLast());
     for (std::uint32_t n = start; n != 0; n = forward ? SeqNext(n) : SeqPrev(n)) {
         const char* image = nullptr;
         if (Status s = table_->Record(n, image); !s) {
@@ -170,7 +169,8 @@ Status WorkArea::Find(std::uint32_t start, bool forward, std::uint32_t& found) {
             return Status::Ok();
         }
     }
-    if (oneLook_ && whole) {
+    // Asked only now: in an index order, finding the first or last entry moves the tag's cursor.
+    if (oneLook_ && start != 0 && start == (forward ? SeqFirst() : SeqLast())) {
         noneVisible_ = true;
         noneCount_ = table_->count();
         noneOrder_ = OrderInForce();
