@@ -685,8 +685,7 @@ TEST_F(EngineTest, OneLookForgetsNothingVisibleWhenAnythingCouldShowARecord) {
         bool hideAll;  // every record deleted and the deleted ones hidden
         void (*change)(int a, int b);
     } cases[] = {
-        {"own append", "DESCRIPT = \"late\"", false,
-         [](int, int) { AddTask("late", "", false); }},
+        {"own append", "DESCRIPT = \"late\"", false, [](int, int) { AddTask("late", "", false); }},
         {"own change", "DESCRIPT = \"late\"", false,
          [](int, int) {
              sx_Go(2);
