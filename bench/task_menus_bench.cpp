@@ -1,13 +1,14 @@
 // The filter dialog and the sort menus on a generated task file opened as the program opens
 // it: from the filter dialog's Ok to the first rows of the grid under the new filter, and
-// from a sort menu item to the first rows in the new order. Runs offscreen; prints seconds
-// (best of several runs) beside the goals.
+// from a sort menu item to the first rows in the new order, the grid's row list walked as the
+// window walks it. Runs offscreen; prints seconds (best of several runs) beside the goals.
 // Usage: task_menus_bench [N...]   (default 1000 100000)
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +20,7 @@
 #include "platform/ui/application.h"
 #include "rtl/date_time.h"
 #include "store/filter_expression.h"
+#include "store/row_order.h"
 #include "store/task_file.h"
 #include "task_file_maker.h"
 #include "ui/main/filter_form.h"
@@ -30,15 +32,23 @@ constexpr int kGridRows = 20;  // the rows a grid of the designed size shows
 
 using Clock = std::chrono::steady_clock;
 
-// The window's part after the dialog: the expression tested and applied, the first rows read.
+// The grid's part: its row list walked in the order in force, the first rows' tasks read.
+int ShowRows(store::TTaskStore& store) {
+    store::TRowOrder rows(store.TodoTable);
+    rows.Reload();
+    int shown = 0;
+    for (store::StoredTask task; shown < std::min(kGridRows, rows.Count()); ++shown) {
+        rows.ReadTask(rows.RecordAt(shown), task);
+    }
+    return shown;
+}
+
+// The window's part after the dialog: the expression tested and applied, the grid's rows.
 int ApplyAndShow(store::TTaskStore& store, const store::TaskFilter& filter) {
     const std::string expression = store::BuildFilterExpression(filter, rtl::Today());
     store.TodoEngine.TestFilter(expression);
     store.TodoEngine.ApplyFilter(expression);
-    std::vector<store::TRow> rows;
-    store.TodoTable.First();
-    store.TodoTable.ReadRows(kGridRows, rows);
-    return static_cast<int>(rows.size());
+    return ShowRows(store);
 }
 
 // One filter chosen in the dialog: seconds from Ok to the first rows.
@@ -91,6 +101,7 @@ void Run(std::uint32_t count) {
         double best = 1e30;
         // A run of over a second is not repeated: the goal is missed either way.
         for (int i = 0; i < 5 && (i == 0 || best <= 1.0); ++i) {
+            ApplyAndShow(store, {0, 0, false, ""});  // each run starts from the program's own
             best = std::min(best, FilterFromDialog(store, f.filter, shown));
         }
         std::printf("  filter from the dialog's Ok to %d rows, %s: %.4f s (goal <= 0.200 s)\n",
@@ -102,17 +113,17 @@ void Run(std::uint32_t count) {
     TSortMenus sort(store.TodoEngine, store.TodoTable, orderNumber, nullptr);
     for (const char* item : {"mnuSortDescription", "mnuSortPriority", "mnuSortDateTime"}) {
         auto* action = sort.ButtonSortMenu()->findChild<QAction*>(QString::fromLatin1(item));
-        std::vector<store::TRow> rows;
+        int shown = 0;
         double best = 1e30;
         for (int i = 0; i < 5; ++i) {
             store.TodoEngine.SetOrder(0);
             best = std::min(best, bench::Seconds([&] {
                                 action->trigger();
-                                store.TodoTable.ReadRows(kGridRows, rows);
+                                shown = ShowRows(store);
                             }));
         }
-        std::printf("  sort %s to %zu rows (done hidden): %.4f s (goal <= 0.200 s)\n", item,
-                    rows.size(), best);
+        std::printf("  sort %s to %d rows (done hidden): %.4f s (goal <= 0.200 s)\n", item, shown,
+                    best);
     }
     store.TodoTable.Close();
     std::error_code error;

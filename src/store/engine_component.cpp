@@ -260,12 +260,16 @@ int TEngineComponent::ApplyFilter(std::string_view expression) {
     Settle();
     Synchronise();
     std::string text(expression);
+    // The set's re-read under the new filter walks forward, back and forward again when the
+    // filter admits no record: it is one look at the table, which the engine walks once.
+    const std::intptr_t oneLook = sx_SysProp(65014, 1);
     // A refused expression leaves the engine's filter in force, and so this one.
     int result = sx_Query(text);
     if (result == 1) {
         filter_ = std::move(text);
     }
     Reread();
+    sx_SysProp(65014, oneLook);
     return result;
 }
 
@@ -281,7 +285,9 @@ int TEngineComponent::TestFilter(std::string_view expression) {
     }
     Synchronise();
     int result = sx_QueryTest(expression);
+    const std::intptr_t oneLook = sx_SysProp(65014, 1);
     Reread();
+    sx_SysProp(65014, oneLook);
     return result;
 }
 

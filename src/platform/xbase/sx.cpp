@@ -395,6 +395,10 @@ std::intptr_t sx_SysProp(int code, std::intptr_t value) {
             return static_cast<std::intptr_t>(sizeof(CursorState));
         case 65012:
             return 0;
+        case 65014: {
+            WorkArea* area = CurrentArea();
+            return area != nullptr && !area->creating() && area->SetOneLook(value != 0) ? 1 : 0;
+        }
         default:
             Fail({ErrorCode::kBadArgument, "unknown property " + std::to_string(code)});
             return 0;

@@ -21,6 +21,11 @@
 //   65010 read: the size of the state block of 65008 in bytes
 //   65012 read: whether field number `value` must be read and written through the engine (1)
 //         or may be read from the record image directly (0; every field of driver 2)
+//   65014 value 1/0: one look on or off for the current area, answers the old. While on, a
+//         walk of the whole order that finds no record under the filter and the deleted
+//         setting is remembered, and the moves after it find none without walking again,
+//         until the filter, order, deleted setting or record count change or the area
+//         writes. For a caller's few moves that make one look at a shared table.
 // Date format codes (sx_SetDateFormat): 0 American mm/dd/yy, 1 ANSI yy.mm.dd, 2 British and
 // 3 French dd/mm/yy, 4 German dd.mm.yy, 5 Italian and 6 Spanish dd-mm-yy; century on makes
 // the year four digits. Open modes: 0 shared, 1 read-only, 2 exclusive. Drivers 1, 2, 3, 11

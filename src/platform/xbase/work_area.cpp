@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/xbase/cdx_area.h"
 #include "platform/xbase/dbf_format.h"
@@ -139,8 +140,25 @@ bool WorkArea::Visible(std::uint32_t n, const char* image) {
            v.logical;
 }
 
+int WorkArea::OrderInForce() const {
+    return indexes && indexes->ordered() ? indexes->order() : 0;
+}
+
+bool WorkArea::NoneVisibleKnown() const {
+    return oneLook_ && noneVisible_ && noneCount_ == table_->count() &&
+           noneOrder_ == OrderInForce() && noneDeletedHidden_ == settings_.deletedHidden;
+}
+
+bool WorkArea::SetOneLook(bool on) {
+    noneVisible_ = false;
+    return std::exchange(oneLook_, on);
+}
+
 Status WorkArea::Find(std::uint32_t start, bool forward, std::uint32_t& found) {
     found = 0;
+    if (NoneVisibleKnown()) {
+        return Status::Ok();
+    }
     for (std::uint32_t n = start; n != 0; n = forward ? SeqNext(n) : SeqPrev(n)) {
         const char* image = nullptr;
         if (Status s = table_->Record(n, image); !s) {
@@ -150,6 +168,13 @@ Status WorkArea::Find(std::uint32_t start, bool forward, std::uint32_t& found) {
             found = n;
             return Status::Ok();
         }
+    }
+    // Asked only now: in an index order, finding the first or last entry moves the tag's cursor.
+    if (oneLook_ && start != 0 && start == (forward ? SeqFirst() : SeqLast())) {
+        noneVisible_ = true;
+        noneCount_ = table_->count();
+        noneOrder_ = OrderInForce();
+        noneDeletedHidden_ = settings_.deletedHidden;
     }
     return Status::Ok();
 }
@@ -345,6 +370,7 @@ Status WorkArea::BeginEdit() {
 }
 
 Status WorkArea::CommitRecord(std::uint32_t& recNo, const char* oldImage, const char* newImage) {
+    noneVisible_ = false;
     Status s =
         recNo == 0 ? table_->AppendRecord(newImage, recNo) : table_->WriteRecord(recNo, newImage);
     if (s && indexes) {
@@ -481,6 +507,7 @@ CompileResult WorkArea::Compile(std::string_view text) const {
 Status WorkArea::SetFilter(std::string_view text) {
     std::size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) {
+        noneVisible_ = false;
         filter_.reset();
         filterText_.clear();
         return Status::Ok();
@@ -494,6 +521,7 @@ Status WorkArea::SetFilter(std::string_view text) {
     }
     filter_ = std::move(r.expression);
     filterText_.assign(text);
+    noneVisible_ = false;
     return Status::Ok();
 }
 

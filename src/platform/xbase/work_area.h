@@ -143,6 +143,11 @@ class WorkArea {
     CompileResult Compile(std::string_view text) const;
     bool Evaluate(Expression& e, Value& out);  // on the current buffer
 
+    // One look (sx_SysProp 65014): while on, a walk of the whole order that found no visible
+    // record is remembered, so that the moves after it need not walk it again, until the
+    // filter, the order, the deleted setting or the record count change or this area writes.
+    bool SetOneLook(bool on);
+
     CursorState SaveCursor() const;
     bool RestoreCursor(const CursorState& state);
 
@@ -157,6 +162,8 @@ class WorkArea {
     void ToEnd();
     bool Visible(std::uint32_t n, const char* image);
     Status Find(std::uint32_t start, bool forward, std::uint32_t& found);
+    int OrderInForce() const;
+    bool NoneVisibleKnown() const;
 
     // Sequence of record numbers the moves walk (record order today); 0 = none.
     std::uint32_t SeqFirst() const;
@@ -179,6 +186,12 @@ class WorkArea {
     ImageSource scan_;
     ImageSource current_;
     Status visibleError_;
+    // One look: what the walk that found nothing was made under (noneVisible_).
+    bool oneLook_ = false;
+    bool noneVisible_ = false;
+    std::uint32_t noneCount_ = 0;
+    int noneOrder_ = 0;
+    bool noneDeletedHidden_ = false;
 
   public:
     // A table being defined.

@@ -675,3 +675,59 @@ TEST_F(EngineTest, DamagedNextFreeBlockNeitherOverwritesMemosNorBloatsTheFile) {
         sx_CloseAll();
     }
 }
+
+// One look remembers that the whole order holds no visible record; whatever could make one
+// visible must be seen by the next move all the same.
+TEST_F(EngineTest, OneLookForgetsNothingVisibleWhenAnythingCouldShowARecord) {
+    const struct {
+        const char* name;
+        const char* filter;
+        bool hideAll;  // every record deleted and the deleted ones hidden
+        void (*change)(int a, int b);
+    } cases[] = {
+        {"own append", "DESCRIPT = \"late\"", false, [](int, int) { AddTask("late", "", false); }},
+        {"own change", "DESCRIPT = \"late\"", false,
+         [](int, int) {
+             sx_Go(2);
+             ASSERT_TRUE(sx_Replace("DESCRIPT", 1024, "late"));
+         }},
+        {"another area's append", "DESCRIPT = \"late\"", false,
+         [](int a, int b) {
+             sx_Select(b);
+             AddTask("late", "", false);
+             sx_Commit();
+             sx_Select(a);
+         }},
+        {"filter", "DESCRIPT = \"late\"", false,
+         [](int, int) { ASSERT_EQ(sx_Query("DESCRIPT = \"task\""), 1); }},
+        {"deleted setting", "DESCRIPT = \"task\"", true, [](int, int) { sx_SetDeleted(false); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        sx_CloseAll();
+        sx_SetDeleted(false);
+        ASSERT_TRUE(CreateTasks(kPath));
+        int a = sx_Use(kPath, "A", 0, 2);
+        int b = sx_Use(kPath, "B", 0, 2);
+        ASSERT_NE(b, 0);
+        sx_Select(a);
+        for (int i = 0; i < 3; ++i) {
+            AddTask("task", "", false);
+            if (c.hideAll) {
+                sx_Delete();
+            }
+        }
+        sx_Commit();
+        sx_SetDeleted(c.hideAll);
+        ASSERT_EQ(sx_Query(c.filter), 1);
+        EXPECT_EQ(sx_SysProp(65014, 1), 0);
+        sx_GoTop();
+        ASSERT_TRUE(sx_Eof());
+        sx_Skip(-1);  // answered from what the walk found
+        ASSERT_TRUE(sx_Eof());
+        c.change(a, b);
+        sx_GoTop();
+        EXPECT_FALSE(sx_Eof());
+        EXPECT_EQ(sx_SysProp(65014, 0), 1);
+    }
+}
