@@ -84,7 +84,7 @@ void TReportSetup::ShowWhatsThisMenu(QWidget* control) {
 }
 
 std::string TReportSetup::IniFileName() const {
-    return store_.PathOf("QUILX.INI");
+    return store_.FoundPath("QUILX.INI");
 }
 
 void TReportSetup::LoadPreferences() {

@@ -240,6 +240,20 @@ TEST_F(ReportSetupTest, CancelAndFailureKeepNothing) {
     EXPECT_EQ(dialog->HTMLFilespec, PathOf("Todo.htm"));
 }
 
+// Settings copied from another system under a lower-case name are the ones read and kept.
+TEST_F(ReportSetupTest, SettingsFileInAnotherLetterCaseIsTheOneUsed) {
+    ini::WriteString(PathOf("quilx.ini"), "Report", "HTMLTitle", "Kept title");
+    ui::FormPtr<AnsweredReportSetup> dialog = Create();
+    EXPECT_EQ(Child<QLineEdit>(dialog.get(), "HTMLPageTitle")->text(),
+              QStringLiteral("Kept title"));
+    const QString chosen = QString::fromStdString(PathOf("out.htm"));
+    dialog->saveAnswers = {chosen};
+    dialog->HTMLSaveButtonClick();
+    EXPECT_FALSE(Exists("QUILX.INI"));
+    EXPECT_EQ(ini::ReadString(PathOf("quilx.ini"), "Report", "HTMLFilespec", ""),
+              chosen.toStdString());
+}
+
 // The walk lets pending clicks through; a Save As clicked while an export runs is ignored
 // rather than moving the table under the export, which would then end short.
 TEST_F(ReportSetupTest, SaveAsDuringAnExportIsIgnored) {
