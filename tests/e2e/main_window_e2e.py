@@ -89,11 +89,17 @@ class Session:
         end = time.time() + timeout
         while time.time() < end:
             self.xdotool("windowfocus", "--sync", window)
-            if self.xdotool("getwindowfocus") == window:
+            held = self.xdotool("getwindowfocus")
+            # A dialog's pop-up menus are windows of the same name; the keyboard in any
+            # window of that name is in the dialog.
+            if held == window or self.xdotool("getwindowname", held) == \
+                    self.xdotool("getwindowname", window):
                 time.sleep(0.2)  # the program's own activation handling
                 return
             time.sleep(0.1)
-        raise AssertionError(f"window {window} never had the keyboard")
+        held = self.xdotool("getwindowfocus")
+        raise AssertionError(f"window {window} never had the keyboard; {held} "
+                             f"({self.xdotool('getwindowname', held)!r}) has it")
 
     def keys(self, window, *keys):
         self.focus(window)
