@@ -142,14 +142,7 @@ int Run(std::uint32_t count) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::uint32_t> counts;
-    for (int i = 1; i < argc; ++i) {
-        counts.push_back(static_cast<std::uint32_t>(std::atol(argv[i])));
-    }
-    if (counts.empty()) {
-        counts = {1000, 100000};
-    }
-    for (std::uint32_t count : counts) {
+    for (std::uint32_t count : bench::TaskCounts(argc, argv, {1000, 100000})) {
         std::fflush(stdout);
         const pid_t child = fork();
         if (child == 0) {

@@ -291,15 +291,8 @@ int Run(std::uint32_t count) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::uint32_t> sizes;
-    for (int i = 1; i < argc; ++i) {
-        sizes.push_back(static_cast<std::uint32_t>(std::atol(argv[i])));
-    }
-    if (sizes.empty()) {
-        sizes = {100000, 1000000};
-    }
     int result = 0;
-    for (std::uint32_t n : sizes) {
+    for (std::uint32_t n : bench::TaskCounts(argc, argv, {100000, 1000000})) {
         result = std::max(result, Run(n));
     }
     return result;

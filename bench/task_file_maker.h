@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -38,6 +39,16 @@ inline std::string MakeTempDir(const std::string& stem) {
         return {};
     }
     return std::string(buffer.data()) + "/";
+}
+
+// The task counts named on the command line, or `defaults` when none is.
+inline std::vector<std::uint32_t> TaskCounts(int argc, char** argv,
+                                             std::vector<std::uint32_t> defaults) {
+    std::vector<std::uint32_t> counts;
+    for (int i = 1; i < argc; ++i) {
+        counts.push_back(static_cast<std::uint32_t>(std::atol(argv[i])));
+    }
+    return counts.empty() ? defaults : counts;
 }
 
 inline double Seconds(const std::function<void()>& work) {

@@ -137,14 +137,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication application(argc, argv);
-    std::vector<std::uint32_t> counts;
-    for (int i = 1; i < argc; ++i) {
-        counts.push_back(static_cast<std::uint32_t>(std::atol(argv[i])));
-    }
-    if (counts.empty()) {
-        counts = {1000, 100000};
-    }
-    for (std::uint32_t count : counts) {
+    for (std::uint32_t count : bench::TaskCounts(argc, argv, {1000, 100000})) {
         Run(count);
     }
     return 0;
