@@ -22,9 +22,9 @@
 #include <vector>
 
 #include "app/format_sets.h"
-#include "task_file_maker.h"
 #include "platform/ui/application.h"
 #include "store/task_file.h"
+#include "task_file_maker.h"
 #include "ui/main/key_word_list.h"
 #include "ui/main/main_screen.h"
 #include "ui/main/task_commands.h"
@@ -128,9 +128,10 @@ int Run(std::uint32_t count) {
                 Median(toggles) * 1e3);
     std::printf("  add a task until the grid shows %8.2f ms   (goal <= 50 ms)\n",
                 Median(adds) * 1e3);
-    std::printf("  process memory, grid open       %8.1f MiB  (goal <= 100 MiB; %.1f MiB "
-                "before the window)\n",
-                with / 1024.0, before / 1024.0);
+    std::printf(
+        "  process memory, grid open       %8.1f MiB  (goal <= 100 MiB; %.1f MiB "
+        "before the window)\n",
+        with / 1024.0, before / 1024.0);
     form->close();
     ui::SetMainForm(nullptr);
     form.reset();
