@@ -167,6 +167,21 @@ ui::TAnsiMemo* TTaskEditor::Notes() const {
     return ui_->Notes;
 }
 
+void TTaskEditor::SetPriority(std::string_view stored) {
+    const std::string letter = rtl::AnsiUpperCase(stored);
+    if (letter == "A") {
+        ui_->pHigh->setChecked(true);
+    } else if (letter == "B") {
+        ui_->pMedium->setChecked(true);
+    } else if (letter == "C") {
+        ui_->pLow->setChecked(true);
+    }
+}
+
+std::string TTaskEditor::Priority() const {
+    return ui_->pHigh->isChecked() ? "A" : ui_->pMedium->isChecked() ? "B" : "C";
+}
+
 QMenu* TTaskEditor::QuickDateMenu() const {
     return quickDateMenu_;
 }

@@ -585,13 +585,7 @@ void TMainScreen::CallTaskEdit(int mode) {
     TaskEntry entry =
         editMode == EditMode::kEdit ? CurrentTaskEntry(store_->TodoTable) : NewTaskEntry();
     if (editMode == EditMode::kEdit) {
-        if (entry.priority == "A") {
-            editor->pHigh()->setChecked(true);
-        } else if (entry.priority == "B") {
-            editor->pMedium()->setChecked(true);
-        } else if (entry.priority == "C") {
-            editor->pLow()->setChecked(true);
-        }
+        editor->SetPriority(entry.priority);
         editor->TaskLabel()->setText(QStringLiteral("Editing Task"));
         editor->IsDone()->setChecked(entry.done);
         editor->Task()->setText(ui::FromAnsi(entry.descript));
@@ -645,9 +639,7 @@ void TMainScreen::CallTaskEdit(int mode) {
     }
 
     if (result == ui::kModalOk) {
-        entry.priority = editor->pHigh()->isChecked()     ? "A"
-                         : editor->pMedium()->isChecked() ? "B"
-                                                          : "C";
+        entry.priority = editor->Priority();
         entry.descript = ui::ToAnsi(editor->Task()->text());
         entry.keys = ui::ToAnsi(editor->KeyWords()->text());
         entry.notes = NotesText(editor->Notes());
