@@ -87,6 +87,7 @@ TTaskEditor::TTaskEditor(std::vector<std::string> keyWordList, QWidget* parent)
     ui_->setupUi(this);
     setFixedSize(size());
     dialogs::UseGlyphLeft({ui_->OKButton, ui_->CancelButton, ui_->Helpbutton});
+    dialogs::HelpOnF1(this, ui_->Helpbutton);
     dialogs::UseGlyphOnly(
         {ui_->KeyListbutton, ui_->CalendarButton, ui_->QuickTimeButton, ui_->MouseHelpButton});
     ui_->QuickDateButton->setOptions(

@@ -191,7 +191,7 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
     store_->SetRebuildRunner(rebuildWindow_.get());
     engineStarted_ = store_->Start();
     store_->EngineEnv1.SetDeleted(true);
-    iniFile_ = store_->PathOf("TODO.INI");
+    iniFile_ = store_->FoundPath("TODO.INI");
 
     QTableView* grid = ui_->ActiveGrid;
     model_ = new TaskGridModel(store_->TodoTable, this);
@@ -298,6 +298,7 @@ void TMainScreen::FormCreate() {
     firstActivation_ = true;
     filter_ = store::TaskFilter{};
     helpFile_ = QString::fromStdString(store_->FoundPath("QUILX.HLP"));
+    ui::SetProgramHelpFile(helpFile_);
     orderNumber_ = 1;
     // The quick dates are captioned for today, in the internal formats now in force.
     columnMenus_->FormCreate();
