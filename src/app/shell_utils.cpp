@@ -69,3 +69,7 @@ std::string GetIniFileName() {
     // Found whatever its letter case, as a settings file copied from another system is named.
     return GetProgramDir() + rtl::FindFileName(GetProgramDir(), "TODO.INI");
 }
+
+std::string GetHelpFileName() {
+    return GetProgramDir() + rtl::FindFileName(GetProgramDir(), "QUILX.HLP");
+}

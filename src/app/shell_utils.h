@@ -10,8 +10,9 @@
 // $XDG_DATA_HOME/quillet/ (by default ~/.local/share/quillet/), created on first use.
 std::string GetProgramDir();
 
-// GetProgramDir() + "TODO.INI".
+// GetProgramDir() + "TODO.INI", and + "QUILX.HLP", each in the letter case it has there.
 std::string GetIniFileName();
+std::string GetHelpFileName();
 
 // The text utilities of the shell belong to the run-time library, so that layers below the
 // shell (the task store's upgrade) use them too.

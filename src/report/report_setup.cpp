@@ -219,7 +219,7 @@ void TReportSetup::OKButtonClick() {
 }
 
 void TReportSetup::HelpButtonClick() {
-    ui::ShowHelp(QString::fromStdString(store_.PathOf("QUILX.HLP")), kHelpContext);
+    ui::ShowHelp(QString::fromStdString(store_.FoundPath("QUILX.HLP")), kHelpContext);
 }
 
 void TReportSetup::MouseHelpButtonClick() {

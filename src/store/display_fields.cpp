@@ -76,7 +76,7 @@ CellHighlight HighlightOf(std::string_view fieldName, const TaskTexts& task,
         return CellHighlight::kNone;
     }
     const std::string field = rtl::AnsiUpperCase(fieldName);
-    if (field == "SHOWPRIORITY" && task.priority == "A") {
+    if (field == "SHOWPRIORITY" && rtl::AnsiUpperCase(task.priority) == "A") {
         return CellHighlight::kHighPriority;
     }
     if (field == "SHOWDATE" && task.date == DateToStored(today)) {

@@ -43,8 +43,8 @@ bool StoredDateToValue(std::string_view date, rtl::TDateTime& value,
 std::string DateToStored(rtl::TDateTime value);
 
 // The grid's colour rule for an unfocused cell once the window is ready. Done tasks are never
-// coloured; a High task (PRIORITY exactly "A") colours its Priority cell, a task due today its
-// Date cell.
+// coloured; a High task (PRIORITY "A" in either case, as ShowPriority reads it) colours its
+// Priority cell, a task due today its Date cell.
 enum class CellHighlight { kNone, kHighPriority, kDueToday };
 // `fieldName` is the column's field name in any case ("ShowPriority", "SHOWDATE", ...).
 CellHighlight HighlightOf(std::string_view fieldName, const TaskTexts& task, rtl::TDateTime today);

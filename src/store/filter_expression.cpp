@@ -44,6 +44,8 @@ bool DateRangeOf(std::uint8_t index, rtl::TDateTime today, DateRange& range) {
 
 // A text constant holding `text`: in double quotes, or in single quotes or brackets when the
 // text itself holds a double quote (and a single quote), so that any key word can be sought.
+// A text that holds all three delimiters fits in none; the engine has no CHR(), so it is
+// joined from the pieces around each double quote and a quoted double quote.
 std::string Quoted(const std::string& text) {
     if (text.find('"') == std::string::npos) {
         return '"' + text + '"';
@@ -51,7 +53,16 @@ std::string Quoted(const std::string& text) {
     if (text.find('\'') == std::string::npos) {
         return '\'' + text + '\'';
     }
-    return '[' + text + ']';
+    if (text.find(']') == std::string::npos) {
+        return '[' + text + ']';
+    }
+    std::string joined;
+    size_t from = 0;
+    for (size_t quote = text.find('"'); quote != std::string::npos;
+         from = quote + 1, quote = text.find('"', from)) {
+        joined += '"' + text.substr(from, quote - from) + "\"+'\"'+";
+    }
+    return "(" + joined + '"' + text.substr(from) + "\")";
 }
 
 std::string KeyClause(const std::string& keyText) {
@@ -83,7 +94,8 @@ std::string BuildFilterExpression(const TaskFilter& filter, rtl::TDateTime today
     }
     if (filter.PriorityFilterIndex >= 1 && filter.PriorityFilterIndex <= 3) {
         const char priority = static_cast<char>('A' + filter.PriorityFilterIndex - 1);
-        add(std::string("(PRIORITY=\"") + priority + "\")");
+        // Other programs store the letter in either case, and the grid shows either as it.
+        add(std::string("(UPPER(PRIORITY)=\"") + priority + "\")");
     }
     if (!filter.ShowDoneFlag) {
         add("(.not.DONE)");

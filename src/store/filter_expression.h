@@ -27,9 +27,9 @@ struct TaskFilter {
 };
 
 // The expression for `filter` on the day `today`; empty when nothing is filtered out. Clauses
-// are joined by ".and.": the date range (stored texts compared), the priority, "(.not.DONE)"
-// while done tasks are hidden, and the key words, any of which the task's KEYS must contain
-// whatever their letter case.
+// are joined by ".and.": the date range (stored texts compared), the priority in either letter
+// case, "(.not.DONE)" while done tasks are hidden, and the key words, any of which the task's
+// KEYS must contain whatever their letter case.
 std::string BuildFilterExpression(const TaskFilter& filter, rtl::TDateTime today);
 
 // Whether the list counts as filtered for the indicator: a date range, a priority or any key

@@ -64,7 +64,9 @@ TEST(DisplayFields, OnlyUndoneHighTasksAndTodaysDatesAreColoured) {
     } cases[] = {
         {"ShowPriority", {"", "", "", "A", false}, CellHighlight::kHighPriority},
         {"SHOWPRIORITY", {"", "", "", "A", false}, CellHighlight::kHighPriority},
-        {"ShowPriority", {"", "", "", "a", false}, CellHighlight::kNone},
+        // Other programs store the letter in either case; the grid shows "a" as High.
+        {"ShowPriority", {"", "", "", "a", false}, CellHighlight::kHighPriority},
+        {"ShowPriority", {"", "", "", "b", false}, CellHighlight::kNone},
         {"ShowPriority", {"", "", "", "A", true}, CellHighlight::kNone},
         {"ShowPriority", {"20261208", "", "", "B", false}, CellHighlight::kNone},
         {"ShowDate", {"20261208", "", "", "A", false}, CellHighlight::kDueToday},

@@ -28,20 +28,22 @@ TEST(FilterExpression, ClausesInOrderJoinedByAnd) {
     } cases[] = {
         {{.ShowDoneFlag = true}, ""},
         {{}, "(.not.DONE)"},
-        {{.PriorityFilterIndex = 1, .ShowDoneFlag = true}, "(PRIORITY=\"A\")"},
+        {{.PriorityFilterIndex = 1, .ShowDoneFlag = true}, "(UPPER(PRIORITY)=\"A\")"},
         {{.DateFilterIndex = 1, .ShowDoneFlag = true},
          "(DATE >=\"20261228\" and DATE <=\"20261228\")"},
         {{.DateFilterIndex = 2, .ShowDoneFlag = true},
          "(DATE >=\"20261229\" and DATE <=\"20261229\")"},
         {{.DateFilterIndex = 3, .PriorityFilterIndex = 1, .KeyFilterText = "work, home"},
-         "(DATE >=\"20261228\" and DATE <=\"20270104\").and.(PRIORITY=\"A\").and.(.not.DONE)"
+         "(DATE >=\"20261228\" and DATE <=\"20270104\").and.(UPPER(PRIORITY)=\"A\")"
+         ".and.(.not.DONE)"
          ".and.(\"WORK\"$UPPER(KEYS).or.\"HOME\"$UPPER(KEYS))"},
         {{.DateFilterIndex = 4, .PriorityFilterIndex = 3, .ShowDoneFlag = true},
-         "(DATE >=\"20261228\" and DATE <=\"20270127\").and.(PRIORITY=\"C\")"},
+         "(DATE >=\"20261228\" and DATE <=\"20270127\").and.(UPPER(PRIORITY)=\"C\")"},
         {{.DateFilterIndex = 5, .ShowDoneFlag = true},
          "(DATE >=\"20261228\" and DATE <=\"20271228\")"},
         {{.DateFilterIndex = 6, .PriorityFilterIndex = 2},
-         "(DATE >=\"19000101\" and DATE <=\"20261227\").and.(PRIORITY=\"B\").and.(.not.DONE)"},
+         "(DATE >=\"19000101\" and DATE <=\"20261227\")"
+         ".and.(UPPER(PRIORITY)=\"B\").and.(.not.DONE)"},
         // Blanks only: no key clause (the indicator still shows, below).
         {{.ShowDoneFlag = true, .KeyFilterText = "   "}, ""},
         // Empty pieces seek the empty word.
@@ -54,6 +56,10 @@ TEST(FilterExpression, ClausesInOrderJoinedByAnd) {
         {{.ShowDoneFlag = true, .KeyFilterText = "6\"screen,it's,\"a'b\",x]$.y"},
          "('6\"SCREEN'$UPPER(KEYS).or.\"IT'S\"$UPPER(KEYS).or.[\"A'B\"]$UPPER(KEYS)"
          ".or.\"X]$.Y\"$UPPER(KEYS))"},
+        // A piece holding all three delimiters is joined from pieces around each double quote.
+        {{.ShowDoneFlag = true, .KeyFilterText = "say \"it's [done]\",\"'],\""},
+         "((\"SAY \"+'\"'+\"IT'S [DONE]\"+'\"'+\"\")$UPPER(KEYS)"
+         ".or.(\"\"+'\"'+\"']\")$UPPER(KEYS).or.'\"'$UPPER(KEYS))"},
         // Out-of-range indexes add nothing.
         {{.DateFilterIndex = 7, .PriorityFilterIndex = 4, .ShowDoneFlag = true}, ""},
     };
@@ -90,7 +96,8 @@ bool Passes(const store::TaskFilter& filter, const store_test::Task& task, rtl::
         default: break;
     }
     if (filter.PriorityFilterIndex >= 1 && filter.PriorityFilterIndex <= 3 &&
-        task.priority != std::string(1, char('A' + filter.PriorityFilterIndex - 1))) {
+        rtl::AnsiUpperCase(task.priority) !=
+            std::string(1, char('A' + filter.PriorityFilterIndex - 1))) {
         return false;
     }
     if (!filter.ShowDoneFlag && task.done) {
@@ -140,6 +147,8 @@ TEST_F(FilterOnTaskFile, LetsThroughExactlyTheTasksTheFilterMeans) {
         task(at(0), "today", "Work home", "A"),
         task(at(0), "today done", "home", "B", true),
         task(at(1), "tomorrow", "caf\xE9", "C"),
+        task(at(2), "quoted", "say \"it's [done]\" now", "b"),
+        task(at(3), "all three", "x\"']y", "c"),
         task(at(7), "a week on", "6\"screen"),
         task(at(8), "eight days on", "it's [x]", "A"),
         task(at(30), "a month on", "$.money"),
@@ -153,7 +162,8 @@ TEST_F(FilterOnTaskFile, LetsThroughExactlyTheTasksTheFilterMeans) {
     ASSERT_NE(sx_Use(PathOf("QUILX.DBF"), "TASKS", 2, 2), 0);
 
     const char* keyTexts[] = {"", "  ", "work", "ork, home", "CAF\xC9", "stra\xDF" "e",
-                              "6\"screen", "it's", "[x]", "$.", "a,,", "nothing"};
+                              "6\"screen", "it's", "[x]", "$.", "a,,", "nothing",
+                              "\"it's [done]\"", "\"']", "]\"'", "\"\",\"']"};
     int checked = 0;
     for (std::uint8_t date = 0; date <= 6; ++date) {
         for (std::uint8_t priority = 0; priority <= 3; ++priority) {
@@ -178,7 +188,7 @@ TEST_F(FilterOnTaskFile, LetsThroughExactlyTheTasksTheFilterMeans) {
             }
         }
     }
-    EXPECT_EQ(checked, 7 * 4 * 2 * 12);
+    EXPECT_EQ(checked, 7 * 4 * 2 * 16);
 }
 
 }  // namespace

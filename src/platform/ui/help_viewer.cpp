@@ -168,7 +168,20 @@ QPointer<THelpViewer>& Viewer() {
     static QPointer<THelpViewer> viewer;
     return viewer;
 }
+
+QString& ProgramHelpPath() {
+    static QString path;
+    return path;
+}
 }  // namespace
+
+void SetProgramHelpFile(const QString& path) {
+    ProgramHelpPath() = path;
+}
+
+const QString& ProgramHelpFile() {
+    return ProgramHelpPath();
+}
 
 THelpViewer* HelpViewer() {
     return Viewer().data();

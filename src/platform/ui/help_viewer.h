@@ -51,6 +51,7 @@ class THelpViewer : public QWidget {
     // not hold shows the contents topic. False when the file could not be read.
     bool ShowTopic(const QString& path, int context);
     int CurrentContext() const { return current_; }
+    const QString& FilePath() const { return path_; }
     QString CurrentText() const;
 
   private:
@@ -68,6 +69,10 @@ enum class HelpResult { Shown, ShownContents, FileMissing, FileUnusable };
 // Opens the help file at a numbered context (0 = contents) in the application's viewer and
 // brings it forward. A missing or unusable file is reported to the user in a message box.
 HelpResult ShowHelp(const QString& helpFile, int context);
+// The program's help file, which the main window finds in the program folder whatever its
+// letter case; the dialogs open it by context alone. Empty until it is set.
+void SetProgramHelpFile(const QString& path);
+const QString& ProgramHelpFile();
 // The viewer window, when one was opened.
 THelpViewer* HelpViewer();
 // Closes and frees the viewer (at the latest when the event loop next runs).

@@ -26,6 +26,7 @@ TDateSelector::TDateSelector(QWidget* parent)
     ui_->NextMonth->setLayout(controls::TButtonLayout::blBitmapRight);
     ui_->NextYear->setLayout(controls::TButtonLayout::blBitmapRight);
     dialogs::UseGlyphLeft({ui_->OKButton, ui_->CancelButton, ui_->Helpbutton});
+    dialogs::HelpOnF1(this, ui_->Helpbutton);
     dialogs::UseGlyphOnly({ui_->MouseHelpButton});
     whatsThisMenu_ = dialogs::MakeWhatsThisMenu(
         this,

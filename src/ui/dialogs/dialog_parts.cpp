@@ -1,7 +1,9 @@
 // Button looks, the "What's this?" menu, help and the clock of the task editing dialogs.
 #include "ui/dialogs/dialog_parts.h"
 
+#include <QKeySequence>
 #include <QMenu>
+#include <QShortcut>
 #include <QString>
 
 #include <cmath>
@@ -57,7 +59,16 @@ QMenu* MakeWhatsThisMenu(QWidget* owner, const QList<QWidget*>& widgets,
 }
 
 void ShowHelpContext(int context) {
-    ui::ShowHelp(QString::fromStdString(GetProgramDir() + "QUILX.HLP"), context);
+    QString file = ui::ProgramHelpFile();
+    if (file.isEmpty()) {  // a dialog shown before the main window found the file
+        file = QString::fromStdString(GetHelpFileName());
+    }
+    ui::ShowHelp(file, context);
+}
+
+void HelpOnF1(QWidget* dialog, controls::TExplorerButton* helpButton) {
+    auto* key = new QShortcut(QKeySequence(Qt::Key_F1), dialog);
+    QObject::connect(key, &QShortcut::activated, helpButton, &controls::TExplorerButton::click);
 }
 
 namespace {

@@ -29,6 +29,9 @@ QMenu* MakeWhatsThisMenu(QWidget* owner, const QList<QWidget*>& widgets, QPointe
 
 // Opens the program's help file at `context`.
 void ShowHelpContext(int context);
+// F1 anywhere in `dialog` does what its Help button does, rather than reaching the window
+// behind it.
+void HelpOnF1(QWidget* dialog, controls::TExplorerButton* helpButton);
 
 // The clock the dialogs read: the local clock, unless tests set one of their own (an empty
 // function goes back to the local clock). Today() is Now() without its time of day.

@@ -31,6 +31,7 @@ TSetTimeDialog::TSetTimeDialog(QWidget* parent)
     ui_->setupUi(this);
     setFixedSize(size());
     dialogs::UseGlyphLeft({ui_->Okbutton, ui_->CancelButton, ui_->Helpbutton});
+    dialogs::HelpOnF1(this, ui_->Helpbutton);
     // A window manager may withhold the activation of a window it did not expect; the hour
     // and minute are then taken when the dialog is first shown.
     connect(this, &ui::TDialog::shown, this, &TSetTimeDialog::FormActivate, Qt::QueuedConnection);

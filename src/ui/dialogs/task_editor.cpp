@@ -87,6 +87,7 @@ TTaskEditor::TTaskEditor(std::vector<std::string> keyWordList, QWidget* parent)
     ui_->setupUi(this);
     setFixedSize(size());
     dialogs::UseGlyphLeft({ui_->OKButton, ui_->CancelButton, ui_->Helpbutton});
+    dialogs::HelpOnF1(this, ui_->Helpbutton);
     dialogs::UseGlyphOnly(
         {ui_->KeyListbutton, ui_->CalendarButton, ui_->QuickTimeButton, ui_->MouseHelpButton});
     ui_->QuickDateButton->setOptions(
@@ -165,6 +166,21 @@ QRadioButton* TTaskEditor::pLow() const {
 
 ui::TAnsiMemo* TTaskEditor::Notes() const {
     return ui_->Notes;
+}
+
+void TTaskEditor::SetPriority(std::string_view stored) {
+    const std::string letter = rtl::AnsiUpperCase(stored);
+    if (letter == "A") {
+        ui_->pHigh->setChecked(true);
+    } else if (letter == "B") {
+        ui_->pMedium->setChecked(true);
+    } else if (letter == "C") {
+        ui_->pLow->setChecked(true);
+    }
+}
+
+std::string TTaskEditor::Priority() const {
+    return ui_->pHigh->isChecked() ? "A" : ui_->pMedium->isChecked() ? "B" : "C";
 }
 
 QMenu* TTaskEditor::QuickDateMenu() const {

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ui/forms.h"
@@ -45,6 +46,11 @@ class TTaskEditor : public ui::TDialog {
     QRadioButton* pMedium() const;  // checked at creation
     QRadioButton* pLow() const;
     ui::TAnsiMemo* Notes() const;
+    // Checks the radio button of a stored PRIORITY, "A", "B" or "C" in either letter case
+    // (other programs write small letters); any other text leaves the buttons as they are.
+    void SetPriority(std::string_view stored);
+    // The PRIORITY of the checked radio button: "A", "B" or "C".
+    std::string Priority() const;
 
     QMenu* QuickDateMenu() const;
     QMenu* KeyListMenu() const;

@@ -49,6 +49,7 @@ TFilterForm::TFilterForm(const std::vector<std::string>& keyWordList, QWidget* p
     ui_->DateFilterItem0->setChecked(true);
     ui_->PriorityFilterItem0->setChecked(true);
     dialogs::UseGlyphLeft({ui_->OKButton, ui_->CancelButton, ui_->ResetButton, ui_->Helpbutton});
+    dialogs::HelpOnF1(this, ui_->Helpbutton);
     dialogs::UseGlyphOnly({ui_->MouseHelpButton});
     // The key text is sought in KEYS, which holds Windows-1252 text only.
     ui::RefuseNonAnsiInput(ui_->KeyWords);

@@ -191,7 +191,7 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
     store_->SetRebuildRunner(rebuildWindow_.get());
     engineStarted_ = store_->Start();
     store_->EngineEnv1.SetDeleted(true);
-    iniFile_ = store_->PathOf("TODO.INI");
+    iniFile_ = store_->FoundPath("TODO.INI");
 
     QTableView* grid = ui_->ActiveGrid;
     model_ = new TaskGridModel(store_->TodoTable, this);
@@ -298,6 +298,7 @@ void TMainScreen::FormCreate() {
     firstActivation_ = true;
     filter_ = store::TaskFilter{};
     helpFile_ = QString::fromStdString(store_->FoundPath("QUILX.HLP"));
+    ui::SetProgramHelpFile(helpFile_);
     orderNumber_ = 1;
     // The quick dates are captioned for today, in the internal formats now in force.
     columnMenus_->FormCreate();
@@ -585,13 +586,7 @@ void TMainScreen::CallTaskEdit(int mode) {
     TaskEntry entry =
         editMode == EditMode::kEdit ? CurrentTaskEntry(store_->TodoTable) : NewTaskEntry();
     if (editMode == EditMode::kEdit) {
-        if (entry.priority == "A") {
-            editor->pHigh()->setChecked(true);
-        } else if (entry.priority == "B") {
-            editor->pMedium()->setChecked(true);
-        } else if (entry.priority == "C") {
-            editor->pLow()->setChecked(true);
-        }
+        editor->SetPriority(entry.priority);
         editor->TaskLabel()->setText(QStringLiteral("Editing Task"));
         editor->IsDone()->setChecked(entry.done);
         editor->Task()->setText(ui::FromAnsi(entry.descript));
@@ -645,9 +640,7 @@ void TMainScreen::CallTaskEdit(int mode) {
     }
 
     if (result == ui::kModalOk) {
-        entry.priority = editor->pHigh()->isChecked()     ? "A"
-                         : editor->pMedium()->isChecked() ? "B"
-                                                          : "C";
+        entry.priority = editor->Priority();
         entry.descript = ui::ToAnsi(editor->Task()->text());
         entry.keys = ui::ToAnsi(editor->KeyWords()->text());
         entry.notes = NotesText(editor->Notes());

@@ -28,7 +28,8 @@ std::string MakeNumericDateFormat(std::string_view pattern) {
     std::string result;
     int days = 0;
     int months = 0;
-    for (char c : pattern) {
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
         if (c == 'D' || c == 'd') {
             if (days++ < 2) {
                 result += c;
@@ -37,6 +38,12 @@ std::string MakeNumericDateFormat(std::string_view pattern) {
             if (months++ < 2) {
                 result += c;
             }
+        } else if (c == 'Y' || c == 'y') {
+            // A two-digit year read back lands in the current century, moving every other date.
+            while (i + 1 < pattern.size() && (pattern[i + 1] == 'Y' || pattern[i + 1] == 'y')) {
+                ++i;
+            }
+            result.append(4, c);
         } else {
             result += c;
         }

@@ -28,7 +28,8 @@ struct TaskEntry {
 };
 
 // The saved user short date pattern with at most two day and two month letters, each kept
-// only while fewer than two of its kind came before.
+// only while fewer than two of its kind came before, and each run of year letters widened or
+// cut to four.
 std::string MakeNumericDateFormat(std::string_view pattern);
 
 // The current task as the editor is filled for an edit, and the texts of a new task.

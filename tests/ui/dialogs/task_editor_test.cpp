@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <map>
 
 #include "controls/calendar.h"
@@ -20,6 +21,7 @@
 #include "controls/graphic_panel.h"
 #include "dialogs_test_support.h"
 #include "platform/ui/ansi_input.h"
+#include "platform/ui/help_viewer.h"
 #include "ui/dialogs/date_selector.h"
 #include "ui/dialogs/set_time_dialog.h"
 #include "ui/dialogs/task_editor.h"
@@ -473,6 +475,31 @@ TEST_F(TaskEditorTest, FormControlsKeyboardOrderAndActivationHints) {
     editor->TimeEdit()->setFocus();
     QTest::keyClick(editor->TimeEdit(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), editor->pLow());
+}
+
+// F1 anywhere in a dialog opens its own help topic, as its Help button does.
+TEST_F(TaskEditorTest, F1InEachDialogOpensItsOwnTopic) {
+    const struct {
+        std::function<ui::FormPtr<ui::TDialog>()> make;
+        int context;
+    } cases[] = {
+        {[] { return ui::FormPtr<ui::TDialog>(ui::CreateForm<TTaskEditor>()); }, 1004},
+        {[] { return ui::FormPtr<ui::TDialog>(ui::CreateForm<TDateSelector>()); }, 1004},
+        {[] { return ui::FormPtr<ui::TDialog>(ui::CreateForm<TSetTimeDialog>()); }, 2986},
+    };
+    for (const auto& c : cases) {
+        ui::FormPtr<ui::TDialog> dialog = c.make();
+        dialog->show();
+        dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus != nullptr ? focus : dialog.get(), Qt::Key_F1);
+        ASSERT_NE(ui::HelpViewer(), nullptr) << dialog->objectName().toStdString();
+        EXPECT_EQ(ui::HelpViewer()->CurrentContext(), c.context);
+        ui::CloseHelpViewer();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_TRUE(boxes.empty());
 }
 
 }  // namespace

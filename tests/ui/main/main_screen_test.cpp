@@ -22,6 +22,11 @@
 #include "ui/main/task_grid.h"
 #include "widget_test_support.h"
 
+// Failures print paths as texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace {
 
 class MainScreenStartUp : public testing::Test {
@@ -230,6 +235,50 @@ TEST_F(MainScreenStartUp, F1AndTheHelpButtonOpenTheProgramsHelpFileAtItsContext)
     EXPECT_TRUE(boxes_.empty());
     ui::CloseHelpViewer();
     Finish(form);
+}
+
+// Files copied from another system keep whatever letter case they had there.
+TEST_F(MainScreenStartUp, SettingsAndHelpInSmallLettersServeTheWindowAndItsDialogs) {
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUILLET_HELP_FILE), PathOf("quilx.hlp")));
+    QFile settings(PathOf("todo.ini"));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("[Preferences]\r\nShowDone=1\r\n");
+    settings.close();
+    ui::FormPtr<TMainScreen> form = Start();
+    EXPECT_EQ(form->Button("ShowDone")->caption(), QStringLiteral("Hide DONE"));
+
+    // Which file each way to help opened, at which context.
+    std::vector<std::pair<QString, int>> shown;
+    auto record = [&shown]() {
+        ui::THelpViewer* viewer = ui::HelpViewer();
+        shown.emplace_back(viewer ? viewer->FilePath() : QString(),
+                           viewer ? viewer->CurrentContext() : 0);
+        ui::CloseHelpViewer();
+        ui::ProcessMessages();
+    };
+    form->HelpButtonClick();
+    record();
+    // F1 in the task editor, as its Help button, opens the editor's own topic.
+    ui::test::WhenModalShown([&record](QWidget* editor) {
+        editor->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
+        QTest::keyClick(editor->focusWidget(), Qt::Key_F1);
+        record();
+        editor->findChild<controls::TExplorerButton*>(QStringLiteral("Helpbutton"))->click();
+        record();
+        editor->findChild<controls::TExplorerButton*>(QStringLiteral("CancelButton"))->click();
+    });
+    form->NewButtonClick();
+    const QString help = PathOf("quilx.hlp");
+    EXPECT_EQ(shown,
+              (std::vector<std::pair<QString, int>>{{help, 1009}, {help, 1004}, {help, 1004}}));
+    EXPECT_TRUE(boxes_.empty());
+    Finish(form);
+
+    // The settings went back into the file they came from.
+    EXPECT_FALSE(QFile::exists(PathOf("TODO.INI")));
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(settings.readAll().contains("SplitterBar="));
 }
 
 TEST(AboutBox, OkIsHiddenUntilTheCommandShowsIt) {

@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <functional>
@@ -29,6 +30,7 @@
 #include <vector>
 
 #include "app/form_placement.h"
+#include "app/format_sets.h"
 #include "controls/explorer_button.h"
 #include "controls/splitter.h"
 #include "platform/ini/profile.h"
@@ -36,6 +38,7 @@
 #include "platform/ui/message_box.h"
 #include "report/report_setup.h"
 #include "rtl/date_format.h"
+#include "rtl/format_settings.h"
 #include "store/task_file.h"
 #include "store_test_support.h"
 #include "controls/calendar.h"
@@ -144,8 +147,8 @@ TEST_F(MainWindow, TheGridShowsDisplayFieldsAndColoursOnlyUnfocusedCellsOfOpenTa
     EXPECT_EQ(Cell(3, 0), QString());
     EXPECT_EQ(Cell(3, 2), QString());
 
-    // Drawn colours: purple and blue on the open task's cells, none on the done task's or the
-    // lower-case priority's, and the grid's own colours on the focused cell.
+    // Drawn colours: purple and blue on the open tasks' cells, none on the done task's, and the
+    // grid's own colours on the focused cell.
     SelectRow(3);
     QTableView* grid = form_->ActiveGrid();
     auto colourAt = [&](int row, int column) {
@@ -157,7 +160,7 @@ TEST_F(MainWindow, TheGridShowsDisplayFieldsAndColoursOnlyUnfocusedCellsOfOpenTa
     EXPECT_EQ(colourAt(0, 1), QColor(0, 0, 255));
     EXPECT_EQ(colourAt(1, 0), QColor(Qt::white));
     EXPECT_EQ(colourAt(1, 1), QColor(Qt::white));
-    EXPECT_EQ(colourAt(2, 0), QColor(Qt::white));
+    EXPECT_EQ(colourAt(2, 0), QColor(128, 0, 128));  // "a" is High, as the cell says
     SelectRow(0, 1);
     EXPECT_NE(colourAt(0, 1), QColor(0, 0, 255));
     EXPECT_EQ(colourAt(0, 0), QColor(128, 0, 128));
@@ -436,6 +439,61 @@ TEST_F(MainWindow, ColumnMenusFilterSortAndReportWorkFromTheWindow) {
     EXPECT_EQ(Cell(2, TaskGridModel::kTask), QStringLiteral("Charlie"));
     SelectRow(2);
     EXPECT_EQ(form_->ActiveNotes()->toPlainText(), QStringLiteral("Call first"));
+}
+
+// Ok without a change stores each task as it was, under a short date of two-digit years and
+// with priorities that other programs wrote in small letters.
+TEST_F(MainWindow, TheEditorGivesEveryTaskBackAsStoredUnderADayFirstLocale) {
+    const rtl::FormatSettings before = rtl::CurrentFormats();
+    rtl::FormatSettings british = before;
+    british.shortDateFormat = "dd/mm/yy";
+    british.dateSeparator = '/';
+    rtl::SetCurrentFormats(british);
+    const struct {
+        const char* date;
+        const char* priority;
+        const char* shown;  // the editor's date field
+        const char* button;
+        const char* stored;  // PRIORITY after Ok
+    } cases[] = {
+        {"19991231", "a", "31/12/1999", "pHigh", "A"},
+        {"21000301", "c", "01/03/2100", "pLow", "C"},
+        {"18991230", "b", "30/12/1899", "pMedium", "B"},
+        {"20270531", "A", "31/05/2027", "pHigh", "A"},
+        {"", "x", "", "pMedium", "B"},
+    };
+    std::vector<Task> tasks;
+    for (const auto& c : cases) {
+        tasks.push_back({c.date, "", c.date, "", false, "", c.priority});
+    }
+    MakeTaskFile("QUILX.DBF", tasks, true);
+    Start();
+    for (int row = 0; row < Model().rowCount(); ++row) {
+        SelectRow(row);
+        const std::string task = Current("DESCRIPT");
+        const auto* c = std::find_if(std::begin(cases), std::end(cases),
+                                     [&](const auto& one) { return task == one.date; });
+        ASSERT_NE(c, std::end(cases)) << task;
+        QString shown;
+        QString checked;
+        NextEditor([&](TTaskEditor& editor) {
+            shown = editor.DateEdit()->text();
+            for (QRadioButton* button : {editor.pHigh(), editor.pMedium(), editor.pLow()}) {
+                if (button->isChecked()) {
+                    checked = button->objectName();
+                }
+            }
+        });
+        form_->EditButtonClick();
+        EXPECT_EQ(shown, QLatin1String(c->shown)) << task;
+        EXPECT_EQ(checked, QLatin1String(c->button)) << task;
+        EXPECT_EQ(Current("DATE"), c->date) << task;
+        EXPECT_EQ(Current("PRIORITY"), c->stored) << task;
+    }
+    EXPECT_TRUE(boxes_.empty());
+    Finish();
+    rtl::SetCurrentFormats(before);
+    SaveUserFormats();
 }
 
 TEST_F(MainWindow, KeysTypedIntoATextStayThereAndTheNotesArePostedAsTyped) {

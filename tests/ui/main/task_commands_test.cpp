@@ -58,10 +58,16 @@ TEST(MakeNumericDateFormat, KeepsAtMostTwoDayAndTwoMonthLetters) {
         const char* numeric;
     } cases[] = {
         {"dd-MMM-yyyy", "dd-MM-yyyy"},
-        {"d/M/yy", "d/M/yy"},
         {"dddd, MMMM d, yyyy", "dd, MM , yyyy"},
         {"yyyy-mm-dd", "yyyy-mm-dd"},
         {"", ""},
+        // The year always has four digits, so that no date moves by a century on its way
+        // through the editor.
+        {"d/M/yy", "d/M/yyyy"},
+        {"dd/mm/yy", "dd/mm/yyyy"},
+        {"YY.MM.DD", "YYYY.MM.DD"},
+        {"d.M.y", "d.M.yyyy"},
+        {"yyyyy/mm/dd", "yyyy/mm/dd"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(MakeNumericDateFormat(c.pattern), c.numeric) << c.pattern;
