@@ -22,7 +22,9 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <numeric>
 #include <string>
@@ -536,10 +538,31 @@ TEST_F(MainWindow, PreferencesAndPlacementComeBackAsTheyWereLeft) {
     EXPECT_EQ(ui::FormBounds(form_.get()).topLeft(), QPoint(144, 99));
     EXPECT_EQ(ini::ReadInteger(ini, "TMainScreen_Placement120", "Left", -1), 144);
     EXPECT_EQ(PlacementSection("TMainScreen", 96), "TMainScreen_Placement");
-    EXPECT_EQ(KeptOnScreen(QRect(1500, 700, 800, 200), QSize(1024, 768)),
-              QRect(224, 568, 800, 200));
-    EXPECT_EQ(KeptOnScreen(QRect(-20, -5, 100, 100), QSize(1024, 768)),
-              QRect(-20, -5, 100, 100));
+}
+
+// A start that cannot open the task file says which file and why, and leaves the person's
+// settings as they were rather than writing back defaults never read.
+TEST_F(MainWindow, AStartThatCannotOpenTheTableLeavesTheSettingsUntouched) {
+    {
+        std::ofstream(PathOf("QUILX.DBF"), std::ios::binary) << "not a table";
+        std::ofstream(PathOf("TODO.INI"), std::ios::binary)
+            << "[Preferences]\r\nOrder=3\r\nShowDone=1\r\nSplitterBar=300\r\n"
+               "[TMainScreen_Placement]\r\nLeft=-5000\r\nTop=10\r\nRight=32767\r\n"
+               "Bottom=-4\r\nMaximized=0\r\n";
+    }
+    auto settings = [this] {
+        std::ifstream in(PathOf("TODO.INI"), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string before = settings();
+    Start();
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].rfind("Unable to open the Todo file: QUILX.DBF\n\n", 0), 0u) << boxes_[0];
+    EXPECT_NE(boxes_[0].find(PathOf("QUILX.DBF") + ": "), std::string::npos) << boxes_[0];
+    EXPECT_TRUE(form_->StartFailed());
+    EXPECT_FALSE(form_->isVisible());
+    Finish();
+    EXPECT_EQ(settings(), before);
 }
 
 TEST_F(MainWindow, ASettingsFileThatCannotBeWrittenLosesNothingElse) {
