@@ -565,6 +565,42 @@ TEST_F(MainWindow, AStartThatCannotOpenTheTableLeavesTheSettingsUntouched) {
     EXPECT_EQ(settings(), before);
 }
 
+// Placements no screen has (hand-edited, from a larger desk, or not numbers at all) bring the
+// whole window back onto the screen, and what is saved is where it now stands.
+TEST_F(MainWindow, OddPlacementsInTheSettingsFileBringTheWholeWindowOntoTheScreen) {
+    MakeTaskFile("QUILX.DBF", store_test::NumberedTasks(2), true);
+    ui::OverrideScreenMetrics(ui::ScreenMetrics{1024, 768, 96});
+    const QRect screen(0, 0, 1024, 768);
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"binary", std::string("\0\xFF\x01[TMainScreen_Placement]\0Left=\x80\r\n", 34)},
+        {"huge", "Left=32767\r\nTop=32767\r\nRight=40000\r\nBottom=40000"},
+        {"negative", "Left=-5000\r\nTop=-5000\r\nRight=-5100\r\nBottom=-4000"},
+        {"overflowing", "Left=-99999999999\r\nTop=10\r\nRight=99999999999\r\nBottom=2147483647"},
+    };
+    for (const auto& [name, placement] : cases) {
+        SCOPED_TRACE(name);
+        {
+            std::ofstream ini(PathOf("TODO.INI"), std::ios::binary | std::ios::trunc);
+            ini << (placement.front() == '\0' ? placement
+                                              : "[TMainScreen_Placement]\r\n" + placement +
+                                                    "\r\nMaximized=0\r\n");
+        }
+        Start();
+        const QRect bounds = ui::FormBounds(form_.get());
+        EXPECT_TRUE(screen.contains(bounds)) << bounds.x() << "," << bounds.y() << " "
+                                             << bounds.width() << "x" << bounds.height();
+        EXPECT_GT(bounds.width(), 100);
+        EXPECT_GT(bounds.height(), 100);
+        Finish();
+        const std::string ini = PathOf("TODO.INI");
+        const QRect saved(QPoint(ini::ReadInteger(ini, "TMainScreen_Placement", "Left", -1),
+                                 ini::ReadInteger(ini, "TMainScreen_Placement", "Top", -1)),
+                          QPoint(ini::ReadInteger(ini, "TMainScreen_Placement", "Right", -1) - 1,
+                                 ini::ReadInteger(ini, "TMainScreen_Placement", "Bottom", -1) - 1));
+        EXPECT_EQ(saved, bounds);
+    }
+}
+
 TEST_F(MainWindow, ASettingsFileThatCannotBeWrittenLosesNothingElse) {
     MakeTaskFile("QUILX.DBF", {{"", "", "Kept", "", false, "", "B"}}, true);
     // A folder where the settings file should be: no write of it can succeed.
