@@ -57,17 +57,15 @@ namespace shell_detail {
 
 ProgramFolder ChooseProgramDir(const std::string& executableDir, const std::string& dataHome,
                                const std::string& home) {
-    std::string programProblem = "its folder is not known";
+    std::string cannotWrite = "Quillet cannot keep its tasks: the program's folder is not known";
     if (!executableDir.empty()) {
-        programProblem = WhyNotWritable(executableDir);
-        if (programProblem.empty()) {
+        const std::string problem = WhyNotWritable(executableDir);
+        if (problem.empty()) {
             return {WithSlash(executableDir), {}, {}};
         }
+        cannotWrite = "Quillet cannot keep its tasks: the program's folder " +
+                      WithSlash(executableDir) + " cannot be written (" + problem + ")";
     }
-    const std::string cannotWrite =
-        "Quillet cannot keep its tasks: the program's folder " +
-        (executableDir.empty() ? std::string() : WithSlash(executableDir) + " ") +
-        "cannot be written (" + programProblem + ")";
     std::string base = dataHome;
     if (base.empty() || base.front() != '/') {  // a relative XDG_DATA_HOME is to be ignored
         if (home.empty()) {

@@ -32,10 +32,7 @@ int main(int argc, char* argv[]) {
     // The first activation may already have failed and closed the window before the loop
     // runs, when closing the last window can no longer end it; nothing may stay behind
     // holding the single-instance lock.
-    int result = mainScreen->StartFailed() ? 1 : QApplication::exec();
-    if (mainScreen->StartFailed()) {
-        result = 1;
-    }
+    const int result = mainScreen->StartFailed() ? 1 : QApplication::exec();
     ui::SetMainForm(nullptr);
-    return result;
+    return mainScreen->StartFailed() ? 1 : result;
 }

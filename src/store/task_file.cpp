@@ -212,7 +212,7 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
     // Each step that fails keeps the engine's words for the message; the first failure ends
     // the open.
     std::string words;
-    auto open = [&](bool exclusive) {
+    auto openTable = [&](bool exclusive) {
         TodoTable.Close();
         TodoTable.SetExclusive(exclusive);
         sx_ClearLastError();
@@ -223,7 +223,7 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
         return true;
     };
 
-    bool opened = open(forRebuild);
+    bool opened = openTable(forRebuild);
     if (opened && Exists(FoundPath(kTaskIndexName)) && !HasAllTags()) {
         // An index the engine could not read (empty, cut short, overwritten) is rebuilt as a
         // missing one is; the damaged file stays beside the table for whoever wants it.
@@ -234,15 +234,15 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
         if (error) {
             words = FileNameOf(index) + " could not be set aside: " + error.message();
         }
-        opened = !error && open(forRebuild);
+        opened = !error && openTable(forRebuild);
     }
     if (opened && !Exists(FoundPath(kTaskIndexName))) {
         Status("Creating indexes...");
-        opened = open(true);
+        opened = openTable(true);
         if (opened) {
             runner_->RunRebuildWindow(false);
             DropIncompleteIndex();
-            opened = open(forRebuild);
+            opened = openTable(forRebuild);
         }
     }
     if (opened) {

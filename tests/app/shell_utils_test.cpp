@@ -73,6 +73,9 @@ TEST_F(ProgramDirTest, AFallbackIsToldOnceAndNoFolderAtAllNamesTheRealCause) {
          "Quillet cannot keep its tasks: the program's folder " + missing +
              "/ cannot be written (No such file or directory), and there is no home folder to "
              "keep them in (HOME is not set)."},
+        {"neither folder known", "", "", "", "", "",
+         "Quillet cannot keep its tasks: the program's folder is not known, and there is no "
+         "home folder to keep them in (HOME is not set)."},
         {"the data folder cannot be made", missing, file, home, "", "",
          "Quillet cannot keep its tasks: the program's folder " + missing +
              "/ cannot be written (No such file or directory), nor can " + file +

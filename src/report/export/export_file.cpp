@@ -76,7 +76,7 @@ bool FollowLinks(std::string& path) {
             return false;
         }
         const std::string link(target.data(), static_cast<std::size_t>(n));
-        path = link.front() == '/' ? link : FolderOf(path) + link;
+        path = !link.empty() && link.front() == '/' ? link : FolderOf(path) + link;
     }
     errno = ELOOP;
     return false;
