@@ -78,7 +78,7 @@ void Patch(const std::string& path, std::size_t offset, const std::string& bytes
 }
 
 TEST_F(StartUpFiles, ATableThatCannotBeOpenedIsRefusedNamingTheFileAndChangingNothing) {
-    const std::vector<Damage> cases = {
+    std::vector<Damage> cases = {
         {"table cut inside the header",
          [](const std::string& dir) { fs::resize_file(dir + "QUILX.DBF", 20); },
          "QUILX.DBF: shorter than a table header"},
@@ -101,6 +101,25 @@ TEST_F(StartUpFiles, ATableThatCannotBeOpenedIsRefusedNamingTheFileAndChangingNo
         {"memo file missing", [](const std::string& dir) { fs::remove(dir + "QUILX.FPT"); },
          "memo file /"},
     };
+    // Permissions do not hold back the superuser, so these cases run only for a plain user.
+    const std::vector<Damage> unreadable = {
+        {"unreadable table (mode 000)",
+         [](const std::string& dir) { fs::permissions(dir + "QUILX.DBF", fs::perms::none); },
+         "cannot open /"},
+        {"every file unreadable",
+         [](const std::string& dir) {
+             for (const char* name : {"QUILX.DBF", "QUILX.FPT", "QUILX.CDX"}) {
+                 fs::permissions(dir + name, fs::perms::none);
+             }
+         },
+         "QUILX.DBF"},
+        {"memo file unreadable",
+         [](const std::string& dir) { fs::permissions(dir + "QUILX.FPT", fs::perms::none); },
+         "memo file /"},
+    };
+    if (geteuid() != 0) {
+        cases.insert(cases.end(), unreadable.begin(), unreadable.end());
+    }
     for (const Damage& damage : cases) {
         SCOPED_TRACE(damage.name);
         for (const fs::directory_entry& entry : fs::directory_iterator(Dir())) {
