@@ -581,14 +581,14 @@ TEST_F(MainWindow, OddPlacementsInTheSettingsFileBringTheWholeWindowOntoTheScree
         SCOPED_TRACE(name);
         {
             std::ofstream ini(PathOf("TODO.INI"), std::ios::binary | std::ios::trunc);
-            ini << (placement.front() == '\0' ? placement
-                                              : "[TMainScreen_Placement]\r\n" + placement +
-                                                    "\r\nMaximized=0\r\n");
+            ini << (placement.front() == '\0'
+                        ? placement
+                        : "[TMainScreen_Placement]\r\n" + placement + "\r\nMaximized=0\r\n");
         }
         Start();
         const QRect bounds = ui::FormBounds(form_.get());
-        EXPECT_TRUE(screen.contains(bounds)) << bounds.x() << "," << bounds.y() << " "
-                                             << bounds.width() << "x" << bounds.height();
+        EXPECT_TRUE(screen.contains(bounds))
+            << bounds.x() << "," << bounds.y() << " " << bounds.width() << "x" << bounds.height();
         EXPECT_GT(bounds.width(), 100);
         EXPECT_GT(bounds.height(), 100);
         Finish();
