@@ -3,6 +3,10 @@
 
 #include <QWidget>
 
+#include <algorithm>
+#include <climits>
+#include <utility>
+
 #include "platform/ini/profile.h"
 #include "platform/ui/application.h"
 
@@ -23,41 +27,57 @@ std::string PlacementSection(std::string_view className, int dotsPerInch) {
     return section;
 }
 
-QRect KeptOnScreen(const QRect& stored, QSize screen) {
-    // QRect's right() is the last pixel inside; the stored right edge is one past it.
-    int left = stored.left();
-    int top = stored.top();
-    const int right = left + stored.width();
-    const int bottom = top + stored.height();
-    if (screen.width() < right) {
-        left += screen.width() - right;
+namespace {
+
+// One axis of KeptOnScreen: the start and length of the span on a screen of `screen` pixels.
+std::pair<int, int> KeptOnAxis(std::int64_t start, std::int64_t end, int screen, int designed) {
+    std::int64_t length = end - start;
+    if (length <= 0) {
+        length = designed;
     }
-    if (screen.height() < bottom) {
-        top += screen.height() - bottom;
+    if (screen <= 0) {  // no screen to measure against: nothing better to go by
+        return {static_cast<int>(std::clamp<std::int64_t>(start, INT_MIN / 2, INT_MAX / 2)),
+                static_cast<int>(std::min<std::int64_t>(length, INT_MAX / 2))};
     }
-    return {left, top, stored.width(), stored.height()};
+    length = std::min<std::int64_t>(length, screen);
+    start = std::clamp<std::int64_t>(start, 0, screen - length);
+    return {static_cast<int>(start), static_cast<int>(length)};
 }
 
-void RestoreFormPlacement(QWidget* form, const std::string& iniFile, bool designedMaximized) {
+}  // namespace
+
+QRect KeptOnScreen(const StoredEdges& stored, QSize screen, QSize designed) {
+    const auto [left, width] =
+        KeptOnAxis(stored.left, stored.right, screen.width(), designed.width());
+    const auto [top, height] =
+        KeptOnAxis(stored.top, stored.bottom, screen.height(), designed.height());
+    return {left, top, width, height};
+}
+
+void ApplyFormPlacement(QWidget* form, const std::string& iniFile, bool designedMaximized) {
     if (form == nullptr) {
         return;
     }
     const std::string section = SectionOf(form);
-    const int left = ini::ReadInteger(iniFile, section, "Left", 0);
-    const int top = ini::ReadInteger(iniFile, section, "Top", 0);
-    const int right = ini::ReadInteger(iniFile, section, "Right", 0);
-    const int bottom = ini::ReadInteger(iniFile, section, "Bottom", 0);
+    const StoredEdges stored{ini::ReadInteger(iniFile, section, "Left", 0),
+                             ini::ReadInteger(iniFile, section, "Top", 0),
+                             ini::ReadInteger(iniFile, section, "Right", 0),
+                             ini::ReadInteger(iniFile, section, "Bottom", 0)};
     const bool maximized = ini::ReadBool(iniFile, section, "Maximized", designedMaximized);
-    if (bottom == 0) {
+    if (stored.bottom == 0) {
         ui::CentreForm(form);
     } else {
         const ui::ScreenMetrics screen = ui::CurrentScreenMetrics();
-        ui::SetFormBounds(form, KeptOnScreen(QRect(left, top, right - left, bottom - top),
-                                             QSize(screen.width, screen.height)));
+        ui::SetFormBounds(form, KeptOnScreen(stored, QSize(screen.width, screen.height),
+                                             ui::FormBounds(form).size()));
     }
     if (maximized) {
         form->setWindowState(form->windowState() | Qt::WindowMaximized);
     }
+}
+
+void RestoreFormPlacement(QWidget* form, const std::string& iniFile, bool designedMaximized) {
+    ApplyFormPlacement(form, iniFile, designedMaximized);
     SaveFormPlacement(form, iniFile);
 }
 

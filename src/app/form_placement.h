@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QSize>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,14 +14,26 @@ class QWidget;
 // "<class name>_Placement", followed by the screen density when it is above 96 dots per inch.
 std::string PlacementSection(std::string_view className, int dotsPerInch);
 
-// A stored rectangle moved left and up so that its right and bottom edges lie on a screen of
-// this size; its size is kept and negative positions are left alone. Right and bottom are the
-// edges just past the rectangle (left + width), as they are stored.
-QRect KeptOnScreen(const QRect& stored, QSize screen);
+// A placement as it is stored: the edges of the window's frame, right and bottom just past it
+// (left + width). Wide enough that the width of any stored values is exact.
+struct StoredEdges {
+    std::int64_t left = 0;
+    std::int64_t top = 0;
+    std::int64_t right = 0;
+    std::int64_t bottom = 0;
+};
+
+// The stored rectangle put whole on a screen of this size, so that a window saved off the
+// screen, or with edges no screen has, can always be reached: a width or height that is not
+// positive takes the designed one, one larger than the screen is cut to it, and the rectangle
+// is moved in from whichever side it overhangs.
+QRect KeptOnScreen(const StoredEdges& stored, QSize screen, QSize designed);
 
 // Reads and applies the form's placement from `iniFile` (centred by CentreForm when nothing is
-// stored, maximised when stored so), then writes it back at once. `designedMaximized` is the
-// default of "Maximized".
+// stored, maximised when stored so). `designedMaximized` is the default of "Maximized".
+void ApplyFormPlacement(QWidget* form, const std::string& iniFile, bool designedMaximized = false);
+
+// ApplyFormPlacement, then the placement written back at once.
 void RestoreFormPlacement(QWidget* form, const std::string& iniFile,
                           bool designedMaximized = false);
 

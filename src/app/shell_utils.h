@@ -10,6 +10,17 @@
 // $XDG_DATA_HOME/quillet/ (by default ~/.local/share/quillet/), created on first use.
 std::string GetProgramDir();
 
+namespace shell_detail {
+struct ProgramFolder {
+    std::string dir;      // ending in "/"; empty when no folder can be had
+    std::string notice;   // for the message line, when the tasks are not beside the program
+    std::string failure;  // when dir is empty: why, naming each folder tried and its cause
+};
+}  // namespace shell_detail
+
+// The choice behind GetProgramDir, with what the person is to be told about it.
+const shell_detail::ProgramFolder& ChosenProgramFolder();
+
 // GetProgramDir() + "TODO.INI", and + "QUILX.HLP", each in the letter case it has there.
 std::string GetIniFileName();
 std::string GetHelpFileName();
@@ -24,7 +35,7 @@ using rtl::TrimTrailingSpaces;
 
 namespace shell_detail {
 // The choice GetProgramDir makes, given the executable's folder and the environment's
-// XDG_DATA_HOME and HOME (either may be empty). Empty when no folder can be had.
-std::string ChooseProgramDir(const std::string& executableDir, const std::string& dataHome,
-                             const std::string& home);
+// XDG_DATA_HOME and HOME (either may be empty).
+ProgramFolder ChooseProgramDir(const std::string& executableDir, const std::string& dataHome,
+                               const std::string& home);
 }  // namespace shell_detail

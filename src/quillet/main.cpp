@@ -1,8 +1,9 @@
 // Program entry: the single-instance check, the application's fonts, colours and title, then
-// the main window until it closes.
+// the main window until it closes; a start that cannot reach the task file ends the process.
 #include <QApplication>
 
 #include "app/just_one.h"
+#include "app/message_boxes.h"
 #include "app/shell_utils.h"
 #include "platform/ui/application.h"
 #include "platform/ui/fonts.h"
@@ -18,11 +19,20 @@ int main(int argc, char* argv[]) {
     ui::ProcessMessages();
     ui::SetApplicationTitle(QStringLiteral("Quillet"));
 
-    ui::FormPtr<TMainScreen> mainScreen = ui::CreateForm<TMainScreen>(GetProgramDir());
+    const shell_detail::ProgramFolder& folder = ChosenProgramFolder();
+    if (folder.dir.empty()) {
+        ShowInformation(folder.failure);
+        return 1;
+    }
+    ui::FormPtr<TMainScreen> mainScreen = ui::CreateForm<TMainScreen>(folder.dir);
+    mainScreen->SetStartNotice(folder.notice);
     ui::SetMainForm(mainScreen.get());
     mainScreen->show();
     ui::ProcessMessages();
-    const int result = QApplication::exec();
+    // The first activation may already have failed and closed the window before the loop
+    // runs, when closing the last window can no longer end it; nothing may stay behind
+    // holding the single-instance lock.
+    const int result = mainScreen->StartFailed() ? 1 : QApplication::exec();
     ui::SetMainForm(nullptr);
-    return result;
+    return mainScreen->StartFailed() ? 1 : result;
 }

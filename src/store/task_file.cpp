@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/xbase/sx.h"
 #include "rtl/file_names.h"
 #include "rtl/text.h"
 
@@ -29,6 +30,20 @@ bool Rename(const std::string& from, const std::string& to) {
     return !error;
 }
 
+// "NAME.orphan", or "NAME.orphan.2", ".3"... when an earlier one is still there, so that no
+// file set aside before is ever replaced.
+std::string FreeOrphanPath(const std::string& path) {
+    std::string candidate = path + ".orphan";
+    for (int n = 2; Exists(candidate); ++n) {
+        candidate = path + ".orphan." + std::to_string(n);
+    }
+    return candidate;
+}
+
+std::string FileNameOf(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
 struct TaskField {
     const char* name;
     const char* type;
@@ -39,10 +54,16 @@ constexpr TaskField kTaskFields[] = {
     {"DONE", "L", 1}, {"KEYS", "C", 60}, {"PRIORITY", "C", 1},
 };
 
-const char* OpenFailureMessage(bool forRebuild) {
-    return forRebuild ? "Unable to open the Todo file (QUILX.DBF) for reindexing.\rThe file "
-                        "may be in use by another user"
-                      : "Unable to open the Todo file: QUILX.DBF";
+// The request's own words, then the engine's, which name the file at fault (the memo file
+// or the index as often as the table) and what is wrong with it.
+std::string OpenFailureMessage(bool forRebuild, const std::string& engineWords) {
+    std::string text = forRebuild ? "Unable to open the Todo file (QUILX.DBF) for reindexing.\rThe "
+                                    "file may be in use by another user"
+                                  : "Unable to open the Todo file: QUILX.DBF";
+    if (!engineWords.empty()) {
+        text += "\r\r" + engineWords;
+    }
+    return text;
 }
 
 }  // namespace
@@ -76,17 +97,65 @@ bool TTaskStore::Start() {
 }
 
 bool TTaskStore::CreateTaskTable() {
+    createFailure_.clear();
     std::string path = FoundPath(kTaskTableName);
-    // An index left behind by a table that is gone would be taken for the new table's and
-    // point at records it does not have; without one, the open builds the tags afresh.
-    std::remove(FoundPath(kTaskIndexName).c_str());
-    if (!TodoEngine.CreateTable(path, 2, 7)) {
+    std::vector<std::pair<std::string, std::string>> orphans;
+    if (!SetOrphansAside(orphans)) {
         return false;
     }
-    for (const TaskField& f : kTaskFields) {
-        TodoEngine.AddField(f.name, f.type, f.width, 0);
+    sx_ClearLastError();
+    bool created = TodoEngine.CreateTable(path, 2, 7);
+    if (created) {
+        for (const TaskField& f : kTaskFields) {
+            TodoEngine.AddField(f.name, f.type, f.width, 0);
+        }
+        created = TodoEngine.WriteNewTable() && Exists(path);
     }
-    return TodoEngine.WriteNewTable() && Exists(path);
+    if (!created) {
+        createFailure_ = sx_LastErrorText();
+        // Nothing new was made, so the files found stay where they were for the next try.
+        for (const auto& [from, to] : orphans) {
+            Rename(to, from);
+        }
+        return false;
+    }
+    if (!orphans.empty()) {
+        std::string kept;
+        for (const auto& [from, to] : orphans) {
+            kept += (kept.empty() ? "" : " and ") + FileNameOf(to);
+        }
+        messages_.ShowInformation(
+            "QUILX.DBF was not found, so a new empty task file was made.\r"
+            "The files found without it are kept as " +
+            kept + ".");
+    }
+    return true;
+}
+
+// A memo file or index left without its table would be overwritten by the new table's own,
+// or, for the index, taken for the new table's and point at records it does not have. They
+// may hold the only copy of years of notes, so they are renamed, never removed.
+bool TTaskStore::SetOrphansAside(std::vector<std::pair<std::string, std::string>>& orphans) {
+    for (const char* name : {kTaskMemoName, kTaskIndexName}) {
+        const std::string path = FoundPath(name);
+        if (!Exists(path)) {
+            continue;
+        }
+        const std::string aside = FreeOrphanPath(path);
+        std::error_code error;
+        std::filesystem::rename(path, aside, error);
+        if (error) {
+            for (const auto& [from, to] : orphans) {
+                Rename(to, from);
+            }
+            orphans.clear();
+            createFailure_ =
+                FileNameOf(path) + " without its table could not be set aside: " + error.message();
+            return false;
+        }
+        orphans.emplace_back(path, aside);
+    }
+    return true;
 }
 
 bool TTaskStore::IsOldTaskStructure(TTable& recordSet) {
@@ -122,7 +191,9 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
     TodoTable.SetDatabaseName(programDir_);
     TodoTable.SetTableName(FoundName(kTaskTableName));
     if (!Exists(FoundPath(kTaskTableName)) && !CreateTaskTable()) {
-        messages_.ShowInformation("Unable to open or create QUILX.DBF");
+        messages_.ShowInformation(createFailure_.empty()
+                                      ? std::string("Unable to open or create QUILX.DBF")
+                                      : "Unable to open or create QUILX.DBF\r\r" + createFailure_);
         return false;
     }
     if (IsOldTaskStructure(TodoTable)) {
@@ -133,52 +204,61 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
         // An upgrade stopped before the new table was made leaves the old one in place; the
         // windows need the PRIORITY field, so it is not opened for them.
         if (!upgraded && IsOldTaskStructure(TodoTable)) {
-            messages_.ShowInformation(OpenFailureMessage(forRebuild));
+            messages_.ShowInformation(OpenFailureMessage(forRebuild, {}));
             return false;
         }
     }
     Status("Opening files...");
-    TodoTable.Close();
-    TodoTable.SetExclusive(forRebuild);
+    // Each step that fails keeps the engine's words for the message; the first failure ends
+    // the open.
+    std::string words;
+    auto openTable = [&](bool exclusive) {
+        TodoTable.Close();
+        TodoTable.SetExclusive(exclusive);
+        sx_ClearLastError();
+        if (TodoTable.Open() != dbi::kOk) {
+            words = sx_LastErrorText();
+            return false;
+        }
+        return true;
+    };
 
-    bool result = false;
-    bool failed = TodoTable.Open() != dbi::kOk;
-    if (!failed && Exists(FoundPath(kTaskIndexName)) && !HasAllTags()) {
+    bool opened = openTable(forRebuild);
+    if (opened && Exists(FoundPath(kTaskIndexName)) && !HasAllTags()) {
         // An index the engine could not read (empty, cut short, overwritten) is rebuilt as a
         // missing one is; the damaged file stays beside the table for whoever wants it.
         TodoTable.Close();
         const std::string index = FoundPath(kTaskIndexName);
-        failed = !Rename(index, index + ".bad");
-        if (!failed) {
-            failed = TodoTable.Open() != dbi::kOk;
+        std::error_code error;
+        std::filesystem::rename(index, index + ".bad", error);
+        if (error) {
+            words = FileNameOf(index) + " could not be set aside: " + error.message();
+        }
+        opened = !error && openTable(forRebuild);
+    }
+    if (opened && !Exists(FoundPath(kTaskIndexName))) {
+        Status("Creating indexes...");
+        opened = openTable(true);
+        if (opened) {
+            runner_->RunRebuildWindow(false);
+            DropIncompleteIndex();
+            opened = openTable(forRebuild);
         }
     }
-    if (!failed) {
-        result = true;
-        if (!Exists(FoundPath(kTaskIndexName))) {
-            Status("Creating indexes...");
-            TodoTable.Close();
-            TodoTable.SetExclusive(true);
-            failed = TodoTable.Open() != dbi::kOk;
-            if (!failed) {
-                runner_->RunRebuildWindow(false);
-                DropIncompleteIndex();
-                TodoTable.Close();
-                TodoTable.SetExclusive(forRebuild);
-                failed = TodoTable.Open() != dbi::kOk;
-            }
-        }
-    }
-    if (!failed) {
+    if (opened) {
         TodoEngine.SetOrder(TodoEngine.TagOrder("DATETIME"));
         TodoEngine.SysProp(1303, 3);
-        failed = TodoTable.First() != dbi::kOk;
+        sx_ClearLastError();
+        if (TodoTable.First() != dbi::kOk) {
+            words = sx_LastErrorText();
+            opened = false;
+        }
     }
-    if (failed) {
-        messages_.ShowInformation(OpenFailureMessage(forRebuild));
-        result = false;
+    if (!opened) {
+        TodoTable.Close();
+        messages_.ShowInformation(OpenFailureMessage(forRebuild, words));
     }
-    return result;
+    return opened;
 }
 
 // A rebuild that failed part-way (its error already shown) leaves an index file without all

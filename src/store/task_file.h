@@ -4,6 +4,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "store/engine_adaptor.h"
 #include "store/engine_component.h"
@@ -74,6 +76,10 @@ class TTaskStore {
   private:
     void Status(std::string_view text) { status_.ShowStatus(text); }
     bool CopyOldRecords();
+    // Renames a memo file and index found without their table to "NAME.orphan" (pairs of old
+    // and new paths); false, with the reason in createFailure_ and nothing renamed, when one
+    // cannot be moved.
+    bool SetOrphansAside(std::vector<std::pair<std::string, std::string>>& orphans);
     void DropIncompleteIndex();
     bool HasAllTags();
 
@@ -82,6 +88,7 @@ class TTaskStore {
     StatusSink& status_;
     PlainRebuildRunner plainRunner_;
     RebuildRunner* runner_;
+    std::string createFailure_;  // why the last CreateTaskTable failed, for the message
 };
 
 }  // namespace store

@@ -5,6 +5,9 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -22,22 +25,70 @@ class ProgramDirTest : public ::testing::Test {
 };
 
 TEST_F(ProgramDirTest, IsTheExecutablesFolderWithATrailingSlash) {
-    EXPECT_EQ(shell_detail::ChooseProgramDir((root_ / "bin").string(), "", ""),
+    EXPECT_EQ(shell_detail::ChooseProgramDir((root_ / "bin").string(), "", "").dir,
               (root_ / "bin").string() + "/");
-    EXPECT_EQ(shell_detail::ChooseProgramDir((root_ / "bin").string() + "/", "", ""),
+    EXPECT_EQ(shell_detail::ChooseProgramDir((root_ / "bin").string() + "/", "", "").dir,
               (root_ / "bin").string() + "/");
 }
 
 TEST_F(ProgramDirTest, FallsBackToTheUsersDataFolderAndCreatesIt) {
     const std::string unusable = (root_ / "no-such-folder").string();
-    EXPECT_EQ(shell_detail::ChooseProgramDir(unusable, (root_ / "data").string(), "/ignored"),
+    EXPECT_EQ(shell_detail::ChooseProgramDir(unusable, (root_ / "data").string(), "/ignored").dir,
               (root_ / "data" / "quillet").string() + "/");
     EXPECT_TRUE(fs::is_directory(root_ / "data" / "quillet"));
 
     // Without XDG_DATA_HOME (or with a relative one) the folder lies under HOME.
-    EXPECT_EQ(shell_detail::ChooseProgramDir(unusable, "relative", (root_ / "home").string()),
+    EXPECT_EQ(shell_detail::ChooseProgramDir(unusable, "relative", (root_ / "home").string()).dir,
               (root_ / "home" / ".local/share/quillet").string() + "/");
-    EXPECT_EQ(shell_detail::ChooseProgramDir(unusable, "", ""), "");
+    EXPECT_EQ(shell_detail::ChooseProgramDir(unusable, "", "").dir, "");
+}
+
+// The person learns where the tasks went when they are not beside the program, and, when no
+// folder will do, each folder tried and the system's reason, not a table that "cannot be
+// created".
+TEST_F(ProgramDirTest, AFallbackIsToldOnceAndNoFolderAtAllNamesTheRealCause) {
+    fs::create_directories(root_ / "home");
+    std::ofstream(root_ / "a-file") << "x";
+    const std::string bin = (root_ / "bin").string();
+    const std::string missing = (root_ / "no-such-folder").string();
+    const std::string home = (root_ / "home").string();
+    const std::string file = (root_ / "a-file").string();
+    struct Case {
+        const char* name;
+        std::string executableDir, dataHome, home;
+        std::string dir, notice, failure;
+    };
+    const std::vector<Case> cases = {
+        {"beside the program", bin, "", home, bin + "/", "", ""},
+        {"the program's folder is gone", missing, "", home, home + "/.local/share/quillet/",
+         "Tasks are kept in ~/.local/share/quillet: the program's folder cannot be written", ""},
+        {"the program's folder is a file", file, (root_ / "data").string(), home,
+         (root_ / "data/quillet/").string(),
+         "Tasks are kept in " + (root_ / "data/quillet").string() +
+             ": the program's folder cannot be written",
+         ""},
+        {"no program folder known: nothing to say", "", "", home, home + "/.local/share/quillet/",
+         "", ""},
+        {"no home folder", missing, "", "", "", "",
+         "Quillet cannot keep its tasks: the program's folder " + missing +
+             "/ cannot be written (No such file or directory), and there is no home folder to "
+             "keep them in (HOME is not set)."},
+        {"neither folder known", "", "", "", "", "",
+         "Quillet cannot keep its tasks: the program's folder is not known, and there is no "
+         "home folder to keep them in (HOME is not set)."},
+        {"the data folder cannot be made", missing, file, home, "", "",
+         "Quillet cannot keep its tasks: the program's folder " + missing +
+             "/ cannot be written (No such file or directory), nor can " + file +
+             "/quillet/ (Not a directory)."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const shell_detail::ProgramFolder chosen =
+            shell_detail::ChooseProgramDir(c.executableDir, c.dataHome, c.home);
+        EXPECT_EQ(chosen.dir, c.dir);
+        EXPECT_EQ(chosen.notice, c.notice);
+        EXPECT_EQ(chosen.failure, c.failure);
+    }
 }
 
 TEST(ShellPathsTest, TheSettingsFileLivesInTheProgramDir) {

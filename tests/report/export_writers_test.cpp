@@ -289,6 +289,8 @@ TEST_F(ExportTest, FailedWriteLeavesEarlierFileWhole) {
     for (const auto& entry : std::filesystem::directory_iterator(Dir())) {
         EXPECT_EQ(entry.path().filename().string().find("out.htm."), std::string::npos)
             << entry.path();
+        EXPECT_EQ(entry.path().filename().string().find(".quillet-export."), std::string::npos)
+            << entry.path();
     }
 }
 

@@ -454,14 +454,17 @@ TEST_F(TaskFileTest, ATableHeldByAnotherProcessFailsWithTheMessageOfTheRequest) 
         ASSERT_TRUE(holder.held());
         ClearSink();
         EXPECT_FALSE(store_->OpenTaskTable(true));
-        EXPECT_EQ(sink_.messages, std::vector<std::string>{
-                                      "Unable to open the Todo file (QUILX.DBF) for reindexing."
-                                      "\rThe file may be in use by another user"});
+        EXPECT_EQ(sink_.messages,
+                  std::vector<std::string>{
+                      "Unable to open the Todo file (QUILX.DBF) for reindexing.\rThe file may be "
+                      "in use by another user\r\r" +
+                      dir_ + "/QUILX.DBF is in use by another"});
         EXPECT_FALSE(store_->TodoTable.Active());
         ClearSink();
         EXPECT_FALSE(store_->OpenTaskTable(false));
         EXPECT_EQ(sink_.messages,
-                  std::vector<std::string>{"Unable to open the Todo file: QUILX.DBF"});
+                  std::vector<std::string>{"Unable to open the Todo file: QUILX.DBF\r\r" + dir_ +
+                                           "/QUILX.DBF is in use by another"});
         EXPECT_EQ(sink_.statuses, std::vector<std::string>{"Opening files..."});
         EXPECT_FALSE(store_->TodoTable.Active());
         EXPECT_TRUE(runner_->packFirst_.size() == 1);  // only the first start built tags
@@ -481,7 +484,11 @@ TEST_F(TaskFileTest, ATableThatCannotBeCreatedIsReported) {
     dir_ += "/missing";
     MakeStore();
     EXPECT_FALSE(store_->OpenTaskTable(false));
-    EXPECT_EQ(sink_.messages, std::vector<std::string>{"Unable to open or create QUILX.DBF"});
+    ASSERT_EQ(sink_.messages.size(), 1u);
+    EXPECT_EQ(sink_.messages[0].rfind(
+                  "Unable to open or create QUILX.DBF\r\rcannot create " + dir_ + "/", 0),
+              0u)
+        << sink_.messages[0];
     EXPECT_TRUE(sink_.statuses.empty());
     EXPECT_FALSE(store_->TodoTable.Active());
     dir_.resize(dir_.size() - 8);

@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTextEdit>
 #include <QTimer>
@@ -320,7 +321,8 @@ void TMainScreen::FormActivate() {
     }
     activating_ = true;
     ui::SetScreenCursor(ui::ScreenCursor::HourGlass);
-    RestoreFormPlacement(this, iniFile_);
+    // Written back only once the table is open: a start that fails leaves TODO.INI as it was.
+    ApplyFormPlacement(this, iniFile_);
     ui_->TaskPanel->hide();
     store_->TodoTable.Tag = -1;
     if (!engineStarted_ || !store_->OpenTaskTable(false)) {
@@ -331,7 +333,9 @@ void TMainScreen::FormActivate() {
         close();
         return;
     }
+    SaveFormPlacement(this, iniFile_);
     LoadPreferences();
+    preferencesLoaded_ = true;
     BuildKeyWordList(*store_, keyWordList_);
     store_->TodoTable.Tag = 0;
     ui::ProcessMessages();
@@ -361,12 +365,18 @@ void TMainScreen::FormActivate() {
     ui_->ExitButton->setVisible(true);
     activating_ = false;
     ui::SetScreenCursor(ui::ScreenCursor::Default);
+    if (!startNotice_.empty()) {
+        statusBar()->showMessage(QString::fromStdString(startNotice_), 8000);
+    }
 }
 
 void TMainScreen::FormCloseQuery(bool& canClose) {
     ui::ProcessMessages();
-    SavePreferences();
-    SaveFormPlacement(this, iniFile_);
+    // Settings never read are not written: they would replace the person's with defaults.
+    if (preferencesLoaded_) {
+        SavePreferences();
+        SaveFormPlacement(this, iniFile_);
+    }
     if (store_->TodoTable.Active()) {
         PostPending();
     }

@@ -56,6 +56,10 @@ class TMainScreen : public ui::TForm {
     const QString& HelpFile() const { return helpFile_; }
     bool FirstActivation() const { return firstActivation_; }
     bool GridReady() const { return gridReady_; }
+    // True once the first activation could not open the task file and closed the window.
+    bool StartFailed() const { return !firstActivation_ && !preferencesLoaded_; }
+    // A word shown on the message line once the window is ready for work.
+    void SetStartNotice(const std::string& text) { startNotice_ = text; }
     const KeyWordList& KeyWords() const { return keyWordList_; }
     store::TaskFilter& Filter() { return filter_; }
     int OrderNumber() const { return orderNumber_; }
@@ -134,6 +138,8 @@ class TMainScreen : public ui::TForm {
     // back to this window, which must not start opening the table a second time.
     bool activating_ = false;
     bool gridReady_ = false;
+    bool preferencesLoaded_ = false;  // the table opened and TODO.INI was read
+    std::string startNotice_;
     bool syncing_ = false;       // the grid is being moved to the table's record
     bool loadingNotes_ = false;  // the notes pane is being filled from the record
     int splitterBar_ = 200;

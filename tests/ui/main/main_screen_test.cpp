@@ -171,7 +171,10 @@ TEST_F(MainScreenStartUp, AnUnreadableTableIsReportedAndTheWindowCloses) {
     form->FormActivate();
     reactivate_ = nullptr;
     ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0], QStringLiteral("Unable to open the Todo file: QUILX.DBF"));
+    // Which file and what is wrong with it, in the engine's words.
+    EXPECT_TRUE(boxes_[0].startsWith(QStringLiteral("Unable to open the Todo file: QUILX.DBF\n\n") +
+                                     PathOf("QUILX.DBF") + QStringLiteral(": not a table")))
+        << boxes_[0].toStdString();
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(form->Store().TodoTable.Active());
     EXPECT_FALSE(form->ExitButton()->isVisible());

@@ -23,7 +23,9 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <numeric>
 #include <string>
@@ -594,10 +596,67 @@ TEST_F(MainWindow, PreferencesAndPlacementComeBackAsTheyWereLeft) {
     EXPECT_EQ(ui::FormBounds(form_.get()).topLeft(), QPoint(144, 99));
     EXPECT_EQ(ini::ReadInteger(ini, "TMainScreen_Placement120", "Left", -1), 144);
     EXPECT_EQ(PlacementSection("TMainScreen", 96), "TMainScreen_Placement");
-    EXPECT_EQ(KeptOnScreen(QRect(1500, 700, 800, 200), QSize(1024, 768)),
-              QRect(224, 568, 800, 200));
-    EXPECT_EQ(KeptOnScreen(QRect(-20, -5, 100, 100), QSize(1024, 768)),
-              QRect(-20, -5, 100, 100));
+}
+
+// A start that cannot open the task file says which file and why, and leaves the person's
+// settings as they were rather than writing back defaults never read.
+TEST_F(MainWindow, AStartThatCannotOpenTheTableLeavesTheSettingsUntouched) {
+    {
+        std::ofstream(PathOf("QUILX.DBF"), std::ios::binary) << "not a table";
+        std::ofstream(PathOf("TODO.INI"), std::ios::binary)
+            << "[Preferences]\r\nOrder=3\r\nShowDone=1\r\nSplitterBar=300\r\n"
+               "[TMainScreen_Placement]\r\nLeft=-5000\r\nTop=10\r\nRight=32767\r\n"
+               "Bottom=-4\r\nMaximized=0\r\n";
+    }
+    auto settings = [this] {
+        std::ifstream in(PathOf("TODO.INI"), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string before = settings();
+    Start();
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].rfind("Unable to open the Todo file: QUILX.DBF\n\n", 0), 0u) << boxes_[0];
+    EXPECT_NE(boxes_[0].find(PathOf("QUILX.DBF") + ": "), std::string::npos) << boxes_[0];
+    EXPECT_TRUE(form_->StartFailed());
+    EXPECT_FALSE(form_->isVisible());
+    Finish();
+    EXPECT_EQ(settings(), before);
+}
+
+// Placements no screen has (hand-edited, from a larger desk, or not numbers at all) bring the
+// whole window back onto the screen, and what is saved is where it now stands.
+TEST_F(MainWindow, OddPlacementsInTheSettingsFileBringTheWholeWindowOntoTheScreen) {
+    MakeTaskFile("QUILX.DBF", store_test::NumberedTasks(2), true);
+    ui::OverrideScreenMetrics(ui::ScreenMetrics{1024, 768, 96});
+    const QRect screen(0, 0, 1024, 768);
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"binary", std::string("\0\xFF\x01[TMainScreen_Placement]\0Left=\x80\r\n", 34)},
+        {"huge", "Left=32767\r\nTop=32767\r\nRight=40000\r\nBottom=40000"},
+        {"negative", "Left=-5000\r\nTop=-5000\r\nRight=-5100\r\nBottom=-4000"},
+        {"overflowing", "Left=-99999999999\r\nTop=10\r\nRight=99999999999\r\nBottom=2147483647"},
+    };
+    for (const auto& [name, placement] : cases) {
+        SCOPED_TRACE(name);
+        {
+            std::ofstream ini(PathOf("TODO.INI"), std::ios::binary | std::ios::trunc);
+            ini << (placement.front() == '\0'
+                        ? placement
+                        : "[TMainScreen_Placement]\r\n" + placement + "\r\nMaximized=0\r\n");
+        }
+        Start();
+        const QRect bounds = ui::FormBounds(form_.get());
+        EXPECT_TRUE(screen.contains(bounds))
+            << bounds.x() << "," << bounds.y() << " " << bounds.width() << "x" << bounds.height();
+        EXPECT_GT(bounds.width(), 100);
+        EXPECT_GT(bounds.height(), 100);
+        Finish();
+        const std::string ini = PathOf("TODO.INI");
+        const QRect saved(QPoint(ini::ReadInteger(ini, "TMainScreen_Placement", "Left", -1),
+                                 ini::ReadInteger(ini, "TMainScreen_Placement", "Top", -1)),
+                          QPoint(ini::ReadInteger(ini, "TMainScreen_Placement", "Right", -1) - 1,
+                                 ini::ReadInteger(ini, "TMainScreen_Placement", "Bottom", -1) - 1));
+        EXPECT_EQ(saved, bounds);
+    }
 }
 
 TEST_F(MainWindow, ASettingsFileThatCannotBeWrittenLosesNothingElse) {
