@@ -33,23 +33,28 @@ std::string FieldText(store::TTable& table, const char* name) {
 
 }  // namespace
 
-TaskRowTexts TodoTableCalcFields(const store::StoredTask& task, int tableTag) {
+TaskRowTexts TodoTableCalcFields(const store::StoredTask& task, int tableTag,
+                                 const rtl::FormatSettings& formats) {
     TaskRowTexts row;
     row.stored = task;
     row.DESCRIPT = task.descript;
     if (tableTag == -1) {
         return row;
     }
-    row.ShowDate = store::ShowDate(task.date);
+    row.ShowDate = store::ShowDate(task.date, formats);
     row.IsDone = store::IsDone(task.done);
-    row.ShowTime = store::ShowTime(task.time);
+    row.ShowTime = store::ShowTime(task.time, formats);
     row.ShowKeys = store::ShowKeys(task.keys);
     row.ShowPriority = store::ShowPriority(task.priority);
     return row;
 }
 
 TaskGridModel::TaskGridModel(store::TTable& table, QObject* parent)
-    : QAbstractTableModel(parent), table_(table), order_(table), today_(rtl::Today()) {}
+    : QAbstractTableModel(parent),
+      table_(table),
+      order_(table),
+      formats_(rtl::InternalFormats()),
+      today_(rtl::Today()) {}
 
 const char* TaskGridModel::FieldName(int column) {
     return column >= 0 && column < kColumnCount ? kColumns[column].field : "";
@@ -134,7 +139,7 @@ TaskRowTexts TaskGridModel::RowTexts(int row) const {
         order_.ReadTask(record, task);
         cache_.emplace(record, task);
     }
-    return TodoTableCalcFields(task, table_.Tag);
+    return TodoTableCalcFields(task, table_.Tag, formats_);
 }
 
 int TaskGridModel::rowCount(const QModelIndex& parent) const {

@@ -29,8 +29,9 @@ struct TaskRowTexts {
     std::string ShowKeys;
     store::StoredTask stored;
 };
-// TodoTableCalcFields: the display fields of a task under the formats in force.
-TaskRowTexts TodoTableCalcFields(const store::StoredTask& task, int tableTag);
+// TodoTableCalcFields: the display fields of a task, read under `formats` (the internal ones).
+TaskRowTexts TodoTableCalcFields(const store::StoredTask& task, int tableTag,
+                                 const rtl::FormatSettings& formats);
 
 class TaskGridModel : public QAbstractTableModel {
     Q_OBJECT
@@ -79,6 +80,9 @@ class TaskGridModel : public QAbstractTableModel {
     store::TTable& table_;
     mutable store::TRowOrder order_;
     mutable std::unordered_map<std::int32_t, store::StoredTask> cache_;
+    // The internal formats with the user's names: the grid's texts never follow the notation
+    // a dialog puts in force for the whole program while the grid repaints behind it.
+    rtl::FormatSettings formats_;
     bool gridReady_ = false;
     rtl::TDateTime today_ = 0;
 };

@@ -164,10 +164,60 @@ TEST_F(MainWindow, TheGridShowsDisplayFieldsAndColoursOnlyUnfocusedCellsOfOpenTa
 
     // While the table's Tag is -1 no display field is computed.
     store::StoredTask task{Today(), "13:05", "x", "k", "A", false};
-    const TaskRowTexts hidden = TodoTableCalcFields(task, -1);
+    const TaskRowTexts hidden = TodoTableCalcFields(task, -1, rtl::InternalFormats());
     EXPECT_TRUE(hidden.ShowDate.empty() && hidden.ShowTime.empty() && hidden.IsDone.empty() &&
                 hidden.ShowKeys.empty() && hidden.ShowPriority.empty());
     EXPECT_EQ(hidden.DESCRIPT, "x");
+}
+
+// Every cell's text and colour, row by row.
+std::vector<std::string> AllCells(const TaskGridModel& model) {
+    std::vector<std::string> cells;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        for (int column = 0; column < TaskGridModel::kColumnCount; ++column) {
+            const QModelIndex cell = model.index(row, column);
+            cells.push_back((cell.data().toString() + QLatin1Char('|') +
+                             cell.data(TaskGridModel::kHighlightRole).toString())
+                                .toStdString());
+        }
+    }
+    return cells;
+}
+
+TEST_F(MainWindow, TheGridKeepsItsDatesWhileTheEditorShowsTheUsersDayFirstDates) {
+    const rtl::FormatSettings startup = rtl::CurrentFormats();
+    rtl::FormatSettings dayFirst = rtl::DefaultFormatSettings();
+    dayFirst.shortDateFormat = "dd/mm/yyyy";
+    dayFirst.timeSeparator = '.';
+    rtl::SetCurrentFormats(dayFirst);
+    MakeTaskFile("QUILX.DBF",
+                 {{"20270531", "09:30", "Last of May", "", false, "", "B"},
+                  {"20270304", "13:05", "Fourth of March", "", false, "", "C"},
+                  {Today(), "", "Due today", "", false, "", "A"}},
+                 true);
+    Start();
+    const std::vector<std::string> before = AllCells(Model());
+    ASSERT_EQ(before.size(), 3u * TaskGridModel::kColumnCount);
+    EXPECT_EQ(Cell(0, TaskGridModel::kDate), QStringLiteral("31 May 2027"));
+    EXPECT_EQ(Cell(1, TaskGridModel::kDate), QStringLiteral("04 Mar 2027"));
+
+    // The grid is read and drawn behind the open editor, while the user's notation is in force.
+    std::vector<std::string> whileOpen;
+    QString shownDate;
+    ui::test::WhenModalShown([&](QWidget* window) {
+        auto* editor = qobject_cast<TTaskEditor*>(window);
+        ASSERT_NE(editor, nullptr);
+        shownDate = editor->DateEdit()->text();
+        form_->ActiveGrid()->viewport()->grab();
+        whileOpen = AllCells(Model());
+        editor->CancelButtonClick();
+    });
+    SelectRow(1);
+    form_->EditButtonClick();
+    EXPECT_EQ(shownDate, QStringLiteral("04/03/2027"));
+    EXPECT_EQ(whileOpen, before);
+    EXPECT_EQ(AllCells(Model()), before);
+    rtl::SetCurrentFormats(startup);
 }
 
 TEST_F(MainWindow, FitGridGivesTheTaskColumnWhatTheOthersLeave) {
