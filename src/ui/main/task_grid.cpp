@@ -1,6 +1,7 @@
 // The task grid's model and cell drawing.
 #include "ui/main/task_grid.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTableView>
 
@@ -239,6 +240,22 @@ void TaskGridDelegate::FinishEdit() {
         Q_EMIT closeEditor(editor, QAbstractItemDelegate::NoHint);
     }
     editor_.clear();
+}
+
+bool TaskGridDelegate::eventFilter(QObject* object, QEvent* event) {
+    // Enter ends the edit here and now. Left to the line, the key would go on to the grid,
+    // where Enter opens the task editor, and the edit would be handed over once more after the
+    // editor had gone.
+    if (event->type() == QEvent::KeyPress && object == editor_.data()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            auto* editor = static_cast<QWidget*>(object);
+            Q_EMIT commitData(editor);
+            Q_EMIT closeEditor(editor, QAbstractItemDelegate::NoHint);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
 }
 
 void TaskGridDelegate::initStyleOption(QStyleOptionViewItem* option,

@@ -1,5 +1,6 @@
 // The task grid: a table model over the task table that reads only the rows it shows, the
-// column layout and Task column sizing, and the drawing of the purple and blue cells.
+// column layout and Task column sizing, the drawing of the purple and blue cells, and the
+// in-place editing of the Task cell.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -88,7 +89,8 @@ class TaskGridModel : public QAbstractTableModel {
 };
 
 // Colours unfocused cells by the model's highlight, and edits the Task cell in a line of at
-// most 50 characters that takes only what Windows-1252 can hold.
+// most 50 characters that takes only what Windows-1252 can hold; Enter in that line ends the
+// edit and nothing more.
 class TaskGridDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
@@ -101,6 +103,7 @@ class TaskGridDelegate : public QStyledItemDelegate {
 
   protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+    bool eventFilter(QObject* object, QEvent* event) override;
 
   private:
     QTableView* view_;

@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -218,6 +219,56 @@ TEST_F(MainWindow, TheGridKeepsItsDatesWhileTheEditorShowsTheUsersDayFirstDates)
     EXPECT_EQ(whileOpen, before);
     EXPECT_EQ(AllCells(Model()), before);
     rtl::SetCurrentFormats(startup);
+}
+
+TEST_F(MainWindow, EnterEndsAnInPlaceEditOfTheTaskCellAndOpensNoEditor) {
+    MakeTaskFile("QUILX.DBF", {{"", "", "Only task", "", false, "", "B"}}, true);
+    Start();
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    static QStringList warnings;
+    warnings.clear();
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            warnings << message;
+            previous(type, context, message);
+        });
+    // Counts the task editors that open and cancels each from its own modal loop.
+    struct EditorCloser : QObject {
+        int opened = 0;
+        bool eventFilter(QObject* object, QEvent* event) override {
+            auto* editor = qobject_cast<TTaskEditor*>(object);
+            if (editor != nullptr && event->type() == QEvent::Show) {
+                ++opened;
+                QTimer::singleShot(0, editor, [editor] { editor->CancelButtonClick(); });
+            }
+            return false;
+        }
+    } editors;
+    qApp->installEventFilter(&editors);
+
+    QTableView* grid = form_->ActiveGrid();
+    const QModelIndex task = Model().index(0, TaskGridModel::kTask);
+    grid->setCurrentIndex(task);
+    grid->edit(task);
+    auto* line = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(line, nullptr);
+    line->selectAll();
+    QTest::keyClicks(line, QStringLiteral("Renamed in place"));
+    QTest::keyClick(line, Qt::Key_Return);
+    ui::ProcessMessages();
+    EXPECT_EQ(editors.opened, 0);
+    EXPECT_EQ(Current("DESCRIPT"), "Renamed in place");
+    EXPECT_EQ(QApplication::focusWidget(), grid);
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(warnings.filter(QStringLiteral("commitData")).isEmpty())
+        << warnings.join(QLatin1Char('\n')).toStdString();
+
+    // Enter in the grid itself still edits the task in the editor.
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_EQ(editors.opened, 1);
+    qApp->removeEventFilter(&editors);
 }
 
 TEST_F(MainWindow, FitGridGivesTheTaskColumnWhatTheOthersLeave) {
