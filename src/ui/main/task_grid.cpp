@@ -3,6 +3,7 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
 #include <QTableView>
 
 #include "platform/ui/ansi_input.h"
@@ -258,11 +259,35 @@ bool TaskGridDelegate::eventFilter(QObject* object, QEvent* event) {
     return QStyledItemDelegate::eventFilter(object, event);
 }
 
+bool TaskGridDelegate::HasInputFocus(const QModelIndex& index) const {
+    return index == view_->currentIndex() && view_->hasFocus();
+}
+
+void TaskGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const {
+    QStyledItemDelegate::paint(painter, option, index);
+    if (index != view_->currentIndex() || HasInputFocus(index)) {
+        return;
+    }
+    const auto highlight =
+        static_cast<store::CellHighlight>(index.data(TaskGridModel::kHighlightRole).toInt());
+    if (highlight == store::CellHighlight::kNone) {
+        return;
+    }
+    // A coloured current cell shows no selection, so a frame in the selection colour says
+    // where the current cell is.
+    painter->save();
+    painter->setPen(QPen(option.palette.color(QPalette::Highlight), 1));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+    painter->restore();
+}
+
 void TaskGridDelegate::initStyleOption(QStyleOptionViewItem* option,
                                        const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
-    // The focused cell keeps the grid's own colours.
-    if (index == view_->currentIndex()) {
+    // Only the cell that has the input focus keeps the grid's own colours.
+    if (HasInputFocus(index)) {
         return;
     }
     const auto highlight =
@@ -276,6 +301,7 @@ void TaskGridDelegate::initStyleOption(QStyleOptionViewItem* option,
         return;
     }
     option->backgroundBrush = background;
+    option->state &= ~QStyle::State_Selected;
     option->palette.setColor(QPalette::Text, Qt::white);
     option->palette.setColor(QPalette::HighlightedText, Qt::white);
 }

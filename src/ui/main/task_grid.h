@@ -88,9 +88,9 @@ class TaskGridModel : public QAbstractTableModel {
     rtl::TDateTime today_ = 0;
 };
 
-// Colours unfocused cells by the model's highlight, and edits the Task cell in a line of at
-// most 50 characters that takes only what Windows-1252 can hold; Enter in that line ends the
-// edit and nothing more.
+// Colours the cells by the model's highlight, all but the cell that has the input focus, and
+// edits the Task cell in a line of at most 50 characters that takes only what Windows-1252 can
+// hold; Enter in that line ends the edit and nothing more.
 class TaskGridDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
@@ -100,12 +100,17 @@ class TaskGridDelegate : public QStyledItemDelegate {
                           const QModelIndex& index) const override;
     // Hands an open editor's text to the model and closes the editor.
     void FinishEdit();
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
 
   protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
     bool eventFilter(QObject* object, QEvent* event) override;
 
   private:
+    // The current cell while the grid has the input focus: the one cell drawn the default way.
+    bool HasInputFocus(const QModelIndex& index) const;
+
     QTableView* view_;
     mutable QPointer<QWidget> editor_;
 };

@@ -159,6 +159,9 @@ TEST_F(MainWindow, TheGridShowsDisplayFieldsAndColoursOnlyUnfocusedCellsOfOpenTa
     EXPECT_EQ(colourAt(1, 0), QColor(Qt::white));
     EXPECT_EQ(colourAt(1, 1), QColor(Qt::white));
     EXPECT_EQ(colourAt(2, 0), QColor(Qt::white));
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    grid->setFocus();
     SelectRow(0, 1);
     EXPECT_NE(colourAt(0, 1), QColor(0, 0, 255));
     EXPECT_EQ(colourAt(0, 0), QColor(128, 0, 128));
@@ -269,6 +272,51 @@ TEST_F(MainWindow, EnterEndsAnInPlaceEditOfTheTaskCellAndOpensNoEditor) {
     QTest::keyClick(grid, Qt::Key_Return);
     EXPECT_EQ(editors.opened, 1);
     qApp->removeEventFilter(&editors);
+}
+
+TEST_F(MainWindow, TheCurrentCellKeepsItsColoursWhileTheGridHasNoFocus) {
+    MakeTaskFile("QUILX.DBF", {{Today(), "", "Due today, high", "", false, "", "A"}}, true);
+    Start();
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    QTableView* grid = form_->ActiveGrid();
+    const QColor selection = grid->palette().color(QPalette::Highlight);
+    auto pixel = [&](int column, bool atEdge) {
+        const QImage image = grid->viewport()->grab().toImage();
+        const QRect cell = grid->visualRect(Model().index(0, column));
+        return image.pixelColor(atEdge ? cell.left() : cell.left() + 2, cell.center().y());
+    };
+    const QColor purple(128, 0, 128);
+    const QColor blue(0, 0, 255);
+    struct Case {
+        int current;
+        bool gridFocused;
+    } cases[] = {
+        {TaskGridModel::kDate, true},
+        {TaskGridModel::kPriority, true},
+        {TaskGridModel::kDate, false},
+        {TaskGridModel::kPriority, false},
+    };
+    for (const Case& c : cases) {
+        SelectRow(0, c.current);
+        if (c.gridFocused) {
+            grid->setFocus();
+        } else {
+            form_->ActiveNotes()->setFocus();
+        }
+        ui::ProcessMessages();
+        ASSERT_EQ(grid->hasFocus(), c.gridFocused);
+        for (const int column : {int(TaskGridModel::kPriority), int(TaskGridModel::kDate)}) {
+            const QColor own = column == TaskGridModel::kPriority ? purple : blue;
+            if (column == c.current && c.gridFocused) {
+                EXPECT_NE(pixel(column, false), own) << column;
+            } else {
+                EXPECT_EQ(pixel(column, false), own) << column << " focused " << c.gridFocused;
+                // Without the focus a frame in the selection colour marks the current cell.
+                EXPECT_EQ(pixel(column, true) == selection, column == c.current) << column;
+            }
+        }
+    }
 }
 
 TEST_F(MainWindow, FitGridGivesTheTaskColumnWhatTheOthersLeave) {
