@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QTableView>
 
+#include <cmath>
+
 #include "platform/ui/ansi_input.h"
 #include "rtl/ansi.h"
 #include "store/record_set.h"
@@ -52,11 +54,12 @@ TaskRowTexts TodoTableCalcFields(const store::StoredTask& task, int tableTag,
 }
 
 TaskGridModel::TaskGridModel(store::TTable& table, QObject* parent)
-    : QAbstractTableModel(parent),
-      table_(table),
-      order_(table),
-      formats_(rtl::InternalFormats()),
-      today_(rtl::Today()) {}
+    : QAbstractTableModel(parent), table_(table), order_(table), formats_(rtl::InternalFormats()) {
+    SetClock(rtl::Today);
+    dayTimer_.setInterval(60 * 1000);
+    connect(&dayTimer_, &QTimer::timeout, this, &TaskGridModel::CheckDayChange);
+    dayTimer_.start();
+}
 
 const char* TaskGridModel::FieldName(int column) {
     return column >= 0 && column < kColumnCount ? kColumns[column].field : "";
@@ -74,6 +77,19 @@ int TaskGridModel::DisplayWidth(int column) {
 void TaskGridModel::SetGridReady(bool ready) {
     gridReady_ = ready;
     Refresh();
+}
+
+void TaskGridModel::SetClock(Clock clock) {
+    clock_ = std::move(clock);
+    day_ = static_cast<int>(std::floor(clock_()));
+}
+
+void TaskGridModel::CheckDayChange() {
+    const int day = static_cast<int>(std::floor(clock_()));
+    if (day != day_) {
+        day_ = day;
+        Refresh();
+    }
 }
 
 void TaskGridModel::Reload() {
@@ -166,7 +182,7 @@ QVariant TaskGridModel::data(const QModelIndex& index, int role) const {
         }
         const store::TaskTexts texts{row.stored.date, row.stored.time, row.stored.keys,
                                      row.stored.priority, row.stored.done};
-        return static_cast<int>(store::HighlightOf(FieldName(index.column()), texts, today_));
+        return static_cast<int>(store::HighlightOf(FieldName(index.column()), texts, clock_()));
     }
     switch (index.column()) {
         case kPriority:

@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QPointer>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 #include <cstdint>
 #include <functional>
@@ -52,8 +53,12 @@ class TaskGridModel : public QAbstractTableModel {
 
     void SetGridReady(bool ready);
     bool GridReady() const { return gridReady_; }
-    // The day that counts as today for the blue cells (tests fix it).
-    void SetToday(rtl::TDateTime today) { today_ = today; }
+    // Where the blue cells take today's date from, each time they are drawn (tests fix it).
+    using Clock = std::function<rtl::TDateTime()>;
+    void SetClock(Clock clock);
+    // Redraws the cells when the day has changed since the last look; a timer calls it every
+    // minute, so a window left open over midnight moves its blue cells on by itself.
+    void CheckDayChange();
 
     // Walks the table again (order, filter or file changed).
     void Reload();
@@ -85,7 +90,9 @@ class TaskGridModel : public QAbstractTableModel {
     // a dialog puts in force for the whole program while the grid repaints behind it.
     rtl::FormatSettings formats_;
     bool gridReady_ = false;
-    rtl::TDateTime today_ = 0;
+    Clock clock_;
+    int day_ = 0;
+    QTimer dayTimer_;
 };
 
 // Colours the cells by the model's highlight, all but the cell that has the input focus, and

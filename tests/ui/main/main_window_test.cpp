@@ -319,6 +319,37 @@ TEST_F(MainWindow, TheCurrentCellKeepsItsColoursWhileTheGridHasNoFocus) {
     }
 }
 
+TEST_F(MainWindow, TheBlueCellFollowsTheClockPastMidnight) {
+    MakeTaskFile("QUILX.DBF",
+                 {{"20261208", "", "Tuesday", "", false, "", "B"},
+                  {"20261209", "", "Wednesday", "", false, "", "B"}},
+                 true);
+    Start();
+    rtl::TDateTime now = 0;
+    ASSERT_TRUE(rtl::TryEncodeDate(2026, 12, 8, now));
+    now += 23.0 / 24;
+    Model().SetClock([&now] { return now; });
+    auto blue = [&](int row) {
+        const QModelIndex date = Model().index(row, TaskGridModel::kDate);
+        return date.data(TaskGridModel::kHighlightRole).toInt() ==
+               static_cast<int>(store::CellHighlight::kDueToday);
+    };
+    int redraws = 0;
+    QObject::connect(&Model(), &TaskGridModel::dataChanged, [&redraws] { ++redraws; });
+    EXPECT_TRUE(blue(0));
+    EXPECT_FALSE(blue(1));
+    Model().CheckDayChange();
+    EXPECT_EQ(redraws, 0);
+
+    now += 2.0 / 24;
+    EXPECT_FALSE(blue(0));
+    EXPECT_TRUE(blue(1));
+    Model().CheckDayChange();
+    EXPECT_EQ(redraws, 1);
+    Model().CheckDayChange();
+    EXPECT_EQ(redraws, 1);
+}
+
 TEST_F(MainWindow, FitGridGivesTheTaskColumnWhatTheOthersLeave) {
     MakeTaskFile("QUILX.DBF", {{"", "", "One", "", false, "", "B"}}, true);
     Start();
