@@ -301,6 +301,12 @@ void SetCurrentFormats(const FormatSettings& settings) {
     Current() = settings;
 }
 
+FormatSettings InternalFormats() {
+    FormatSettings settings = Current();
+    ApplyFormatSet(settings, InternalFormatSet());
+    return settings;
+}
+
 LocaleTimeInfo ReadLocaleTimeInfo() {
     // The same precedence the C library applies to setlocale(LC_TIME, ""), but on a private
     // locale object so that the process locale stays as it is. LC_CTYPE comes along because

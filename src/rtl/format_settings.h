@@ -54,6 +54,10 @@ FormatSettings DefaultFormatSettings();
 // Only the user-interface thread touches them.
 const FormatSettings& CurrentFormats();
 void SetCurrentFormats(const FormatSettings& settings);
+// The settings in force with the internal five in place of whichever five are in force: the
+// user's names, the program's own notation. Stored texts are read under these, also while a
+// dialog has the user's notation in force.
+FormatSettings InternalFormats();
 
 // What the locale's LC_TIME category says, as the C library gives it (in `codeset`).
 struct LocaleTimeInfo {

@@ -1,8 +1,12 @@
 // The task grid's model and cell drawing.
 #include "ui/main/task_grid.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
 #include <QTableView>
+
+#include <cmath>
 
 #include "platform/ui/ansi_input.h"
 #include "rtl/ansi.h"
@@ -33,23 +37,29 @@ std::string FieldText(store::TTable& table, const char* name) {
 
 }  // namespace
 
-TaskRowTexts TodoTableCalcFields(const store::StoredTask& task, int tableTag) {
+TaskRowTexts TodoTableCalcFields(const store::StoredTask& task, int tableTag,
+                                 const rtl::FormatSettings& formats) {
     TaskRowTexts row;
     row.stored = task;
     row.DESCRIPT = task.descript;
     if (tableTag == -1) {
         return row;
     }
-    row.ShowDate = store::ShowDate(task.date);
+    row.ShowDate = store::ShowDate(task.date, formats);
     row.IsDone = store::IsDone(task.done);
-    row.ShowTime = store::ShowTime(task.time);
+    row.ShowTime = store::ShowTime(task.time, formats);
     row.ShowKeys = store::ShowKeys(task.keys);
     row.ShowPriority = store::ShowPriority(task.priority);
     return row;
 }
 
 TaskGridModel::TaskGridModel(store::TTable& table, QObject* parent)
-    : QAbstractTableModel(parent), table_(table), order_(table), today_(rtl::Today()) {}
+    : QAbstractTableModel(parent), table_(table), order_(table), formats_(rtl::InternalFormats()) {
+    SetClock(rtl::Today);
+    dayTimer_.setInterval(60 * 1000);
+    connect(&dayTimer_, &QTimer::timeout, this, &TaskGridModel::CheckDayChange);
+    dayTimer_.start();
+}
 
 const char* TaskGridModel::FieldName(int column) {
     return column >= 0 && column < kColumnCount ? kColumns[column].field : "";
@@ -67,6 +77,19 @@ int TaskGridModel::DisplayWidth(int column) {
 void TaskGridModel::SetGridReady(bool ready) {
     gridReady_ = ready;
     Refresh();
+}
+
+void TaskGridModel::SetClock(Clock clock) {
+    clock_ = std::move(clock);
+    day_ = static_cast<int>(std::floor(clock_()));
+}
+
+void TaskGridModel::CheckDayChange() {
+    const int day = static_cast<int>(std::floor(clock_()));
+    if (day != day_) {
+        day_ = day;
+        Refresh();
+    }
 }
 
 void TaskGridModel::Reload() {
@@ -134,7 +157,7 @@ TaskRowTexts TaskGridModel::RowTexts(int row) const {
         order_.ReadTask(record, task);
         cache_.emplace(record, task);
     }
-    return TodoTableCalcFields(task, table_.Tag);
+    return TodoTableCalcFields(task, table_.Tag, formats_);
 }
 
 int TaskGridModel::rowCount(const QModelIndex& parent) const {
@@ -159,7 +182,7 @@ QVariant TaskGridModel::data(const QModelIndex& index, int role) const {
         }
         const store::TaskTexts texts{row.stored.date, row.stored.time, row.stored.keys,
                                      row.stored.priority, row.stored.done};
-        return static_cast<int>(store::HighlightOf(FieldName(index.column()), texts, today_));
+        return static_cast<int>(store::HighlightOf(FieldName(index.column()), texts, clock_()));
     }
     switch (index.column()) {
         case kPriority:
@@ -236,11 +259,51 @@ void TaskGridDelegate::FinishEdit() {
     editor_.clear();
 }
 
+bool TaskGridDelegate::eventFilter(QObject* object, QEvent* event) {
+    // Enter ends the edit here and now. Left to the line, the key would go on to the grid,
+    // where Enter opens the task editor, and the edit would be handed over once more after the
+    // editor had gone.
+    if (event->type() == QEvent::KeyPress && object == editor_.data()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            auto* editor = static_cast<QWidget*>(object);
+            Q_EMIT commitData(editor);
+            Q_EMIT closeEditor(editor, QAbstractItemDelegate::NoHint);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
+}
+
+bool TaskGridDelegate::HasInputFocus(const QModelIndex& index) const {
+    return index == view_->currentIndex() && view_->hasFocus();
+}
+
+void TaskGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const {
+    QStyledItemDelegate::paint(painter, option, index);
+    if (index != view_->currentIndex() || HasInputFocus(index)) {
+        return;
+    }
+    const auto highlight =
+        static_cast<store::CellHighlight>(index.data(TaskGridModel::kHighlightRole).toInt());
+    if (highlight == store::CellHighlight::kNone) {
+        return;
+    }
+    // A coloured current cell shows no selection, so a frame in the selection colour says
+    // where the current cell is.
+    painter->save();
+    painter->setPen(QPen(option.palette.color(QPalette::Highlight), 1));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+    painter->restore();
+}
+
 void TaskGridDelegate::initStyleOption(QStyleOptionViewItem* option,
                                        const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
-    // The focused cell keeps the grid's own colours.
-    if (index == view_->currentIndex()) {
+    // Only the cell that has the input focus keeps the grid's own colours.
+    if (HasInputFocus(index)) {
         return;
     }
     const auto highlight =
@@ -254,6 +317,7 @@ void TaskGridDelegate::initStyleOption(QStyleOptionViewItem* option,
         return;
     }
     option->backgroundBrush = background;
+    option->state &= ~QStyle::State_Selected;
     option->palette.setColor(QPalette::Text, Qt::white);
     option->palette.setColor(QPalette::HighlightedText, Qt::white);
 }

@@ -1,10 +1,12 @@
 // The task grid: a table model over the task table that reads only the rows it shows, the
-// column layout and Task column sizing, and the drawing of the purple and blue cells.
+// column layout and Task column sizing, the drawing of the purple and blue cells, and the
+// in-place editing of the Task cell.
 #pragma once
 
 #include <QAbstractTableModel>
 #include <QPointer>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 #include <cstdint>
 #include <functional>
@@ -29,8 +31,9 @@ struct TaskRowTexts {
     std::string ShowKeys;
     store::StoredTask stored;
 };
-// TodoTableCalcFields: the display fields of a task under the formats in force.
-TaskRowTexts TodoTableCalcFields(const store::StoredTask& task, int tableTag);
+// TodoTableCalcFields: the display fields of a task, read under `formats` (the internal ones).
+TaskRowTexts TodoTableCalcFields(const store::StoredTask& task, int tableTag,
+                                 const rtl::FormatSettings& formats);
 
 class TaskGridModel : public QAbstractTableModel {
     Q_OBJECT
@@ -50,8 +53,12 @@ class TaskGridModel : public QAbstractTableModel {
 
     void SetGridReady(bool ready);
     bool GridReady() const { return gridReady_; }
-    // The day that counts as today for the blue cells (tests fix it).
-    void SetToday(rtl::TDateTime today) { today_ = today; }
+    // Where the blue cells take today's date from, each time they are drawn (tests fix it).
+    using Clock = std::function<rtl::TDateTime()>;
+    void SetClock(Clock clock);
+    // Redraws the cells when the day has changed since the last look; a timer calls it every
+    // minute, so a window left open over midnight moves its blue cells on by itself.
+    void CheckDayChange();
 
     // Walks the table again (order, filter or file changed).
     void Reload();
@@ -79,12 +86,18 @@ class TaskGridModel : public QAbstractTableModel {
     store::TTable& table_;
     mutable store::TRowOrder order_;
     mutable std::unordered_map<std::int32_t, store::StoredTask> cache_;
+    // The internal formats with the user's names: the grid's texts never follow the notation
+    // a dialog puts in force for the whole program while the grid repaints behind it.
+    rtl::FormatSettings formats_;
     bool gridReady_ = false;
-    rtl::TDateTime today_ = 0;
+    Clock clock_;
+    int day_ = 0;
+    QTimer dayTimer_;
 };
 
-// Colours unfocused cells by the model's highlight, and edits the Task cell in a line of at
-// most 50 characters that takes only what Windows-1252 can hold.
+// Colours the cells by the model's highlight, all but the cell that has the input focus, and
+// edits the Task cell in a line of at most 50 characters that takes only what Windows-1252 can
+// hold; Enter in that line ends the edit and nothing more.
 class TaskGridDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
@@ -94,11 +107,17 @@ class TaskGridDelegate : public QStyledItemDelegate {
                           const QModelIndex& index) const override;
     // Hands an open editor's text to the model and closes the editor.
     void FinishEdit();
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
 
   protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+    bool eventFilter(QObject* object, QEvent* event) override;
 
   private:
+    // The current cell while the grid has the input focus: the one cell drawn the default way.
+    bool HasInputFocus(const QModelIndex& index) const;
+
     QTableView* view_;
     mutable QPointer<QWidget> editor_;
 };

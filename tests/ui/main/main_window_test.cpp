@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -163,16 +164,195 @@ TEST_F(MainWindow, TheGridShowsDisplayFieldsAndColoursOnlyUnfocusedCellsOfOpenTa
     EXPECT_EQ(colourAt(1, 0), QColor(Qt::white));
     EXPECT_EQ(colourAt(1, 1), QColor(Qt::white));
     EXPECT_EQ(colourAt(2, 0), QColor(128, 0, 128));  // "a" is High, as the cell says
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    grid->setFocus();
     SelectRow(0, 1);
     EXPECT_NE(colourAt(0, 1), QColor(0, 0, 255));
     EXPECT_EQ(colourAt(0, 0), QColor(128, 0, 128));
 
     // While the table's Tag is -1 no display field is computed.
     store::StoredTask task{Today(), "13:05", "x", "k", "A", false};
-    const TaskRowTexts hidden = TodoTableCalcFields(task, -1);
+    const TaskRowTexts hidden = TodoTableCalcFields(task, -1, rtl::InternalFormats());
     EXPECT_TRUE(hidden.ShowDate.empty() && hidden.ShowTime.empty() && hidden.IsDone.empty() &&
                 hidden.ShowKeys.empty() && hidden.ShowPriority.empty());
     EXPECT_EQ(hidden.DESCRIPT, "x");
+}
+
+// Every cell's text and colour, row by row.
+std::vector<std::string> AllCells(const TaskGridModel& model) {
+    std::vector<std::string> cells;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        for (int column = 0; column < TaskGridModel::kColumnCount; ++column) {
+            const QModelIndex cell = model.index(row, column);
+            cells.push_back((cell.data().toString() + QLatin1Char('|') +
+                             cell.data(TaskGridModel::kHighlightRole).toString())
+                                .toStdString());
+        }
+    }
+    return cells;
+}
+
+TEST_F(MainWindow, TheGridKeepsItsDatesWhileTheEditorShowsTheUsersDayFirstDates) {
+    const rtl::FormatSettings startup = rtl::CurrentFormats();
+    rtl::FormatSettings dayFirst = rtl::DefaultFormatSettings();
+    dayFirst.shortDateFormat = "dd/mm/yyyy";
+    dayFirst.timeSeparator = '.';
+    rtl::SetCurrentFormats(dayFirst);
+    MakeTaskFile("QUILX.DBF",
+                 {{"20270531", "09:30", "Last of May", "", false, "", "B"},
+                  {"20270304", "13:05", "Fourth of March", "", false, "", "C"},
+                  {Today(), "", "Due today", "", false, "", "A"}},
+                 true);
+    Start();
+    const std::vector<std::string> before = AllCells(Model());
+    ASSERT_EQ(before.size(), 3u * TaskGridModel::kColumnCount);
+    EXPECT_EQ(Cell(0, TaskGridModel::kDate), QStringLiteral("31 May 2027"));
+    EXPECT_EQ(Cell(1, TaskGridModel::kDate), QStringLiteral("04 Mar 2027"));
+
+    // The grid is read and drawn behind the open editor, while the user's notation is in force.
+    std::vector<std::string> whileOpen;
+    QString shownDate;
+    ui::test::WhenModalShown([&](QWidget* window) {
+        auto* editor = qobject_cast<TTaskEditor*>(window);
+        ASSERT_NE(editor, nullptr);
+        shownDate = editor->DateEdit()->text();
+        form_->ActiveGrid()->viewport()->grab();
+        whileOpen = AllCells(Model());
+        editor->CancelButtonClick();
+    });
+    SelectRow(1);
+    form_->EditButtonClick();
+    EXPECT_EQ(shownDate, QStringLiteral("04/03/2027"));
+    EXPECT_EQ(whileOpen, before);
+    EXPECT_EQ(AllCells(Model()), before);
+    rtl::SetCurrentFormats(startup);
+}
+
+TEST_F(MainWindow, EnterEndsAnInPlaceEditOfTheTaskCellAndOpensNoEditor) {
+    MakeTaskFile("QUILX.DBF", {{"", "", "Only task", "", false, "", "B"}}, true);
+    Start();
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    static QStringList warnings;
+    warnings.clear();
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            warnings << message;
+            previous(type, context, message);
+        });
+    // Counts the task editors that open and cancels each from its own modal loop.
+    struct EditorCloser : QObject {
+        int opened = 0;
+        bool eventFilter(QObject* object, QEvent* event) override {
+            auto* editor = qobject_cast<TTaskEditor*>(object);
+            if (editor != nullptr && event->type() == QEvent::Show) {
+                ++opened;
+                QTimer::singleShot(0, editor, [editor] { editor->CancelButtonClick(); });
+            }
+            return false;
+        }
+    } editors;
+    qApp->installEventFilter(&editors);
+
+    QTableView* grid = form_->ActiveGrid();
+    const QModelIndex task = Model().index(0, TaskGridModel::kTask);
+    grid->setCurrentIndex(task);
+    grid->edit(task);
+    auto* line = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(line, nullptr);
+    line->selectAll();
+    QTest::keyClicks(line, QStringLiteral("Renamed in place"));
+    QTest::keyClick(line, Qt::Key_Return);
+    ui::ProcessMessages();
+    EXPECT_EQ(editors.opened, 0);
+    EXPECT_EQ(Current("DESCRIPT"), "Renamed in place");
+    EXPECT_EQ(QApplication::focusWidget(), grid);
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(warnings.filter(QStringLiteral("commitData")).isEmpty())
+        << warnings.join(QLatin1Char('\n')).toStdString();
+
+    // Enter in the grid itself still edits the task in the editor.
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_EQ(editors.opened, 1);
+    qApp->removeEventFilter(&editors);
+}
+
+TEST_F(MainWindow, TheCurrentCellKeepsItsColoursWhileTheGridHasNoFocus) {
+    MakeTaskFile("QUILX.DBF", {{Today(), "", "Due today, high", "", false, "", "A"}}, true);
+    Start();
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    QTableView* grid = form_->ActiveGrid();
+    const QColor selection = grid->palette().color(QPalette::Highlight);
+    auto pixel = [&](int column, bool atEdge) {
+        const QImage image = grid->viewport()->grab().toImage();
+        const QRect cell = grid->visualRect(Model().index(0, column));
+        return image.pixelColor(atEdge ? cell.left() : cell.left() + 2, cell.center().y());
+    };
+    const QColor purple(128, 0, 128);
+    const QColor blue(0, 0, 255);
+    struct Case {
+        int current;
+        bool gridFocused;
+    } cases[] = {
+        {TaskGridModel::kDate, true},
+        {TaskGridModel::kPriority, true},
+        {TaskGridModel::kDate, false},
+        {TaskGridModel::kPriority, false},
+    };
+    for (const Case& c : cases) {
+        SelectRow(0, c.current);
+        if (c.gridFocused) {
+            grid->setFocus();
+        } else {
+            form_->ActiveNotes()->setFocus();
+        }
+        ui::ProcessMessages();
+        ASSERT_EQ(grid->hasFocus(), c.gridFocused);
+        for (const int column : {int(TaskGridModel::kPriority), int(TaskGridModel::kDate)}) {
+            const QColor own = column == TaskGridModel::kPriority ? purple : blue;
+            if (column == c.current && c.gridFocused) {
+                EXPECT_NE(pixel(column, false), own) << column;
+            } else {
+                EXPECT_EQ(pixel(column, false), own) << column << " focused " << c.gridFocused;
+                // Without the focus a frame in the selection colour marks the current cell.
+                EXPECT_EQ(pixel(column, true) == selection, column == c.current) << column;
+            }
+        }
+    }
+}
+
+TEST_F(MainWindow, TheBlueCellFollowsTheClockPastMidnight) {
+    MakeTaskFile("QUILX.DBF",
+                 {{"20261208", "", "Tuesday", "", false, "", "B"},
+                  {"20261209", "", "Wednesday", "", false, "", "B"}},
+                 true);
+    Start();
+    rtl::TDateTime now = 0;
+    ASSERT_TRUE(rtl::TryEncodeDate(2026, 12, 8, now));
+    now += 23.0 / 24;
+    Model().SetClock([&now] { return now; });
+    auto blue = [&](int row) {
+        const QModelIndex date = Model().index(row, TaskGridModel::kDate);
+        return date.data(TaskGridModel::kHighlightRole).toInt() ==
+               static_cast<int>(store::CellHighlight::kDueToday);
+    };
+    int redraws = 0;
+    QObject::connect(&Model(), &TaskGridModel::dataChanged, [&redraws] { ++redraws; });
+    EXPECT_TRUE(blue(0));
+    EXPECT_FALSE(blue(1));
+    Model().CheckDayChange();
+    EXPECT_EQ(redraws, 0);
+
+    now += 2.0 / 24;
+    EXPECT_FALSE(blue(0));
+    EXPECT_TRUE(blue(1));
+    Model().CheckDayChange();
+    EXPECT_EQ(redraws, 1);
+    Model().CheckDayChange();
+    EXPECT_EQ(redraws, 1);
 }
 
 TEST_F(MainWindow, FitGridGivesTheTaskColumnWhatTheOthersLeave) {
