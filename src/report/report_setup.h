@@ -83,8 +83,8 @@ class TReportSetup : public ui::TDialog {
     store::TTaskStore& store_;
     FontTextMeasure measure_;
     unsigned colorValue_ = kStartColorValue;
-    // Set while a writer runs: the walk lets clicks through, and a second export on the same
-    // table would move it under the first.
+    // Set while a writer runs: the walk lets pending messages through, and a second export
+    // would start inside the first.
     bool exporting_ = false;
     QMenu* whatsThisMenu_ = nullptr;
 };

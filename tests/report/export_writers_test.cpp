@@ -113,6 +113,14 @@ std::vector<T> Join(std::initializer_list<std::vector<T>> parts) {
 
 using Kind = report::ExportFormat;
 
+// Counts what a view bound to the task table hears.
+class HeardLink : public store::TDataLink {
+  public:
+    void DataSetChanged() override { ++count; }
+    void RecordChanged() override { ++count; }
+    int count = 0;
+};
+
 class ExportTest : public report_test::ReportStoreTest {
   protected:
     report::ExportResult Run(Kind kind, const std::string& file, bool notes = true) {
@@ -200,14 +208,30 @@ TEST_F(ExportTest, EveryFormatToTheByte) {
         {Kind::kText, true, text},
         {Kind::kText, false, textWithoutNotes},
     };
+    // The walk reads past the record set: its current task stays current, and a view bound
+    // to it hears nothing, where a walk that moved the set had every view follow each task.
+    store::TTable& table = Store().TodoTable;
+    ASSERT_EQ(table.Next(), store::dbi::kOk);
+    const std::optional<std::int32_t> current = table.GetBookmark();
+    ASSERT_TRUE(current.has_value());
+    store::TDataSource source;
+    source.SetDataSet(&table);
+    HeardLink heard;
+    heard.SetDataSource(&source);
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.kind));
         const std::string file = PathOf("out");
         const report::ExportResult result = Run(c.kind, file, c.notes);
         ASSERT_TRUE(result.ok) << result.error;
         EXPECT_EQ(ReadFile(file), Lines(c.lines));
-        // The walk leaves the table where it ended.
-        EXPECT_TRUE(Store().TodoTable.Eof());
+        EXPECT_EQ(table.GetBookmark(), current);
+        EXPECT_FALSE(table.Eof());
+        EXPECT_EQ(heard.count, 0);
+        // The engine stands where the set does, so the set's next step is the task after it.
+        ASSERT_EQ(table.Next(), store::dbi::kOk);
+        EXPECT_EQ(table.FieldByName("DESCRIPT")->AsString(), "Caf\xE9 cr\xE8me \x80 5");
+        ASSERT_EQ(table.GotoBookmark(*current), store::dbi::kOk);
+        heard.count = 0;
     }
 
     // An empty task set: the heading and closing lines alone.
