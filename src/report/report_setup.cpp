@@ -201,7 +201,7 @@ void TReportSetup::SaveAs(ExportFormat kind) {
     const std::string fileName = QFile::encodeName(*chosen).toStdString();
     ExportResult result;
     {
-        ExportProgress progress(this);
+        ExportProgress progress(this, progressPace_);
         const ExportJob job{store_.TodoTable, store_.TodoEngine, measure_,
                             [&progress](int visited, int expected) {
                                 return progress.Step(visited, expected);

@@ -11,6 +11,7 @@
 
 #include "platform/ui/forms.h"
 #include "report/export/writers.h"
+#include "report/export_progress.h"
 #include "report/font_measure.h"
 
 namespace Ui {
@@ -73,6 +74,9 @@ class TReportSetup : public ui::TDialog {
     virtual std::optional<QString> RunSaveDialog(const SaveRequest& request);
     // The colour chosen, nullopt when the user cancelled.
     virtual std::optional<QColor> RunColorDialog(const QColor& start);
+
+    // When an export shows its progress window and lets messages through.
+    ExportProgress::Pace progressPace_;
 
   private:
     void SaveAs(ExportFormat format);
