@@ -3,6 +3,8 @@
 // As with the main window and its grid open on the file, under the offscreen platform. The
 // dialog's time includes its progress window when the export runs long enough to show it.
 // Usage: report_export_bench [N...]   (default 100000)
+//        report_export_bench --make DIR N   (only writes the task file of N tasks into DIR, for
+//                                            trying the program by hand)
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -126,6 +128,12 @@ int Run(std::uint32_t count) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--make") {
+        bench::QuietSink sink;
+        store::TTaskStore maker(std::string(argv[2]) + "/", sink, sink);
+        const auto count = static_cast<std::uint32_t>(std::atol(argv[3]));
+        return maker.Start() && bench::MakeTaskFile(maker, count) ? 0 : 1;
+    }
     for (std::uint32_t count : bench::TaskCounts(argc, argv, {100000})) {
         std::fflush(stdout);
         const pid_t child = fork();
