@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "report/export/note_lines.h"
 #include "report_test_support.h"
@@ -243,6 +244,33 @@ TEST_F(ExportTest, EveryFormatToTheByte) {
     EXPECT_EQ(ReadFile(file), Lines(Join<std::string>({RtfHeading(), {"}}}"}})));
     ASSERT_TRUE(Run(Kind::kText, file).ok);
     EXPECT_EQ(ReadFile(file), Lines(textHeading));
+}
+
+// The dialog's progress lets messages through between tasks; whatever they run may move the
+// engine (the set following the grid, rows read for a repaint), and the walk goes on from the
+// task it last wrote all the same.
+TEST_F(ExportTest, WalkGoesOnFromItsLastTaskWhateverMovesTheEngineMeanwhile) {
+    OpenTasks(store_test::NumberedTasks(12));
+    store::TTable& table = Store().TodoTable;
+    ASSERT_TRUE(Run(Kind::kText, PathOf("undisturbed")).ok);
+    const std::function<void()> moves[] = {
+        [&] { table.First(); },
+        [&] { table.Last(); },
+        [&] {
+            std::vector<store::TRow> rows;
+            table.ReadRows(3, rows);
+        },
+    };
+    for (std::size_t i = 0; i < std::size(moves); ++i) {
+        SCOPED_TRACE(i);
+        const report::ExportJob job{table, Store().TodoEngine, measure_,
+                                    [&](int, int) {
+                                        moves[i]();
+                                        return true;
+                                    }};
+        ASSERT_TRUE(report::CopyTasks(Kind::kText, job, PathOf("out"), kTitle, true, {}).ok);
+        EXPECT_EQ(ReadFile(PathOf("out")), ReadFile(PathOf("undisturbed")));
+    }
 }
 
 TEST_F(ExportTest, WalkFollowsFilterAndOrder) {

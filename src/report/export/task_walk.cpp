@@ -76,6 +76,13 @@ bool TaskWalk::Run(const std::function<bool(const TaskRowTexts&)>& visit, bool w
     store::RecordImage image;
     store::RecordProps props;
     for (int visited = 0;;) {
+        // The progress lets messages through, and what they run may move the engine (a repaint
+        // reading rows, the set following the grid): each step goes on from the last task.
+        std::int32_t at = 0;
+        if (visited > 0 && engine.GetBookmark(cursor, at) == store::dbi::kOk &&
+            at != props.recordNumber) {
+            engine.SetToBookmark(cursor, props.recordNumber);
+        }
         const store::DbiResult r = engine.GetNextRecord(cursor, false, &image, &props);
         if (r == store::dbi::kEof) {
             return true;
