@@ -92,8 +92,8 @@ int Run(std::uint32_t count) {
     for (const Format& format : formats) {
         // The main window opens in record order with done tasks hidden; the command line is
         // given the same.
-        const std::string command = ProgramFolder() + "quillet-report export " + format.name +
-                                    " " + dir + "cli.out --dir " + dir + " --order record";
+        const std::string command = ProgramFolder() + "quillet-report export " + format.name + " " +
+                                    dir + "cli.out --dir " + dir + " --order record";
         int status = 0;
         const double line = bench::Best(3, [&] { status = std::system(command.c_str()); });
         if (status != 0) {

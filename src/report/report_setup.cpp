@@ -11,6 +11,7 @@
 #include <QWhatsThis>
 
 #include <cstdio>
+#include <functional>
 
 #include "app/message_boxes.h"
 #include "controls/graphic_panel.h"
@@ -203,9 +204,7 @@ void TReportSetup::SaveAs(ExportFormat kind) {
     {
         ExportProgress progress(this, progressPace_);
         const ExportJob job{store_.TodoTable, store_.TodoEngine, measure_,
-                            [&progress](int visited, int expected) {
-                                return progress.Step(visited, expected);
-                            }};
+                            std::bind_front(&ExportProgress::Step, &progress)};
         exporting_ = true;
         result = CopyTasks(kind, job, fileName, ui::ToAnsi(page.title->text()),
                            page.notes->isChecked(), HTMLColor);

@@ -263,8 +263,7 @@ TEST_F(ExportTest, WalkGoesOnFromItsLastTaskWhateverMovesTheEngineMeanwhile) {
     };
     for (std::size_t i = 0; i < std::size(moves); ++i) {
         SCOPED_TRACE(i);
-        const report::ExportJob job{table, Store().TodoEngine, measure_,
-                                    [&](int, int) {
+        const report::ExportJob job{table, Store().TodoEngine, measure_, [&](int, int) {
                                         moves[i]();
                                         return true;
                                     }};

@@ -71,11 +71,11 @@ class ReportOverMainWindow : public store_test::StoreTest {
     std::string CommandLineExport(const char* format) {
         const QString out = QString::fromStdString(PathOf("command.out"));
         QProcess process;
-        process.start(QStringLiteral(QUILLET_REPORT),
-                      {QStringLiteral("export"), QString::fromLatin1(format), out,
-                       QStringLiteral("--dir"), QString::fromStdString(Dir()),
-                       QStringLiteral("--order"), QStringLiteral("record"),
-                       QStringLiteral("--notes")});
+        process.start(
+            QStringLiteral(QUILLET_REPORT),
+            {QStringLiteral("export"), QString::fromLatin1(format), out, QStringLiteral("--dir"),
+             QString::fromStdString(Dir()), QStringLiteral("--order"), QStringLiteral("record"),
+             QStringLiteral("--notes")});
         EXPECT_TRUE(process.waitForFinished(60000));
         EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
         return ReadFile(PathOf("command.out"));
@@ -92,8 +92,9 @@ class ReportOverMainWindow : public store_test::StoreTest {
 TEST_F(ReportOverMainWindow, ExportsWriteTheCommandLinesBytesAndKeepTheCurrentTask) {
     std::vector<store_test::Task> tasks = store_test::NumberedTasks(30);
     for (std::size_t i = 0; i < tasks.size(); i += 4) {
-        tasks[i].note = "A note long enough to be wrapped in every one of the three exports, "
-                        "with <markup> & {braces} in it\r\nand a second line";
+        tasks[i].note =
+            "A note long enough to be wrapped in every one of the three exports, "
+            "with <markup> & {braces} in it\r\nand a second line";
     }
     MakeTaskFile(store::kTaskTableName, tasks, true);
     Start();

@@ -51,9 +51,8 @@ bool TaskWalk::Run(const std::function<bool(const TaskRowTexts&)>& visit, bool w
         return Fail("The task table is not open");
     }
     const store::TField* fields[6] = {
-        table_.FieldByName("DESCRIPT"), table_.FieldByName("DATE"),
-        table_.FieldByName("TIME"),     table_.FieldByName("PRIORITY"),
-        table_.FieldByName("DONE"),     table_.FieldByName("NOTE")};
+        table_.FieldByName("DESCRIPT"), table_.FieldByName("DATE"), table_.FieldByName("TIME"),
+        table_.FieldByName("PRIORITY"), table_.FieldByName("DONE"), table_.FieldByName("NOTE")};
     for (const store::TField* field : fields) {
         if (field == nullptr) {
             return Fail("The task table lacks one of its fields");
