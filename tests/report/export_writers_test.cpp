@@ -314,6 +314,23 @@ TEST(NoteLines, WrapAndAbsentNotes) {
     }
 }
 
+// A note that cannot be read (its memo file cut short) fails an export that copies notes,
+// rather than giving a report that passes for whole without it; one without notes never
+// reads them.
+TEST_F(ExportTest, UnreadableNoteFailsAnExportThatCopiesNotes) {
+    OpenTasks(report_test::EveryKindOfTask());
+    Store().TodoTable.Close();
+    std::filesystem::resize_file(PathOf("QUILX.FPT"), 512);
+    ASSERT_EQ(Store().TodoTable.Open(), store::dbi::kOk);
+    WriteFile(PathOf("out.txt"), "earlier");
+
+    const report::ExportResult withNotes = Run(Kind::kText, PathOf("out.txt"), true);
+    EXPECT_FALSE(withNotes.ok);
+    EXPECT_FALSE(withNotes.error.empty());
+    EXPECT_EQ(ReadFile(PathOf("out.txt")), "earlier");
+    EXPECT_TRUE(Run(Kind::kText, PathOf("out.txt"), false).ok);
+}
+
 // A file that cannot be made or fails part-way leaves the earlier file as it was, and no
 // half-written copy beside it.
 TEST_F(ExportTest, FailedWriteLeavesEarlierFileWhole) {
