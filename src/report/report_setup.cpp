@@ -11,6 +11,7 @@
 #include <QWhatsThis>
 
 #include <cstdio>
+#include <functional>
 
 #include "app/message_boxes.h"
 #include "controls/graphic_panel.h"
@@ -21,6 +22,7 @@
 #include "platform/ui/help_viewer.h"
 #include "platform/ui/message_box.h"
 #include "report/export/writers.h"
+#include "report/export_progress.h"
 #include "rtl/ansi.h"
 #include "store/task_file.h"
 #include "ui_report_setup.h"
@@ -172,6 +174,7 @@ void TReportSetup::TextSaveButtonClick() {
 
 // Save As on an export page: the save dialog from the page's filespec, the writer with the
 // page's title and notes choice, then "Saved as" and the settings, only when the file is whole.
+// A cancelled export says nothing: the person asked for it, and no file was written.
 void TReportSetup::SaveAs(ExportFormat kind) {
     if (exporting_) {
         return;
@@ -197,13 +200,19 @@ void TReportSetup::SaveAs(ExportFormat kind) {
         return;
     }
     const std::string fileName = QFile::encodeName(*chosen).toStdString();
-    const ExportJob job{store_.TodoTable, store_.TodoEngine, measure_, &ui::ProcessMessages};
-    ui::SetScreenCursor(ui::ScreenCursor::HourGlass);
-    exporting_ = true;
-    const ExportResult result = CopyTasks(kind, job, fileName, ui::ToAnsi(page.title->text()),
-                                          page.notes->isChecked(), HTMLColor);
-    exporting_ = false;
-    ui::SetScreenCursor(ui::ScreenCursor::Default);
+    ExportResult result;
+    {
+        ExportProgress progress(this, progressPace_);
+        const ExportJob job{store_.TodoTable, store_.TodoEngine, measure_,
+                            std::bind_front(&ExportProgress::Step, &progress)};
+        exporting_ = true;
+        result = CopyTasks(kind, job, fileName, ui::ToAnsi(page.title->text()),
+                           page.notes->isChecked(), HTMLColor);
+        exporting_ = false;
+    }
+    if (result.cancelled) {
+        return;
+    }
     if (!result.ok) {
         ui::MessageBox(QString::fromLocal8Bit(result.error.c_str()), ui::ApplicationTitle(),
                        ui::kMbOk | ui::kMbIconHand);

@@ -11,6 +11,7 @@
 
 #include "platform/ui/forms.h"
 #include "report/export/writers.h"
+#include "report/export_progress.h"
 #include "report/font_measure.h"
 
 namespace Ui {
@@ -74,6 +75,9 @@ class TReportSetup : public ui::TDialog {
     // The colour chosen, nullopt when the user cancelled.
     virtual std::optional<QColor> RunColorDialog(const QColor& start);
 
+    // When an export shows its progress window and lets messages through.
+    ExportProgress::Pace progressPace_;
+
   private:
     void SaveAs(ExportFormat format);
     void ShowColor();
@@ -83,8 +87,8 @@ class TReportSetup : public ui::TDialog {
     store::TTaskStore& store_;
     FontTextMeasure measure_;
     unsigned colorValue_ = kStartColorValue;
-    // Set while a writer runs: the walk lets clicks through, and a second export on the same
-    // table would move it under the first.
+    // Set while a writer runs: the walk lets pending messages through, and a second export
+    // would start inside the first.
     bool exporting_ = false;
     QMenu* whatsThisMenu_ = nullptr;
 };

@@ -5,7 +5,8 @@ back with dbfread.
 
 Usage: main_window_e2e.py QUILLET_EXECUTABLE [SCREENSHOT_DIR]
 An X server named by QUILLET_XVFB_DISPLAY is used when set; otherwise the test starts its
-own Xvfb on a free display. Exit code 77 means a needed tool is missing (skipped)."""
+own Xvfb on a free display. A missing tool fails the test: scripts/install-deps.sh installs
+every one it needs."""
 
 import datetime
 import os
@@ -15,20 +16,20 @@ import sys
 import tempfile
 import time
 
+SETUP_FAULT = 1
+
 try:
     import dbf
     import dbfread
 except ImportError:
-    print("python3-dbf and python3-dbfread are needed")
-    sys.exit(77)
-
-SKIP = 77
+    print("python3-dbf and python3-dbfread are needed: run scripts/install-deps.sh")
+    sys.exit(SETUP_FAULT)
 
 
 def need(tool):
     if shutil.which(tool) is None:
-        print(f"{tool} is needed")
-        sys.exit(SKIP)
+        print(f"{tool} is needed: run scripts/install-deps.sh")
+        sys.exit(SETUP_FAULT)
 
 
 def start_xvfb():
@@ -149,8 +150,8 @@ class Session:
                     raise
 
     def shot(self, path):
-        if path and shutil.which("import"):
-            subprocess.run(["import", "-window", "root", path], env=self.env)
+        if path:
+            subprocess.run(["import", "-window", "root", path], env=self.env, check=True)
 
 
 def main():
@@ -160,6 +161,8 @@ def main():
     need("xdotool")
     executable = sys.argv[1]
     shots = sys.argv[2] if len(sys.argv) > 2 else None
+    if shots:
+        need("import")
     server = None
     display = os.environ.get("QUILLET_XVFB_DISPLAY")
     if not display:

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "report/export/note_lines.h"
 #include "report_test_support.h"
@@ -113,6 +114,14 @@ std::vector<T> Join(std::initializer_list<std::vector<T>> parts) {
 
 using Kind = report::ExportFormat;
 
+// Counts what a view bound to the task table hears.
+class HeardLink : public store::TDataLink {
+  public:
+    void DataSetChanged() override { ++count; }
+    void RecordChanged() override { ++count; }
+    int count = 0;
+};
+
 class ExportTest : public report_test::ReportStoreTest {
   protected:
     report::ExportResult Run(Kind kind, const std::string& file, bool notes = true) {
@@ -200,14 +209,30 @@ TEST_F(ExportTest, EveryFormatToTheByte) {
         {Kind::kText, true, text},
         {Kind::kText, false, textWithoutNotes},
     };
+    // The walk reads past the record set: its current task stays current, and a view bound
+    // to it hears nothing, where a walk that moved the set had every view follow each task.
+    store::TTable& table = Store().TodoTable;
+    ASSERT_EQ(table.Next(), store::dbi::kOk);
+    const std::optional<std::int32_t> current = table.GetBookmark();
+    ASSERT_TRUE(current.has_value());
+    store::TDataSource source;
+    source.SetDataSet(&table);
+    HeardLink heard;
+    heard.SetDataSource(&source);
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.kind));
         const std::string file = PathOf("out");
         const report::ExportResult result = Run(c.kind, file, c.notes);
         ASSERT_TRUE(result.ok) << result.error;
         EXPECT_EQ(ReadFile(file), Lines(c.lines));
-        // The walk leaves the table where it ended.
-        EXPECT_TRUE(Store().TodoTable.Eof());
+        EXPECT_EQ(table.GetBookmark(), current);
+        EXPECT_FALSE(table.Eof());
+        EXPECT_EQ(heard.count, 0);
+        // The engine stands where the set does, so the set's next step is the task after it.
+        ASSERT_EQ(table.Next(), store::dbi::kOk);
+        EXPECT_EQ(table.FieldByName("DESCRIPT")->AsString(), "Caf\xE9 cr\xE8me \x80 5");
+        ASSERT_EQ(table.GotoBookmark(*current), store::dbi::kOk);
+        heard.count = 0;
     }
 
     // An empty task set: the heading and closing lines alone.
@@ -219,6 +244,32 @@ TEST_F(ExportTest, EveryFormatToTheByte) {
     EXPECT_EQ(ReadFile(file), Lines(Join<std::string>({RtfHeading(), {"}}}"}})));
     ASSERT_TRUE(Run(Kind::kText, file).ok);
     EXPECT_EQ(ReadFile(file), Lines(textHeading));
+}
+
+// The dialog's progress lets messages through between tasks; whatever they run may move the
+// engine (the set following the grid, rows read for a repaint), and the walk goes on from the
+// task it last wrote all the same.
+TEST_F(ExportTest, WalkGoesOnFromItsLastTaskWhateverMovesTheEngineMeanwhile) {
+    OpenTasks(store_test::NumberedTasks(12));
+    store::TTable& table = Store().TodoTable;
+    ASSERT_TRUE(Run(Kind::kText, PathOf("undisturbed")).ok);
+    const std::function<void()> moves[] = {
+        [&] { table.First(); },
+        [&] { table.Last(); },
+        [&] {
+            std::vector<store::TRow> rows;
+            table.ReadRows(3, rows);
+        },
+    };
+    for (std::size_t i = 0; i < std::size(moves); ++i) {
+        SCOPED_TRACE(i);
+        const report::ExportJob job{table, Store().TodoEngine, measure_, [&](int, int) {
+                                        moves[i]();
+                                        return true;
+                                    }};
+        ASSERT_TRUE(report::CopyTasks(Kind::kText, job, PathOf("out"), kTitle, true, {}).ok);
+        EXPECT_EQ(ReadFile(PathOf("out")), ReadFile(PathOf("undisturbed")));
+    }
 }
 
 TEST_F(ExportTest, WalkFollowsFilterAndOrder) {
@@ -261,6 +312,23 @@ TEST(NoteLines, WrapAndAbsentNotes) {
     for (const Case& c : cases) {
         EXPECT_EQ(report::NoteLines(c.note, c.width, measure), c.lines) << c.note;
     }
+}
+
+// A note that cannot be read (its memo file cut short) fails an export that copies notes,
+// rather than giving a report that passes for whole without it; one without notes never
+// reads them.
+TEST_F(ExportTest, UnreadableNoteFailsAnExportThatCopiesNotes) {
+    OpenTasks(report_test::EveryKindOfTask());
+    Store().TodoTable.Close();
+    std::filesystem::resize_file(PathOf("QUILX.FPT"), 512);
+    ASSERT_EQ(Store().TodoTable.Open(), store::dbi::kOk);
+    WriteFile(PathOf("out.txt"), "earlier");
+
+    const report::ExportResult withNotes = Run(Kind::kText, PathOf("out.txt"), true);
+    EXPECT_FALSE(withNotes.ok);
+    EXPECT_FALSE(withNotes.error.empty());
+    EXPECT_EQ(ReadFile(PathOf("out.txt")), "earlier");
+    EXPECT_TRUE(Run(Kind::kText, PathOf("out.txt"), false).ok);
 }
 
 // A file that cannot be made or fails part-way leaves the earlier file as it was, and no

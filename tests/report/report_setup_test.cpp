@@ -1,6 +1,6 @@
 // The Print Report dialog: its controls and starting state, the colour of the HTML page, Save
 // As on each export page with the settings it keeps, a cancel and a failed write that keep
-// nothing, and the save dialog it asks.
+// nothing, an export cancelled from its progress window, and the save dialog it asks.
 #include "report/report_setup.h"
 
 #include <QCheckBox>
@@ -12,11 +12,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <deque>
+#include <filesystem>
+#include <functional>
 
 #include "controls/explorer_button.h"
+#include "controls/gauge.h"
 #include "controls/graphic_panel.h"
 #include "platform/ini/profile.h"
+#include "platform/ui/application.h"
 #include "platform/ui/message_box.h"
 #include "report_test_support.h"
 #include "widget_test_support.h"
@@ -26,6 +31,7 @@ namespace {
 // The dialog with its save and colour dialogs answered by the test.
 class AnsweredReportSetup : public report::TReportSetup {
   public:
+    using TReportSetup::progressPace_;
     using TReportSetup::SaveRequest;
     using TReportSetup::TReportSetup;
 
@@ -266,6 +272,47 @@ TEST_F(ReportSetupTest, SaveAsDuringAnExportIsIgnored) {
     const std::string written = ReadFile(PathOf("first.txt"));
     EXPECT_NE(written.find("Wrap"), std::string::npos);  // the last task
     EXPECT_FALSE(Exists("second.txt"));
+}
+
+// An export that shows its progress window (here from its first task on) stops at Cancel, at
+// Escape and at a close from the window's frame: the earlier file stays as it was, no new file
+// is left beside it, nothing is said and no setting is kept. Until then the gauge counts the
+// tasks written against the tasks the filter shows.
+TEST_F(ReportSetupTest, CancelledExportKeepsTheEarlierFileAndSaysNothing) {
+    const std::function<void(report::TExportProgress&)> cancels[] = {
+        [](report::TExportProgress& window) {
+            QTest::mouseClick(Child<QWidget>(&window, "CancelButton"), Qt::LeftButton);
+        },
+        [](report::TExportProgress& window) { QTest::keyClick(&window, Qt::Key_Escape); },
+        [](report::TExportProgress& window) { window.close(); },
+    };
+    for (std::size_t i = 0; i < std::size(cancels); ++i) {
+        SCOPED_TRACE(i);
+        WriteFile(PathOf("out.txt"), "earlier");
+        ui::FormPtr<AnsweredReportSetup> dialog = Create();
+        dialog->progressPace_ = {std::chrono::milliseconds(0), std::chrono::milliseconds(0)};
+        dialog->saveAnswers = {QString::fromStdString(PathOf("out.txt"))};
+        int shown = 0;
+        QTimer::singleShot(0, dialog.get(), [&] {
+            auto* window = dialog->findChild<report::TExportProgress*>();
+            ASSERT_NE(window, nullptr);
+            EXPECT_TRUE(window->isVisible());
+            EXPECT_EQ(window->Gauge1()->maxValue(), 5);
+            EXPECT_EQ(window->Gauge1()->progress(), 1);
+            ++shown;
+            cancels[i](*window);
+        });
+        dialog->TextSaveButtonClick();
+        EXPECT_EQ(shown, 1);
+        EXPECT_EQ(dialog->findChild<report::TExportProgress*>(), nullptr);
+        EXPECT_EQ(ui::CurrentScreenCursor(), ui::ScreenCursor::Default);
+        EXPECT_EQ(ReadFile(PathOf("out.txt")), "earlier");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir()), {}), 4)
+            << "QUILX.DBF, .CDX, .FPT and out.txt alone";
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_FALSE(Exists("QUILX.INI"));
+        EXPECT_EQ(dialog->TextFilespec, PathOf("Todo.txt"));
+    }
 }
 
 // Enter and Escape both press Ok, also from a title field.

@@ -2,60 +2,121 @@
 // the task grid's own display rules.
 #include "report/export/task_walk.h"
 
+#include <variant>
+
 #include "store/display_fields.h"
 
 namespace report {
+
+namespace {
+
+// A stored text field's value; a blank field reads as "".
+std::string TextOf(const store::FieldValue& value) {
+    const auto* text = std::get_if<std::string>(&value);
+    return text == nullptr ? std::string() : *text;
+}
+
+bool BooleanOf(const store::FieldValue& value) {
+    const auto* flag = std::get_if<bool>(&value);
+    return flag != nullptr && *flag;
+}
+
+// Puts the engine back where it stood when the walk began, however the walk ends.
+class EnginePlace {
+  public:
+    EnginePlace(store::EngineAdaptor& engine, int cursor) : engine_(engine), cursor_(cursor) {
+        engine_.GetBookmark(cursor_, record_);
+    }
+    ~EnginePlace() { engine_.SetToBookmark(cursor_, record_); }
+    EnginePlace(const EnginePlace&) = delete;
+    EnginePlace& operator=(const EnginePlace&) = delete;
+
+  private:
+    store::EngineAdaptor& engine_;
+    int cursor_;
+    std::int32_t record_ = 0;
+};
+
+}  // namespace
 
 bool TaskWalk::Fail(std::string text) {
     error_ = text.empty() ? "The task table could not be read" : std::move(text);
     return false;
 }
 
-bool TaskWalk::Run(const std::function<bool(const TaskRowTexts&)>& visit) {
+bool TaskWalk::Run(const std::function<bool(const TaskRowTexts&)>& visit, bool withNotes) {
     error_.clear();
+    cancelled_ = false;
     if (!table_.Active()) {
         return Fail("The task table is not open");
     }
-    store::TField* descript = table_.FieldByName("DESCRIPT");
-    store::TField* date = table_.FieldByName("DATE");
-    store::TField* time = table_.FieldByName("TIME");
-    store::TField* priority = table_.FieldByName("PRIORITY");
-    store::TField* done = table_.FieldByName("DONE");
-    store::TField* note = table_.FieldByName("NOTE");
-    if (descript == nullptr || date == nullptr || time == nullptr || priority == nullptr ||
-        done == nullptr || note == nullptr) {
-        return Fail("The task table lacks one of its fields");
+    const store::TField* fields[6] = {
+        table_.FieldByName("DESCRIPT"), table_.FieldByName("DATE"), table_.FieldByName("TIME"),
+        table_.FieldByName("PRIORITY"), table_.FieldByName("DONE"), table_.FieldByName("NOTE")};
+    for (const store::TField* field : fields) {
+        if (field == nullptr) {
+            return Fail("The task table lacks one of its fields");
+        }
     }
+    store::EngineAdaptor& engine = table_.Adaptor();
+    const int cursor = table_.Handle();
+    auto read = [&](const store::TField* field, const store::RecordImage& image,
+                    store::FieldValue& value) {
+        const store::DbiResult r = engine.GetField(cursor, field->Desc().number, image, value);
+        return r == store::dbi::kOk || Fail(store::EngineAdaptor::ErrorText(r));
+    };
+
     // Counted once: the count walks the whole table, and nothing changes it during the walk.
     const int count = engine_.FilteredCount();
-    if (table_.First() != store::dbi::kOk) {
-        return Fail(table_.LastErrorText());
+    const EnginePlace place(engine, cursor);
+    if (const store::DbiResult r = engine.SetToBegin(cursor); r != store::dbi::kOk) {
+        return Fail(store::EngineAdaptor::ErrorText(r));
     }
-    int written = 0;
-    while (!table_.Eof()) {
-        const TaskRowTexts row{descript->AsString(),
-                               store::ShowDate(date->AsString()),
-                               store::ShowTime(time->AsString()),
-                               store::ShowPriority(priority->AsString()),
-                               store::IsDone(done->AsBoolean()),
-                               note->AsString()};
-        if (!visit(row)) {
+    store::RecordImage image;
+    store::RecordProps props;
+    for (int visited = 0;;) {
+        // The progress lets messages through, and what they run may move the engine (a repaint
+        // reading rows, the set following the grid): each step goes on from the last task.
+        std::int32_t at = 0;
+        if (visited > 0 && engine.GetBookmark(cursor, at) == store::dbi::kOk &&
+            at != props.recordNumber) {
+            engine.SetToBookmark(cursor, props.recordNumber);
+        }
+        const store::DbiResult r = engine.GetNextRecord(cursor, false, &image, &props);
+        if (r == store::dbi::kEof) {
             return true;
         }
-        if (table_.Next() != store::dbi::kOk) {
-            return Fail(table_.LastErrorText());
+        if (r != store::dbi::kOk) {
+            return Fail(store::EngineAdaptor::ErrorText(r));
         }
-        if (table_.Eof()) {
-            break;
+        store::FieldValue values[5];
+        for (int i = 0; i < 5; ++i) {
+            if (!read(fields[i], image, values[i])) {
+                return false;
+            }
         }
-        if (pendingMessages_) {
-            pendingMessages_();
+        TaskRowTexts row{TextOf(values[0]),
+                         store::ShowDate(TextOf(values[1])),
+                         store::ShowTime(TextOf(values[2])),
+                         store::ShowPriority(TextOf(values[3])),
+                         store::IsDone(BooleanOf(values[4])),
+                         {}};
+        // A note that cannot be read ends the export: a report without it would pass for whole.
+        if (withNotes) {
+            const store::DbiResult memo =
+                engine.GetBlob(cursor, fields[5]->Desc().number, image, row.note);
+            if (memo != store::dbi::kOk) {
+                return Fail(store::EngineAdaptor::ErrorText(memo));
+            }
         }
-        if (++written == count) {
-            break;
+        if (!visit(row) || ++visited == count) {
+            return true;
+        }
+        if (progress_ && !progress_(visited, count)) {
+            cancelled_ = true;
+            return false;
         }
     }
-    return true;
 }
 
 }  // namespace report

@@ -18,30 +18,39 @@ struct TaskRowTexts {
     std::string time;      // ShowTime
     std::string priority;  // ShowPriority
     std::string done;      // IsDone
-    std::string note;
+    std::string note;      // read only when the walk is asked for notes
 };
+
+// Told after each task with the tasks visited so far and the tasks the walk expects (the
+// engine's count under the filter); answering false cancels the walk.
+using WalkProgress = std::function<bool(int visited, int expected)>;
 
 // Walks the task set from its first task, visiting each one until the end of the table or
 // until as many tasks as the engine counts under the filter have been visited, whichever comes
-// first; `pendingMessages` runs after each step. The table stays where the walk ended.
+// first.
+//
+// The records are read straight from the table's work area, so the record set never moves:
+// the views bound to it hear nothing of the walk, and the current task stays current. The
+// engine is put back on the record it stood on.
 class TaskWalk {
   public:
-    TaskWalk(store::TTable& table, store::TEngineComponent& engine,
-             std::function<void()> pendingMessages = {})
-        : table_(table), engine_(engine), pendingMessages_(std::move(pendingMessages)) {}
+    TaskWalk(store::TTable& table, store::TEngineComponent& engine, WalkProgress progress = {})
+        : table_(table), engine_(engine), progress_(std::move(progress)) {}
 
-    // `visit` answers false to stop the walk early. False when the table could not be read
-    // or moved, with the reason in ErrorText().
-    bool Run(const std::function<bool(const TaskRowTexts&)>& visit);
+    // `visit` answers false to stop the walk early. False when the table could not be read,
+    // with the reason in ErrorText(), or when the progress cancelled the walk (Cancelled()).
+    bool Run(const std::function<bool(const TaskRowTexts&)>& visit, bool withNotes = true);
     const std::string& ErrorText() const { return error_; }
+    bool Cancelled() const { return cancelled_; }
 
   private:
     bool Fail(std::string text);
 
     store::TTable& table_;
     store::TEngineComponent& engine_;
-    std::function<void()> pendingMessages_;
+    WalkProgress progress_;
     std::string error_;
+    bool cancelled_ = false;
 };
 
 }  // namespace report

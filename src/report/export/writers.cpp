@@ -59,8 +59,9 @@ std::string EscapeRtf(std::string_view text) {
 
 namespace {
 
-// Runs the walk into a new file: the heading, `row` for each task, the closing lines.
-ExportResult Export(const ExportJob& job, const std::string& fileName,
+// Runs the walk into a new file: the heading, `row` for each task, the closing lines. Notes are
+// read only for a writer that copies them.
+ExportResult Export(const ExportJob& job, const std::string& fileName, bool withNotes,
                     const std::function<void(ExportFile&)>& heading,
                     const std::function<void(ExportFile&, const TaskRowTexts&)>& row,
                     const std::function<void(ExportFile&)>& closing) {
@@ -69,11 +70,16 @@ ExportResult Export(const ExportJob& job, const std::string& fileName,
         return {false, file.ErrorText()};
     }
     heading(file);
-    TaskWalk walk(job.table, job.engine, job.pendingMessages);
-    const bool walked = walk.Run([&](const TaskRowTexts& task) {
-        row(file, task);
-        return !file.Failed();
-    });
+    TaskWalk walk(job.table, job.engine, job.progress);
+    const bool walked = walk.Run(
+        [&](const TaskRowTexts& task) {
+            row(file, task);
+            return !file.Failed();
+        },
+        withNotes);
+    if (walk.Cancelled()) {
+        return {false, {}, true};
+    }
     if (!walked) {
         return {false, walk.ErrorText()};
     }
@@ -142,7 +148,7 @@ ExportResult CopyHTML(const ExportJob& job, const std::string& fileName, std::st
         f.Line("</BODY>");
         f.Line("</HTML>");
     };
-    return Export(job, fileName, heading, row, closing);
+    return Export(job, fileName, copyNotes, heading, row, closing);
 }
 
 ExportResult CopyRTF(const ExportJob& job, const std::string& fileName, std::string_view title,
@@ -204,7 +210,7 @@ ExportResult CopyRTF(const ExportJob& job, const std::string& fileName, std::str
         f.Line(std::string(kCell) + " \\cell\\row");
     };
     auto closing = [](ExportFile& f) { f.Line("}}}"); };
-    return Export(job, fileName, heading, row, closing);
+    return Export(job, fileName, copyNotes, heading, row, closing);
 }
 
 ExportResult CopyText(const ExportJob& job, const std::string& fileName, std::string_view title,
@@ -228,7 +234,7 @@ ExportResult CopyText(const ExportJob& job, const std::string& fileName, std::st
             f.Line("   " + line);
         }
     };
-    return Export(job, fileName, heading, row, [](ExportFile&) {});
+    return Export(job, fileName, copyNotes, heading, row, [](ExportFile&) {});
 }
 
 ExportResult CopyTasks(ExportFormat format, const ExportJob& job, const std::string& fileName,

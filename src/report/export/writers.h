@@ -16,14 +16,15 @@ struct ExportJob {
     store::TTable& table;
     store::TEngineComponent& engine;
     const TextMeasure& measure;
-    std::function<void()> pendingMessages = {};
+    WalkProgress progress = {};
 };
 
-// Success, or the words of the first failure (file or table). A failed export leaves any
-// earlier file of that name as it was.
+// Success, a cancel by the progress, or the words of the first failure (file or table). A
+// failed or cancelled export leaves any earlier file of that name as it was.
 struct ExportResult {
     bool ok = false;
     std::string error;
+    bool cancelled = false;
 };
 
 // The note widths: HTML and RTF in pixels, text as wide as this text in the dialog's font.
