@@ -68,12 +68,27 @@ bool TakeValue(std::vector<std::string>& args, const std::string& name, std::str
     return false;
 }
 
+// An index the engine could not open leaves the table open without it: say why, so that a
+// table listed with no tags is never taken for one that has none.
 int Open(const std::string& path, int mode) {
     sx_SetDeleted(false);
+    sx_ClearLastError();
     if (sx_Use(path, "", mode, 2) == 0) {
         return Fail(path);
     }
+    if (sx_LastError() != 0) {
+        std::cerr << "xbtool: " << path << ": " << rtl::AnsiToUtf8(sx_LastErrorText()) << "\n";
+    }
     return kOk;
+}
+
+// Why the tag of `order` cannot be walked or sought, empty when it can.
+std::string Unreadable(int order) {
+    xbase::AreaIndexes* indexes = Indexes();
+    const xbase::TagInfo* tag = indexes == nullptr ? nullptr : indexes->Tag(order);
+    return tag == nullptr || tag->unreadable.empty()
+               ? std::string()
+               : "tag " + tag->name + " cannot be read: " + rtl::AnsiToUtf8(tag->unreadable);
 }
 
 int Index(std::vector<std::string> args) {
@@ -110,6 +125,9 @@ int Tags(const std::vector<std::string>& args) {
         if (tag->unique) {
             options += " unique";
         }
+        if (!tag->unreadable.empty()) {
+            options += " unreadable: " + rtl::AnsiToUtf8(tag->unreadable);
+        }
         std::printf("%d\t%s\t%s\t%s\t%s\t%llu\n", order, tag->name.c_str(),
                     rtl::AnsiToUtf8(tag->key).c_str(), rtl::AnsiToUtf8(tag->condition).c_str(),
                     options.c_str(), static_cast<unsigned long long>(indexes->KeyCount(order)));
@@ -144,6 +162,9 @@ int Seek(std::vector<std::string> args) {
         return r;
     }
     int order = sx_TagArea(args[2]);
+    if (std::string why = Unreadable(order); !why.empty()) {
+        return Problem(why);
+    }
     if (order == 0 || !sx_SetOrder(order)) {
         return Problem("no tag " + args[2] + " in " + args[1]);
     }
@@ -170,6 +191,8 @@ const char* KindText(xbase::CheckProblem::Kind kind) {
             return "misordered";
         case xbase::CheckProblem::Kind::kStructure:
             return "broken";
+        case xbase::CheckProblem::Kind::kUnreadable:
+            return "unreadable";
     }
     return "";
 }
@@ -191,8 +214,10 @@ int Check(const std::vector<std::string>& args) {
         return Problem(s.message());
     }
     for (const xbase::CheckProblem& p : report.problems) {
-        if (p.kind == xbase::CheckProblem::Kind::kStructure) {
-            std::printf("%s\tbroken\t%s\n", p.tag.c_str(), p.detail.c_str());
+        if (p.kind == xbase::CheckProblem::Kind::kStructure ||
+            p.kind == xbase::CheckProblem::Kind::kUnreadable) {
+            std::printf("%s\t%s\t%s\n", p.tag.c_str(), KindText(p.kind),
+                        rtl::AnsiToUtf8(p.detail).c_str());
         } else {
             std::printf("%s\t%s\t%u\t%s\n", p.tag.c_str(), KindText(p.kind), p.recno,
                         rtl::AnsiToUtf8(p.key).c_str());
@@ -202,11 +227,12 @@ int Check(const std::vector<std::string>& args) {
         std::printf("%d tags agree with the table\n", indexes->OrderCount());
         return kOk;
     }
-    std::printf("%llu missing, %llu extra, %llu misordered, %llu broken\n",
+    std::printf("%llu missing, %llu extra, %llu misordered, %llu broken, %llu unreadable\n",
                 static_cast<unsigned long long>(report.missing),
                 static_cast<unsigned long long>(report.extra),
                 static_cast<unsigned long long>(report.misordered),
-                static_cast<unsigned long long>(report.structural));
+                static_cast<unsigned long long>(report.structural),
+                static_cast<unsigned long long>(report.unreadable));
     return kMismatch;
 }
 

@@ -89,15 +89,19 @@ struct TagInfo {
     bool descending = false;
     KeyType type = KeyType::kCharacter;
     std::uint16_t keyLength = 0;
+    // Why the tag's keys cannot be computed from the table (its key or FOR expression names
+    // what the table does not hold), empty when they can. Such a tag is listed and counted,
+    // but not walked, sought, checked or kept: the engine cannot know what it holds.
+    std::string unreadable;
 };
 
 struct CheckProblem {
-    enum class Kind { kMissing, kExtra, kMisordered, kStructure };
+    enum class Kind { kMissing, kExtra, kMisordered, kStructure, kUnreadable };
     Kind kind = Kind::kMissing;
     std::string tag;
     std::uint32_t recno = 0;
     std::string key;     // as text
-    std::string detail;  // kStructure: what is wrong
+    std::string detail;  // kStructure, kUnreadable: what is wrong
 };
 
 struct CheckReport {
@@ -106,7 +110,10 @@ struct CheckReport {
     std::uint64_t extra = 0;
     std::uint64_t misordered = 0;
     std::uint64_t structural = 0;
-    bool ok() const { return missing == 0 && extra == 0 && misordered == 0 && structural == 0; }
+    std::uint64_t unreadable = 0;  // tags whose keys the engine cannot compute
+    bool ok() const {
+        return missing == 0 && extra == 0 && misordered == 0 && structural == 0 && unreadable == 0;
+    }
 };
 
 class CompoundIndex;
@@ -150,8 +157,9 @@ class CompoundIndex {
     // Writes a new index with no tags into `file` (which should be empty).
     static CdxStatus Create(std::unique_ptr<File> file, const IndexTable& table,
                             std::unique_ptr<CompoundIndex>& out);
-    // Opens an existing index: checks the directory and every tag's header and root; a tag
-    // whose expressions do not compile against `table` makes the open fail. With `shared`
+    // Opens an existing index: checks the directory and every tag's header and root. A tag
+    // whose expressions do not compile against `table` (another program's tag naming a field
+    // by a name the table does not hold) opens marked unreadable (TagInfo). With `shared`
     // every operation takes the index lock and notices other processes' changes.
     static CdxStatus Open(std::unique_ptr<File> file, const IndexTable& table, bool shared,
                           std::unique_ptr<CompoundIndex>& out);

@@ -118,6 +118,16 @@ Status AreaIndexes::OpenFile(FileSystem& fs, const std::string& path, bool struc
     if (!s.ok()) {
         return FromCdx(s);
     }
+    // A tag whose keys cannot be computed cannot be kept either: writes would leave it
+    // wrong for the program that made it, so such a file is only read.
+    for (int order = 1; writable && order <= entry.index->TagCount(); ++order) {
+        const TagInfo& tag = entry.index->Tag(order);
+        if (!tag.unreadable.empty()) {
+            return {ErrorCode::kNotSupported, "index " + path + " can only be read: tag " +
+                                                  tag.name + " cannot be kept up to date (" +
+                                                  tag.unreadable + ")"};
+        }
+    }
     int before = 0;
     std::size_t at = structural ? 0 : files_.size();
     for (std::size_t i = 0; i < at; ++i) {
@@ -217,6 +227,9 @@ Status AreaIndexes::InOrder(const char* image, std::uint32_t recNo, bool& in) {
 bool AreaIndexes::SetOrder(int order) {
     if (order < 0 || order > OrderCount()) {
         return false;
+    }
+    if (const TagInfo* tag = Tag(order); tag != nullptr && !tag->unreadable.empty()) {
+        return false;  // its keys cannot be sought, nor its order trusted to be whole
     }
     if (order != order_) {
         order_ = order;
@@ -355,6 +368,7 @@ Status AreaIndexes::Check(CheckReport& report) {
         report.extra += one.extra;
         report.misordered += one.misordered;
         report.structural += one.structural;
+        report.unreadable += one.unreadable;
         report.problems.insert(report.problems.end(), one.problems.begin(), one.problems.end());
     }
     return Status::Ok();
@@ -365,6 +379,10 @@ Status AreaIndexes::Walk(int order, const std::function<void(std::uint32_t, std:
     int tag = 0;
     if (!Locate(order, index, tag)) {
         return {ErrorCode::kBadArgument, "no tag of order " + std::to_string(order)};
+    }
+    if (const std::string& why = index->Tag(tag).unreadable; !why.empty()) {
+        return {ErrorCode::kBadExpression,
+                "tag " + index->Tag(tag).name + " cannot be read: " + why};
     }
     auto cursor = index->NewCursor(tag);
     KeyType type = index->Tag(tag).type;

@@ -70,7 +70,8 @@ inline constexpr std::uint8_t kKnownOptions =
 
 // Node header, the first 12 bytes of every interior and leaf node:
 //   off  size  type    meaning
-//     0     2  u16 LE  attributes: sum of 1 = root, 2 = leaf (0 = interior, 3 = lone leaf)
+//     0     2  u16 LE  attributes: sum of 1 = root, 2 = leaf (0 = interior, 3 = lone leaf),
+//                      4 = set by another writer on its tags' leaves
 //     2     2  u16 LE  number of keys
 //     4     4  u32 LE  left sibling on the same level, or none
 //     8     4  u32 LE  right sibling on the same level, or none
@@ -82,6 +83,10 @@ inline constexpr std::size_t kRight = 8;
 inline constexpr std::size_t kHeaderBytes = 12;
 inline constexpr std::uint16_t kAttrRoot = 1;
 inline constexpr std::uint16_t kAttrLeaf = 2;
+// Another writer of the family sets 0x04 on the leaves of its tags (not on its directory's);
+// the nodes read the same with it or without, so it is accepted and kept as found.
+inline constexpr std::uint16_t kAttrForeign = 4;
+inline constexpr std::uint16_t kKnownAttributes = kAttrRoot | kAttrLeaf | kAttrForeign;
 }  // namespace node
 
 // Interior node: from offset 12, fixed entries of keylen + 8 bytes, at most 500 / (keylen + 8):

@@ -169,6 +169,11 @@ int CompareEntries(const std::uint8_t* a, std::uint32_t ra, const std::uint8_t* 
     return ra < rb ? -1 : (ra > rb ? 1 : 0);
 }
 
+CdxStatus Unreadable(const TagState& tag) {
+    return CdxStatus(CdxCode::kExpression,
+                     "tag " + tag.info.name + " cannot be read: " + tag.info.unreadable);
+}
+
 // Compares a stored key with a search key that may be shorter (a prefix).
 int ComparePrefix(const std::uint8_t* key, std::string_view target) {
     return std::memcmp(key, target.data(), target.size());
@@ -314,15 +319,22 @@ CdxStatus CompoundIndex::Impl::LoadTag(std::uint32_t headerOffset, std::string n
     tag.ref.header = headerOffset;
     tag.ref.keyLength = keyLength;
     tag.ref.root = cdx::GetLE32(h + cdx::hdr::kRoot);
+    tag.info.unreadable.clear();
     if (CdxStatus s = BindExpressions(tag); !s.ok()) {
-        return s;
-    }
-    std::uint16_t expected = tag.info.type == KeyType::kCharacter ? keyLength
-                             : tag.info.type == KeyType::kLogical ? 1
-                             : tag.info.type == KeyType::kInteger ? 4
-                                                                  : 8;
-    if (keyLength != expected) {
-        return CDX_CORRUPT("tag key length does not suit its expression", headerOffset);
+        // Another program's tag may name a field by a name this table does not hold: its keys
+        // cannot be computed, but the other tags of the file stay usable.
+        if (s.code() != CdxCode::kExpression) {
+            return s;
+        }
+        tag.info.unreadable = s.message();
+    } else {
+        std::uint16_t expected = tag.info.type == KeyType::kCharacter ? keyLength
+                                 : tag.info.type == KeyType::kLogical ? 1
+                                 : tag.info.type == KeyType::kInteger ? 4
+                                                                      : 8;
+        if (keyLength != expected) {
+            return CDX_CORRUPT("tag key length does not suit its expression", headerOffset);
+        }
     }
     // The root must be a node marked as root; deeper damage is found when it is reached.
     Page root;
@@ -512,6 +524,9 @@ CdxStatus CompoundIndex::Impl::MakeKey(TagState& tag, const RecordSource& record
                                        bool& included) {
     Value v;
     included = true;
+    if (!tag.info.unreadable.empty()) {
+        return Unreadable(tag);
+    }
     if (tag.condition) {
         if (!tag.condition->Evaluate(record, settings, v)) {
             return CdxStatus(CdxCode::kExpression,
@@ -897,6 +912,9 @@ CdxStatus CompoundIndex::Admits(int order, const RecordSource& record, bool& adm
         return Invalid("no tag of order " + std::to_string(order));
     }
     TagState& tag = impl_->tags[static_cast<std::size_t>(order - 1)];
+    if (!tag.info.unreadable.empty()) {
+        return Unreadable(tag);
+    }
     if (!tag.condition) {
         admitted = true;
         return CdxStatus::Ok();
@@ -940,7 +958,7 @@ std::uint64_t CompoundIndex::KeyCount(int order) {
 CdxStatus CompoundIndex::Impl::CheckTag(TagState& tag, IndexRecords& records, CheckReport& report) {
     constexpr std::size_t kExamples = 5;
     const std::size_t kl = tag.info.keyLength;
-    std::size_t examples[4] = {};
+    std::size_t examples[5] = {};
     auto note = [&](CheckProblem::Kind kind, std::uint32_t recno, const std::uint8_t* key,
                     std::string detail) {
         std::size_t& n = examples[static_cast<int>(kind)];
@@ -958,6 +976,12 @@ CdxStatus CompoundIndex::Impl::CheckTag(TagState& tag, IndexRecords& records, Ch
         p.detail = std::move(detail);
         report.problems.push_back(std::move(p));
     };
+
+    if (!tag.info.unreadable.empty()) {
+        ++report.unreadable;
+        note(CheckProblem::Kind::kUnreadable, 0, nullptr, Unreadable(tag).message());
+        return CdxStatus::Ok();
+    }
 
     EntrySet actual;
     actual.keyLength = kl;

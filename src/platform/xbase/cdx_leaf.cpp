@@ -88,7 +88,7 @@ CdxStatus DecodeNode(const Page& page, std::uint32_t offset, std::uint16_t keyLe
     out.keys.clear();
     out.recnos.clear();
     out.children.clear();
-    if (out.attributes > (node::kAttrLeaf | node::kAttrRoot)) {
+    if ((out.attributes & ~node::kKnownAttributes) != 0) {
         return CDX_CORRUPT("unknown node attributes", offset);
     }
     std::size_t count = GetLE16(p + node::kKeyCount);

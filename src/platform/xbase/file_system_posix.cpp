@@ -71,9 +71,6 @@ class PosixFile final : public File {
             if (view != MAP_FAILED) {
                 GuardBusErrors();
                 view_ = static_cast<const std::uint8_t*>(view);
-                // Index orders read records all over the file: a fault maps the one page
-                // asked for rather than its neighbours too.
-                ::madvise(view, kViewBytes, MADV_RANDOM);
             }
         }
     }
@@ -176,34 +173,18 @@ class PosixFile final : public File {
         if (view_ == nullptr || offset > known_ || n > known_ - offset || offset + n > kViewBytes) {
             return nullptr;
         }
-        // The pages read through the view count in this process's resident memory. A file
-        // larger than the budget has the view's pages let go (they stay in the page cache)
-        // once about a budget's worth of distinct 64 KiB stretches has been read (the first
-        // stretch, the header read at every call, is not counted).
-        if (known_ > kResidentBudget && offset >> 16 != lastStretch_ && offset >> 16 != 0) {
-            lastStretch_ = offset >> 16;
-            touched_ += std::uint64_t{1} << 16;
-            if (touched_ > kResidentBudget) {
-                ::madvise(const_cast<std::uint8_t*>(view_), std::min(known_, kViewBytes),
-                          MADV_DONTNEED);
-                touched_ = 0;
-            }
-        }
         return view_ + offset;
     }
 
   private:
     // The mapping covers what any table, memo or index file of the engine can address.
     static constexpr std::uint64_t kViewBytes = std::uint64_t{1} << 32;
-    static constexpr std::uint64_t kResidentBudget = std::uint64_t{16} << 20;
 
     void Grown(std::uint64_t end) { known_ = std::max(known_, end); }
 
     int fd_;
     std::uint64_t known_;  // bytes known to exist, readable through the view
     const std::uint8_t* view_ = nullptr;
-    std::uint64_t lastStretch_ = ~std::uint64_t{0};
-    std::uint64_t touched_ = 0;  // bytes of view pages read since they were last let go
 };
 
 // Whether the file lies on a file system whose page cache is the only copy of its data on

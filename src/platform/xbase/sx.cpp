@@ -454,10 +454,14 @@ int sx_Use(std::string_view path, std::string_view alias, int mode, int driver) 
     }
     // The structural index opens with the table; when it is missing the table still opens,
     // and when it is damaged the table opens without it (the error is recorded), so that
-    // the program can rebuild it.
+    // the program can rebuild it. An index with tags the engine cannot keep (another
+    // program's) is sound and would go stale under writes: such a table only opens read-only.
     area->indexes = std::make_unique<AreaIndexes>(*area);
     if (Status s = area->indexes->OpenStructural(e.files()); !s) {
         Fail(s);
+        if (s.code() == ErrorCode::kNotSupported) {
+            return 0;
+        }
     }
     e.areas[n] = std::move(area);
     e.current = n;

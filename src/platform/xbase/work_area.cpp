@@ -55,6 +55,7 @@ WorkArea::~WorkArea() {
 
 Status WorkArea::Attach(std::unique_ptr<Table> table) {
     table_ = std::move(table);
+    lastFieldIndex_ = -1;
     table_->SetLockTimeout(settings_.lockTimeout);
     table_->SetReadAhead(settings_.turboRead);
     record_.assign(table_->recordLength(), ' ');
@@ -77,6 +78,10 @@ Status WorkArea::Close() {
 }
 
 int WorkArea::FieldIndex(std::string_view name) const {
+    if (lastFieldIndex_ >= 0 && name == lastFieldName_) {
+        return lastFieldIndex_;
+    }
+    const std::string_view asked = name;
     std::size_t arrow = name.find("->");
     if (arrow != std::string_view::npos) {
         if (!SameName(name.substr(0, arrow), alias_)) {
@@ -90,7 +95,9 @@ int WorkArea::FieldIndex(std::string_view name) const {
     const auto& f = table_->fields();
     for (std::size_t i = 0; i < f.size(); ++i) {
         if (SameName(f[i].name, name)) {
-            return static_cast<int>(i);
+            lastFieldName_.assign(asked);
+            lastFieldIndex_ = static_cast<int>(i);
+            return lastFieldIndex_;
         }
     }
     return -1;
@@ -154,13 +161,13 @@ bool WorkArea::SetOneLook(bool on) {
     return std::exchange(oneLook_, on);
 }
 
-Status WorkArea::Find(std::uint32_t start, bool forward, std::uint32_t& found) {
+Status WorkArea::Find(std::uint32_t start, bool forward, std::uint32_t& found, const char*& image) {
     found = 0;
+    image = nullptr;
     if (NoneVisibleKnown()) {
         return Status::Ok();
     }
     for (std::uint32_t n = start; n != 0; n = forward ? SeqNext(n) : SeqPrev(n)) {
-        const char* image = nullptr;
         if (Status s = table_->Record(n, image); !s) {
             return s;
         }
@@ -195,10 +202,14 @@ Status WorkArea::Load(std::uint32_t n) {
     if (Status s = table_->Record(n, image); !s) {
         return s;
     }
+    Take(n, image);
+    return Status::Ok();
+}
+
+void WorkArea::Take(std::uint32_t n, const char* image) {
     std::memcpy(record_.data(), image, record_.size());
     recNo_ = n;
     eof_ = false;
-    return Status::Ok();
 }
 
 void WorkArea::ToEnd() {
@@ -212,7 +223,8 @@ Status WorkArea::GoTop() {
         return s;
     }
     std::uint32_t n = 0;
-    if (Status s = Find(SeqFirst(), true, n); !s) {
+    const char* image = nullptr;
+    if (Status s = Find(SeqFirst(), true, n, image); !s) {
         return s;
     }
     bof_ = n == 0;
@@ -220,7 +232,8 @@ Status WorkArea::GoTop() {
         ToEnd();
         return Status::Ok();
     }
-    return Load(n);
+    Take(n, image);
+    return Status::Ok();
 }
 
 Status WorkArea::GoBottom() {
@@ -228,7 +241,8 @@ Status WorkArea::GoBottom() {
         return s;
     }
     std::uint32_t n = 0;
-    if (Status s = Find(SeqLast(), false, n); !s) {
+    const char* image = nullptr;
+    if (Status s = Find(SeqLast(), false, n, image); !s) {
         return s;
     }
     bof_ = n == 0;
@@ -236,7 +250,8 @@ Status WorkArea::GoBottom() {
         ToEnd();
         return Status::Ok();
     }
-    return Load(n);
+    Take(n, image);
+    return Status::Ok();
 }
 
 Status WorkArea::Go(std::uint32_t n) {
@@ -268,8 +283,9 @@ Status WorkArea::Skip(long count) {
         }
         std::uint32_t next = SeqNext(recNo_);
         std::uint32_t n = 0;
+        const char* image = nullptr;
         if (next != 0) {
-            if (Status s = Find(next, true, n); !s) {
+            if (Status s = Find(next, true, n, image); !s) {
                 return s;
             }
         }
@@ -277,21 +293,20 @@ Status WorkArea::Skip(long count) {
             ToEnd();
             return Status::Ok();
         }
-        if (Status s = Load(n); !s) {
-            return s;
-        }
+        Take(n, image);
     }
     for (long i = 0; i > count; --i) {
         std::uint32_t n = 0;
+        const char* image = nullptr;
         std::uint32_t prev = eof_ ? SeqLast() : SeqPrev(recNo_);
         if (prev != 0) {
-            if (Status s = Find(prev, false, n); !s) {
+            if (Status s = Find(prev, false, n, image); !s) {
                 return s;
             }
         }
         if (n == 0) {
             // Before the first: stay on the first visible record and raise Bof.
-            if (Status s = Find(SeqFirst(), true, n); !s) {
+            if (Status s = Find(SeqFirst(), true, n, image); !s) {
                 return s;
             }
             bof_ = true;
@@ -299,11 +314,10 @@ Status WorkArea::Skip(long count) {
                 ToEnd();
                 return Status::Ok();
             }
-            return Load(n);
+            Take(n, image);
+            return Status::Ok();
         }
-        if (Status s = Load(n); !s) {
-            return s;
-        }
+        Take(n, image);
     }
     return Status::Ok();
 }

@@ -159,9 +159,13 @@ class WorkArea {
     Status BeginMove();
     Status WriteOrKeepStored();
     Status Load(std::uint32_t n);
+    // Makes record n current from its image, read just now (by Find: no second read).
+    void Take(std::uint32_t n, const char* image);
     void ToEnd();
     bool Visible(std::uint32_t n, const char* image);
-    Status Find(std::uint32_t start, bool forward, std::uint32_t& found);
+    // The first visible record from `start` on in the order's direction (0: none), and its
+    // image, valid until the table is read again.
+    Status Find(std::uint32_t start, bool forward, std::uint32_t& found, const char*& image);
     int OrderInForce() const;
     bool NoneVisibleKnown() const;
 
@@ -192,6 +196,10 @@ class WorkArea {
     std::uint32_t noneCount_ = 0;
     int noneOrder_ = 0;
     bool noneDeletedHidden_ = false;
+    // The name FieldIndex last found, as the caller spelt it: walks read the same field of
+    // every record, and the names of a table's fields never change while it is open.
+    mutable std::string lastFieldName_;
+    mutable int lastFieldIndex_ = -1;
 
   public:
     // A table being defined.

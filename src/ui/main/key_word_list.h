@@ -22,6 +22,7 @@ class KeyWordList {
   private:
     std::vector<std::string> words_;
     std::unordered_set<std::string> upper_;
+    std::string upperWord_;  // the word being added, in upper case
 };
 
 // Appends each space-separated word of `text` that the list does not hold yet (Windows-1252

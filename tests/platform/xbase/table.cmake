@@ -11,5 +11,6 @@ quillet_add_test(xbase_table_interop_tests
 quillet_add_test(xbase_xbtool_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/table_xbtool_test.cpp
   LIBS quillet_xbase)
-target_compile_definitions(xbase_xbtool_tests PRIVATE XBTOOL="$<TARGET_FILE:xbtool>")
+target_compile_definitions(xbase_xbtool_tests PRIVATE XBTOOL="$<TARGET_FILE:xbtool>"
+  XBASE_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data")
 add_dependencies(xbase_xbtool_tests xbtool)

@@ -215,4 +215,75 @@ TEST_F(ForeignTableTest, StructuralIndexInAnotherCaseWithOptionBitFourIsFoundAnd
     }
 }
 
+// Tables and indexes written by another program of the family, kept byte for byte in
+// data/foreign: every command says what it found, and a tag the engine cannot read is named
+// with the reason instead of the index going missing without a word.
+TEST_F(XbtoolTest, ForeignFixturesListWalkSeekAndCheckTheirTagsOrSayWhyNot) {
+    for (const char* name : {"calls", "contacts"}) {
+        for (const char* ext : {".dbf", ".CDX", ".FPT"}) {
+            std::filesystem::copy_file(std::string(XBASE_TEST_DATA) + "/foreign/" + name + ext,
+                                       dir_ + "/" + name + ext);
+        }
+    }
+    const std::string calls = dir_ + "/calls.dbf";
+    const std::string contacts = dir_ + "/contacts.dbf";
+    const std::string unreadable =
+        "key of tag TYPE_ID (contact_type_id): Unknown field contact_type_id at position 1";
+    struct Case {
+        std::string args;
+        int code;
+        std::string out;
+        std::string err;  // a part of standard error; empty: nothing there
+    };
+    const Case cases[] = {
+        {"tags " + calls, 0,
+         "1\tCALL_ID\tcall_id\t\tascending\t16\n2\tCONTACT_ID\tcontact_id\t\tascending\t16\n", ""},
+        {"check " + calls, 0, "2 tags agree with the table\n", ""},
+        {"seek " + calls + " CONTACT_ID 3", 0, "12\n", ""},
+        {"seek " + calls + " CONTACT_ID 6", 3, "", ""},
+        {"tags " + contacts, 0,
+         "1\tCONTACT_ID\tcontact_id\t\tascending\t5\n2\tTYPE_ID\tcontact_type_id\t\tascending "
+         "unreadable: " +
+             unreadable + "\t5\n",
+         ""},
+        {"walk " + contacts + " CONTACT_ID", 0, "1\t1\n2\t2\n3\t3\n4\t4\n5\t5\n", ""},
+        {"check " + contacts, 4,
+         "TYPE_ID\tunreadable\ttag TYPE_ID cannot be read: " + unreadable +
+             "\n0 missing, 0 extra, 0 misordered, 0 broken, 1 unreadable\n",
+         ""},
+        {"walk " + contacts + " TYPE_ID", 2, "", "tag TYPE_ID cannot be read: " + unreadable},
+        {"seek " + contacts + " TYPE_ID 1", 2, "", "tag TYPE_ID cannot be read: " + unreadable},
+        {"append " + contacts, 2, "",
+         "can only be read: tag TYPE_ID cannot be kept up to date (" + unreadable + ")"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        Result r = Tool(c.args, "CONTACT_ID\n9\n");
+        EXPECT_EQ(r.code, c.code);
+        EXPECT_EQ(r.out, c.out);
+        if (c.err.empty()) {
+            EXPECT_EQ(Err(), "");
+        } else {
+            EXPECT_NE(Err().find(c.err), std::string::npos) << Err();
+        }
+    }
+    // The seek landed on the first of the three calls of contact 3 (records 12 to 14).
+    EXPECT_EQ(Tool("walk " + calls + " CONTACT_ID").out.substr(0, 8), "1\t1\n2\t1\n");
+}
+
+// An index the engine cannot open leaves the table open without it: the tool says why rather
+// than listing no tags as if there were none.
+TEST_F(XbtoolTest, DamagedIndexIsReportedNotTakenForNoTags) {
+    ASSERT_EQ(Tool("create " + table_ + " 'N N(4)'").code, 0);
+    ASSERT_EQ(Tool("index " + table_ + " N N").code, 0) << Err();
+    std::fstream f(dir_ + "/T.CDX", std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(14);
+    f.put(0x10);  // the directory's options: no longer a compound index
+    f.close();
+    Result tags = Tool("tags " + table_);
+    EXPECT_EQ(tags.code, 0);
+    EXPECT_EQ(tags.out, "");
+    EXPECT_NE(Err().find("not a compound index directory"), std::string::npos) << Err();
+}
+
 }  // namespace
