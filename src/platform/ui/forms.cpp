@@ -57,8 +57,7 @@ KeyRoute FormCore::RouteKey(const QWidget* form, QObject* watched, QEvent* event
     return KeyRoute::Preview;
 }
 
-OpenerKeyHold::OpenerKeyHold(QWidget* opener, QObject* parent)
-    : QObject(parent), opener_(opener) {
+OpenerKeyHold::OpenerKeyHold(QWidget* opener, QObject* parent) : QObject(parent), opener_(opener) {
     QCoreApplication::instance()->installEventFilter(this);
 }
 

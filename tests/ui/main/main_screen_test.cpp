@@ -243,8 +243,8 @@ TEST_F(MainScreenStartUp, AltFAndAltHPressTheirButtonsAndTheMenusStayReachable) 
     ui::FormPtr<TMainScreen> form = Start();
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    for (QWidget* focus : {static_cast<QWidget*>(form->ActiveGrid()),
-                           static_cast<QWidget*>(form->ActiveNotes())}) {
+    for (QWidget* focus :
+         {static_cast<QWidget*>(form->ActiveGrid()), static_cast<QWidget*>(form->ActiveNotes())}) {
         SCOPED_TRACE(focus->objectName().toStdString());
         focus->setFocus();
         QString dialog;

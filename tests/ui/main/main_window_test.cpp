@@ -596,12 +596,11 @@ TEST_F(MainWindow, GoingToADateLandsOnATaskInAnyOrderAndANoteTypedThenIsStored) 
         int day;
         const char* lands;
     };
-    const Case cases[] = {{1, "Fifth"}, {6, "Tenth"}, {10, "Tenth"}, {11, "Twentieth"},
-                          {31, "Twentieth"}};
+    const Case cases[] = {
+        {1, "Fifth"}, {6, "Tenth"}, {10, "Tenth"}, {11, "Twentieth"}, {31, "Twentieth"}};
     for (const char* order : {"record", "DESCRIPT", "PRIORITY", "DATETIME"}) {
-        const int number = std::string_view(order) == "record"
-                               ? 0
-                               : form_->Store().TodoEngine.TagOrder(order);
+        const int number =
+            std::string_view(order) == "record" ? 0 : form_->Store().TodoEngine.TagOrder(order);
         form_->Store().TodoEngine.SetOrder(number);
         Model().Reload();
         for (const Case& c : cases) {
