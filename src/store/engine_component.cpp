@@ -318,7 +318,9 @@ bool TEngineComponent::Seek(std::string_view key) {
     Settle();
     Synchronise();
     bool found = sx_Seek(key);
-    if (found) {
+    // A soft seek that finds no match stands on the next key of the order: the set goes
+    // there too. Only a seek past the last key leaves the set at its end.
+    if (found || (sx_SysProp(1000) != 0 && !sx_Eof())) {
         Reread();
     } else {
         table_->Last();

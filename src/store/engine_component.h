@@ -74,6 +74,8 @@ class TEngineComponent {
     int RecordCount();
     int RecordNumber();
     int RecordSize();
+    // True for a key of the order in force that begins with `key`. Missed with soft seek on,
+    // the set stands on the next key; otherwise, and past the last key, at its end.
     bool Seek(std::string_view key);
     int SetOrder(int order);
     int TagOrder(std::string_view tag);

@@ -95,6 +95,15 @@ TEST_F(ComponentTest, SeekFindsAKeyOrLeavesTheSetAtItsEnd) {
     EXPECT_FALSE(engine.Seek("TASK 00035"));
     EXPECT_TRUE(table.Eof());
 
+    // A soft seek stands on the next key when none matches, and at the end past the last.
+    sx_SetSoftSeek(true);
+    EXPECT_FALSE(engine.Seek("TASK 00035"));
+    EXPECT_FALSE(table.Eof());
+    EXPECT_EQ(Descript(), "Task 0004");
+    EXPECT_FALSE(engine.Seek("TASK 9999"));
+    EXPECT_TRUE(table.Eof());
+    sx_SetSoftSeek(false);
+
     // A pending edit is posted before the seek.
     ASSERT_EQ(table.First(), dbi::kOk);
     ASSERT_EQ(table.Edit(), dbi::kOk);

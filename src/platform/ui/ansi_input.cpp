@@ -1,10 +1,12 @@
 // Refusing input that Windows-1252 cannot hold, in one-line and multi-line edits.
 #include "platform/ui/ansi_input.h"
 
+#include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QToolTip>
 
 #include "rtl/ansi.h"
 
@@ -28,8 +30,46 @@ bool IsAnsiText(const QString& text) {
     return true;
 }
 
+QString RefusalReason(const QString& text) {
+    QString refused;
+    for (const char32_t cp : text.toUcs4()) {
+        char byte = 0;
+        if (!rtl::CodePointToAnsi(cp, byte)) {
+            refused = QString::fromUcs4(&cp, 1);
+            break;
+        }
+    }
+    return QStringLiteral("Quillet's task file cannot hold '%1'").arg(refused);
+}
+
+void RefuseInput(QWidget* field, const QString& text) {
+    QApplication::beep();
+    if (field == nullptr) {
+        return;
+    }
+    const QString reason = RefusalReason(text);
+    if (auto* sink = dynamic_cast<InputRefusalSink*>(field->window())) {
+        sink->ShowInputRefusal(reason);
+        return;
+    }
+    // A tooltip at every refused key would stand in the way of the typing; the first one
+    // tells the person all they need.
+    static constexpr char kExplained[] = "quilletRefusalExplained";
+    if (field->property(kExplained).toBool()) {
+        return;
+    }
+    field->setProperty(kExplained, true);
+    QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), reason, field);
+}
+
 QValidator::State AnsiValidator::validate(QString& input, int&) const {
-    return IsAnsiText(input) ? Acceptable : Invalid;
+    if (IsAnsiText(input)) {
+        return Acceptable;
+    }
+    // The edit asks only about text a person typed, pasted or dropped; what the program sets
+    // comes from the task file and always passes.
+    RefuseInput(qobject_cast<QWidget*>(parent()), input);
+    return Invalid;
 }
 
 void RefuseNonAnsiInput(QLineEdit* edit) {
@@ -38,6 +78,7 @@ void RefuseNonAnsiInput(QLineEdit* edit) {
 
 void TAnsiMemo::keyPressEvent(QKeyEvent* event) {
     if (!IsAnsiText(event->text())) {
+        RefuseInput(this, event->text());
         event->accept();
         return;
     }
@@ -46,6 +87,7 @@ void TAnsiMemo::keyPressEvent(QKeyEvent* event) {
 
 void TAnsiMemo::inputMethodEvent(QInputMethodEvent* event) {
     if (!IsAnsiText(event->commitString())) {
+        RefuseInput(this, event->commitString());
         // The composition is dropped as a whole, so nothing half-entered stays behind.
         QInputMethodEvent cleared(QString(), {});
         QPlainTextEdit::inputMethodEvent(&cleared);
@@ -61,7 +103,11 @@ bool TAnsiMemo::canInsertFromMimeData(const QMimeData* source) const {
 }
 
 void TAnsiMemo::insertFromMimeData(const QMimeData* source) {
-    if (source == nullptr || !IsAnsiText(source->text())) {
+    if (source == nullptr) {
+        return;
+    }
+    if (!IsAnsiText(source->text())) {
+        RefuseInput(this, source->text());
         return;
     }
     QPlainTextEdit::insertFromMimeData(source);

@@ -1,6 +1,7 @@
 // Text input limited to what the task file can store: characters of Windows-1252 only. A
-// typed character or a pasted text holding any other character is refused, not changed.
-// Also the two conversions between the store's Windows-1252 texts and the widgets' texts.
+// typed character or a pasted text holding any other character is refused, not changed, with
+// a beep and the reason. Also the two conversions between the store's Windows-1252 texts and
+// the widgets' texts.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -21,6 +22,24 @@ std::string ToAnsi(const QString& text);
 
 // True when every character of `text` has a Windows-1252 byte.
 bool IsAnsiText(const QString& text);
+
+// A window that explains refused input itself (the main window, on its message line)
+// implements this; in any other window the reason shows as a tooltip at the field.
+class InputRefusalSink {
+  public:
+    virtual void ShowInputRefusal(const QString& reason) = 0;
+
+  protected:
+    ~InputRefusalSink() = default;
+};
+
+// "Quillet's task file cannot hold 'λ'", naming the first character of `text` that
+// Windows-1252 has no byte for.
+QString RefusalReason(const QString& text);
+
+// Refuses `text` offered to `field`: a beep, and the reason through the field's window when
+// it is an InputRefusalSink, else as a tooltip at the field the first time the field refuses.
+void RefuseInput(QWidget* field, const QString& text);
 
 // For one-line edits: a text that holds a character outside Windows-1252 is invalid, so the
 // edit refuses the key or the paste that would bring it in.

@@ -12,43 +12,93 @@
 namespace ui {
 namespace detail {
 
-bool FormCore::TakeForPreview(const QWidget* form, QObject* watched, QEvent* event) {
+namespace {
+
+// A key press, its shortcut check or its release, delivered to a widget of `window`.
+bool IsKeyEventOf(const QWidget* window, QObject* watched, const QEvent* event) {
     const QEvent::Type type = event->type();
     if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride &&
         type != QEvent::KeyRelease) {
         return false;
     }
-    if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != form) {
-        return false;
+    return window != nullptr && watched->isWidgetType() &&
+           static_cast<QWidget*>(watched)->window() == window;
+}
+
+// An accepted shortcut check keeps the key from every shortcut; the press that follows is
+// then swallowed as well.
+bool Swallow(QEvent* event) {
+    event->accept();
+    return true;
+}
+
+}  // namespace
+
+KeyRoute FormCore::RouteKey(const QWidget* form, QObject* watched, QEvent* event) {
+    // Keys of another window (a message box opened by a key handler) pass.
+    if (!IsKeyEventOf(form, watched, event)) {
+        return KeyRoute::Pass;
+    }
+    if (keyHandlers > 0) {
+        return KeyRoute::Swallow;
     }
     // Every key press of this form is preceded by its shortcut check and followed by its
-    // release; either one ends the press remembered below. Keys of another window (a
-    // message box opened by a key handler) leave it alone.
-    if (type != QEvent::KeyPress) {
+    // release; either one ends the press remembered below.
+    if (event->type() != QEvent::KeyPress) {
         previewedKey = nullptr;
-        return false;
+        return KeyRoute::Pass;
     }
     // An ignored key travels on to the parents of the control as the same event object; the
     // form previews it at its first stop only.
     if (event == previewedKey) {
-        return false;
+        return KeyRoute::Pass;
     }
     previewedKey = event;
-    return true;
+    return KeyRoute::Preview;
+}
+
+OpenerKeyHold::OpenerKeyHold(QWidget* opener, QObject* parent) : QObject(parent), opener_(opener) {
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+OpenerKeyHold::~OpenerKeyHold() {
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        app->removeEventFilter(this);
+    }
+}
+
+bool OpenerKeyHold::eventFilter(QObject* watched, QEvent* event) {
+    return IsKeyEventOf(opener_.data(), watched, event) && Swallow(event);
 }
 
 // Runs the preview: the key arrives ignored, and a handler that accepts it keeps it from the
 // control. Returns true when the key is consumed.
 template <class Form>
-bool PreviewKey(Form* form, QEvent* event) {
+bool PreviewKey(Form* form, FormCore& core, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     const bool wasAccepted = key->isAccepted();
     key->ignore();
+    ++core.keyHandlers;
     Q_EMIT form->keyDown(key);
+    --core.keyHandlers;
     if (key->isAccepted()) {
         return true;
     }
     key->setAccepted(wasAccepted);
+    return false;
+}
+
+// Key routing for both form kinds' application-wide filter; true when the event is consumed.
+template <class Form>
+bool FilterKey(Form* form, FormCore& core, QObject* watched, QEvent* event) {
+    switch (core.RouteKey(form, watched, event)) {
+        case KeyRoute::Preview:
+            return PreviewKey(form, core, event);
+        case KeyRoute::Swallow:
+            return Swallow(event);
+        case KeyRoute::Pass:
+            break;
+    }
     return false;
 }
 
@@ -122,8 +172,8 @@ bool TForm::event(QEvent* event) {
 }
 
 bool TForm::eventFilter(QObject* watched, QEvent* event) {
-    if (core_.keyPreview && core_.TakeForPreview(this, watched, event)) {
-        return detail::PreviewKey(this, event);
+    if (core_.keyPreview && detail::FilterKey(this, core_, watched, event)) {
+        return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -155,6 +205,10 @@ TDialog::TDialog(QWidget* parent)
                           Qt::MSWindowsFixedSizeDialogHint) {
     setFont(dialogFont());  // Arial 8 point, mapped to its installed twin
     setSizeGripEnabled(false);
+    QWidget* opener = parent != nullptr ? parent->window() : QApplication::activeWindow();
+    if (opener != nullptr) {
+        openerKeyHold_ = new detail::OpenerKeyHold(opener, this);
+    }
 }
 
 TDialog::~TDialog() {
@@ -226,13 +280,17 @@ void TDialog::FinishModal() {
 }
 
 bool TDialog::event(QEvent* event) {
+    if (event->type() == QEvent::Show) {
+        // Shown, the dialog takes the keys itself.
+        delete openerKeyHold_.data();
+    }
     detail::EmitFormEvent(this, event);
     return QDialog::event(event);
 }
 
 bool TDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (core_.keyPreview && core_.TakeForPreview(this, watched, event)) {
-        return detail::PreviewKey(this, event);
+    if (core_.keyPreview && detail::FilterKey(this, core_, watched, event)) {
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -9,6 +9,11 @@
 // a close by clearing its argument; closing() once a close is allowed; destroying() just
 // before the form is deleted by its FormPtr; resized(); keyDown(QKeyEvent*) with KeyPreview,
 // before the focused control sees the key (accept() the event to keep it from the control).
+//
+// Keys typed while a form's key handler runs (it may open a dialog, or let pending messages
+// be processed) and keys typed at a window between the creation of a dialog it opens and
+// the dialog's showing are swallowed: they were meant for what the window showed before,
+// and reaching it now could start the same command a second time.
 #pragma once
 
 #include <QDialog>
@@ -29,6 +34,8 @@ inline constexpr int kModalCancel = 2;
 
 namespace detail {
 
+enum class KeyRoute { Pass, Preview, Swallow };
+
 // What the two form kinds share: key preview, the chosen default and cancel widgets and the
 // once-only creation and destruction notices.
 class FormCore {
@@ -40,9 +47,25 @@ class FormCore {
     bool destroyingSent = false;
     // The key press now travelling up from the focused control: the form previews it once.
     const QEvent* previewedKey = nullptr;
+    // Key handlers of the form now running (one may run another's nested event loop).
+    int keyHandlers = 0;
 
-    // Decides whether `event`, delivered to `watched`, is one the form should preview.
-    bool TakeForPreview(const QWidget* form, QObject* watched, QEvent* event);
+    // Decides what becomes of `event`, delivered to `watched`, while the form previews keys.
+    KeyRoute RouteKey(const QWidget* form, QObject* watched, QEvent* event);
+};
+
+// Swallows the keys typed at `opener` until it is deleted: a dialog holds one from its
+// creation until it shows.
+class OpenerKeyHold : public QObject {
+  public:
+    OpenerKeyHold(QWidget* opener, QObject* parent);
+    ~OpenerKeyHold() override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QPointer<QWidget> opener_;
 };
 
 }  // namespace detail
@@ -136,6 +159,7 @@ class TDialog : public QDialog {
     void FinishModal();
 
     detail::FormCore core_;
+    QPointer<detail::OpenerKeyHold> openerKeyHold_;
     int modalResult_ = kModalNone;
     bool inCloseQuery_ = false;
     bool finishing_ = false;

@@ -10,10 +10,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QShortcut>
-#include <QStatusBar>
 #include <QTableView>
 #include <QTextEdit>
 #include <QTimer>
@@ -57,6 +57,7 @@ constexpr int kDesignedLeft = 144;
 constexpr int kDesignedTop = 99;
 constexpr char kPreferences[] = "Preferences";
 constexpr char kSaveFailed[] = "Error:Unable to save changes";
+constexpr int kMessageLineMilliseconds = 8000;
 
 // The Windows-1252 text of a multi-line editor, its lines joined by CR LF.
 std::string NotesText(const QPlainTextEdit* editor) {
@@ -224,6 +225,19 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
     ui_->ActiveNotes->installEventFilter(controlEvents);
     ui_->ActiveNotes->viewport()->installEventFilter(controlEvents);
     connect(ui_->ActiveNotes, &QPlainTextEdit::textChanged, this, [this] { NotesEdited(); });
+    // The Task cell's text is refused inside the grid's commit of it; the box waits until the
+    // cell's editor has closed, or the box taking the focus would commit it once more.
+    connect(
+        model_, &TaskGridModel::editRefused, this,
+        [this](const std::string& reason) { ShowEngineError(reason); }, Qt::QueuedConnection);
+
+    messageTimer_ = new QTimer(this);
+    messageTimer_->setSingleShot(true);
+    messageTimer_->setInterval(kMessageLineMilliseconds);
+    connect(messageTimer_, &QTimer::timeout, this, [this] {
+        ui_->MessageLine->clear();
+        ui_->MessageLine->setToolTip(QString());
+    });
 
     tableLink_ = std::make_unique<TableLink>(*this);
     tableLink_->SetDataSource(&store_->TodoDataSource);
@@ -284,6 +298,10 @@ QTableView* TMainScreen::ActiveGrid() const {
 
 QPlainTextEdit* TMainScreen::ActiveNotes() const {
     return ui_->ActiveNotes;
+}
+
+QLabel* TMainScreen::MessageLine() const {
+    return ui_->MessageLine;
 }
 
 controls::ToxSplit* TMainScreen::oxSplit1() const {
@@ -366,7 +384,7 @@ void TMainScreen::FormActivate() {
     activating_ = false;
     ui::SetScreenCursor(ui::ScreenCursor::Default);
     if (!startNotice_.empty()) {
-        statusBar()->showMessage(QString::fromStdString(startNotice_), 8000);
+        ShowMessageLine(QString::fromStdString(startNotice_));
     }
 }
 
@@ -514,14 +532,22 @@ void TMainScreen::LoadNotes() {
 }
 
 void TMainScreen::NotesEdited() {
-    if (loadingNotes_ || AtEnd()) {
+    if (loadingNotes_) {
+        return;
+    }
+    // Without a task the pane takes no typing.
+    if (AtEnd()) {
+        LoadNotes();
         return;
     }
     store::TTable& table = store_->TodoTable;
     store::TField* note = table.FieldByName("NOTE");
-    // Typing in the pane edits the record directly; the note is stored as typed.
-    if (note != nullptr && table.Edit() == store::dbi::kOk) {
-        note->SetAsString(NotesText(ui_->ActiveNotes));
+    // Typing in the pane edits the record directly; the note is stored as typed. Text that
+    // cannot be stored does not stay on screen as if it were: the pane shows the note again.
+    if (note == nullptr || table.Edit() != store::dbi::kOk ||
+        !note->SetAsString(NotesText(ui_->ActiveNotes))) {
+        ShowEngineError(table.LastErrorText());
+        LoadNotes();
     }
 }
 
@@ -574,6 +600,22 @@ void TMainScreen::FilterbuttonClick() {
 
 void TMainScreen::ShowFailure(const char* message) {
     ::ShowInformation(message);
+}
+
+void TMainScreen::ShowEngineError(const std::string& text) {
+    ui::MessageBox(text.empty() ? std::string(kSaveFailed) : text,
+                   ui::ApplicationTitle().toStdString(), ui::kMbOk | ui::kMbIconHand);
+}
+
+void TMainScreen::ShowMessageLine(const QString& text) {
+    ui_->MessageLine->setText(text);
+    // A text longer than the line is read whole in its tooltip.
+    ui_->MessageLine->setToolTip(text);
+    messageTimer_->start();
+}
+
+void TMainScreen::ShowInputRefusal(const QString& reason) {
+    ShowMessageLine(reason);
 }
 
 void TMainScreen::EditButtonClick() {
@@ -677,8 +719,7 @@ void TMainScreen::CloneButtonClick() {
             model_->RecordChanged(*store_->TodoTable.GetBookmark());
         } else {
             // No message of its own: the engine's words, in the error box.
-            ui::MessageBox(store_->TodoTable.LastErrorText(), "Quillet",
-                           ui::kMbOk | ui::kMbIconHand);
+            ShowEngineError(store_->TodoTable.LastErrorText());
             store_->TodoTable.Cancel();
         }
     }
@@ -785,7 +826,46 @@ void TMainScreen::ActiveNotesExit() {
     PostPending();
 }
 
+controls::TExplorerButton* TMainScreen::ContestedButton(const QKeyEvent* event) const {
+    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::AltModifier) {
+        return nullptr;
+    }
+    switch (event->key()) {
+        case Qt::Key_F:
+            return ui_->Filterbutton;
+        case Qt::Key_H:
+            return ui_->Helpbutton;
+        default:
+            return nullptr;
+    }
+}
+
+bool TMainScreen::eventFilter(QObject* watched, QEvent* event) {
+    // The menu bar's "&File" and "&Help" claim Alt+F and Alt+H as the Filter and Help
+    // buttons do, and a key claimed twice goes to no one. The buttons keep their letters,
+    // as they show them, and the menus are reached with F10 or with Alt pressed and
+    // released alone: the key is kept from every shortcut and comes to FormKeyDown.
+    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this &&
+        ContestedButton(static_cast<QKeyEvent*>(event)) != nullptr) {
+        event->accept();
+    }
+    return ui::TForm::eventFilter(watched, event);
+}
+
 void TMainScreen::FormKeyDown(QKeyEvent* event) {
+    if (controls::TExplorerButton* button = ContestedButton(event)) {
+        event->accept();
+        if (button->isVisible() && button->isEnabled()) {
+            button->click();
+        }
+        return;
+    }
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        ui_->MainMenu->setActiveAction(ui_->mnuFile->menuAction());
+        return;
+    }
     // Keys typed into a text (the notes, the Task cell's editor) are that text's alone.
     if (IsTextInput(QApplication::focusWidget())) {
         return;

@@ -1,12 +1,13 @@
-// TMainScreen: the main window with its task grid, notes pane, toolbar and status bar; the
-// task commands, the column menus, filter, sort and report it opens, preferences and
-// placement, and its start-up and shut-down handlers.
+// TMainScreen: the main window with its task grid, notes pane, toolbar and status bar with
+// its message line; the task commands, the column menus, filter, sort and report it opens,
+// preferences and placement, and its start-up and shut-down handlers.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "platform/ui/ansi_input.h"
 #include "platform/ui/forms.h"
 #include "store/filter_expression.h"
 #include "ui/main/key_word_list.h"
@@ -29,12 +30,13 @@ class QLabel;
 class QModelIndex;
 class QPlainTextEdit;
 class QTableView;
+class QTimer;
 class TColumnMenus;
 class TJustOne;
 class TSortMenus;
 class TaskGridModel;
 
-class TMainScreen : public ui::TForm {
+class TMainScreen : public ui::TForm, public ui::InputRefusalSink {
     Q_OBJECT
 
   public:
@@ -51,6 +53,7 @@ class TMainScreen : public ui::TForm {
     controls::TExplorerButton* Button(const char* name) const;
     QTableView* ActiveGrid() const;
     QPlainTextEdit* ActiveNotes() const;
+    QLabel* MessageLine() const;
     controls::ToxSplit* oxSplit1() const;
     TaskGridModel& GridModel() { return *model_; }
     const QString& HelpFile() const { return helpFile_; }
@@ -74,6 +77,11 @@ class TMainScreen : public ui::TForm {
     void FitGrid();
     // Moves the grid's current cell to the row of the table's current record.
     void SyncGridToTable();
+
+    // A short message that needs no answer, on the status bar's message line: it shows until
+    // the next one replaces it or eight seconds have passed.
+    void ShowMessageLine(const QString& text);
+    void ShowInputRefusal(const QString& reason) override;
 
   public Q_SLOTS:
     void FormCreate();
@@ -105,12 +113,18 @@ class TMainScreen : public ui::TForm {
     void ActiveNotesDblClick();
     void ActiveNotesExit();
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     class Sinks;
     class TableLink;
     class ControlEvents;
 
     bool AtEnd() const;
+    // The button whose underlined letter `event` presses where a menu title underlines the
+    // same letter; null for any other key.
+    controls::TExplorerButton* ContestedButton(const QKeyEvent* event) const;
     // Posts the current record's pending edit and puts its row where it now belongs; false
     // (after the error is shown) when it could not be posted.
     bool PostPending();
@@ -118,6 +132,9 @@ class TMainScreen : public ui::TForm {
     void LoadNotes();
     void NotesEdited();
     void ShowFailure(const char* message);
+    // A record operation that has no handler of its own failed: the engine's words, in the
+    // application's error box.
+    void ShowEngineError(const std::string& text);
     void TableMoved();
 
     std::unique_ptr<Ui::TMainScreen> ui_;
@@ -129,6 +146,7 @@ class TMainScreen : public ui::TForm {
     TColumnMenus* columnMenus_ = nullptr;
     TSortMenus* sortMenus_ = nullptr;
     TJustOne* JustOne1 = nullptr;
+    QTimer* messageTimer_ = nullptr;
     bool engineStarted_ = false;
     QString helpFile_;
     std::string iniFile_;

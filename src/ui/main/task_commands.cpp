@@ -146,10 +146,36 @@ bool DeleteCurrentTask(store::TTaskStore& store) {
     return deleted;
 }
 
-void GoToDate(store::TTaskStore& store, rtl::TDateTime date) {
+bool GoToDate(store::TTaskStore& store, rtl::TDateTime date) {
+    store::TEngineComponent& engine = store.TodoEngine;
+    store::TTable& table = store.TodoTable;
+    const int before = engine.RecordNumber();
+    // Only the date order can be searched by date; any other order is left for the search
+    // and put back, with the task found current in it.
+    const int order = engine.IndexOrder();
+    const int dateOrder = engine.TagOrder("DATETIME");
+    if (dateOrder == 0) {
+        return false;
+    }
+    if (order != dateOrder) {
+        engine.SetOrder(dateOrder);
+    }
     store.EngineEnv1.SetSoftSeek(true);
-    store.TodoEngine.Seek(store::DateToStored(date));
+    engine.Seek(store::DateToStored(date));
     store.EngineEnv1.SetSoftSeek(false);
+    // Undated tasks come first in date order, so past the last date the last task is the
+    // last dated one, if any task has a date.
+    if (table.Eof()) {
+        table.Last();
+    }
+    const bool dated = table.GetBookmark().has_value() &&
+                       Get(table, "DATE").find_first_not_of(' ') != std::string::npos;
+    const int found = dated ? engine.RecordNumber() : before;
+    if (order != dateOrder) {
+        engine.SetOrder(order);
+    }
+    engine.GoToRecord(found);
+    return dated;
 }
 
 bool RebuildTaskFile(store::TTaskStore& store, store::RebuildRunner& runner, bool& done) {

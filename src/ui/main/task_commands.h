@@ -64,9 +64,10 @@ bool CloneCurrentTask(store::TTable& table);
 // gives when that fails). False when the delete failed; the record is then kept.
 bool DeleteCurrentTask(store::TTaskStore& store);
 
-// Soft seek of a date in the order in force; the list ends up past its end when no key
-// begins with that date or a later one.
-void GoToDate(store::TTaskStore& store, rtl::TDateTime date);
+// Makes current the first task in date order whose date is `date` or later, past the last
+// the last dated task, whatever the order in force; the order in force stays. False, with
+// the current task unchanged, when no task shown has a date.
+bool GoToDate(store::TTaskStore& store, rtl::TDateTime date);
 
 // Pack and rebuild through `runner` ("Done!" through the store's messages once every tag is
 // built), then reopen for ordinary work in DATETIME order with the task table's Tag at -1.

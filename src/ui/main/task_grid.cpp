@@ -232,6 +232,7 @@ bool TaskGridModel::setData(const QModelIndex& index, const QVariant& value, int
     store::TField* descript = table_.FieldByName("DESCRIPT");
     if (descript == nullptr || table_.Edit() != store::dbi::kOk ||
         !descript->SetAsString(text.substr(0, kTaskLength))) {
+        Q_EMIT editRefused(table_.LastErrorText());
         return false;
     }
     Q_EMIT dataChanged(index, index);

@@ -82,6 +82,11 @@ class TaskGridModel : public QAbstractTableModel {
     // The Task cell of the current row only: DESCRIPT of the record in editing.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
+  Q_SIGNALS:
+    // The Task cell's text was not stored: the record could not be put into editing or
+    // take the text. `reason` is the engine's words.
+    void editRefused(const std::string& reason);
+
   private:
     store::TTable& table_;
     mutable store::TRowOrder order_;

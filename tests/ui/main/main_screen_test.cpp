@@ -3,6 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -282,6 +286,63 @@ TEST_F(MainScreenStartUp, SettingsAndHelpInSmallLettersServeTheWindowAndItsDialo
     EXPECT_FALSE(QFile::exists(PathOf("TODO.INI")));
     ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
     EXPECT_TRUE(settings.readAll().contains("SplitterBar="));
+}
+
+// Alt+F and Alt+H press the Filter and Help buttons, whose letters the menu bar's titles
+// underline too; the menus are reached with F10, or Alt pressed and released, then a letter.
+TEST_F(MainScreenStartUp, AltFAndAltHPressTheirButtonsAndTheMenusStayReachable) {
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUILLET_HELP_FILE), PathOf("QUILX.HLP")));
+    ui::FormPtr<TMainScreen> form = Start();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    for (QWidget* focus :
+         {static_cast<QWidget*>(form->ActiveGrid()), static_cast<QWidget*>(form->ActiveNotes())}) {
+        SCOPED_TRACE(focus->objectName().toStdString());
+        focus->setFocus();
+        QString dialog;
+        ui::test::WhenModalShown([&](QWidget* window) {
+            dialog = QString::fromLatin1(window->metaObject()->className());
+            window->close();
+        });
+        QTest::keyClick(focus, Qt::Key_F, Qt::AltModifier);
+        ui::ProcessMessages();
+        EXPECT_EQ(dialog, QStringLiteral("TFilterForm"));
+        QTest::keyClick(focus, Qt::Key_H, Qt::AltModifier);
+        ui::ProcessMessages();
+        ASSERT_NE(ui::HelpViewer(), nullptr);
+        EXPECT_EQ(ui::HelpViewer()->CurrentContext(), 1009);
+        ui::CloseHelpViewer();
+        ui::ProcessMessages();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+
+    auto* menuBar = form->findChild<QMenuBar*>(QStringLiteral("MainMenu"));
+    auto* fileMenu = form->findChild<QMenu*>(QStringLiteral("mnuFile"));
+    auto* helpMenu = form->findChild<QMenu*>(QStringLiteral("mnuHelp"));
+    ASSERT_NE(menuBar, nullptr);
+    ASSERT_NE(fileMenu, nullptr);
+    ASSERT_NE(helpMenu, nullptr);
+    form->ActiveGrid()->setFocus();
+    QTest::keyClick(form->ActiveGrid(), Qt::Key_F10);
+    ui::ProcessMessages();
+    EXPECT_EQ(menuBar->activeAction(), fileMenu->menuAction());
+    EXPECT_TRUE(fileMenu->isVisible());
+    fileMenu->close();
+    ui::ProcessMessages();
+
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->ActiveGrid()->setFocus();
+    QTest::keyPress(form->ActiveGrid(), Qt::Key_Alt, Qt::AltModifier);
+    QTest::keyRelease(form->ActiveGrid(), Qt::Key_Alt);
+    ui::ProcessMessages();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_H);
+    ui::ProcessMessages();
+    EXPECT_TRUE(helpMenu->isVisible());
+    helpMenu->close();
+    EXPECT_TRUE(boxes_.empty());
+    Finish(form);
 }
 
 TEST(AboutBox, OkIsHiddenUntilTheCommandShowsIt) {

@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -30,6 +31,7 @@
 #include <memory>
 #include <numeric>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/form_placement.h"
@@ -39,6 +41,7 @@
 #include "platform/ini/profile.h"
 #include "platform/ui/application.h"
 #include "platform/ui/message_box.h"
+#include "platform/xbase/sx.h"
 #include "report/report_setup.h"
 #include "rtl/date_format.h"
 #include "rtl/format_settings.h"
@@ -873,6 +876,227 @@ TEST_F(MainWindow, AnEditThatCannotBePostedAtCloseIsReported) {
     std::signal(SIGXFSZ, previousHandler);
     ASSERT_FALSE(boxes_.empty());
     EXPECT_EQ(boxes_.front().rfind("Error:Unable to save changes", 0), 0u) << boxes_.front();
+}
+
+// Calendar, a date, Ok: in any order the first task in date order on or after that day
+// becomes current (past the last date, the last dated task), and a note typed then is kept.
+TEST_F(MainWindow, GoingToADateLandsOnATaskInAnyOrderAndANoteTypedThenIsStored) {
+    MakeTaskFile("QUILX.DBF",
+                 {{"20260110", "", "Tenth", "", false, "", "B"},
+                  {"", "", "Undated", "", false, "", "A"},
+                  {"20260105", "", "Fifth", "", false, "", "C"},
+                  {"20260120", "", "Twentieth", "", false, "", "B"}},
+                 true);
+    Start();
+    struct Case {
+        int day;
+        const char* lands;
+    };
+    const Case cases[] = {
+        {1, "Fifth"}, {6, "Tenth"}, {10, "Tenth"}, {11, "Twentieth"}, {31, "Twentieth"}};
+    for (const char* order : {"record", "DESCRIPT", "PRIORITY", "DATETIME"}) {
+        const int number =
+            std::string_view(order) == "record" ? 0 : form_->Store().TodoEngine.TagOrder(order);
+        form_->Store().TodoEngine.SetOrder(number);
+        Model().Reload();
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(order) + " order, day " + std::to_string(c.day));
+            SelectRow(0);
+            ui::test::WhenModalShown([&](QWidget* window) {
+                auto* selector = qobject_cast<TDateSelector*>(window);
+                ASSERT_NE(selector, nullptr);
+                rtl::TDateTime day = 0;
+                ASSERT_TRUE(rtl::TryEncodeDate(2026, 1, c.day, day));
+                selector->Calendar()->setCalendarDate(day);
+                selector->OKButtonClick();
+            });
+            form_->CalendarButtonClick();
+            EXPECT_EQ(form_->Store().TodoEngine.IndexOrder(), number);
+            EXPECT_FALSE(form_->Store().TodoTable.Eof());
+            EXPECT_EQ(Current("DESCRIPT"), c.lands);
+            const QModelIndex current = form_->ActiveGrid()->currentIndex();
+            EXPECT_EQ(Cell(current.row(), TaskGridModel::kTask), QString::fromLatin1(c.lands));
+            EXPECT_TRUE(form_->Button("Editbutton")->isVisible());
+        }
+    }
+
+    // A first start is in record order; the note typed after going to a date is the task's.
+    form_->Store().TodoEngine.SetOrder(0);
+    Model().Reload();
+    ui::test::WhenModalShown([](QWidget* window) {
+        auto* selector = qobject_cast<TDateSelector*>(window);
+        ASSERT_NE(selector, nullptr);
+        rtl::TDateTime day = 0;
+        ASSERT_TRUE(rtl::TryEncodeDate(2026, 1, 7, day));
+        selector->Calendar()->setCalendarDate(day);
+        selector->OKButtonClick();
+    });
+    form_->CalendarButtonClick();
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    QPlainTextEdit* notes = form_->ActiveNotes();
+    notes->setFocus();
+    EXPECT_FALSE(notes->isReadOnly());
+    QTest::keyClicks(notes, QStringLiteral("Bring the receipts"));
+    form_->ActiveGrid()->setFocus();
+    ui::ProcessMessages();
+    EXPECT_TRUE(boxes_.empty());
+    Finish();
+    Start();
+    form_->Store().TodoEngine.GoToRecord(1);
+    EXPECT_EQ(Current("DESCRIPT"), "Tenth");
+    EXPECT_EQ(form_->Store().TodoTable.FieldByName("NOTE")->AsString(), "Bring the receipts");
+}
+
+// A record this program cannot put into editing (another work area holds its lock): typing
+// in the notes pane or the Task cell shows the engine's words and the text as stored.
+TEST_F(MainWindow, TypingIntoATaskHeldElsewhereShowsWhyAndPutsTheStoredTextBack) {
+    MakeTaskFile("QUILX.DBF", {{"", "", "Held task", "Stored note", false, "", "B"}}, true);
+    Start();
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    SelectRow(0);
+    sx_SetLockTimeout(0);
+    const int holder = sx_Use(PathOf("QUILX.DBF"), "HOLDER", 0, 2);
+    ASSERT_NE(holder, 0);
+    ASSERT_TRUE(sx_Rlock(1));
+
+    QPlainTextEdit* notes = form_->ActiveNotes();
+    notes->setFocus();
+    notes->moveCursor(QTextCursor::End);
+    QTest::keyClick(notes, Qt::Key_X);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0], "Engine Error : 10245");  // the record lock was refused
+    EXPECT_EQ(notes->toPlainText(), QStringLiteral("Stored note"));
+
+    QTableView* grid = form_->ActiveGrid();
+    const QModelIndex task = Model().index(0, TaskGridModel::kTask);
+    grid->setFocus();
+    grid->setCurrentIndex(task);
+    grid->edit(task);
+    auto* line = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(line, nullptr);
+    line->selectAll();
+    QTest::keyClicks(line, QStringLiteral("Renamed"));
+    // Leaving the cell commits its text.
+    notes->setFocus();
+    ui::ProcessMessages();
+    ASSERT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(boxes_[1], boxes_[0]);
+    EXPECT_EQ(Cell(0, TaskGridModel::kTask), QStringLiteral("Held task"));
+    EXPECT_EQ(form_->Store().TodoTable.State(), store::TDataSetState::dsBrowse);
+
+    // Let go, the same typing is stored.
+    ASSERT_TRUE(sx_Select(holder));
+    ASSERT_TRUE(sx_Close());
+    notes->setFocus();
+    notes->moveCursor(QTextCursor::End);
+    QTest::keyClick(notes, Qt::Key_X);
+    grid->setFocus();
+    ui::ProcessMessages();
+    EXPECT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(form_->Store().TodoTable.FieldByName("NOTE")->AsString(), "Stored notex");
+}
+
+// Characters the task file cannot hold are refused where they are typed, and the message
+// line says why; it takes any short message the window has.
+TEST_F(MainWindow, RefusedCharactersAreExplainedOnTheMessageLine) {
+    MakeTaskFile("QUILX.DBF", {{"", "", "Only task", "ab", false, "", "B"}}, true);
+    Start();
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    SelectRow(0);
+    QLabel* line = form_->MessageLine();
+    EXPECT_TRUE(line->text().isEmpty());
+    const QString reason = QStringLiteral("Quillet's task file cannot hold '\u03BB'");
+
+    QPlainTextEdit* notes = form_->ActiveNotes();
+    notes->setFocus();
+    notes->moveCursor(QTextCursor::End);
+    QTest::sendKeyEvent(QTest::Click, notes, Qt::Key_unknown, QStringLiteral("\u03BB"),
+                        Qt::NoModifier);
+    EXPECT_EQ(notes->toPlainText(), QStringLiteral("ab"));
+    EXPECT_EQ(line->text(), reason);
+    EXPECT_TRUE(line->isVisible());
+    EXPECT_GT(line->geometry().left(), form_->Button("ShowDone")->geometry().right());
+
+    form_->ShowMessageLine(QStringLiteral("Another message"));
+    EXPECT_EQ(line->text(), QStringLiteral("Another message"));
+
+    QTableView* grid = form_->ActiveGrid();
+    const QModelIndex task = Model().index(0, TaskGridModel::kTask);
+    grid->setFocus();
+    grid->setCurrentIndex(task);
+    grid->edit(task);
+    auto* cell = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(cell, nullptr);
+    cell->end(false);
+    QTest::sendKeyEvent(QTest::Click, cell, Qt::Key_unknown, QStringLiteral("\u03C9"),
+                        Qt::NoModifier);
+    EXPECT_EQ(cell->text(), QStringLiteral("Only task"));
+    EXPECT_EQ(line->text(), QStringLiteral("Quillet's task file cannot hold '\u03C9'"));
+    EXPECT_TRUE(boxes_.empty());
+}
+
+// Counts the task editors that show and cancels each one as it shows.
+class EditorCounter : public QObject {
+  public:
+    EditorCounter() { QApplication::instance()->installEventFilter(this); }
+    int shown = 0;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            if (auto* editor = qobject_cast<TTaskEditor*>(watched)) {
+                ++shown;
+                QTimer::singleShot(0, editor, [editor] { editor->CancelButtonClick(); });
+            }
+        }
+        return false;
+    }
+};
+
+// Keys typed while a command opens the task editor (Insert, then Enter soon after; New
+// clicked, then Enter) never open a second one.
+TEST_F(MainWindow, KeysArrivingWhileTheEditorOpensNeverOpenASecondOne) {
+    MakeTaskFile("QUILX.DBF", {{"", "", "Only task", "", false, "", "B"}}, true);
+    Start();
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    SelectRow(0);
+    QTableView* grid = form_->ActiveGrid();
+    grid->setFocus();
+    const auto post = [grid](QEvent::Type type, int key) {
+        QCoreApplication::postEvent(grid, new QKeyEvent(type, key, Qt::NoModifier));
+    };
+    {
+        EditorCounter editors;
+        post(QEvent::KeyPress, Qt::Key_Insert);
+        post(QEvent::KeyRelease, Qt::Key_Insert);
+        post(QEvent::KeyPress, Qt::Key_Return);
+        post(QEvent::KeyRelease, Qt::Key_Return);
+        ui::ProcessMessages();
+        ui::ProcessMessages();
+        EXPECT_EQ(editors.shown, 1);
+    }
+    {
+        EditorCounter editors;
+        post(QEvent::KeyPress, Qt::Key_Return);
+        post(QEvent::KeyRelease, Qt::Key_Return);
+        form_->NewButtonClick();
+        ui::ProcessMessages();
+        EXPECT_EQ(editors.shown, 1);
+    }
+    // Once the editor has closed, keys reach the window again.
+    {
+        EditorCounter editors;
+        post(QEvent::KeyPress, Qt::Key_Return);
+        post(QEvent::KeyRelease, Qt::Key_Return);
+        ui::ProcessMessages();
+        ui::ProcessMessages();
+        EXPECT_EQ(editors.shown, 1);
+    }
+    EXPECT_EQ(form_->Store().TodoEngine.RecordCount(), 1);
 }
 
 }  // namespace

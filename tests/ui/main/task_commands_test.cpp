@@ -175,7 +175,7 @@ TEST_F(TaskCommandsTest, ButtonsShowOnlyOnATask) {
     EXPECT_FALSE(TaskButtonsVisible(*store_));
 }
 
-TEST_F(TaskCommandsTest, GoingToADateLandsOnItsFirstTaskOrPastTheEnd) {
+TEST_F(TaskCommandsTest, GoingToADateLandsOnItsFirstTaskOrTheNextDatedOne) {
     Open({{"20260110", "", "Tenth", "", false, "", "B"},
           {"20260105", "", "Fifth", "", false, "", "B"},
           {"20260120", "", "Twentieth", "", false, "", "B"}});
@@ -186,10 +186,14 @@ TEST_F(TaskCommandsTest, GoingToADateLandsOnItsFirstTaskOrPastTheEnd) {
     EXPECT_EQ(Field("DESCRIPT"), "Tenth");
     EXPECT_FALSE(Table().Eof());
     EXPECT_FALSE(store_->EngineEnv1.SoftSeek());
-    // No key begins with the day: the list ends up past its end.
+    // No key begins with the day: the task of the next date, never the end of the list.
     ASSERT_TRUE(rtl::TryEncodeDate(2026, 1, 7, day));
-    GoToDate(*store_, day);
-    EXPECT_TRUE(Table().Eof());
+    EXPECT_TRUE(GoToDate(*store_, day));
+    EXPECT_EQ(Field("DESCRIPT"), "Tenth");
+    ASSERT_TRUE(rtl::TryEncodeDate(2027, 1, 1, day));
+    EXPECT_TRUE(GoToDate(*store_, day));
+    EXPECT_EQ(Field("DESCRIPT"), "Twentieth");
+    EXPECT_FALSE(Table().Eof());
 }
 
 // A rebuild whose tag build stops after two tags.
