@@ -8,6 +8,8 @@
 #include <QMimeData>
 #include <QToolTip>
 
+#include <algorithm>
+
 #include "rtl/ansi.h"
 
 namespace ui {
@@ -39,6 +41,9 @@ QString RefusalReason(const QString& text) {
             break;
         }
     }
+    if (refused.isEmpty()) {
+        return QStringLiteral("This field cannot hold a line break or a control character");
+    }
     return QStringLiteral("Quillet's task file cannot hold '%1'").arg(refused);
 }
 
@@ -62,8 +67,21 @@ void RefuseInput(QWidget* field, const QString& text) {
     QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), reason, field);
 }
 
+namespace {
+qsizetype ControlCount(const QString& text) {
+    return std::count_if(text.begin(), text.end(),
+                         [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+}
+}  // namespace
+
+AnsiValidator::AnsiValidator(QLineEdit* edit) : QValidator(edit) {
+    heldControls_ = ControlCount(edit->text());
+    connect(edit, &QLineEdit::textChanged, this,
+            [this](const QString& text) { heldControls_ = ControlCount(text); });
+}
+
 QValidator::State AnsiValidator::validate(QString& input, int&) const {
-    if (IsAnsiText(input)) {
+    if (IsAnsiText(input) && ControlCount(input) <= heldControls_) {
         return Acceptable;
     }
     // The edit asks only about text a person typed, pasted or dropped; what the program sets

@@ -34,21 +34,28 @@ class InputRefusalSink {
 };
 
 // "Quillet's task file cannot hold 'λ'", naming the first character of `text` that
-// Windows-1252 has no byte for.
+// Windows-1252 has no byte for; for a text the code page holds, the reason a one-line field
+// refuses it: a line break or another control character.
 QString RefusalReason(const QString& text);
 
 // Refuses `text` offered to `field`: a beep, and the reason through the field's window when
 // it is an InputRefusalSink, else as a tooltip at the field the first time the field refuses.
 void RefuseInput(QWidget* field, const QString& text);
 
-// For one-line edits: a text that holds a character outside Windows-1252 is invalid, so the
-// edit refuses the key or the paste that would bring it in.
+// For one-line edits: a text that holds a character outside Windows-1252, or more control
+// characters (line breaks, tabs) than the field already held, is invalid, so the edit refuses
+// the key, paste or drop that would bring it in. A line break inside a description or a key
+// word would break every line-based view and export of the task; one already stored by
+// another program stays editable.
 class AnsiValidator : public QValidator {
     Q_OBJECT
 
   public:
-    using QValidator::QValidator;
+    explicit AnsiValidator(QLineEdit* edit);
     State validate(QString& input, int& position) const override;
+
+  private:
+    qsizetype heldControls_ = 0;  // control characters of the field's text as last changed
 };
 
 // Gives a one-line edit an AnsiValidator of its own.

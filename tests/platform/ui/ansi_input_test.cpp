@@ -60,6 +60,40 @@ TEST(AnsiInput, ARefusedCharacterIsExplainedOnceAtEachFieldOfADialog) {
     EXPECT_EQ(memo->toPlainText(), QStringLiteral("a"));
 }
 
+// Line breaks and other control characters pasted or dropped into a one-line field are refused
+// as the code page's missing characters are; one that another program stored stays editable.
+TEST(AnsiInput, AOneLineFieldRefusesNewControlCharacters) {
+    QDialog dialog;
+    auto* line = new QLineEdit(&dialog);
+    (new QVBoxLayout(&dialog))->addWidget(line);
+    ui::RefuseNonAnsiInput(line);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    line->setFocus();
+    const auto paste = [line](const QString& text) {
+        QApplication::clipboard()->setText(text);
+        QTest::keyClick(line, Qt::Key_V, Qt::ControlModifier);
+        return line->text();
+    };
+    EXPECT_EQ(paste(QStringLiteral("Buy")), QStringLiteral("Buy"));
+    for (const QString& refused :
+         {QStringLiteral(" milk\r\neggs"), QStringLiteral("\n"), QStringLiteral("a\tb"),
+          QStringLiteral("\x1b[0m"), QStringLiteral("\x7f")}) {
+        SCOPED_TRACE(refused.toStdString());
+        EXPECT_EQ(paste(refused), QStringLiteral("Buy"));
+    }
+    EXPECT_EQ(QToolTip::text(),
+              QStringLiteral("This field cannot hold a line break or a control character"));
+
+    line->setText(QStringLiteral("stored\r\nby another program"));
+    EXPECT_EQ(line->text(), QStringLiteral("stored\r\nby another program"));
+    line->end(false);
+    QTest::keyClick(line, Qt::Key_S);
+    EXPECT_EQ(line->text(), QStringLiteral("stored\r\nby another programs"));
+    EXPECT_EQ(paste(QStringLiteral("\t")), QStringLiteral("stored\r\nby another programs"));
+}
+
 }  // namespace
 
 QUILLET_UI_TEST_MAIN()
