@@ -13,3 +13,6 @@ quillet_add_test(xbase_xbtool_tests
   LIBS quillet_xbase)
 target_compile_definitions(xbase_xbtool_tests PRIVATE XBTOOL="$<TARGET_FILE:xbtool>")
 add_dependencies(xbase_xbtool_tests xbtool)
+quillet_add_test(xbase_fault_injection_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fault_injection_test.cpp
+  LIBS quillet_xbase)

@@ -318,19 +318,23 @@ TEST_F(EngineTest, MemosOfEveryLengthRoundTripAcrossReopen) {
     EXPECT_EQ(xbase::GetBE32(&fpt[10 * 64 + 4]), 120u);
 }
 
-TEST_F(EngineTest, ShorterMemoIsRewrittenInPlaceLongerOneMovesToTheEnd) {
+// A note is never rewritten in place: a save that fails afterwards must find the old note
+// as it was, and no other record can be pointing into the blocks a new note takes.
+TEST_F(EngineTest, ChangedMemoMovesToTheEndAndLeavesTheOldBlocksAsTheyWere) {
     ASSERT_TRUE(CreateTasks(kPath));
     ASSERT_NE(sx_Use(kPath, "", 2, 2), 0);
     AddTask("m", "", false, std::string(100, 'x'));
     sx_Commit();
-    std::string first = sx_GetString("NOTE");
-    std::uint32_t before = xbase::GetBE32(&fs_.Contents(kMemo)[0]);
+    std::vector<char> before = fs_.Contents(kMemo);
+    std::uint32_t next = xbase::GetBE32(&before[0]);
     ASSERT_TRUE(sx_Replace("NOTE", 3072, "tiny"));
     sx_Commit();
-    EXPECT_EQ(xbase::GetBE32(&fs_.Contents(kMemo)[0]), before);
+    std::vector<char> after = fs_.Contents(kMemo);
+    EXPECT_GT(xbase::GetBE32(&after[0]), next);
+    EXPECT_TRUE(std::equal(before.begin() + 512, before.end(), after.begin() + 512));
+    EXPECT_EQ(sx_GetMemo("NOTE"), "tiny");
     ASSERT_TRUE(sx_Replace("NOTE", 3072, std::string(300, 'y')));
     sx_Commit();
-    EXPECT_GT(xbase::GetBE32(&fs_.Contents(kMemo)[0]), before);
     EXPECT_EQ(sx_GetMemo("NOTE"), std::string(300, 'y'));
     ASSERT_TRUE(sx_Replace("NOTE", 3072, ""));
     EXPECT_EQ(sx_GetMemo("NOTE"), "");
