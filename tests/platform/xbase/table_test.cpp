@@ -2,6 +2,7 @@
 // conversions, memos, corrupt files, faults, sharing within one process, pack.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
