@@ -216,8 +216,9 @@ class CompoundIndex {
     // Writes cached changes to the file (and clears the in-progress mark).
     CdxStatus Flush();
     // Sets the in-progress mark ahead of a change of the table that the tags must follow, so
-    // that a writer stopped between the two leaves the index known as behind.
-    CdxStatus MarkInProgress();
+    // that a writer stopped between the two leaves the index known as behind. With
+    // `untilRebuilt` (a pack renumbers every record) only a rebuild of every tag clears it.
+    CdxStatus MarkInProgress(bool untilRebuilt = false);
     // Whether a writer was found to have left the file half-written (its in-progress mark
     // set at open or at a reload), or a change of ours failed and could not be taken back:
     // the tags may disagree with the table, and a rebuild is due.

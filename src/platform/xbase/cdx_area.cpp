@@ -452,9 +452,9 @@ Status AreaIndexes::Upkeep(std::uint32_t recNo, const char* oldImage, const char
     return Status::Ok();
 }
 
-Status AreaIndexes::MarkInProgress() {
+Status AreaIndexes::MarkInProgress(bool untilRebuilt) {
     for (OpenFileEntry& f : files_) {
-        if (Status s = FromCdx(f.index->MarkInProgress()); !s) {
+        if (Status s = FromCdx(f.index->MarkInProgress(untilRebuilt)); !s) {
             return s;
         }
     }

@@ -73,7 +73,7 @@ class AreaIndexes {
     Status Upkeep(std::uint32_t recNo, const char* oldImage, const char* newImage);
     // Marks every index file as being changed, ahead of the table write that Upkeep follows
     // (Flush clears the mark when that write fails).
-    Status MarkInProgress();
+    Status MarkInProgress(bool untilRebuilt = false);
     // Takes the keys of an appended record out again (`image` as it was appended).
     Status Unkeep(std::uint32_t recNo, const char* image);
 

@@ -1153,8 +1153,12 @@ CdxStatus CompoundIndex::Flush() {
     return impl_->pager.Flush(true);
 }
 
-CdxStatus CompoundIndex::MarkInProgress() {
-    return impl_->pager.Mark();
+CdxStatus CompoundIndex::MarkInProgress(bool untilRebuilt) {
+    CdxStatus s = impl_->pager.Mark();
+    if (s.ok() && untilRebuilt) {
+        impl_->pager.KeepMark(true);
+    }
+    return s;
 }
 
 bool CompoundIndex::Interrupted() const {

@@ -1026,6 +1026,11 @@ bool sx_Pack() {
     AreaIndexes::Remembered open;
     if (area->indexes) {
         open = area->indexes->Remember();
+        // The records are renumbered: until the tags are built anew the index is behind,
+        // whatever stops the pack or the rebuild.
+        if (!Check(area->indexes->MarkInProgress(true))) {
+            return false;
+        }
     }
     if (!Check(PackTable(*area, e.files(), e.gauge))) {
         return false;

@@ -196,10 +196,10 @@ Found ReadBack(xbase::FileSystem* fs) {
             live.insert(t.descript);
         }
     }
-    for (int order = 0; order <= 4; ++order) {
+    for (int order = 0; order <= 4 && f.why.empty(); ++order) {
         sx_SetOrder(order);
         std::multiset<std::string> seen;
-        for (sx_GoTop(); !sx_Eof(); sx_Skip(1)) {
+        for (sx_GoTop(); !sx_Eof() && seen.size() <= f.tasks.size(); sx_Skip(1)) {
             seen.insert(sx_GetTrimString("DESCRIPT"));
         }
         if (seen != live) {
@@ -266,7 +266,7 @@ class FaultInjection : public ::testing::Test {
     std::map<std::string, std::vector<char>> base_;
 };
 
-TEST_F(FaultInjection, DISABLED_EveryFailedWriteOfEverySaveLeavesEveryCommittedTaskInEveryOrder) {
+TEST_F(FaultInjection, EveryFailedWriteOfEverySaveLeavesEveryCommittedTaskInEveryOrder) {
     enum class Fault { kDiskFull, kIoError, kDeath };
     const Tasks before = BaseTasks();
     int runs = 0;
@@ -385,7 +385,7 @@ class DyingFiles final : public xbase::FileSystem {
     std::uint64_t writes_ = 0;
 };
 
-TEST_F(FaultInjection, DISABLED_AChildKilledAtEveryWriteOfAnAppendOrEditLosesNoCommittedTask) {
+TEST_F(FaultInjection, AChildKilledAtEveryWriteOfAnAppendOrEditLosesNoCommittedTask) {
     namespace fs = std::filesystem;
     fs::path dir = fs::temp_directory_path() / ("quillet-faults-" + std::to_string(getpid()));
     fs::create_directories(dir);
