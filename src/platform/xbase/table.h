@@ -85,6 +85,8 @@ class Table {
     Status UndoAppend(std::uint32_t n);
     // Hands buffered appends and a changed header to the operating system.
     Status Flush();
+    // Whether appends wait in the write-behind buffer (exclusive mode).
+    bool buffering() const { return !pending_.empty(); }
     // Flush, then make table and memo durable.
     Status Sync();
     // Drops the read-ahead window so that the next read sees other processes' writes.

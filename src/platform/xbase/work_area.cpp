@@ -68,10 +68,15 @@ Status WorkArea::Close() {
         return Status::Ok();
     }
     Status s = FlushBuffer();
-    if (indexes) {
+    // The records first: the indexes' in-progress mark covers appends still buffered.
+    Status f = table_->Flush();
+    if (indexes && f) {
         indexes->CloseAll();
     }
     Status c = table_->Close();
+    if (c) {
+        c = f;
+    }
     table_.reset();
     return s ? c : s;
 }
@@ -389,6 +394,12 @@ Status WorkArea::CommitRecord(std::uint32_t& recNo, const char* oldImage, const 
     }
     if (s && indexes) {
         s = indexes->Upkeep(recNo, oldImage, newImage);
+        if (s && table_->buffering()) {
+            // Keys now name a record still in the write-behind buffer: the index stays
+            // marked until the table has written it (Commit, Close). A mark the disk
+            // refuses changes nothing in what this call did.
+            indexes->MarkInProgress();
+        }
         if (!s) {
             if (append) {
                 table_->UndoAppend(recNo);
@@ -510,12 +521,11 @@ Status WorkArea::Commit() {
     if (Status s = WriteOrKeepStored(); !s) {
         return s;
     }
-    if (indexes) {
-        if (Status s = indexes->Flush(); !s) {
-            return s;
-        }
+    // The records first: the indexes' in-progress mark covers appends still buffered.
+    if (Status s = table_->Sync(); !s) {
+        return s;
     }
-    return table_->Sync();
+    return indexes ? indexes->Flush() : Status::Ok();
 }
 
 Status WorkArea::ReadMemo(const char* image, int field, std::string& text) {
