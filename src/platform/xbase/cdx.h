@@ -219,6 +219,9 @@ class CompoundIndex {
     // that a writer stopped between the two leaves the index known as behind. With
     // `untilRebuilt` (a pack renumbers every record) only a rebuild of every tag clears it.
     CdxStatus MarkInProgress(bool untilRebuilt = false);
+    // While on, the mark once set stays set: the table has records the tags name still to
+    // write. Off, the next Flush clears it.
+    void HoldMark(bool hold);
     // Whether a writer was found to have left the file half-written (its in-progress mark
     // set at open or at a reload), or a change of ours failed and could not be taken back:
     // the tags may disagree with the table, and a rebuild is due.

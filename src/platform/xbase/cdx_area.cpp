@@ -461,6 +461,12 @@ Status AreaIndexes::MarkInProgress(bool untilRebuilt) {
     return Status::Ok();
 }
 
+void AreaIndexes::HoldMark(bool hold) {
+    for (OpenFileEntry& f : files_) {
+        f.index->HoldMark(hold);
+    }
+}
+
 Status AreaIndexes::Unkeep(std::uint32_t recNo, const char* image) {
     ImageSource appended(area_);
     appended.Set(image, recNo);

@@ -74,6 +74,8 @@ class AreaIndexes {
     // Marks every index file as being changed, ahead of the table write that Upkeep follows
     // (Flush clears the mark when that write fails).
     Status MarkInProgress(bool untilRebuilt = false);
+    // See CompoundIndex::HoldMark; for appends the table still buffers.
+    void HoldMark(bool hold);
     // Takes the keys of an appended record out again (`image` as it was appended).
     Status Unkeep(std::uint32_t recNo, const char* image);
 

@@ -1161,6 +1161,10 @@ CdxStatus CompoundIndex::MarkInProgress(bool untilRebuilt) {
     return s;
 }
 
+void CompoundIndex::HoldMark(bool hold) {
+    impl_->pager.HoldMark(hold);
+}
+
 bool CompoundIndex::Interrupted() const {
     return impl_->interrupted;
 }

@@ -250,7 +250,7 @@ CdxStatus Pager::Flush(bool bump) {
 }
 
 CdxStatus Pager::SetMark(bool on) {
-    if (marked_ == on || (!on && keepMark_)) {
+    if (marked_ == on || (!on && (keepMark_ || holdMark_))) {
         return CdxStatus::Ok();
     }
     std::uint8_t byte = on ? 1 : 0;

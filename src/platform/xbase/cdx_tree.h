@@ -55,6 +55,9 @@ class Pager {
     // While on, the mark once set stays set: the file is known to disagree with its table
     // (a change that could not be taken back) until every tag is rebuilt.
     void KeepMark(bool keep) { keepMark_ = keep; }
+    // While on, the mark is not cleared either: the tags name records their table has not
+    // yet written (the caller turns it off once it has).
+    void HoldMark(bool hold) { holdMark_ = hold; }
 
   private:
     struct Slot {
@@ -77,6 +80,7 @@ class Pager {
     std::size_t dirtyCount_ = 0;
     bool marked_ = false;
     bool keepMark_ = false;
+    bool holdMark_ = false;
     bool journaling_ = false;  // a change has dirtied pages since the last clean state
     std::unordered_map<std::uint32_t, Page> journal_;  // images before the marked change
     std::uint64_t journalSize_ = 0;                    // the file's length before it

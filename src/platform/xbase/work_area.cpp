@@ -71,6 +71,7 @@ Status WorkArea::Close() {
     // The records first: the indexes' in-progress mark covers appends still buffered.
     Status f = table_->Flush();
     if (indexes && f) {
+        indexes->HoldMark(false);
         indexes->CloseAll();
     }
     Status c = table_->Close();
@@ -393,13 +394,12 @@ Status WorkArea::CommitRecord(std::uint32_t& recNo, const char* oldImage, const 
         indexes->Flush();  // the tags had nothing to follow: the mark goes
     }
     if (s && indexes) {
-        s = indexes->Upkeep(recNo, oldImage, newImage);
-        if (s && table_->buffering()) {
-            // Keys now name a record still in the write-behind buffer: the index stays
-            // marked until the table has written it (Commit, Close). A mark the disk
-            // refuses changes nothing in what this call did.
-            indexes->MarkInProgress();
+        if (table_->buffering()) {
+            // The keys will name a record still in the write-behind buffer: the index stays
+            // marked until the table has written it (Commit, Close).
+            indexes->HoldMark(true);
         }
+        s = indexes->Upkeep(recNo, oldImage, newImage);
         if (!s) {
             if (append) {
                 table_->UndoAppend(recNo);
@@ -525,7 +525,11 @@ Status WorkArea::Commit() {
     if (Status s = table_->Sync(); !s) {
         return s;
     }
-    return indexes ? indexes->Flush() : Status::Ok();
+    if (!indexes) {
+        return Status::Ok();
+    }
+    indexes->HoldMark(false);
+    return indexes->Flush();
 }
 
 Status WorkArea::ReadMemo(const char* image, int field, std::string& text) {
