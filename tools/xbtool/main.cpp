@@ -327,7 +327,8 @@ int Pack(const std::string& path) {
 int Repair(const std::string& path) {
     std::uint32_t before = 0;
     std::uint32_t after = 0;
-    if (xbase::Status s = xbase::Table::RepairCount(xbase::FileSystem::Default(), path, before, after);
+    if (xbase::Status s =
+            xbase::Table::RepairCount(xbase::FileSystem::Default(), path, before, after);
         !s) {
         std::cerr << "xbtool: " << rtl::AnsiToUtf8(s.message()) << "\n";
         return kEngine;
@@ -335,8 +336,8 @@ int Repair(const std::string& path) {
     if (before == after) {
         std::printf("the header counts all %u records: nothing to repair\n", before);
     } else {
-        std::printf("record count %u -> %u (the file as it was is kept as %s.bak)\n", before,
-                    after, path.c_str());
+        std::printf("record count %u -> %u (the file as it was is kept as %s.bak)\n", before, after,
+                    path.c_str());
     }
     return kOk;
 }

@@ -121,7 +121,7 @@ class AreaIndexes {
     int order_ = 0;
     std::unique_ptr<TagCursor> cursor_;
     std::vector<std::unique_ptr<IndexCheck>> checks_;  // the sliced check, one per file
-    std::size_t checking_ = 0;                          // the file it has reached
+    std::size_t checking_ = 0;                         // the file it has reached
     std::optional<std::string> low_;
     std::optional<std::string> high_;
     struct {

@@ -938,9 +938,9 @@ CdxStatus CompoundIndex::RemoveRecord(std::uint32_t recno, const RecordSource& b
         }
         bool removed = false;
         cdx::Tree tree(impl_->pager, tag.ref);
-        if (in && !(s = tree.Remove(reinterpret_cast<const std::uint8_t*>(key.data()), recno,
-                                    removed))
-                       .ok()) {
+        if (in &&
+            !(s = tree.Remove(reinterpret_cast<const std::uint8_t*>(key.data()), recno, removed))
+                 .ok()) {
             break;
         }
     }
@@ -1314,8 +1314,8 @@ CdxStatus IndexCheck::Step(IndexRecords& records, std::uint32_t budget, bool& do
             spent += st.count / 4 + 1;  // a walk of the tree costs about a quarter of the records
             continue;
         }
-        std::uint32_t last =
-            static_cast<std::uint32_t>(std::min<std::uint64_t>(st.count, st.next + budget - spent - 1));
+        std::uint32_t last = static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(st.count, st.next + budget - spent - 1));
         spent += last >= st.next ? last - st.next + 1 : 0;
         s = st.CheckRecords(tag, records, last);
         if (s.ok() && st.next > st.count) {

@@ -217,8 +217,7 @@ Status MemoFile::TakeBack(std::uint64_t length) {
         unsigned char next[4];
         PutBE32(next, static_cast<std::uint32_t>((length + blockSize_ - 1) / blockSize_));
         errno = 0;
-        if (!file_->WriteAt(dbf::kMemoOffNextFree, next, sizeof next) ||
-            !file_->Truncate(length)) {
+        if (!file_->WriteAt(dbf::kMemoOffNextFree, next, sizeof next) || !file_->Truncate(length)) {
             result = WriteFailure(path_);
         } else {
             appendedEnd_ = length;

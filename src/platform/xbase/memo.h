@@ -49,7 +49,7 @@ class MemoFile {
     std::string path_;
     std::uint32_t blockSize_ = 64;
     std::uint32_t firstBlock_ = 8;
-    std::uint32_t nextFree_ = 0;  // as last read or written
+    std::uint32_t nextFree_ = 0;     // as last read or written
     std::uint64_t appendedEnd_ = 0;  // the file's end after this handle's last append
     bool writable_ = false;
     bool shared_ = false;

@@ -352,8 +352,8 @@ Status Table::CountHidden() {
     if (last == static_cast<unsigned char>(dbf::kEndOfFile)) {
         --tail;
     }
-    hidden_ = static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(tail / recordLength_, dbf::kMaxRecords));
+    hidden_ =
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(tail / recordLength_, dbf::kMaxRecords));
     return Status::Ok();
 }
 
@@ -589,10 +589,11 @@ Status Table::WriteAtEnd(std::uint64_t offset, const char* bytes, std::size_t n)
     if (!file_->Size(size)) {
         return {ErrorCode::kReadFailed, "cannot read " + path_};
     }
-    std::vector<char> before(static_cast<std::size_t>(size > offset ? std::min<std::uint64_t>(size - offset, n) : 0));
+    std::vector<char> before(
+        static_cast<std::size_t>(size > offset ? std::min<std::uint64_t>(size - offset, n) : 0));
     std::size_t got = 0;
-    if (!before.empty() && (!file_->ReadAt(offset, before.data(), before.size(), got) ||
-                            got != before.size())) {
+    if (!before.empty() &&
+        (!file_->ReadAt(offset, before.data(), before.size(), got) || got != before.size())) {
         return {ErrorCode::kReadFailed, "cannot read " + path_};
     }
     errno = 0;

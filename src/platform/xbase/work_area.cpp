@@ -389,7 +389,8 @@ Status WorkArea::CommitRecord(std::uint32_t& recNo, const char* oldImage, const 
             return s;
         }
     }
-    Status s = append ? table_->AppendRecord(newImage, recNo) : table_->WriteRecord(recNo, newImage);
+    Status s =
+        append ? table_->AppendRecord(newImage, recNo) : table_->WriteRecord(recNo, newImage);
     if (!s && indexes) {
         indexes->Flush();  // the tags had nothing to follow: the mark goes
     }

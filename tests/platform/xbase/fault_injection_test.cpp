@@ -71,7 +71,9 @@ bool EditWithNote() {
 const std::vector<Save>& Saves() {
     static const std::vector<Save> saves = {
         {"append with a note", false, AppendWithNote,
-         [](Tasks& t) { t.push_back({"new task", std::string(700, 'n'), false, false}); }},
+         [](Tasks& t) {
+             t.push_back({"new task", std::string(700, 'n'), false, false});
+         }},
         {"edit with a note", false, EditWithNote,
          [](Tasks& t) {
              t[1].descript = "task 2 changed";
@@ -91,8 +93,8 @@ const std::vector<Save>& Saves() {
 Tasks BaseTasks() {
     Tasks t;
     for (int i = 1; i <= 6; ++i) {
-        t.push_back({"task " + std::to_string(i), i % 2 ? std::string(90 * i, 'a' + i) : "",
-                     i == 4, i == 5});
+        t.push_back({"task " + std::to_string(i), i % 2 ? std::string(90 * i, 'a' + i) : "", i == 4,
+                     i == 5});
     }
     return t;
 }
@@ -219,8 +221,7 @@ bool NotesShareNoBlock(xbase::MemoryFileSystem& fs) {
     std::set<std::string> seen;
     for (std::size_t at = header; at + length <= table.size(); at += length) {
         std::string pointer(&table[at + 1 + 8 + 5 + 50], 10);
-        if (pointer.find_first_not_of(' ') != std::string::npos &&
-            !seen.insert(pointer).second) {
+        if (pointer.find_first_not_of(' ') != std::string::npos && !seen.insert(pointer).second) {
             return false;
         }
     }
@@ -355,7 +356,8 @@ class DyingFiles final : public xbase::FileSystem {
   private:
     class Handle final : public xbase::File {
       public:
-        Handle(std::unique_ptr<xbase::File> f, DyingFiles& owner) : f_(std::move(f)), owner_(owner) {}
+        Handle(std::unique_ptr<xbase::File> f, DyingFiles& owner)
+            : f_(std::move(f)), owner_(owner) {}
         bool ReadAt(std::uint64_t o, void* b, std::size_t n, std::size_t& got) override {
             return f_->ReadAt(o, b, n, got);
         }
@@ -403,7 +405,8 @@ TEST_F(FaultInjection, AChildKilledAtEveryWriteOfAnAppendOrEditLosesNoCommittedT
                 if (!file) {
                     file = xbase::FileSystem::Default().Open(name, xbase::OpenMode::kCreate);
                 }
-                ASSERT_TRUE(file && file->Truncate(0) && file->WriteAt(0, bytes.data(), bytes.size()));
+                ASSERT_TRUE(file && file->Truncate(0) &&
+                            file->WriteAt(0, bytes.data(), bytes.size()));
             }
             sx_CloseAll();
             pid_t child = fork();

@@ -470,7 +470,8 @@ TEST_F(CorruptTest, NewNotesNeverLandWhereRecordsPointOrBelowTheEnd) {
     };
     const Case cases[] = {
         {"memo file cut short", [](auto&, auto& memo) { memo.resize(512); }},
-        {"pointer past the end", [&](auto& table, auto&) { std::memcpy(&table[note], "       900", 10); }},
+        {"pointer past the end",
+         [&](auto& table, auto&) { std::memcpy(&table[note], "       900", 10); }},
         {"garbage after the header",
          [](auto&, auto& memo) {
              for (std::size_t i = 512; i < memo.size(); ++i) {
@@ -494,7 +495,8 @@ TEST_F(CorruptTest, NewNotesNeverLandWhereRecordsPointOrBelowTheEnd) {
         ASSERT_TRUE(sx_Commit());
         sx_CloseAll();
         auto after = fs_.Contents(kPath);
-        std::uint32_t block = static_cast<std::uint32_t>(std::stoul(std::string(&after[note + length_], 10)));
+        std::uint32_t block =
+            static_cast<std::uint32_t>(std::stoul(std::string(&after[note + length_], 10)));
         EXPECT_GT(block, old);
         EXPECT_GE(block, end);
         EXPECT_EQ(std::string(&after[note], 10), std::string(&table[note], 10));
