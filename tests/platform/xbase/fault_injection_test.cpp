@@ -326,6 +326,7 @@ TEST_F(FaultInjection, EveryFailedWriteOfEverySaveLeavesEveryCommittedTaskInEver
         }
     }
     EXPECT_GT(runs, 100);
+    RecordProperty("runs", runs);
 }
 
 // The same deaths in a real process on real files: a child dies at the write, the parent
