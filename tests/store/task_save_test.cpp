@@ -338,6 +338,7 @@ TEST_F(TaskSaveTest, FailedWritesCarryTheirOwnCodeAndLeaveNoRecordBehind) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         int before = visible();
+        int records = store_->TodoEngine.RecordCount();
         files.Arm(c.file, c.failFrom);
         EXPECT_EQ(c.run(), 11015);
         EXPECT_EQ(t.LastErrorText(), writeFailed);
@@ -348,6 +349,8 @@ TEST_F(TaskSaveTest, FailedWritesCarryTheirOwnCodeAndLeaveNoRecordBehind) {
         t.First();
         EXPECT_EQ(Field("DESCRIPT").AsString(), "first");
         EXPECT_EQ(Field("NOTE").AsString(), "a note");
+        // An append whose note failed is taken back whole, not left as a deleted record.
+        EXPECT_EQ(store_->TodoEngine.RecordCount(), records);
     }
     // Whichever write of an append fails, the table has the whole record or none.
     for (int failFrom = 1; failFrom <= 4; ++failFrom) {
