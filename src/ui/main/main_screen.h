@@ -121,6 +121,7 @@ class TMainScreen : public ui::TForm {
     std::unique_ptr<store::TTaskStore> store_;
     std::unique_ptr<store::RebuildRunner> rebuildWindow_;
     std::unique_ptr<TableLink> tableLink_;
+    ControlEvents* controlEvents_ = nullptr;
     TaskGridModel* model_ = nullptr;
     TColumnMenus* columnMenus_ = nullptr;
     TSortMenus* sortMenus_ = nullptr;
