@@ -56,15 +56,23 @@ void TAnsiMemo::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 bool TAnsiMemo::canInsertFromMimeData(const QMimeData* source) const {
-    return source->hasText() && IsAnsiText(source->text()) &&
+    return source != nullptr && source->hasText() && IsAnsiText(source->text()) &&
            QPlainTextEdit::canInsertFromMimeData(source);
 }
 
+// Only the plain text is taken, and handed on alone: the widget's own paste reads the first
+// of the data's formats without asking whether there is one, and an empty clipboard has none.
 void TAnsiMemo::insertFromMimeData(const QMimeData* source) {
-    if (source == nullptr || !IsAnsiText(source->text())) {
+    if (source == nullptr || !source->hasText()) {
         return;
     }
-    QPlainTextEdit::insertFromMimeData(source);
+    const QString text = source->text();
+    if (!IsAnsiText(text)) {
+        return;
+    }
+    QMimeData plain;
+    plain.setText(text);
+    QPlainTextEdit::insertFromMimeData(&plain);
 }
 
 }  // namespace ui
