@@ -9,7 +9,9 @@ XDG_RUNTIME_DIR="$(mktemp -d /tmp/quillet-runtime.XXXXXX)"
 export XDG_RUNTIME_DIR
 trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
 chmod 700 "$XDG_RUNTIME_DIR"
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_WERROR=ON
+# Under AddressSanitizer and UndefinedBehaviorSanitizer a memory fault fails the test that met it.
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_WERROR=ON \
+  -DQUILLET_SANITIZE=ON
 cmake --build build-test
 ctest --test-dir build-test --output-on-failure -j2
 fuzz/run.sh 90  # the engine's file and expression readers under libFuzzer, briefly
