@@ -10,6 +10,7 @@ export XDG_RUNTIME_DIR
 trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
 chmod 700 "$XDG_RUNTIME_DIR"
 # Under AddressSanitizer and UndefinedBehaviorSanitizer a memory fault fails the test that met it.
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_WERROR=ON \
   -DQUILLET_SANITIZE=ON
 cmake --build build-test
