@@ -9,7 +9,10 @@ XDG_RUNTIME_DIR="$(mktemp -d /tmp/quillet-runtime.XXXXXX)"
 export XDG_RUNTIME_DIR
 trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
 chmod 700 "$XDG_RUNTIME_DIR"
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_WERROR=ON
+# Under AddressSanitizer and UndefinedBehaviorSanitizer a memory fault fails the test that met it.
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_WERROR=ON \
+  -DQUILLET_SANITIZE=ON
 cmake --build build-test
 # A skipped test lacks something the set-up should have installed: a set-up fault, and a
 # failure of the run like any other.

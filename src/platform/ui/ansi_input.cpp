@@ -116,19 +116,24 @@ void TAnsiMemo::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 bool TAnsiMemo::canInsertFromMimeData(const QMimeData* source) const {
-    return source->hasText() && IsAnsiText(source->text()) &&
+    return source != nullptr && source->hasText() && IsAnsiText(source->text()) &&
            QPlainTextEdit::canInsertFromMimeData(source);
 }
 
+// Only the plain text is taken, and handed on alone: the widget's own paste reads the first
+// of the data's formats without asking whether there is one, and an empty clipboard has none.
 void TAnsiMemo::insertFromMimeData(const QMimeData* source) {
-    if (source == nullptr) {
+    if (source == nullptr || !source->hasText()) {
         return;
     }
-    if (!IsAnsiText(source->text())) {
-        RefuseInput(this, source->text());
+    const QString text = source->text();
+    if (!IsAnsiText(text)) {
+        RefuseInput(this, text);
         return;
     }
-    QPlainTextEdit::insertFromMimeData(source);
+    QMimeData plain;
+    plain.setText(text);
+    QPlainTextEdit::insertFromMimeData(&plain);
 }
 
 }  // namespace ui

@@ -220,10 +220,10 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
     }
     connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { GridCurrentChanged(current); });
-    auto* controlEvents = new ControlEvents(*this);
-    grid->installEventFilter(controlEvents);
-    ui_->ActiveNotes->installEventFilter(controlEvents);
-    ui_->ActiveNotes->viewport()->installEventFilter(controlEvents);
+    controlEvents_ = new ControlEvents(*this);
+    grid->installEventFilter(controlEvents_);
+    ui_->ActiveNotes->installEventFilter(controlEvents_);
+    ui_->ActiveNotes->viewport()->installEventFilter(controlEvents_);
     connect(ui_->ActiveNotes, &QPlainTextEdit::textChanged, this, [this] { NotesEdited(); });
     // The Task cell's text is refused inside the grid's commit of it; the box waits until the
     // cell's editor has closed, or the box taking the focus would commit it once more.
@@ -269,6 +269,9 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
 }
 
 TMainScreen::~TMainScreen() {
+    // The controls die after the members, and the notes still lose the focus as they go:
+    // their last events must not reach handlers that use the members.
+    delete controlEvents_;
     tableLink_.reset();
 }
 

@@ -142,6 +142,7 @@ class TMainScreen : public ui::TForm, public ui::InputRefusalSink {
     std::unique_ptr<store::TTaskStore> store_;
     std::unique_ptr<store::RebuildRunner> rebuildWindow_;
     std::unique_ptr<TableLink> tableLink_;
+    ControlEvents* controlEvents_ = nullptr;
     TaskGridModel* model_ = nullptr;
     TColumnMenus* columnMenus_ = nullptr;
     TSortMenus* sortMenus_ = nullptr;
