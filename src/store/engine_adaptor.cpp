@@ -711,6 +711,16 @@ DbiResult EngineAdaptor::DeleteRecord(int cursor) {
     return sx_Delete() ? dbi::kOk : EngineFailure(dbi::kLockRefused);
 }
 
+DbiResult EngineAdaptor::UndoAppend(int cursor) {
+    AreaGuard guard;
+    if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {
+        return r;
+    }
+    // No clearing of the last error: the failure that made the caller take the append back
+    // stays the one to report.
+    return sx_UndoAppend() ? dbi::kOk : EngineFailure(dbi::kLockRefused);
+}
+
 DbiResult EngineAdaptor::RelRecordLock(int cursor, bool all) {
     AreaGuard guard;
     if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {

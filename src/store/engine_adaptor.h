@@ -143,6 +143,9 @@ class EngineAdaptor {
     DbiResult AppendRecord(int cursor, const RecordImage& buffer);
     DbiResult ModifyRecord(int cursor, const RecordImage& buffer, bool freeLock);
     DbiResult DeleteRecord(int cursor);
+    // Takes back the record the cursor appended last and still stands on, with its keys and
+    // notes, so that a save that failed after the append leaves the files as before it.
+    DbiResult UndoAppend(int cursor);
     DbiResult RelRecordLock(int cursor, bool all);
 
     DbiResult GetField(int cursor, int field, const RecordImage& buffer, FieldValue& value);

@@ -733,9 +733,12 @@ DbiResult TTable::Post() {
         r = adaptor_.ModifyRecord(cursor_, buffer_, true);
     }
     if (r != dbi::kOk && appended) {
-        // The record went in but its note did not: it is taken out of sight again, so that
-        // the set, still inserting, can post it anew without leaving a double behind.
-        adaptor_.DeleteRecord(cursor_);
+        // The record went in but its note did not: the append is taken back (record, keys
+        // and notes), so that the files are as before the save and the set, still
+        // inserting, can post it anew. Where it cannot be, the record is at least deleted.
+        if (adaptor_.UndoAppend(cursor_) != dbi::kOk) {
+            adaptor_.DeleteRecord(cursor_);
+        }
     }
     if (r != dbi::kOk) {
         return Fail(r);

@@ -1,5 +1,6 @@
 // xbtool's index commands: add a tag, list tags, walk a tag, seek, check every tag against
-// the table (exit 4 when any disagrees) and rebuild them all.
+// the table (exit 4 when any disagrees or the index was left half-written) and rebuild them
+// all.
 #include "index_commands.h"
 
 #include <cstdio>
@@ -209,9 +210,15 @@ int Check(const std::vector<std::string>& args) {
         std::printf("no index tags\n");
         return kOk;
     }
+    if (indexes->Interrupted()) {
+        std::printf("the index was left half-written by a writer that stopped\n");
+    }
+    // The check the window runs in idle time, here in slices of 10,000 records.
     xbase::CheckReport report;
-    if (xbase::Status s = indexes->Check(report); !s) {
-        return Problem(s.message());
+    for (bool done = false; !done;) {
+        if (xbase::Status s = indexes->CheckStep(10000, done, report); !s) {
+            return Problem(s.message());
+        }
     }
     for (const xbase::CheckProblem& p : report.problems) {
         if (p.kind == xbase::CheckProblem::Kind::kStructure ||
@@ -223,7 +230,7 @@ int Check(const std::vector<std::string>& args) {
                         rtl::AnsiToUtf8(p.key).c_str());
         }
     }
-    if (report.ok()) {
+    if (report.ok() && !indexes->Interrupted()) {
         std::printf("%d tags agree with the table\n", indexes->OrderCount());
         return kOk;
     }

@@ -30,7 +30,8 @@ const char kUsageText[] =
     "       xbtool dump FILE.DBF\n"
     "       xbtool count FILE.DBF EXPR [--all]\n"
     "       xbtool list FILE.DBF EXPR [--all]\n"
-    "       xbtool pack FILE.DBF\n";
+    "       xbtool pack FILE.DBF\n"
+    "       xbtool repair FILE.DBF\n";
 
 int Usage(const std::string& why = {}) {
     if (!why.empty()) {
@@ -321,6 +322,25 @@ int Pack(const std::string& path) {
     return kOk;
 }
 
+// Sets a header count that hides records at the end of the file from the file's length,
+// keeping the file as it was in FILE.DBF.bak first.
+int Repair(const std::string& path) {
+    std::uint32_t before = 0;
+    std::uint32_t after = 0;
+    if (xbase::Status s = xbase::Table::RepairCount(xbase::FileSystem::Default(), path, before, after);
+        !s) {
+        std::cerr << "xbtool: " << rtl::AnsiToUtf8(s.message()) << "\n";
+        return kEngine;
+    }
+    if (before == after) {
+        std::printf("the header counts all %u records: nothing to repair\n", before);
+    } else {
+        std::printf("record count %u -> %u (the file as it was is kept as %s.bak)\n", before,
+                    after, path.c_str());
+    }
+    return kOk;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -350,6 +370,8 @@ int main(int argc, char** argv) {
         result = CountOrList(args[1], args[2], all, command == "list");
     } else if (command == "pack" && args.size() == 2 && !all) {
         result = Pack(args[1]);
+    } else if (command == "repair" && args.size() == 2 && !all) {
+        result = Repair(args[1]);
     } else if (xbtool::IsIndexCommand(command) && !all) {
         result = xbtool::RunIndexCommand(args);
         if (result == kUsage) {

@@ -118,6 +118,27 @@ struct CheckReport {
 
 class CompoundIndex;
 
+// A check of every tag of one index against the table, done in slices so that a window can
+// run it in idle time (CompoundIndex::StartCheck). Per tag it walks the tree once (one
+// slice: every key, its order, its record number in range and not met twice), then checks
+// the records a slice at a time: each record's key as the tag's expressions give it must be
+// stored for that record, and a record the tag leaves out must have none. A change to the
+// index (ours or another process's) or to the record count between slices starts it again.
+class IndexCheck {
+  public:
+    ~IndexCheck();
+    // Does about `budget` records' worth of work; `done` turns true when every tag has been
+    // checked, and then report() holds the findings.
+    CdxStatus Step(IndexRecords& records, std::uint32_t budget, bool& done);
+    const CheckReport& report() const;
+
+  private:
+    friend class CompoundIndex;
+    struct State;
+    explicit IndexCheck(std::unique_ptr<State> state);
+    std::unique_ptr<State> state_;
+};
+
 // A position in one tag, presented in the tag's order (descending tags from the greatest key).
 // It follows changes made to the index meanwhile: a move continues from the key it stood on.
 class TagCursor {
@@ -181,6 +202,9 @@ class CompoundIndex {
     // append), `after` the image now. Every tag is updated.
     CdxStatus UpdateRecord(std::uint32_t recno, const RecordSource* before,
                            const RecordSource& after);
+    // Takes every key of record `recno`, whose image is `before`, out of every tag: the
+    // undoing of an append.
+    CdxStatus RemoveRecord(std::uint32_t recno, const RecordSource& before);
     // The key that tag `order` gives `record`; `included` false when its FOR condition
     // leaves the record out.
     CdxStatus KeyOf(int order, const RecordSource& record, std::string& key, bool& included);
@@ -191,12 +215,22 @@ class CompoundIndex {
 
     // Every tag against the records: missing, extra and misordered keys, broken structure.
     CdxStatus Check(IndexRecords& records, CheckReport& report);
+    // The same check in slices; the index must outlive the check.
+    std::unique_ptr<IndexCheck> StartCheck();
     // Walks every tag's tree and reports the first structural fault.
     CdxStatus Verify();
 
     std::unique_ptr<TagCursor> NewCursor(int order);
-    // Writes cached changes to the file.
+    // Writes cached changes to the file (and clears the in-progress mark).
     CdxStatus Flush();
+    // Sets the in-progress mark ahead of a change of the table that the tags must follow, so
+    // that a writer stopped between the two leaves the index known as behind. With
+    // `untilRebuilt` (a pack renumbers every record) only a rebuild of every tag clears it.
+    CdxStatus MarkInProgress(bool untilRebuilt = false);
+    // Whether a writer was found to have left the file half-written (its in-progress mark
+    // set at open or at a reload), or a change of ours failed and could not be taken back:
+    // the tags may disagree with the table, and a rebuild is due.
+    bool Interrupted() const;
 
     struct Impl;
 

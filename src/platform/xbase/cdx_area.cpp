@@ -2,6 +2,7 @@
 // the open files, the record sequence of the order in force, seeks, scopes and key upkeep.
 #include "platform/xbase/cdx_area.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/xbase/work_area.h"
@@ -137,6 +138,7 @@ Status AreaIndexes::OpenFile(FileSystem& fs, const std::string& path, bool struc
         first = before + 1;
     }
     files_.insert(files_.begin() + static_cast<std::ptrdiff_t>(at), std::move(entry));
+    checks_.clear();
     if (structural && order_ > 0) {
         order_ += files_[0].index->TagCount();
     }
@@ -146,6 +148,7 @@ Status AreaIndexes::OpenFile(FileSystem& fs, const std::string& path, bool struc
 
 void AreaIndexes::CloseAll() {
     cursor_.reset();
+    checks_.clear();
     for (OpenFileEntry& f : files_) {
         f.index->Flush();
     }
@@ -356,6 +359,45 @@ Status AreaIndexes::RebuildAll(const IndexProgress& progress) {
     return Status::Ok();
 }
 
+Status AreaIndexes::CheckStep(std::uint32_t budget, bool& done, CheckReport& report) {
+    done = false;
+    if (checks_.size() != files_.size() || checking_ >= checks_.size()) {
+        checks_.clear();
+        for (OpenFileEntry& f : files_) {
+            checks_.push_back(f.index->StartCheck());
+        }
+        checking_ = 0;
+    }
+    AreaRecords records(area_);
+    while (checking_ < checks_.size()) {
+        bool fileDone = false;
+        if (Status s = FromCdx(checks_[checking_]->Step(records, budget, fileDone)); !s) {
+            checks_.clear();
+            return s;
+        }
+        if (!fileDone) {
+            return Status::Ok();
+        }
+        ++checking_;
+    }
+    report = {};
+    for (const auto& check : checks_) {
+        const CheckReport& one = check->report();
+        report.missing += one.missing;
+        report.extra += one.extra;
+        report.misordered += one.misordered;
+        report.structural += one.structural;
+        report.problems.insert(report.problems.end(), one.problems.begin(), one.problems.end());
+    }
+    done = true;
+    return Status::Ok();
+}
+
+bool AreaIndexes::Interrupted() const {
+    return std::any_of(files_.begin(), files_.end(),
+                       [](const OpenFileEntry& f) { return f.index->Interrupted(); });
+}
+
 Status AreaIndexes::Check(CheckReport& report) {
     report = {};
     AreaRecords records(area_);
@@ -409,13 +451,45 @@ Status AreaIndexes::Upkeep(std::uint32_t recNo, const char* oldImage, const char
         before.Set(oldImage, recNo);
     }
     after.Set(newImage, recNo);
-    for (OpenFileEntry& f : files_) {
-        if (Status s = FromCdx(f.index->UpdateRecord(recNo, oldImage ? &before : nullptr, after));
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+        CompoundIndex& index = *files_[i].index;
+        if (Status s = FromCdx(index.UpdateRecord(recNo, oldImage ? &before : nullptr, after));
             !s) {
+            // The files before this one took the change whole: they take it back.
+            while (i-- > 0) {
+                CompoundIndex& done = *files_[i].index;
+                if (oldImage) {
+                    done.UpdateRecord(recNo, &after, before);
+                } else {
+                    done.RemoveRecord(recNo, after);
+                }
+            }
             return s;
         }
     }
     return Status::Ok();
+}
+
+Status AreaIndexes::MarkInProgress(bool untilRebuilt) {
+    for (OpenFileEntry& f : files_) {
+        if (Status s = FromCdx(f.index->MarkInProgress(untilRebuilt)); !s) {
+            return s;
+        }
+    }
+    return Status::Ok();
+}
+
+Status AreaIndexes::Unkeep(std::uint32_t recNo, const char* image) {
+    ImageSource appended(area_);
+    appended.Set(image, recNo);
+    Status result = Status::Ok();
+    for (OpenFileEntry& f : files_) {
+        if (Status s = FromCdx(f.index->RemoveRecord(recNo, appended)); !s && result) {
+            result = s;
+        }
+    }
+    cursor_.reset();
+    return result;
 }
 
 TagCursor* AreaIndexes::Cursor() {

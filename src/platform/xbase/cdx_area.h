@@ -57,12 +57,25 @@ class AreaIndexes {
     // Rebuilds every tag of every open file from the table.
     Status RebuildAll(const IndexProgress& progress);
     Status Check(CheckReport& report);
+    // The same check in slices of about `budget` records of work (see IndexCheck); `done`
+    // turns true at the end, when `report` holds the findings of every file. The call after
+    // that starts a new check.
+    Status CheckStep(std::uint32_t budget, bool& done, CheckReport& report);
+    // Whether an open index file was found half-written by a writer that stopped (its
+    // in-progress mark set), or one of our changes failed and could not be taken back.
+    bool Interrupted() const;
     // Every stored entry of a tag in its order, and how many there are.
     Status Walk(int order, const std::function<void(std::uint32_t recNo, std::string key)>& visit);
     std::uint64_t KeyCount(int order);
 
-    // Key upkeep of one record write; `oldImage` is null for an append.
+    // Key upkeep of one record write; `oldImage` is null for an append. When it fails, every
+    // index is as it was before the call.
     Status Upkeep(std::uint32_t recNo, const char* oldImage, const char* newImage);
+    // Marks every index file as being changed, ahead of the table write that Upkeep follows
+    // (Flush clears the mark when that write fails).
+    Status MarkInProgress(bool untilRebuilt = false);
+    // Takes the keys of an appended record out again (`image` as it was appended).
+    Status Unkeep(std::uint32_t recNo, const char* image);
 
     // The sequence of record numbers the current order gives (0 = none).
     bool ordered() const { return order_ > 0; }
@@ -105,6 +118,8 @@ class AreaIndexes {
     std::vector<OpenFileEntry> files_;
     int order_ = 0;
     std::unique_ptr<TagCursor> cursor_;
+    std::vector<std::unique_ptr<IndexCheck>> checks_;  // the sliced check, one per file
+    std::size_t checking_ = 0;                          // the file it has reached
     std::optional<std::string> low_;
     std::optional<std::string> high_;
     struct {

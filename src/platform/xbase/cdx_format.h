@@ -34,7 +34,10 @@ using Page = std::array<std::uint8_t, kPageSize>;
 //    12     2  u16 LE  key length in bytes (10 for the directory)
 //    14     1  bits    options (kOpt*)
 //    15     1  u8      signature, written as 1
-//    16   486  -       reserved, zero
+//    16   484  -       reserved, zero
+//   500     1  u8      directory header only: 1 while a change to the file is being written,
+//                      0 once all its pages are (see below)
+//   501     1  -       reserved, zero
 //   502     2  u16 LE  0 ascending, 1 descending
 //   504     2  u16 LE  start of the FOR text in the pool
 //   506     2  u16 LE  FOR text length including its NUL (1 = no FOR)
@@ -48,6 +51,13 @@ inline constexpr std::size_t kCounter = 8;
 inline constexpr std::size_t kKeyLength = 12;
 inline constexpr std::size_t kOptions = 14;
 inline constexpr std::size_t kSignature = 15;
+// The in-progress mark. It lives in the directory header's reserved bytes, which readers of
+// the format skip and other writers leave zero: the directory's keys are tag names, so no
+// collation data is kept there, and a byte just before the order field is far from the
+// start of the reserved run, where some writers keep theirs in tag headers. Another
+// program therefore reads a marked file as it is, and one that rewrites the header page
+// merely clears the mark.
+inline constexpr std::size_t kInProgress = 500;
 inline constexpr std::size_t kOrder = 502;
 inline constexpr std::size_t kForStart = 504;
 inline constexpr std::size_t kForLength = 506;

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstring>
 #include <numeric>
+#include <unordered_set>
 
 #include "platform/xbase/cdx.h"
 #include "platform/xbase/cdx_tree.h"
@@ -194,6 +195,9 @@ struct CompoundIndex::Impl {
     std::uint32_t counter = 0;   // the file's change counter as last seen
     bool locked = false;
     bool unlocked = false;  // the operation under way reads without the lock (see Begin)
+    // The in-progress mark was found set, or a failed change could not be taken back: the
+    // file may disagree with its table until it is rebuilt.
+    bool interrupted = false;
     EvalSettings settings;
 
     CdxStatus LoadAll();
@@ -204,6 +208,8 @@ struct CompoundIndex::Impl {
                           std::uint32_t root);
     CdxStatus Begin(bool write, bool optimistic = false);
     CdxStatus End(bool write, CdxStatus result);
+    // After a failed change: the file back as it was before it, and the tags reloaded.
+    void TakeBack();
     bool InOperation() const { return locked || unlocked; }
     bool StillValid();
     CdxStatus MakeKey(TagState& tag, const RecordSource& record, std::string& key, bool& included);
@@ -373,6 +379,10 @@ CdxStatus CompoundIndex::Impl::LoadAll() {
         return CDX_CORRUPT("not a compound index directory", 0);
     }
     counter = cdx::GetBE32(h + cdx::hdr::kCounter);
+    if (h[cdx::hdr::kInProgress] != 0 && !pager.Marked()) {
+        interrupted = true;  // kept, and the mark with it, until every tag is rebuilt
+        pager.KeepMark(true);
+    }
     directory = {};
     directory.header = 0;
     directory.keyLength = cdx::kMaxTagName;
@@ -504,20 +514,36 @@ CdxStatus CompoundIndex::Impl::End(bool write, CdxStatus result) {
     if (write) {
         ++version;
     }
-    if (shared) {
-        if (write || pager.Dirty()) {
-            CdxStatus s = pager.Flush(true);
-            if (result.ok()) {
-                result = s;
-            }
+    // Every change reaches the file whole before the call answers, or not at all: a change
+    // that failed midway, or whose pages the file refused, is taken back.
+    if (write || pager.Dirty()) {
+        if (result.ok()) {
+            result = pager.Flush(true);
+        }
+        if (!result.ok()) {
+            TakeBack();
+        }
+        if (shared) {
             counter = ReadCounter();
         }
-        if (locked) {
-            file->Unlock(cdx::kIndexLockOffset, 1);
-            locked = false;
-        }
+    }
+    if (shared && locked) {
+        file->Unlock(cdx::kIndexLockOffset, 1);
+        locked = false;
     }
     return result;
+}
+
+void CompoundIndex::Impl::TakeBack() {
+    pager.KeepMark(interrupted);
+    if (!pager.Rollback().ok()) {
+        interrupted = true;
+        pager.KeepMark(true);
+    }
+    pager.DropCache();
+    if (CdxStatus s = pager.Open(); s.ok()) {
+        LoadAll();
+    }
 }
 
 CdxStatus CompoundIndex::Impl::MakeKey(TagState& tag, const RecordSource& record, std::string& key,
@@ -864,7 +890,15 @@ CdxStatus CompoundIndex::Rebuild(int order, IndexRecords& records, const IndexPr
             s = impl_->BuildTag(impl_->tags[static_cast<std::size_t>(i - 1)], records, progress);
         }
     }
-    return impl_->End(true, s);
+    bool whole = order == 0 && s.ok();
+    if (whole) {
+        impl_->pager.KeepMark(false);
+    }
+    s = impl_->End(true, s);
+    if (whole && s.ok()) {
+        impl_->interrupted = false;
+    }
+    return s;
 }
 
 CdxStatus CompoundIndex::UpdateRecord(std::uint32_t recno, const RecordSource* before,
@@ -900,6 +934,28 @@ CdxStatus CompoundIndex::UpdateRecord(std::uint32_t recno, const RecordSource* b
                             tag.info.unique, changed);
         }
         if (!s.ok()) {
+            break;
+        }
+    }
+    return impl_->End(true, s);
+}
+
+CdxStatus CompoundIndex::RemoveRecord(std::uint32_t recno, const RecordSource& before) {
+    if (CdxStatus s = impl_->Begin(true); !s.ok()) {
+        return s;
+    }
+    CdxStatus s;
+    std::string key;
+    for (TagState& tag : impl_->tags) {
+        bool in = false;
+        if (s = impl_->MakeKey(tag, before, key, in); !s.ok()) {
+            break;
+        }
+        bool removed = false;
+        cdx::Tree tree(impl_->pager, tag.ref);
+        if (in && !(s = tree.Remove(reinterpret_cast<const std::uint8_t*>(key.data()), recno,
+                                    removed))
+                       .ok()) {
             break;
         }
     }
@@ -1115,10 +1171,193 @@ CdxStatus CompoundIndex::Verify() {
 }
 
 CdxStatus CompoundIndex::Flush() {
-    if (!impl_->pager.Dirty()) {
+    if (!impl_->pager.Dirty() && !impl_->pager.Marked()) {
         return CdxStatus::Ok();
     }
     return impl_->pager.Flush(true);
+}
+
+CdxStatus CompoundIndex::MarkInProgress(bool untilRebuilt) {
+    CdxStatus s = impl_->pager.Mark();
+    if (s.ok() && untilRebuilt) {
+        impl_->pager.KeepMark(true);
+    }
+    return s;
+}
+
+bool CompoundIndex::Interrupted() const {
+    return impl_->interrupted;
+}
+
+// ---- the check in slices ----
+
+struct IndexCheck::State {
+    CompoundIndex::Impl* impl = nullptr;
+    CheckReport report;
+    std::uint64_t version = 0;  // of the index when the check (re)began
+    std::uint32_t count = 0;    // records when it (re)began
+    std::size_t tag = 0;        // the tag under way
+    bool walked = false;        // its tree has been read
+    std::uint32_t next = 1;     // the next record to check against it
+    bool done = false;
+    // The walked tag: its entries in tree order, and each record's entry (-1 for none).
+    std::vector<std::uint8_t> keys;
+    std::vector<std::int64_t> entryOf;
+    std::unordered_set<std::string> stored;  // unique tags: the keys present
+
+    void Restart(std::uint32_t records) {
+        report = {};
+        version = impl->version;
+        count = records;
+        tag = 0;
+        walked = false;
+        next = 1;
+        done = false;
+    }
+    void Note(CheckProblem::Kind kind, const TagState& t, std::uint32_t recno,
+              const std::uint8_t* key, std::string detail = {}) {
+        std::uint64_t& n = kind == CheckProblem::Kind::kMissing      ? report.missing
+                           : kind == CheckProblem::Kind::kExtra      ? report.extra
+                           : kind == CheckProblem::Kind::kMisordered ? report.misordered
+                                                                     : report.structural;
+        if (n++ >= 5) {
+            return;
+        }
+        CheckProblem p;
+        p.kind = kind;
+        p.tag = t.info.name;
+        p.recno = recno;
+        if (key) {
+            p.key = KeyToText(t.info.type, std::string_view(reinterpret_cast<const char*>(key),
+                                                            t.info.keyLength));
+        }
+        p.detail = std::move(detail);
+        report.problems.push_back(std::move(p));
+    }
+    CdxStatus Walk(TagState& t);
+    CdxStatus CheckRecords(TagState& t, IndexRecords& records, std::uint32_t last);
+};
+
+CdxStatus IndexCheck::State::Walk(TagState& t) {
+    const std::size_t kl = t.info.keyLength;
+    keys.clear();
+    stored.clear();
+    entryOf.assign(std::size_t{count} + 1, -1);
+    std::vector<std::uint8_t> prev;
+    std::uint32_t prevRec = 0;
+    cdx::Tree tree(impl->pager, t.ref);
+    CdxStatus walked = tree.Walk([&](const std::uint8_t* key, std::uint32_t recno) {
+        if (!prev.empty() && CompareEntries(prev.data(), prevRec, key, recno, kl) >= 0) {
+            Note(CheckProblem::Kind::kMisordered, t, recno, key);
+        }
+        prev.assign(key, key + kl);
+        prevRec = recno;
+        if (recno == 0 || recno > count || entryOf[recno] >= 0) {
+            Note(CheckProblem::Kind::kExtra, t, recno, key,
+                 recno == 0 || recno > count ? "no such record" : "a second key of its record");
+            return true;
+        }
+        if (t.info.unique && !stored.emplace(reinterpret_cast<const char*>(key), kl).second) {
+            Note(CheckProblem::Kind::kExtra, t, recno, key, "a second entry of a unique key");
+        }
+        entryOf[recno] = static_cast<std::int64_t>(keys.size() / kl);
+        keys.insert(keys.end(), key, key + kl);
+        return true;
+    });
+    if (!walked.ok()) {
+        if (walked.code() != CdxCode::kCorrupt) {
+            return walked;
+        }
+        Note(CheckProblem::Kind::kStructure, t, 0, nullptr, walked.message());
+        next = count + 1;  // a broken tree says all there is to say about this tag
+    }
+    return CdxStatus::Ok();
+}
+
+CdxStatus IndexCheck::State::CheckRecords(TagState& t, IndexRecords& records, std::uint32_t last) {
+    const std::size_t kl = t.info.keyLength;
+    std::string key;
+    for (; next <= last; ++next) {
+        const RecordSource* record = records.Record(next);
+        if (record == nullptr) {
+            return CdxStatus(CdxCode::kIoError, "record " + std::to_string(next) + " unreadable");
+        }
+        bool included = false;
+        if (CdxStatus s = impl->MakeKey(t, *record, key, included); !s.ok()) {
+            return s;
+        }
+        const auto* want = reinterpret_cast<const std::uint8_t*>(key.data());
+        std::int64_t entry = entryOf[next];
+        const std::uint8_t* have =
+            entry >= 0 ? keys.data() + static_cast<std::size_t>(entry) * kl : nullptr;
+        if (have && (!included || std::memcmp(have, want, kl) != 0)) {
+            Note(CheckProblem::Kind::kExtra, t, next, have);
+            have = nullptr;
+        }
+        // A unique tag keeps one record per key, whichever came first.
+        bool held = t.info.unique && stored.count(key) != 0;
+        if (included && !have && !held) {
+            Note(CheckProblem::Kind::kMissing, t, next, want);
+        }
+    }
+    return CdxStatus::Ok();
+}
+
+IndexCheck::IndexCheck(std::unique_ptr<State> state) : state_(std::move(state)) {}
+IndexCheck::~IndexCheck() = default;
+
+const CheckReport& IndexCheck::report() const {
+    return state_->report;
+}
+
+CdxStatus IndexCheck::Step(IndexRecords& records, std::uint32_t budget, bool& done) {
+    State& st = *state_;
+    CompoundIndex::Impl& impl = *st.impl;
+    done = st.done;
+    if (st.done) {
+        return CdxStatus::Ok();
+    }
+    if (CdxStatus s = impl.Begin(false); !s.ok()) {
+        return s;
+    }
+    std::uint32_t count = records.RecordCount();
+    if (impl.version != st.version || count != st.count) {
+        st.Restart(count);
+    }
+    CdxStatus s;
+    std::uint32_t spent = 0;
+    while (s.ok() && st.tag < impl.tags.size() && spent < std::max<std::uint32_t>(budget, 1)) {
+        TagState& tag = impl.tags[st.tag];
+        if (!st.walked) {
+            s = st.Walk(tag);
+            st.walked = true;
+            spent += st.count / 4 + 1;  // a walk of the tree costs about a quarter of the records
+            continue;
+        }
+        std::uint32_t last =
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(st.count, st.next + budget - spent - 1));
+        spent += last >= st.next ? last - st.next + 1 : 0;
+        s = st.CheckRecords(tag, records, last);
+        if (s.ok() && st.next > st.count) {
+            ++st.tag;
+            st.walked = false;
+            st.next = 1;
+        }
+    }
+    if (s.ok() && st.tag >= impl.tags.size()) {
+        st.done = done = true;
+        st.keys.clear();
+        st.entryOf.clear();
+        st.stored.clear();
+    }
+    return impl.End(false, s);
+}
+
+std::unique_ptr<IndexCheck> CompoundIndex::StartCheck() {
+    auto state = std::make_unique<IndexCheck::State>();
+    state->impl = impl_.get();
+    state->version = 0;  // restarts at the first step, under the index lock
+    return std::unique_ptr<IndexCheck>(new IndexCheck(std::move(state)));
 }
 
 // ---- cursors ----

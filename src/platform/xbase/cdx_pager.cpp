@@ -1,6 +1,7 @@
 // The compound index's page cache, its file-wide free-page list and the located corruption
 // report.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -20,10 +21,12 @@ CdxStatus CorruptAt(const char* what, std::uint64_t fileOffset, const char* sour
 }
 
 namespace {
+// Called right after the failed call, so that errno still holds the system's words.
 CdxStatus IoError(const char* what, std::uint64_t offset) {
-    char buffer[128];
-    std::snprintf(buffer, sizeof buffer, "index file %s failed at offset 0x%llX", what,
-                  static_cast<unsigned long long>(offset));
+    const char* why = errno != 0 ? std::strerror(errno) : "refused";
+    char buffer[192];
+    std::snprintf(buffer, sizeof buffer, "index file %s failed at offset 0x%llX: %s", what,
+                  static_cast<unsigned long long>(offset), why);
     return CdxStatus(CdxCode::kIoError, buffer);
 }
 }  // namespace
@@ -60,6 +63,10 @@ CdxStatus Pager::Evict() {
         std::uint32_t victim = lru_.back();
         auto it = cache_.find(victim);
         if (it->second.dirty) {
+            if (CdxStatus s = SetMark(true); !s.ok()) {
+                return s;
+            }
+            errno = 0;
             if (!file_.WriteAt(victim, it->second.page.data(), kPageSize)) {
                 return IoError("write", victim);
             }
@@ -93,17 +100,45 @@ CdxStatus Pager::Read(std::uint32_t offset, Page& out) {
     return CdxStatus::Ok();
 }
 
+CdxStatus Pager::Journal(std::uint32_t offset, const Page* clean) {
+    if (!journaling_) {
+        journaling_ = true;
+        journal_.clear();
+        journalComplete_ = file_.Size(journalSize_);
+    }
+    if (offset >= journalSize_ || journal_.count(offset) != 0) {
+        return CdxStatus::Ok();
+    }
+    Page before;
+    if (clean == nullptr) {
+        if (CdxStatus s = ReadFromFile(offset, before); !s.ok()) {
+            return s;
+        }
+        clean = &before;
+    }
+    journal_.emplace(offset, *clean);
+    return CdxStatus::Ok();
+}
+
 CdxStatus Pager::Write(std::uint32_t offset, const Page& page) {
     if (offset % kPageSize != 0 || static_cast<std::uint64_t>(offset) + kPageSize > fileSize_) {
         return CDX_CORRUPT("write outside the file", offset);
     }
     if (Slot* slot = Lookup(offset)) {
+        if (!slot->dirty) {
+            if (CdxStatus s = Journal(offset, &slot->page); !s.ok()) {
+                return s;
+            }
+        }
         slot->page = page;
         if (!slot->dirty) {
             slot->dirty = true;
             ++dirtyCount_;
         }
         return CdxStatus::Ok();
+    }
+    if (CdxStatus s = Journal(offset, nullptr); !s.ok()) {
+        return s;
     }
     if (CdxStatus s = Evict(); !s.ok()) {
         return s;
@@ -188,7 +223,10 @@ CdxStatus Pager::Flush(bool bump) {
         }
     }
     if (dirtyCount_ == 0) {
-        return CdxStatus::Ok();
+        return marked_ ? SetMark(false) : CdxStatus::Ok();
+    }
+    if (CdxStatus s = SetMark(true); !s.ok()) {
+        return s;
     }
     // In offset order, so that the file grows front to back and the header goes first.
     std::vector<std::uint32_t> dirty;
@@ -201,18 +239,84 @@ CdxStatus Pager::Flush(bool bump) {
     std::sort(dirty.begin(), dirty.end());
     for (std::uint32_t offset : dirty) {
         Slot& slot = cache_[offset];
+        errno = 0;
         if (!file_.WriteAt(offset, slot.page.data(), kPageSize)) {
             return IoError("write", offset);
         }
         slot.dirty = false;
         --dirtyCount_;
     }
+    return SetMark(false);
+}
+
+CdxStatus Pager::SetMark(bool on) {
+    if (marked_ == on || (!on && keepMark_)) {
+        return CdxStatus::Ok();
+    }
+    std::uint8_t byte = on ? 1 : 0;
+    errno = 0;
+    if (!file_.WriteAt(hdr::kInProgress, &byte, 1)) {
+        return IoError("write", hdr::kInProgress);
+    }
+    if (Slot* slot = Lookup(0)) {
+        slot->page[hdr::kInProgress] = byte;
+    }
+    marked_ = on;
+    if (!on) {
+        journaling_ = false;
+        journal_.clear();
+    }
+    return CdxStatus::Ok();
+}
+
+CdxStatus Pager::Rollback() {
+    DropCache();
+    if (!journaling_) {
+        return CdxStatus::Ok();
+    }
+    if (!marked_) {  // nothing reached the file
+        journaling_ = false;
+        journal_.clear();
+        return CdxStatus::Ok();
+    }
+    if (!journalComplete_) {
+        return CdxStatus(CdxCode::kIoError, "the index change cannot be taken back");
+    }
+    // The change counter only ever grows: the header goes back with the counter the file
+    // has now, once more bumped, so that every reader drops what it read of the change.
+    std::uint8_t now[4] = {};
+    std::size_t got = 0;
+    if (!file_.ReadAt(hdr::kCounter, now, sizeof now, got) || got != sizeof now) {
+        return IoError("read", hdr::kCounter);
+    }
+    for (auto& [offset, image] : journal_) {
+        if (offset == 0) {
+            PutBE32(image.data() + hdr::kCounter, GetBE32(now) + 1);
+            image[hdr::kInProgress] = 1;  // cleared last, by SetMark
+        }
+        errno = 0;
+        if (!file_.WriteAt(offset, image.data(), kPageSize)) {
+            return IoError("write", offset);
+        }
+    }
+    std::uint64_t size = 0;
+    errno = 0;
+    if (!file_.Size(size) || (size > journalSize_ && !file_.Truncate(journalSize_))) {
+        return IoError("truncate", journalSize_);
+    }
+    fileSize_ = journalSize_;
+    if (CdxStatus s = SetMark(false); !s.ok()) {
+        return s;
+    }
+    journaling_ = false;
+    journal_.clear();
     return CdxStatus::Ok();
 }
 
 CdxStatus Pager::SetCounter(std::uint32_t counter) {
     std::uint8_t bytes[4];
     PutBE32(bytes, counter);
+    errno = 0;
     if (!file_.WriteAt(hdr::kCounter, bytes, sizeof bytes)) {
         return IoError("write", hdr::kCounter);
     }
@@ -230,6 +334,16 @@ void Pager::DropCache() {
 
 CdxStatus Pager::WriteDirect(std::uint32_t offset, const std::uint8_t* data, std::size_t n) {
     for (std::size_t done = 0; done < n; done += kPageSize) {
+        auto page = static_cast<std::uint32_t>(offset + done);
+        Slot* slot = Lookup(page);
+        if (CdxStatus s = Journal(page, slot && !slot->dirty ? &slot->page : nullptr); !s.ok()) {
+            return s;
+        }
+    }
+    if (CdxStatus s = SetMark(true); !s.ok()) {
+        return s;
+    }
+    for (std::size_t done = 0; done < n; done += kPageSize) {
         auto it = cache_.find(static_cast<std::uint32_t>(offset + done));
         if (it != cache_.end()) {
             if (it->second.dirty) {
@@ -239,6 +353,7 @@ CdxStatus Pager::WriteDirect(std::uint32_t offset, const std::uint8_t* data, std
             cache_.erase(it);
         }
     }
+    errno = 0;
     if (!file_.WriteAt(offset, data, n)) {
         return IoError("write", offset);
     }

@@ -16,6 +16,12 @@
 namespace xbase::cdx {
 
 // Pages of one index file, cached and written back on Flush (or when evicted).
+//
+// A change on its way to the file is bracketed by the in-progress mark (hdr::kInProgress):
+// set before the first page of a change is written, cleared once every dirty page is, so an
+// index a writer left half-written is known as such at the next open. Until the mark is
+// cleared the pager keeps the image every written page had before (its journal), so that a
+// change whose writes failed can be taken back and the file left as it was.
 class Pager {
   public:
     explicit Pager(File& file) : file_(file) {}
@@ -37,6 +43,18 @@ class Pager {
     CdxStatus SetCounter(std::uint32_t counter);
     // Writes straight to the file, bypassing (and invalidating) the cache: for bulk builds.
     CdxStatus WriteDirect(std::uint32_t offset, const std::uint8_t* data, std::size_t n);
+    // Sets the mark at once, ahead of a change that is about to begin.
+    CdxStatus Mark() { return SetMark(true); }
+    // Whether the mark is set by this pager and not yet cleared.
+    bool Marked() const { return marked_; }
+    // Takes back every change since the mark was set: the journal's images are written back,
+    // the file cut to its length before, the mark cleared and the cache dropped. Fails (and
+    // leaves the mark) when the file refuses those writes or a bulk write bypassed the
+    // journal.
+    CdxStatus Rollback();
+    // While on, the mark once set stays set: the file is known to disagree with its table
+    // (a change that could not be taken back) until every tag is rebuilt.
+    void KeepMark(bool keep) { keepMark_ = keep; }
 
   private:
     struct Slot {
@@ -47,6 +65,9 @@ class Pager {
     CdxStatus ReadFromFile(std::uint32_t offset, Page& out);
     CdxStatus Evict();
     Slot* Lookup(std::uint32_t offset);
+    CdxStatus SetMark(bool on);
+    // Keeps the image `offset` has in the file before its first write under the mark.
+    CdxStatus Journal(std::uint32_t offset, const Page* clean);
 
     static constexpr std::size_t kCacheLimit = 16384;  // pages (8 MiB)
     File& file_;
@@ -54,6 +75,12 @@ class Pager {
     std::unordered_map<std::uint32_t, Slot> cache_;
     std::list<std::uint32_t> lru_;  // front = most recently used
     std::size_t dirtyCount_ = 0;
+    bool marked_ = false;
+    bool keepMark_ = false;
+    bool journaling_ = false;  // a change has dirtied pages since the last clean state
+    std::unordered_map<std::uint32_t, Page> journal_;  // images before the marked change
+    std::uint64_t journalSize_ = 0;                    // the file's length before it
+    bool journalComplete_ = true;                      // false once a bulk write bypassed it
 };
 
 // A decoded node: keys as one block of `count * keyLength` bytes.

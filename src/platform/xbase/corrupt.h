@@ -40,6 +40,10 @@ class Status {
     std::string message_;
 };
 
+// A write, sync or truncation the operating system refused, in its own words ("No space left
+// on device"); call it right after the failed call, while errno still tells why.
+Status WriteFailure(const std::string& path);
+
 // Records where corruption was detected; `what` names the file and the structure.
 Status ReportCorrupt(const char* sourceFile, int line, const std::string& what);
 

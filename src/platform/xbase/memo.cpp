@@ -1,7 +1,8 @@
-// Memo files (FPT): bounds-checked reads, appends at the next free block, rewrites in place.
+// Memo files (FPT): bounds-checked reads, appends after the end, taking back own appends.
 #include "platform/xbase/memo.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -32,7 +33,7 @@ Status MemoFile::Create(FileSystem& fs, const std::string& path, std::uint32_t b
     PutBE32(header.data() + dbf::kMemoOffNextFree, FirstBlock(blockSize));
     PutBE16(header.data() + dbf::kMemoOffBlockSize, static_cast<std::uint16_t>(blockSize));
     if (!file->WriteAt(0, header.data(), header.size())) {
-        return {ErrorCode::kWriteFailed, "cannot write " + path};
+        return WriteFailure(path);
     }
     return Status::Ok();
 }
@@ -63,29 +64,6 @@ Status MemoFile::Open(FileSystem& fs, const std::string& path, bool writable, bo
     memo->firstBlock_ = FirstBlock(blockSize);
     memo->nextFree_ = GetBE32(header + dbf::kMemoOffNextFree);
     out = std::move(memo);
-    return Status::Ok();
-}
-
-Status MemoFile::ReadHead(std::uint32_t block, std::uint64_t fileSize, std::uint32_t& length) {
-    if (block < firstBlock_) {
-        return XBASE_CORRUPT(path_ + ": memo pointer " + std::to_string(block) +
-                             " lies in the header");
-    }
-    std::uint64_t offset = std::uint64_t{block} * blockSize_;
-    if (offset + dbf::kMemoBlockHead > fileSize) {
-        return XBASE_CORRUPT(path_ + ": memo pointer " + std::to_string(block) +
-                             " beyond the end of the file");
-    }
-    unsigned char head[dbf::kMemoBlockHead];
-    std::size_t got = 0;
-    if (!file_->ReadAt(offset, head, sizeof head, got) || got != sizeof head) {
-        return {ErrorCode::kReadFailed, "cannot read " + path_};
-    }
-    length = GetBE32(head + 4);
-    if (length > fileSize - offset - dbf::kMemoBlockHead) {
-        return XBASE_CORRUPT(path_ + ": memo at block " + std::to_string(block) +
-                             " runs beyond the end of the file");
-    }
     return Status::Ok();
 }
 
@@ -135,17 +113,21 @@ Status MemoFile::Read(std::uint32_t block, std::string& out) {
                          " runs beyond the end of the file");
 }
 
-Status MemoFile::ReadNextFree(std::uint32_t& nextFree) {
-    unsigned char header[4];
+std::uint32_t MemoFile::Extent(std::uint32_t block, std::uint64_t fileSize) {
+    constexpr std::uint64_t kLongest = 16u << 20;
+    std::uint64_t offset = std::uint64_t{block} * blockSize_;
+    unsigned char head[dbf::kMemoBlockHead];
     std::size_t got = 0;
-    if (!file_->ReadAt(0, header, sizeof header, got) || got != sizeof header) {
-        return {ErrorCode::kReadFailed, "cannot read " + path_};
+    std::uint64_t bytes = dbf::kMemoBlockHead;
+    if (offset + sizeof head <= fileSize && file_->ReadAt(offset, head, sizeof head, got) &&
+        got == sizeof head) {
+        bytes += std::min<std::uint64_t>(GetBE32(head + 4), kLongest);
     }
-    nextFree = GetBE32(header);
-    return Status::Ok();
+    std::uint64_t end = block + (bytes + blockSize_ - 1) / blockSize_;
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(end, 0xFFFFFFFFull));
 }
 
-Status MemoFile::Write(std::uint32_t oldBlock, std::string_view data, std::uint32_t& newBlock) {
+Status MemoFile::Write(std::string_view data, std::uint32_t floor, std::uint32_t& newBlock) {
     if (!writable_) {
         return {ErrorCode::kReadOnly, path_ + " is open read-only"};
     }
@@ -158,78 +140,55 @@ Status MemoFile::Write(std::uint32_t oldBlock, std::string_view data, std::uint3
     }
     std::uint64_t blocksNeeded =
         (std::uint64_t{dbf::kMemoBlockHead} + data.size() + blockSize_ - 1) / blockSize_;
-    std::vector<char> bytes(dbf::kMemoBlockHead + data.size());
+    // The note with its head, padded to whole blocks so that the file ends on a boundary.
+    std::vector<char> bytes(static_cast<std::size_t>(blocksNeeded * blockSize_), 0);
     PutBE32(bytes.data(), dbf::kMemoTypeText);
     PutBE32(bytes.data() + 4, static_cast<std::uint32_t>(data.size()));
     std::memcpy(bytes.data() + dbf::kMemoBlockHead, data.data(), data.size());
 
-    std::uint64_t fileSize = 0;
-    if (!file_->Size(fileSize)) {
-        return {ErrorCode::kReadFailed, "cannot read " + path_};
-    }
-    if (oldBlock != 0) {
-        std::uint32_t oldLength = 0;
-        if (ReadHead(oldBlock, fileSize, oldLength)) {
-            std::uint64_t oldBlocks =
-                (std::uint64_t{dbf::kMemoBlockHead} + oldLength + blockSize_ - 1) / blockSize_;
-            if (blocksNeeded <= oldBlocks) {
-                if (!file_->WriteAt(std::uint64_t{oldBlock} * blockSize_, bytes.data(),
-                                    bytes.size())) {
-                    return {ErrorCode::kWriteFailed, "cannot write " + path_};
-                }
-                newBlock = oldBlock;
-                return Status::Ok();
-            }
-        }
-    }
-
-    // Appends: data first, then the header's next free block, so that a crash in between
-    // leaves only unused blocks behind.
     bool locked = false;
     if (shared_) {
         if (!file_->Lock(kMemoLockByte, 1, LockKind::kExclusive, true)) {
             return {ErrorCode::kLockFailed, "cannot lock " + path_};
         }
         locked = true;
-        if (Status s = ReadNextFree(nextFree_); !s) {
-            file_->Unlock(kMemoLockByte, 1);
-            return s;
-        }
-        if (!file_->Size(fileSize)) {  // others may have appended before we got the lock
-            file_->Unlock(kMemoLockByte, 1);
-            return {ErrorCode::kReadFailed, "cannot read " + path_};
-        }
     }
-    // New memos go after the last byte of the file. The header's next free block normally
-    // says the same; one behind the end (another writer's file, padding) would overwrite
-    // memos, and one far beyond it (a damaged header) would grow the file by gigabytes.
-    std::uint64_t endBlock = (fileSize + blockSize_ - 1) / blockSize_;
-    std::uint32_t block =
-        static_cast<std::uint32_t>(std::max<std::uint64_t>(endBlock, firstBlock_));
+    // Under the lock, so that others' appends are seen. New notes go after the last byte of
+    // the file and after every block a record points into: the header's next free block is
+    // kept right but never trusted (one behind the end would overwrite notes, one far beyond
+    // it would grow the file by gigabytes), and a file cut short or records pointing past its
+    // end must not have new notes written where old pointers lead.
+    std::uint64_t fileSize = 0;
     Status result = Status::Ok();
-    if (std::uint64_t{block} + blocksNeeded > 0xFFFFFFFFull) {
+    if (!file_->Size(fileSize)) {
+        result = {ErrorCode::kReadFailed, "cannot read " + path_};
+    }
+    std::uint64_t endBlock = (fileSize + blockSize_ - 1) / blockSize_;
+    std::uint64_t block = std::max<std::uint64_t>({endBlock, firstBlock_, floor});
+    if (result && block + blocksNeeded > 0xFFFFFFFFull) {
         result = {ErrorCode::kWriteFailed, path_ + " is full"};
-    } else if (!file_->WriteAt(std::uint64_t{block} * blockSize_, bytes.data(), bytes.size())) {
-        result = {ErrorCode::kWriteFailed, "cannot write " + path_};
-    } else {
+    }
+    if (result) {
+        // Data first, then the header's next free block, so that a crash in between leaves
+        // only unused blocks behind; a refused write is taken back at once.
         unsigned char next[4];
-        std::uint32_t nextFree = static_cast<std::uint32_t>(block + blocksNeeded);
+        unsigned char oldNext[4];
+        std::size_t got = 0;
+        auto nextFree = static_cast<std::uint32_t>(block + blocksNeeded);
         PutBE32(next, nextFree);
-        // The last block is padded so that the file always ends on a block boundary.
-        std::uint64_t end = std::uint64_t{nextFree} * blockSize_;
-        std::uint64_t written = std::uint64_t{block} * blockSize_ + bytes.size();
-        if (end > written) {
-            std::vector<char> pad(static_cast<std::size_t>(end - written), 0);
-            if (!file_->WriteAt(written, pad.data(), pad.size())) {
-                result = {ErrorCode::kWriteFailed, "cannot write " + path_};
-            }
-        }
-        if (result && !file_->WriteAt(dbf::kMemoOffNextFree, next, sizeof next)) {
-            result = {ErrorCode::kWriteFailed, "cannot write " + path_};
-        }
-        if (result) {
+        errno = 0;
+        if (!file_->ReadAt(dbf::kMemoOffNextFree, oldNext, sizeof oldNext, got) ||
+            got != sizeof oldNext) {
+            result = {ErrorCode::kReadFailed, "cannot read " + path_};
+        } else if (!file_->WriteAt(block * blockSize_, bytes.data(), bytes.size()) ||
+                   !file_->WriteAt(dbf::kMemoOffNextFree, next, sizeof next)) {
+            result = WriteFailure(path_);
+            file_->WriteAt(dbf::kMemoOffNextFree, oldNext, sizeof oldNext);
+            file_->Truncate(fileSize);
+        } else {
             nextFree_ = nextFree;
-            newBlock = block;
+            appendedEnd_ = std::uint64_t{nextFree} * blockSize_;
+            newBlock = static_cast<std::uint32_t>(block);
         }
     }
     if (locked) {
@@ -238,9 +197,43 @@ Status MemoFile::Write(std::uint32_t oldBlock, std::string_view data, std::uint3
     return result;
 }
 
+Status MemoFile::Length(std::uint64_t& length) {
+    if (!file_->Size(length)) {
+        return {ErrorCode::kReadFailed, "cannot read " + path_};
+    }
+    return Status::Ok();
+}
+
+Status MemoFile::TakeBack(std::uint64_t length) {
+    if (!writable_ || appendedEnd_ <= length) {
+        return Status::Ok();
+    }
+    if (shared_ && !file_->Lock(kMemoLockByte, 1, LockKind::kExclusive, true)) {
+        return {ErrorCode::kLockFailed, "cannot lock " + path_};
+    }
+    std::uint64_t now = 0;
+    Status result = Length(now);
+    if (result && now == appendedEnd_) {
+        unsigned char next[4];
+        PutBE32(next, static_cast<std::uint32_t>((length + blockSize_ - 1) / blockSize_));
+        errno = 0;
+        if (!file_->WriteAt(dbf::kMemoOffNextFree, next, sizeof next) ||
+            !file_->Truncate(length)) {
+            result = WriteFailure(path_);
+        } else {
+            appendedEnd_ = length;
+            nextFree_ = GetBE32(next);
+        }
+    }
+    if (shared_) {
+        file_->Unlock(kMemoLockByte, 1);
+    }
+    return result;
+}
+
 Status MemoFile::Sync() {
     if (writable_ && !file_->Sync()) {
-        return {ErrorCode::kWriteFailed, "cannot sync " + path_};
+        return WriteFailure(path_);
     }
     return Status::Ok();
 }

@@ -2,6 +2,7 @@
 #include "platform/xbase/memory_file_system.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace xbase {
@@ -16,6 +17,23 @@ struct MemoryFileSystem::Node {
     };
     std::vector<Range> locks;
 };
+
+bool MemoryFileSystem::Faults::Fail(bool grows) {
+    ++writes;
+    if (failFrom != 0 && writes >= failFrom) {
+        errno = EIO;
+        return true;
+    }
+    if (writes == failOnly) {
+        errno = EIO;
+        return true;
+    }
+    if (fullFrom != 0 && writes >= fullFrom && (grows || writes == fullFrom)) {
+        errno = ENOSPC;
+        return true;
+    }
+    return false;
+}
 
 namespace {
 
@@ -38,7 +56,11 @@ class MemoryFile final : public File {
         return true;
     }
     bool WriteAt(std::uint64_t offset, const void* buffer, std::size_t n) override {
-        if (!writable_ || faults_->Fail()) {
+        if (!writable_) {
+            errno = EBADF;
+            return false;
+        }
+        if (faults_->Fail(offset + n > node_->data.size())) {
             return false;
         }
         if (offset + n > node_->data.size()) {
@@ -54,7 +76,7 @@ class MemoryFile final : public File {
         return true;
     }
     bool Truncate(std::uint64_t size) override {
-        if (!writable_ || faults_->Fail()) {
+        if (!writable_ || faults_->Fail(size > node_->data.size())) {
             return false;
         }
         node_->data.resize(size);
@@ -149,6 +171,17 @@ bool MemoryFileSystem::SyncDirectory(const std::string&) {
 
 void MemoryFileSystem::FailFromWrite(std::uint64_t n) {
     faults_->failFrom = n == 0 ? 0 : faults_->writes + n;
+    faults_->fullFrom = faults_->failOnly = 0;
+}
+
+void MemoryFileSystem::FillDiskAtWrite(std::uint64_t n) {
+    faults_->fullFrom = n == 0 ? 0 : faults_->writes + n;
+    faults_->failFrom = faults_->failOnly = 0;
+}
+
+void MemoryFileSystem::FailOneWrite(std::uint64_t n) {
+    faults_->failOnly = n == 0 ? 0 : faults_->writes + n;
+    faults_->failFrom = faults_->fullFrom = 0;
 }
 
 std::uint64_t MemoryFileSystem::WritesSoFar() const {

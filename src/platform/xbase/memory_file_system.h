@@ -27,8 +27,13 @@ class MemoryFileSystem final : public FileSystem {
     bool SyncDirectory(const std::string& directory) override;
 
     // Write number `n` (counted from this call, 1 = the next write) and every later one fail,
-    // as do truncations and syncs; 0 disarms.
+    // as do truncations and syncs: the process as good as died there. 0 disarms.
     void FailFromWrite(std::uint64_t n);
+    // The disk fills at write `n`: it fails with ENOSPC, and so does every later write that
+    // would make a file longer; writes within a file and truncations still succeed.
+    void FillDiskAtWrite(std::uint64_t n);
+    // Write `n` alone fails, with EIO.
+    void FailOneWrite(std::uint64_t n);
     std::uint64_t WritesSoFar() const;
     // The bytes of a file (empty when it does not exist), and a way to plant one.
     std::vector<char> Contents(const std::string& path) const;
@@ -37,10 +42,10 @@ class MemoryFileSystem final : public FileSystem {
     struct Faults {
         std::uint64_t writes = 0;
         std::uint64_t failFrom = 0;  // 0 = never
-        bool Fail() {
-            ++writes;
-            return failFrom != 0 && writes >= failFrom;
-        }
+        std::uint64_t fullFrom = 0;
+        std::uint64_t failOnly = 0;
+        // Counts a write (or truncation) and tells whether it fails, setting errno.
+        bool Fail(bool grows = true);
     };
 
   private:

@@ -141,7 +141,7 @@ Status PackTable(WorkArea& area, FileSystem& fs, const SxGaugeHook& gauge) {
                     return discard(s);
                 }
                 std::uint32_t newBlock = 0;
-                if (Status s = memo->Write(0, text, newBlock); !s) {
+                if (Status s = memo->Write(text, 0, newBlock); !s) {
                     return discard(s);
                 }
                 PutMemoPointer(record.data() + f.offset, f.length, binary, newBlock);

@@ -399,6 +399,14 @@ std::intptr_t sx_SysProp(int code, std::intptr_t value) {
             WorkArea* area = CurrentArea();
             return area != nullptr && !area->creating() && area->SetOneLook(value != 0) ? 1 : 0;
         }
+        case 65017: {
+            WorkArea* area = CurrentArea();
+            return area != nullptr && !area->creating() ? area->table().hiddenRecords() : 0;
+        }
+        case 65016: {
+            WorkArea* area = CurrentArea();
+            return area != nullptr && area->indexes && area->indexes->Interrupted() ? 1 : 0;
+        }
         default:
             Fail({ErrorCode::kBadArgument, "unknown property " + std::to_string(code)});
             return 0;
@@ -645,6 +653,11 @@ bool sx_AppendBlank() {
 bool sx_AppendRecord(std::span<const char> buffer) {
     WorkArea* area = AreaForImage(buffer);
     return area != nullptr && Check(area->AppendImage(buffer.data()));
+}
+
+bool sx_UndoAppend() {
+    WorkArea* area = CurrentArea();
+    return area != nullptr && Check(area->UndoAppend());
 }
 
 bool sx_Delete() {
@@ -1017,6 +1030,11 @@ bool sx_Pack() {
     AreaIndexes::Remembered open;
     if (area->indexes) {
         open = area->indexes->Remember();
+        // The records are renumbered: until the tags are built anew the index is behind,
+        // whatever stops the pack or the rebuild.
+        if (!Check(area->indexes->MarkInProgress(true))) {
+            return false;
+        }
     }
     if (!Check(PackTable(*area, e.files(), e.gauge))) {
         return false;

@@ -26,6 +26,12 @@
 //         setting is remembered, and the moves after it find none without walking again,
 //         until the filter, order, deleted setting or record count change or the area
 //         writes. For a caller's few moves that make one look at a shared table.
+//   65016 read: whether an index of the current area was found half-written by a writer
+//         that stopped midway (its in-progress mark set), or a change of ours to it failed
+//         and could not be taken back: it may disagree with the table until rebuilt (1)
+//   65017 read: how many whole records the current area's table holds beyond the count in
+//         its header; such a table is opened read-only, and a write to it fails with words
+//         that say so (sx_LastErrorText); xbtool repair sets the count
 // Date format codes (sx_SetDateFormat): 0 American mm/dd/yy, 1 ANSI yy.mm.dd, 2 British and
 // 3 French dd/mm/yy, 4 German dd.mm.yy, 5 Italian and 6 Spanish dd-mm-yy; century on makes
 // the year four digits. Open modes: 0 shared, 1 read-only, 2 exclusive. Drivers 1, 2, 3, 11
@@ -114,6 +120,11 @@ bool sx_GetRecord(std::span<char> buffer);
 bool sx_PutRecord(std::span<const char> buffer);
 bool sx_AppendBlank();
 bool sx_AppendRecord(std::span<const char> buffer);  // appends this image in one write
+// Takes back the current area's last append while the cursor stands on it (a save whose
+// later steps failed): its index keys, the record (the file cut back when it is still the
+// last one, else marked deleted) and the notes written for it; the cursor goes to the end.
+// The last error is left as it was when it succeeds, so that the failure before it is kept.
+bool sx_UndoAppend();
 bool sx_Delete();
 bool sx_Recall();
 bool sx_Rlock(int recNo);
@@ -155,6 +166,12 @@ std::string sx_IndexKeyField();
 std::string sx_KeyData();
 bool sx_Seek(std::string_view key);
 bool sx_SetScope(std::string_view low, std::string_view high);
+// The next slice of a check of every tag of the current area's indexes against the table,
+// about `budget` records of work (a few thousand take milliseconds): 0 while it goes on, 1
+// when it ended with every tag agreeing, 2 when it ended with a disagreement, -1 on failure
+// (sx_LastError). A change of the table or index between slices starts it again; the call
+// after an end starts a new check.
+int sx_IndexCheck(int budget);
 
 // Expressions and filters
 int sx_Query(std::string_view filter);      // 1 when set or cleared, 0 when it does not compile

@@ -1,6 +1,7 @@
 // The index calls of the sx_* interface: tags of the table's compound indexes, the order in
 // force, seeks and scopes. Without an open index: record order only, no tags, every seek
 // fails and leaves the cursor at the end.
+#include <algorithm>
 #include <cctype>
 
 #include "platform/xbase/cdx_area.h"
@@ -193,4 +194,17 @@ bool sx_SetScope(std::string_view low, std::string_view high) {
     };
     indexes->SetScope(bound(low), bound(high));
     return indexes->ordered();
+}
+
+int sx_IndexCheck(int budget) {
+    AreaIndexes* indexes = CurrentIndexes();
+    if (indexes == nullptr) {
+        return -1;
+    }
+    bool done = false;
+    CheckReport report;
+    if (!Check(indexes->CheckStep(static_cast<std::uint32_t>(std::max(budget, 1)), done, report))) {
+        return -1;
+    }
+    return !done ? 0 : report.ok() ? 1 : 2;
 }

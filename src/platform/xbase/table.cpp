@@ -3,6 +3,7 @@
 #include "platform/xbase/table.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <set>
@@ -178,7 +179,7 @@ Status Table::Create(FileSystem& fs, const std::string& path, const std::vector<
     file.reset();
     if (!ok || !fs.Rename(tmp, path)) {
         fs.Remove(tmp);
-        return {ErrorCode::kWriteFailed, "cannot write " + path};
+        return WriteFailure(path);
     }
     // An index left by a table of the same name describes records that are gone.
     fs.Remove(ReplaceExtension(path, "CDX"));
@@ -204,6 +205,27 @@ Status Table::Open(FileSystem& fs, const std::string& path, Access access,
     }
     if (Status s = t->ReadHeader(); !s) {
         return s;
+    }
+    if (Status s = t->CountHidden(); !s) {
+        return s;
+    }
+    if (t->hidden_ != 0 && t->shared() && access != Access::kReadOnly) {
+        // An append of another process writes its record before the header that counts it:
+        // look again once no append is under way.
+        if (Status s = t->LockHeader(t->lockTimeout_); !s) {
+            return s;
+        }
+        Status s = t->ReadHeader();
+        if (s) {
+            s = t->CountHidden();
+        }
+        t->UnlockHeader();
+        if (!s) {
+            return s;
+        }
+    }
+    if (t->hidden_ != 0) {
+        t->access_ = Access::kReadOnly;
     }
     bool memo = std::any_of(t->fields_.begin(), t->fields_.end(),
                             [](const FieldInfo& f) { return IsMemoType(f.type); });
@@ -311,6 +333,83 @@ Status Table::ReadHeader() {
     return Status::Ok();
 }
 
+Status Table::CountHidden() {
+    hidden_ = 0;
+    std::uint64_t fileSize = 0;
+    if (!file_->Size(fileSize)) {
+        return {ErrorCode::kReadFailed, "cannot read " + path_};
+    }
+    std::uint64_t end = std::uint64_t{headerLength_} + std::uint64_t{diskCount_} * recordLength_;
+    std::uint64_t tail = fileSize - end;
+    if (tail < recordLength_) {
+        return Status::Ok();
+    }
+    unsigned char last = 0;
+    std::size_t got = 0;
+    if (!file_->ReadAt(fileSize - 1, &last, 1, got) || got != 1) {
+        return {ErrorCode::kReadFailed, "cannot read " + path_};
+    }
+    if (last == static_cast<unsigned char>(dbf::kEndOfFile)) {
+        --tail;
+    }
+    hidden_ = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(tail / recordLength_, dbf::kMaxRecords));
+    return Status::Ok();
+}
+
+Status Table::Refused() const {
+    if (hidden_ != 0) {
+        return {ErrorCode::kReadOnly,
+                path_ + ": the header counts " + std::to_string(diskCount_) +
+                    " records but the file holds " + std::to_string(hidden_) +
+                    " more; it is open read-only so that they are not overwritten (xbtool "
+                    "repair sets the count from the file's length)"};
+    }
+    return {ErrorCode::kReadOnly, path_ + " is open read-only"};
+}
+
+Status Table::RepairCount(FileSystem& fs, const std::string& path, std::uint32_t& before,
+                          std::uint32_t& after) {
+    std::unique_ptr<Table> t;
+    if (Status s = Open(fs, path, Access::kExclusive, t); !s) {
+        return s;
+    }
+    before = after = t->diskCount_;
+    if (t->hidden_ == 0) {
+        return Status::Ok();
+    }
+    std::string backup = path + ".bak";
+    if (fs.Exists(backup)) {
+        return {ErrorCode::kOpenFailed, backup + " exists already: move it away first"};
+    }
+    std::uint64_t size = 0;
+    if (!t->file_->Size(size)) {
+        return {ErrorCode::kReadFailed, "cannot read " + path};
+    }
+    std::vector<char> bytes(static_cast<std::size_t>(size));
+    std::size_t got = 0;
+    if (!t->file_->ReadAt(0, bytes.data(), bytes.size(), got) || got != bytes.size()) {
+        return {ErrorCode::kReadFailed, "cannot read " + path};
+    }
+    auto copy = fs.Open(backup, OpenMode::kCreate);
+    if (!copy || !copy->WriteAt(0, bytes.data(), bytes.size()) || !copy->Sync()) {
+        Status s = WriteFailure(backup);
+        copy.reset();
+        fs.Remove(backup);
+        return s;
+    }
+    copy.reset();
+    fs.SyncDirectory(DirectoryOf(path));
+    unsigned char count[4];
+    after = t->diskCount_ + t->hidden_;
+    PutLE32(count, after);
+    if (!t->file_->WriteAt(dbf::kOffRecCount, count, sizeof count) || !t->file_->Sync()) {
+        return WriteFailure(path);
+    }
+    t->file_.reset();  // nothing else of the table's state is to be written back
+    return Status::Ok();
+}
+
 void Table::lastUpdate(int& year, int& month, int& day) const {
     year = update_[0] < 80 ? 2000 + update_[0] : 1900 + update_[0];
     month = update_[1];
@@ -414,7 +513,7 @@ Status Table::Record(std::uint32_t n, const char*& image) {
 
 Status Table::WriteRecord(std::uint32_t n, const char* image) {
     if (!writable()) {
-        return {ErrorCode::kReadOnly, path_ + " is open read-only"};
+        return Refused();
     }
     if (n == 0 || n > count_) {
         return {ErrorCode::kBadArgument, "record " + std::to_string(n) + " does not exist"};
@@ -428,7 +527,7 @@ Status Table::WriteRecord(std::uint32_t n, const char* image) {
     std::uint64_t offset = headerLength_ + std::uint64_t{n - 1} * recordLength_;
     if (!file_->WriteAt(offset, image, recordLength_)) {
         windowCount_ = 0;
-        return {ErrorCode::kWriteFailed, "cannot write " + path_};
+        return WriteFailure(path_);
     }
     if (windowCount_ != 0 && n >= windowFirst_ && n < windowFirst_ + windowCount_) {
         std::memcpy(window_.data() + std::size_t{n - windowFirst_} * recordLength_, image,
@@ -439,7 +538,7 @@ Status Table::WriteRecord(std::uint32_t n, const char* image) {
 
 Status Table::AppendRecord(const char* image, std::uint32_t& n) {
     if (!writable()) {
-        return {ErrorCode::kReadOnly, path_ + " is open read-only"};
+        return Refused();
     }
     if (count_ >= dbf::kMaxRecords ||
         std::uint64_t{headerLength_} + (std::uint64_t{count_} + 1) * recordLength_ + 1 >=
@@ -466,9 +565,8 @@ Status Table::AppendRecord(const char* image, std::uint32_t& n) {
         std::vector<char> bytes(image, image + recordLength_);
         bytes.push_back(dbf::kEndOfFile);
         std::uint64_t offset = headerLength_ + std::uint64_t{diskCount_} * recordLength_;
-        if (!file_->WriteAt(offset, bytes.data(), bytes.size())) {
-            result = {ErrorCode::kWriteFailed, "cannot write " + path_};
-        } else {
+        result = WriteAtEnd(offset, bytes.data(), bytes.size());
+        if (result) {
             ++diskCount_;
             count_ = diskCount_;
             headerDirty_ = true;
@@ -476,12 +574,74 @@ Status Table::AppendRecord(const char* image, std::uint32_t& n) {
             if (!result) {
                 --diskCount_;
                 count_ = diskCount_;
+                CutAt(offset);  // the record goes again
             } else {
                 n = count_;
             }
         }
     }
     UnlockHeader();
+    return result;
+}
+
+Status Table::WriteAtEnd(std::uint64_t offset, const char* bytes, std::size_t n) {
+    std::uint64_t size = 0;
+    if (!file_->Size(size)) {
+        return {ErrorCode::kReadFailed, "cannot read " + path_};
+    }
+    std::vector<char> before(static_cast<std::size_t>(size > offset ? std::min<std::uint64_t>(size - offset, n) : 0));
+    std::size_t got = 0;
+    if (!before.empty() && (!file_->ReadAt(offset, before.data(), before.size(), got) ||
+                            got != before.size())) {
+        return {ErrorCode::kReadFailed, "cannot read " + path_};
+    }
+    errno = 0;
+    if (file_->WriteAt(offset, bytes, n)) {
+        return Status::Ok();
+    }
+    Status why = WriteFailure(path_);
+    if (!before.empty()) {
+        file_->WriteAt(offset, before.data(), before.size());
+    }
+    file_->Truncate(size);
+    return why;
+}
+
+bool Table::CutAt(std::uint64_t offset) {
+    char marker = dbf::kEndOfFile;
+    return file_->WriteAt(offset, &marker, 1) && file_->Truncate(offset + 1);
+}
+
+Status Table::UndoAppend(std::uint32_t n) {
+    if (n == count_ && n > diskCount_) {  // still in the write-behind buffer
+        pending_.resize(pending_.size() - recordLength_);
+        --count_;
+        return Status::Ok();
+    }
+    if (Status s = LockHeader(lockTimeout_); !s) {
+        return s;
+    }
+    Status result = RefreshCount();
+    if (result && n == diskCount_) {
+        diskCount_ = count_ = n - 1;
+        result = WriteHeader();
+        if (result) {
+            errno = 0;
+            if (!CutAt(headerLength_ + std::uint64_t{diskCount_} * recordLength_)) {
+                result = WriteFailure(path_);
+            }
+        } else {
+            diskCount_ = count_ = n;
+        }
+    } else if (result) {
+        char deleted = dbf::kDeleted;
+        errno = 0;
+        if (!file_->WriteAt(headerLength_ + std::uint64_t{n - 1} * recordLength_, &deleted, 1)) {
+            result = WriteFailure(path_);
+        }
+    }
+    UnlockHeader();
+    windowCount_ = 0;
     return result;
 }
 
@@ -494,7 +654,7 @@ Status Table::WriteHeader() {
     std::memcpy(bytes + dbf::kOffUpdate, update_, 3);
     PutLE32(bytes + dbf::kOffRecCount, diskCount_);
     if (!file_->WriteAt(0, bytes, sizeof bytes)) {
-        return {ErrorCode::kWriteFailed, "cannot write " + path_};
+        return WriteFailure(path_);
     }
     headerDirty_ = false;
     return Status::Ok();
@@ -507,10 +667,10 @@ Status Table::Flush() {
     if (!pending_.empty()) {
         std::uint64_t offset = headerLength_ + std::uint64_t{diskCount_} * recordLength_;
         pending_.push_back(dbf::kEndOfFile);
-        bool ok = file_->WriteAt(offset, pending_.data(), pending_.size());
+        Status written = WriteAtEnd(offset, pending_.data(), pending_.size());
         pending_.pop_back();
-        if (!ok) {
-            return {ErrorCode::kWriteFailed, "cannot write " + path_};
+        if (!written) {
+            return written;
         }
         diskCount_ = count_;
         pending_.clear();
@@ -548,7 +708,7 @@ Status Table::Sync() {
         }
     }
     if (!file_->Sync()) {
-        return {ErrorCode::kWriteFailed, "cannot sync " + path_};
+        return WriteFailure(path_);
     }
     return Status::Ok();
 }
@@ -564,11 +724,11 @@ Status Table::ReadRawHeader(std::vector<char>& out) {
 
 Status Table::SetFlags(std::uint8_t flags) {
     if (!writable()) {
-        return {ErrorCode::kReadOnly, path_ + " is open read-only"};
+        return Refused();
     }
     unsigned char byte = flags;
     if (!file_->WriteAt(dbf::kOffFlags, &byte, 1)) {
-        return {ErrorCode::kWriteFailed, "cannot write " + path_};
+        return WriteFailure(path_);
     }
     flags_ = flags;
     return Status::Ok();

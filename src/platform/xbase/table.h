@@ -42,8 +42,15 @@ class Table {
     ~Table();
     static Status Create(FileSystem& fs, const std::string& path,
                          const std::vector<FieldSpec>& fields, std::uint32_t memoBlockSize);
+    // A table whose file holds whole records beyond the count in its header (a count that
+    // went wrong, not a record being appended) is opened read-only whatever `access` asks:
+    // writing would overwrite those records. hiddenRecords() tells how many there are.
     static Status Open(FileSystem& fs, const std::string& path, Access access,
                        std::unique_ptr<Table>& out);
+    // Sets the header's record count from the file's length, after keeping a copy of the
+    // file as `path`.bak (which must not exist). `before` and `after` receive the counts.
+    static Status RepairCount(FileSystem& fs, const std::string& path, std::uint32_t& before,
+                              std::uint32_t& after);
 
     const std::vector<FieldInfo>& fields() const { return fields_; }
     const std::string& path() const { return path_; }
@@ -63,12 +70,19 @@ class Table {
     // The record count as last known; Refresh re-reads it in shared mode (others append).
     std::uint32_t count() const { return count_; }
     Status RefreshCount();
+    // The refusal of a write to a table open read-only, with the reason.
+    Status Refused() const;
+    // Whole records the file holds beyond the header's count, as found at open.
+    std::uint32_t hiddenRecords() const { return hidden_; }
 
     // The image of record n (1..count), valid until the next call on this table.
     Status Record(std::uint32_t n, const char*& image);
     Status WriteRecord(std::uint32_t n, const char* image);
-    // Appends one record; `n` receives its number.
+    // Appends one record; `n` receives its number. A failed append leaves the file as it was.
     Status AppendRecord(const char* image, std::uint32_t& n);
+    // Takes back the append of record `n`: the file cut back and the count restored when it is
+    // still the last record; else (another process appended after it) it is marked deleted.
+    Status UndoAppend(std::uint32_t n);
     // Hands buffered appends and a changed header to the operating system.
     Status Flush();
     // Flush, then make table and memo durable.
@@ -101,6 +115,13 @@ class Table {
     Status ReadHeader();
     Status WriteHeader();
     Status FillWindow(std::uint32_t n);
+    // Counts the whole records beyond the header's count into hidden_.
+    Status CountHidden();
+    // Writes `n` bytes at `offset`, the end of the records; when the write fails, the bytes
+    // it may have changed are put back and the file cut to its length before.
+    Status WriteAtEnd(std::uint64_t offset, const char* bytes, std::size_t n);
+    // Ends the file with the end marker at `offset`, the end of the records.
+    bool CutAt(std::uint64_t offset);
 
     FileSystem* fs_ = nullptr;
     std::unique_ptr<File> file_;
@@ -117,6 +138,7 @@ class Table {
 
     std::uint32_t count_ = 0;      // records, buffered appends included
     std::uint32_t diskCount_ = 0;  // records the header on disk counts
+    std::uint32_t hidden_ = 0;     // whole records beyond the count, found at open
     bool headerDirty_ = false;     // the header on disk is behind (count or date)
     bool changed_ = false;         // something was written since open: stamp the date
 

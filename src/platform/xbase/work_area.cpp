@@ -367,7 +367,12 @@ Status WorkArea::BeginEdit() {
         return {ErrorCode::kBadArgument, "no current record to change"};
     }
     if (!table_->writable()) {
-        return {ErrorCode::kReadOnly, table_->path() + " is open read-only"};
+        return table_->Refused();
+    }
+    if (!dirty_ && table_->hasMemo()) {
+        if (Status s = table_->memo()->Length(memoBefore_); !s) {
+            return s;
+        }
     }
     if (!dirty_) {
         // The old keys are those of the record as stored: callers may have written into the
@@ -385,10 +390,27 @@ Status WorkArea::BeginEdit() {
 
 Status WorkArea::CommitRecord(std::uint32_t& recNo, const char* oldImage, const char* newImage) {
     noneVisible_ = false;
-    Status s =
-        recNo == 0 ? table_->AppendRecord(newImage, recNo) : table_->WriteRecord(recNo, newImage);
+    bool append = recNo == 0;
+    if (indexes) {
+        if (Status s = indexes->MarkInProgress(); !s) {
+            indexes->Flush();
+            return s;
+        }
+    }
+    Status s = append ? table_->AppendRecord(newImage, recNo) : table_->WriteRecord(recNo, newImage);
+    if (!s && indexes) {
+        indexes->Flush();  // the tags had nothing to follow: the mark goes
+    }
     if (s && indexes) {
         s = indexes->Upkeep(recNo, oldImage, newImage);
+        if (!s) {
+            if (append) {
+                table_->UndoAppend(recNo);
+                recNo = 0;
+            } else {
+                table_->WriteRecord(recNo, oldImage);
+            }
+        }
     }
     return s;
 }
@@ -431,6 +453,9 @@ Status WorkArea::WriteOrKeepStored() {
     if (!s) {
         record_ = original_;
         dirty_ = false;
+        if (table_->hasMemo()) {
+            table_->memo()->TakeBack(memoBefore_);
+        }
     }
     return s;
 }
@@ -445,11 +470,16 @@ Status WorkArea::AppendImage(const char* image) {
         return s;
     }
     if (!table_->writable()) {
-        return {ErrorCode::kReadOnly, table_->path() + " is open read-only"};
+        return table_->Refused();
     }
     std::vector<char> record(image, image + record_.size());
     if (record[0] != dbf::kDeleted) {
         record[0] = dbf::kLive;
+    }
+    if (table_->hasMemo()) {
+        if (Status s = table_->memo()->Length(appendMemoBefore_); !s) {
+            return s;
+        }
     }
     std::uint32_t n = 0;
     if (Status s = CommitRecord(n, nullptr, record.data()); !s) {
@@ -457,12 +487,41 @@ Status WorkArea::AppendImage(const char* image) {
     }
     record_ = std::move(record);
     recNo_ = n;
+    appended_ = n;
     bof_ = eof_ = false;
     return Status::Ok();
 }
 
+Status WorkArea::UndoAppend() {
+    if (appended_ == 0 || recNo_ != appended_ || eof_) {
+        return {ErrorCode::kBadArgument, "no append of this area to take back"};
+    }
+    if (dirty_) {
+        record_ = original_;  // the failed change of the new record goes with it
+    }
+    dirty_ = false;
+    const char* stored = nullptr;
+    if (Status s = table_->Record(appended_, stored); !s) {
+        return s;
+    }
+    std::vector<char> image(stored, stored + record_.size());
+    Status result = indexes ? indexes->Unkeep(appended_, image.data()) : Status::Ok();
+    if (result) {
+        result = table_->UndoAppend(appended_);
+    }
+    if (result && table_->hasMemo()) {
+        result = table_->memo()->TakeBack(appendMemoBefore_);
+    }
+    noneVisible_ = false;
+    if (result) {
+        appended_ = 0;
+        ToEnd();
+    }
+    return result;
+}
+
 Status WorkArea::Commit() {
-    if (Status s = FlushBuffer(); !s) {
+    if (Status s = WriteOrKeepStored(); !s) {
         return s;
     }
     if (indexes) {
@@ -500,16 +559,42 @@ Status WorkArea::ReplaceMemo(int field, std::string_view text) {
         return s;
     }
     bool binary = table_->fileType() >= dbf::kTypeVfp && table_->fileType() <= dbf::kTypeVfpVar;
-    std::uint32_t old = 0;
-    if (!ParseMemoPointer(record_.data() + f[field].offset, f[field].length, binary, old)) {
-        old = 0;  // an unreadable pointer is replaced, never followed
-    }
     std::uint32_t block = 0;
-    if (Status s = table_->memo()->Write(old, text, block); !s) {
+    if (Status s = table_->memo()->Write(text, MemoFloor(), block); !s) {
         return s;
     }
     PutMemoPointer(record_.data() + f[field].offset, f[field].length, binary, block);
     return Status::Ok();
+}
+
+std::uint32_t WorkArea::MemoFloor() {
+    if (memoFloorKnown_) {
+        return memoFloor_;
+    }
+    MemoFile& memo = *table_->memo();
+    std::uint64_t fileSize = 0;
+    if (!memo.Length(fileSize)) {
+        return 0;  // the write that follows learns the size itself, or fails
+    }
+    bool binary = table_->fileType() >= dbf::kTypeVfp && table_->fileType() <= dbf::kTypeVfpVar;
+    const auto& f = table_->fields();
+    std::uint32_t floor = 0;
+    for (std::uint32_t n = 1; n <= table_->count(); ++n) {
+        const char* image = nullptr;
+        if (!table_->Record(n, image)) {
+            continue;
+        }
+        for (const FieldInfo& field : f) {
+            std::uint32_t block = 0;
+            if (IsMemoType(field.type) &&
+                ParseMemoPointer(image + field.offset, field.length, binary, block) && block != 0) {
+                floor = std::max(floor, memo.Extent(block, fileSize));
+            }
+        }
+    }
+    memoFloor_ = floor;
+    memoFloorKnown_ = true;
+    return floor;
 }
 
 // ---- filters -----------------------------------------------------------------------------

@@ -127,11 +127,15 @@ class WorkArea {
     Status AppendBlank();
     // Appends a record holding `image` in one write: a failure leaves no record behind.
     Status AppendImage(const char* image);
+    // Takes back the last append while the cursor stands on that record: its keys, the
+    // record and the notes written since (see Table::UndoAppend).
+    Status UndoAppend();
     Status Commit();
     Status ReplaceMemo(int field, std::string_view text);
 
     // The one road of every record change to the file; `recNo` 0 appends and receives the
-    // new number. `oldImage` is null for an append.
+    // new number. `oldImage` is null for an append. A change the indexes refuse is taken back
+    // from the table too.
     Status CommitRecord(std::uint32_t& recNo, const char* oldImage, const char* newImage);
 
     // Memos
@@ -168,6 +172,8 @@ class WorkArea {
     Status Find(std::uint32_t start, bool forward, std::uint32_t& found, const char*& image);
     int OrderInForce() const;
     bool NoneVisibleKnown() const;
+    // The block past every block a record points into (see MemoFile::Write), learned once.
+    std::uint32_t MemoFloor();
 
     // Sequence of record numbers the moves walk (record order today); 0 = none.
     std::uint32_t SeqFirst() const;
@@ -189,6 +195,13 @@ class WorkArea {
     std::string filterText_;
     ImageSource scan_;
     ImageSource current_;
+    // What a failed save takes back: the memo file's length before the edit's notes, and the
+    // last append with the memo file's length before it.
+    std::uint64_t memoBefore_ = 0;
+    std::uint32_t appended_ = 0;
+    std::uint64_t appendMemoBefore_ = 0;
+    std::uint32_t memoFloor_ = 0;
+    bool memoFloorKnown_ = false;
     Status visibleError_;
     // One look: what the walk that found nothing was made under (noneVisible_).
     bool oneLook_ = false;

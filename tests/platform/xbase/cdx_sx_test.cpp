@@ -239,4 +239,54 @@ TEST_F(CdxEngineTest, CountsInEveryKindOfOrderMatchTheirWalks) {
     }
 }
 
+// A writer stopped midway leaves its mark, and the next open says so until the tags are
+// rebuilt; the check in slices finds an index taken from another copy of the task file.
+TEST_F(CdxEngineTest, AHalfWrittenIndexIsReportedAndTheSlicedCheckFindsAForeignOne) {
+    ASSERT_TRUE(CreateTasks(kPath));
+    ASSERT_NE(sx_Use(kPath, "", 2, 2), 0);
+    for (int i = 0; i < 40; ++i) {
+        AddTask("task " + std::to_string(i), "202603" + std::to_string(10 + i % 20), i % 3 == 0);
+    }
+    BuildTaskTags();
+    sx_CloseAll();
+    const auto bigger = fs_.Contents(kIndex);
+    EXPECT_EQ(bigger[500], 0);
+
+    // The write after the mark never happens: the process died there.
+    ASSERT_NE(sx_Use(kPath, "", 0, 2), 0);
+    EXPECT_EQ(sx_SysProp(65016), 0);
+    ASSERT_TRUE(sx_Go(7));
+    ASSERT_TRUE(sx_Replace("DESCRIPT", 1024, "changed"));
+    fs_.FailFromWrite(2);
+    sx_Commit();
+    sx_CloseAll();
+    fs_.FailFromWrite(0);
+    EXPECT_EQ(fs_.Contents(kIndex)[500], 1);
+    ASSERT_NE(sx_Use(kPath, "", 0, 2), 0);
+    EXPECT_EQ(sx_SysProp(65016), 1);
+    sx_CloseAll();
+
+    // A table of 10 tasks with the index of the table of 40.
+    ASSERT_TRUE(CreateTasks(kPath));
+    ASSERT_NE(sx_Use(kPath, "", 2, 2), 0);
+    for (int i = 0; i < 10; ++i) {
+        AddTask("other " + std::to_string(i), "20260401", false);
+    }
+    BuildTaskTags();
+    sx_CloseAll();
+    const auto own = fs_.Contents(kIndex);
+    for (const auto& [index, verdict] : {std::pair{own, 1}, std::pair{bigger, 2}}) {
+        fs_.SetContents(kIndex, index);
+        ASSERT_NE(sx_Use(kPath, "", 0, 2), 0);
+        int result = 0;
+        int slices = 0;
+        while ((result = sx_IndexCheck(4)) == 0) {
+            ASSERT_LT(++slices, 1000);
+        }
+        EXPECT_EQ(result, verdict);
+        EXPECT_GT(slices, 5);  // small slices: the check resumes where it stopped
+        sx_CloseAll();
+    }
+}
+
 }  // namespace

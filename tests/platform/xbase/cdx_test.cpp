@@ -561,8 +561,13 @@ TEST(CdxIndex, FailedWritesAreReported) {
         table.Append({"", "", std::to_string(i)});
     int order = 0;
     ASSERT_TRUE(index->AddTag({"D", "DESCRIPT", "", false, false}, table, nullptr, order).ok());
+    // Every change is written whole as it is made: the next one meets the failure, and is
+    // taken back.
     raw->FailWrites();
-    EXPECT_EQ(index->Flush().code(), CdxCode::kIoError);
+    table.Append({"", "", "new"});
+    EXPECT_EQ(index->UpdateRecord(table.RecordCount(), nullptr, *table.Record(table.RecordCount()))
+                  .code(),
+              CdxCode::kIoError);
 }
 
 }  // namespace

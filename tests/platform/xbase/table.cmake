@@ -14,3 +14,6 @@ quillet_add_test(xbase_xbtool_tests
 target_compile_definitions(xbase_xbtool_tests PRIVATE XBTOOL="$<TARGET_FILE:xbtool>"
   XBASE_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data")
 add_dependencies(xbase_xbtool_tests xbtool)
+quillet_add_test(xbase_fault_injection_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fault_injection_test.cpp
+  LIBS quillet_xbase)

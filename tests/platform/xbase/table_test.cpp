@@ -2,10 +2,13 @@
 // conversions, memos, corrupt files, faults, sharing within one process, pack.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "platform/xbase/byte_order.h"
+#include "platform/xbase/table.h"
 #include "table_test_util.h"
 
 using xbase_test::EngineTest;
@@ -318,19 +321,23 @@ TEST_F(EngineTest, MemosOfEveryLengthRoundTripAcrossReopen) {
     EXPECT_EQ(xbase::GetBE32(&fpt[10 * 64 + 4]), 120u);
 }
 
-TEST_F(EngineTest, ShorterMemoIsRewrittenInPlaceLongerOneMovesToTheEnd) {
+// A note is never rewritten in place: a save that fails afterwards must find the old note
+// as it was, and no other record can be pointing into the blocks a new note takes.
+TEST_F(EngineTest, ChangedMemoMovesToTheEndAndLeavesTheOldBlocksAsTheyWere) {
     ASSERT_TRUE(CreateTasks(kPath));
     ASSERT_NE(sx_Use(kPath, "", 2, 2), 0);
     AddTask("m", "", false, std::string(100, 'x'));
     sx_Commit();
-    std::string first = sx_GetString("NOTE");
-    std::uint32_t before = xbase::GetBE32(&fs_.Contents(kMemo)[0]);
+    std::vector<char> before = fs_.Contents(kMemo);
+    std::uint32_t next = xbase::GetBE32(&before[0]);
     ASSERT_TRUE(sx_Replace("NOTE", 3072, "tiny"));
     sx_Commit();
-    EXPECT_EQ(xbase::GetBE32(&fs_.Contents(kMemo)[0]), before);
+    std::vector<char> after = fs_.Contents(kMemo);
+    EXPECT_GT(xbase::GetBE32(&after[0]), next);
+    EXPECT_TRUE(std::equal(before.begin() + 512, before.end(), after.begin() + 512));
+    EXPECT_EQ(sx_GetMemo("NOTE"), "tiny");
     ASSERT_TRUE(sx_Replace("NOTE", 3072, std::string(300, 'y')));
     sx_Commit();
-    EXPECT_GT(xbase::GetBE32(&fs_.Contents(kMemo)[0]), before);
     EXPECT_EQ(sx_GetMemo("NOTE"), std::string(300, 'y'));
     ASSERT_TRUE(sx_Replace("NOTE", 3072, ""));
     EXPECT_EQ(sx_GetMemo("NOTE"), "");
@@ -424,6 +431,74 @@ TEST_F(CorruptTest, BadMemoPointersFailOnlyThatRead) {
     EXPECT_EQ(sx_LastError(), 11012);
     EXPECT_EQ(sx_Query("\"memo\" $ NOTE"), 1);
     EXPECT_EQ(sx_QueryRecCount(), 0);  // an unreadable memo reads as empty in expressions
+}
+
+// A count that hides records must never let an append write over them: the table opens
+// read-only, says why, and the count is repaired from the file's length, a copy kept first.
+TEST_F(CorruptTest, HeaderCountBelowTheRecordsOpensReadOnlyUntilRepaired) {
+    auto bytes = good_;
+    xbase::PutLE32(&bytes[4], 0);
+    ASSERT_NE(OpenWith(bytes), 0);
+    EXPECT_EQ(sx_SysProp(65017), 2);
+    EXPECT_EQ(sx_RecCount(), 0);
+    EXPECT_FALSE(sx_AppendBlank());
+    EXPECT_EQ(sx_LastError(), 11018);
+    EXPECT_NE(sx_LastErrorText().find("xbtool repair"), std::string::npos) << sx_LastErrorText();
+    sx_CloseAll();
+    EXPECT_EQ(fs_.Contents(kPath), bytes);
+
+    std::uint32_t before = 0;
+    std::uint32_t after = 0;
+    ASSERT_TRUE(xbase::Table::RepairCount(fs_, kPath, before, after));
+    EXPECT_EQ(before, 0u);
+    EXPECT_EQ(after, 2u);
+    EXPECT_EQ(fs_.Contents(kPath + ".bak"), bytes);
+    EXPECT_EQ(xbase::GetLE32(&fs_.Contents(kPath)[4]), 2u);
+    ASSERT_NE(sx_Use(kPath, "", 0, 2), 0);
+    EXPECT_EQ(sx_SysProp(65017), 0);
+    EXPECT_EQ(sx_RecCount(), 2);
+    EXPECT_TRUE(sx_AppendBlank());
+}
+
+// However the memo file is damaged, a new note goes after the file's end and after every
+// block a record points into, so that no old task shows the new note.
+TEST_F(CorruptTest, NewNotesNeverLandWhereRecordsPointOrBelowTheEnd) {
+    const std::size_t note = header_ + 1 + 8 + 5 + 50;
+    struct Case {
+        const char* name;
+        std::function<void(std::vector<char>& table, std::vector<char>& memo)> damage;
+    };
+    const Case cases[] = {
+        {"memo file cut short", [](auto&, auto& memo) { memo.resize(512); }},
+        {"pointer past the end", [&](auto& table, auto&) { std::memcpy(&table[note], "       900", 10); }},
+        {"garbage after the header",
+         [](auto&, auto& memo) {
+             for (std::size_t i = 512; i < memo.size(); ++i) {
+                 memo[i] = static_cast<char>(i * 37 + 11);
+             }
+             xbase::PutBE32(&memo[0], 8);  // and a next free block that points back
+         }},
+    };
+    const auto memo = fs_.Contents(kMemo);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto table = good_;
+        auto damaged = memo;
+        c.damage(table, damaged);
+        fs_.SetContents(kMemo, damaged);
+        ASSERT_NE(OpenWith(table), 0);
+        std::uint32_t old = std::stoul(std::string(&table[note], 10));
+        std::uint64_t end = (damaged.size() + 63) / 64;
+        ASSERT_TRUE(sx_Go(2));
+        ASSERT_TRUE(sx_Replace("NOTE", 3072, "a new note"));
+        ASSERT_TRUE(sx_Commit());
+        sx_CloseAll();
+        auto after = fs_.Contents(kPath);
+        std::uint32_t block = static_cast<std::uint32_t>(std::stoul(std::string(&after[note + length_], 10)));
+        EXPECT_GT(block, old);
+        EXPECT_GE(block, end);
+        EXPECT_EQ(std::string(&after[note], 10), std::string(&table[note], 10));
+    }
 }
 
 TEST_F(CorruptTest, ForeignButValidFilesOpen) {

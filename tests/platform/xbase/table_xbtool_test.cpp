@@ -286,4 +286,31 @@ TEST_F(XbtoolTest, DamagedIndexIsReportedNotTakenForNoTags) {
     EXPECT_NE(Err().find("not a compound index directory"), std::string::npos) << Err();
 }
 
+TEST_F(XbtoolTest, RepairSetsAHidingCountAfterKeepingACopy) {
+    ASSERT_EQ(Tool("create " + table_ + " 'NAME C(10)'").code, 0);
+    ASSERT_EQ(Tool("append " + table_, "NAME\r\nann\r\nbob\r\ncid\r\n").code, 0);
+    EXPECT_EQ(Tool("repair " + table_).code, 0);  // nothing to repair
+    EXPECT_FALSE(std::filesystem::exists(table_ + ".bak"));
+    {
+        std::fstream f(table_, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(4);
+        f.put(1);
+    }
+    Result dump = Tool("dump " + table_);
+    EXPECT_EQ(std::count(dump.out.begin(), dump.out.end(), '\n'), 2) << dump.out;  // header + 1
+    Result r = Tool("repair " + table_);
+    EXPECT_EQ(r.code, 0) << Err();
+    EXPECT_NE(r.out.find("1 -> 3"), std::string::npos) << r.out;
+    EXPECT_TRUE(std::filesystem::exists(table_ + ".bak"));
+    EXPECT_EQ(Tool("count " + table_ + " '.T.'").out, "3\n");
+    {
+        std::fstream f(table_, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(4);
+        f.put(2);
+    }
+    EXPECT_EQ(Tool("repair " + table_).code, 2);  // the copy of before is never overwritten
+    EXPECT_NE(Err().find(".bak exists"), std::string::npos) << Err();
+    EXPECT_EQ(Tool("repair").code, 1);
+}
+
 }  // namespace
