@@ -224,17 +224,13 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
     };
 
     bool opened = openTable(forRebuild);
-    if (opened && Exists(FoundPath(kTaskIndexName)) && !HasAllTags()) {
-        // An index the engine could not read (empty, cut short, overwritten) is rebuilt as a
-        // missing one is; the damaged file stays beside the table for whoever wants it.
+    // An index the engine could not read (empty, cut short, overwritten), or one a writer
+    // left half-written, is rebuilt as a missing one is; the damaged file stays beside the
+    // table for whoever wants it.
+    if (opened && Exists(FoundPath(kTaskIndexName)) &&
+        (!HasAllTags() || TodoEngine.SysProp(65016, 0) != 0)) {
         TodoTable.Close();
-        const std::string index = FoundPath(kTaskIndexName);
-        std::error_code error;
-        std::filesystem::rename(index, index + ".bad", error);
-        if (error) {
-            words = FileNameOf(index) + " could not be set aside: " + error.message();
-        }
-        opened = !error && openTable(forRebuild);
+        opened = SetIndexAside(words) && openTable(forRebuild);
     }
     if (opened && !Exists(FoundPath(kTaskIndexName))) {
         Status("Creating indexes...");
@@ -259,6 +255,48 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
         messages_.ShowInformation(OpenFailureMessage(forRebuild, words));
     }
     return opened;
+}
+
+// The newest damaged index is the one the message names, QUILX.CDX.bad; one set aside
+// before is never replaced but moves to the first free QUILX.CDX.bad.2, .3...
+bool TTaskStore::SetIndexAside(std::string& words) {
+    const std::string index = FoundPath(kTaskIndexName);
+    const std::string aside = PathOf(kDamagedIndexName);
+    std::error_code error;
+    if (Exists(aside)) {
+        std::string older = aside + ".2";
+        for (int n = 3; Exists(older); ++n) {
+            older = aside + "." + std::to_string(n);
+        }
+        std::filesystem::rename(aside, older, error);
+    }
+    if (!error) {
+        std::filesystem::rename(index, aside, error);
+    }
+    if (error) {
+        words = FileNameOf(index) + " could not be set aside: " + error.message();
+        return false;
+    }
+    return true;
+}
+
+bool TTaskStore::RepairIndex() {
+    TodoTable.Close();
+    std::string words;
+    if (Exists(FoundPath(kTaskIndexName)) && !SetIndexAside(words)) {
+        messages_.ShowInformation(OpenFailureMessage(false, words));
+        return false;
+    }
+    return OpenTaskTable(false);
+}
+
+TaskFileStamp TTaskStore::Stamp() {
+    auto written = [this](const char* name) -> std::int64_t {
+        std::error_code error;
+        const auto time = std::filesystem::last_write_time(FoundPath(name), error);
+        return error ? 0 : static_cast<std::int64_t>(time.time_since_epoch().count());
+    };
+    return {TodoEngine.RecordCount(), written(kTaskTableName), written(kTaskIndexName)};
 }
 
 // A rebuild that failed part-way (its error already shown) leaves an index file without all
