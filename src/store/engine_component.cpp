@@ -380,12 +380,15 @@ std::vector<std::int32_t> TEngineComponent::RecordsInKeyOrder(std::string_view e
         return {};
     }
     Settle();
+    Synchronise();
     const int order = sx_IndexOrd();
+    const int record = sx_RecNo();
     sx_SetOrder(0);
     for (bool more = sx_GoTop(); more && !sx_Eof(); more = sx_Skip(1)) {
         keyed.emplace_back(sx_EvalString(expression), sx_RecNo());
     }
     sx_SetOrder(order);
+    sx_Go(record);
     Reread();
     // Record order first, so that equal keys keep it, as an index holds them.
     std::stable_sort(keyed.begin(), keyed.end(),

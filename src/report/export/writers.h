@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "report/export/task_walk.h"
@@ -17,6 +18,9 @@ struct ExportJob {
     store::TEngineComponent& engine;
     const TextMeasure& measure;
     WalkProgress progress = {};
+    // Walked in this order of records instead of the table's (all under the filter), when
+    // the index cannot be trusted; empty: the table's order.
+    std::vector<std::int32_t> records = {};
 };
 
 // Success, a cancel by the progress, or the words of the first failure (file or table). A
