@@ -181,19 +181,24 @@ int RunExportCommand(const ExportCommand& command, const TextMeasure& measure,
     // An index that disagrees with the table would list some tasks twice and others never,
     // and the export would pass for whole: the tasks are then ordered from the table itself.
     std::vector<std::int32_t> records;
+    bool listed = false;
     if (order != 0) {
         int checked = 0;
         while ((checked = store.TodoEngine.IndexCheck(kCheckSlice)) == 0) {
         }
         if (checked != 1) {
             records = store.TodoEngine.RecordsInKeyOrder(IndexExpression(command.orderTag));
+            listed = true;
+            // Reading a record tests it in the order in force, which must not be the index's.
+            store.TodoEngine.SetOrder(0);
         }
     }
 
     // Dates are read from the table under the formats the main window works in.
     const rtl::FormatSettings formats = rtl::CurrentFormats();
     UseInternalFormats();
-    const ExportJob job{store.TodoTable, store.TodoEngine, measure, {}, std::move(records)};
+    const ExportJob job{store.TodoTable, store.TodoEngine, measure, {},
+                        listed ? &records : nullptr};
     const ExportResult result = CopyTasks(command.format, job, command.outFile, command.title,
                                           command.notes, command.color);
     rtl::SetCurrentFormats(formats);

@@ -67,8 +67,8 @@ bool TaskWalk::Run(const std::function<bool(const TaskRowTexts&)>& visit, bool w
     };
 
     // Counted once: the count walks the whole table, and nothing changes it during the walk.
-    const bool listed = !records_.empty();
-    const int count = listed ? static_cast<int>(records_.size()) : engine_.FilteredCount();
+    const bool listed = records_ != nullptr;
+    const int count = listed ? static_cast<int>(records_->size()) : engine_.FilteredCount();
     const EnginePlace place(engine, cursor);
     if (const store::DbiResult r = engine.SetToBegin(cursor); r != store::dbi::kOk) {
         return Fail(store::EngineAdaptor::ErrorText(r));
@@ -87,7 +87,7 @@ bool TaskWalk::Run(const std::function<bool(const TaskRowTexts&)>& visit, bool w
         if (!listed) {
             r = engine.GetNextRecord(cursor, false, &image, &props);
         } else if (visited < count) {
-            r = engine.SetToBookmark(cursor, records_[static_cast<std::size_t>(visited)]);
+            r = engine.SetToBookmark(cursor, (*records_)[static_cast<std::size_t>(visited)]);
             if (r == store::dbi::kOk) {
                 r = engine.GetRecord(cursor, false, &image, &props);
             }

@@ -19,8 +19,8 @@ struct ExportJob {
     const TextMeasure& measure;
     WalkProgress progress = {};
     // Walked in this order of records instead of the table's (all under the filter), when
-    // the index cannot be trusted; empty: the table's order.
-    std::vector<std::int32_t> records = {};
+    // the index cannot be trusted; null: the table's order.
+    const std::vector<std::int32_t>* records = nullptr;
 };
 
 // Success, a cancel by the progress, or the words of the first failure (file or table). A
