@@ -208,6 +208,7 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
             return false;
         }
     }
+    indexRebuiltAtOpen_ = false;
     Status("Opening files...");
     // Each step that fails keeps the engine's words for the message; the first failure ends
     // the open.
@@ -231,6 +232,7 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
         (!HasAllTags() || TodoEngine.SysProp(65016, 0) != 0)) {
         TodoTable.Close();
         opened = SetIndexAside(words) && openTable(forRebuild);
+        indexRebuiltAtOpen_ = opened;
     }
     if (opened && !Exists(FoundPath(kTaskIndexName))) {
         Status("Creating indexes...");

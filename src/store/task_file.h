@@ -78,6 +78,8 @@ class TTaskStore {
     // the table as the window holds it, in the DATETIME order; false (after a message) when
     // the table could not be opened again.
     bool RepairIndex();
+    // Whether the last open set a damaged index aside and built it again.
+    bool IndexRebuiltAtOpen() const { return indexRebuiltAtOpen_; }
     // The open task file's stamp, read afresh (the count from the table's header).
     TaskFileStamp Stamp();
 
@@ -107,6 +109,7 @@ class TTaskStore {
     StatusSink& status_;
     PlainRebuildRunner plainRunner_;
     RebuildRunner* runner_;
+    bool indexRebuiltAtOpen_ = false;
     std::string createFailure_;  // why the last CreateTaskTable failed, for the message
 };
 

@@ -58,6 +58,9 @@ constexpr int kDesignedTop = 99;
 constexpr char kPreferences[] = "Preferences";
 constexpr char kSaveFailed[] = "Error:Unable to save changes";
 constexpr int kMessageLineMilliseconds = 8000;
+const QString kIndexRebuilt = QStringLiteral(
+    "The index did not match the task file and was rebuilt (the old one is kept as "
+    "QUILX.CDX.bad).");
 // Another program's appends show within two seconds.
 constexpr int kOthersChangesMilliseconds = 1000;
 // Records of work per idle-time slice of the index check.
@@ -404,6 +407,9 @@ void TMainScreen::FormActivate() {
     if (!startNotice_.empty()) {
         ShowMessageLine(QString::fromStdString(startNotice_));
     }
+    if (store_->IndexRebuiltAtOpen()) {
+        ShowMessageLine(kIndexRebuilt);
+    }
     // The first rows are painted: the index is checked from here on, in idle time.
     seenStamp_ = store_->Stamp();
     indexCheckTimer_->start();
@@ -451,8 +457,7 @@ void TMainScreen::RepairIndex() {
     sortMenus_->SetMainMenuSortChecks();
     SetButtons();
     seenStamp_ = store_->Stamp();
-    ShowMessageLine(QStringLiteral("The index did not match the task file and was rebuilt (the "
-                                   "old one is kept as QUILX.CDX.bad)."));
+    ShowMessageLine(kIndexRebuilt);
 }
 
 void TMainScreen::TakeOthersChanges(bool anyChange) {
