@@ -225,16 +225,20 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
     };
 
     bool opened = openTable(forRebuild);
+    // Records past the header's count (an append stopped before it counted its record) make
+    // the engine open the table read-only, so that nothing writes over them: nor can the index
+    // be rebuilt, and setting it aside would only leave the table without one.
+    const std::intptr_t hidden = opened ? TodoEngine.SysProp(65017, 0) : 0;
     // An index the engine could not read (empty, cut short, overwritten), or one a writer
     // left half-written, is rebuilt as a missing one is; the damaged file stays beside the
     // table for whoever wants it.
-    if (opened && Exists(FoundPath(kTaskIndexName)) &&
+    if (opened && hidden == 0 && Exists(FoundPath(kTaskIndexName)) &&
         (!HasAllTags() || TodoEngine.SysProp(65016, 0) != 0)) {
         TodoTable.Close();
         opened = SetIndexAside(words) && openTable(forRebuild);
         indexRebuiltAtOpen_ = opened;
     }
-    if (opened && !Exists(FoundPath(kTaskIndexName))) {
+    if (opened && hidden == 0 && !Exists(FoundPath(kTaskIndexName))) {
         Status("Creating indexes...");
         opened = openTable(true);
         if (opened) {
@@ -255,6 +259,12 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
     if (!opened) {
         TodoTable.Close();
         messages_.ShowInformation(OpenFailureMessage(forRebuild, words));
+    } else if (hidden > 0) {
+        messages_.ShowInformation(
+            "QUILX.DBF holds " + std::to_string(hidden) +
+            " more record(s) than its header counts, left by a program that stopped while "
+            "adding a task.\rThe tasks are shown read-only so that nothing is written over "
+            "them; \"xbtool repair QUILX.DBF\" counts them in.");
     }
     return opened;
 }

@@ -8,3 +8,7 @@ quillet_add_test(store_task_file_tests
 quillet_add_test(store_task_save_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/task_save_test.cpp
   LIBS quillet_store)
+# The kill loop: a writer killed at random moments, the task file reopened and checked.
+quillet_add_test(store_kill_loop_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/kill_loop_test.cpp
+  LIBS quillet_store)
