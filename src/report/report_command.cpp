@@ -197,8 +197,8 @@ int RunExportCommand(const ExportCommand& command, const TextMeasure& measure,
     // Dates are read from the table under the formats the main window works in.
     const rtl::FormatSettings formats = rtl::CurrentFormats();
     UseInternalFormats();
-    const ExportJob job{store.TodoTable, store.TodoEngine, measure, {},
-                        listed ? &records : nullptr};
+    const ExportJob job{
+        store.TodoTable, store.TodoEngine, measure, {}, listed ? &records : nullptr};
     const ExportResult result = CopyTasks(command.format, job, command.outFile, command.title,
                                           command.notes, command.color);
     rtl::SetCurrentFormats(formats);

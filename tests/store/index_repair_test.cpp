@@ -57,8 +57,8 @@ TEST_F(IndexRepairTest, ADisagreeingIndexIsFoundSetAsideAndRebuiltWithEveryTaskI
         int tasks = 12;
         if (c.damage == Damage::kFromSmallerCopy || c.damage == Damage::kFromLargerCopy) {
             // The other copy's index lists records of its own.
-            MakeTaskFile("QUILX.DBF",
-                         NumberedTasks(c.damage == Damage::kFromSmallerCopy ? 3 : 20), true);
+            MakeTaskFile("QUILX.DBF", NumberedTasks(c.damage == Damage::kFromSmallerCopy ? 3 : 20),
+                         true);
             fs::rename(PathOf("QUILX.CDX"), PathOf("OTHER.CDX"));
             fs::remove(PathOf("QUILX.DBF"));
             fs::remove(PathOf("QUILX.FPT"));
@@ -77,7 +77,8 @@ TEST_F(IndexRepairTest, ADisagreeingIndexIsFoundSetAsideAndRebuiltWithEveryTaskI
             ++tasks;
         }
         if (c.damage == Damage::kHalfWritten) {
-            std::fstream index(PathOf("QUILX.CDX"), std::ios::in | std::ios::out | std::ios::binary);
+            std::fstream index(PathOf("QUILX.CDX"),
+                               std::ios::in | std::ios::out | std::ios::binary);
             index.seekp(500);
             index.put('\1');
         }

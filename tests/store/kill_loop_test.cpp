@@ -27,8 +27,8 @@ constexpr int kRounds = 16;
 constexpr int kMostReportsBeforeKill = 30;
 
 std::string NoteOf(const std::string& descript) {
-    return "The note of " + descript + ", long enough to take a block of its own: " +
-           std::string(80, '.');
+    return "The note of " + descript +
+           ", long enough to take a block of its own: " + std::string(80, '.');
 }
 
 bool Set(TTable& table, const char* field, const std::string& text) {
@@ -146,8 +146,8 @@ TEST_F(KillLoopTest, EverySavedTaskSurvivesAKillInEveryOrder) {
             store.TodoTable.Cancel();
             store.TodoTable.Close();
             std::uint32_t before = 0, after = 0;
-            ASSERT_TRUE(xbase::Table::RepairCount(xbase::FileSystem::Default(),
-                                                  PathOf("QUILX.DBF"), before, after));
+            ASSERT_TRUE(xbase::Table::RepairCount(xbase::FileSystem::Default(), PathOf("QUILX.DBF"),
+                                                  before, after));
             sink.messages.clear();
             ASSERT_TRUE(store.OpenTaskTable(false)) << testing::PrintToString(sink.messages);
         }
@@ -160,9 +160,7 @@ TEST_F(KillLoopTest, EverySavedTaskSurvivesAKillInEveryOrder) {
             ASSERT_TRUE(store.RepairIndex()) << testing::PrintToString(sink.messages);
         }
         EXPECT_EQ(store_test::IndexProblems(store.TodoTable.Handle()), "")
-            << store.IndexRebuiltAtOpen() << " " << checked << " "
-            << testing::PrintToString(sink.messages) << testing::PrintToString(sink.statuses)
-            << Exists("QUILX.CDX") << sx_LastErrorText();
+            << testing::PrintToString(sink.messages);
 
         // Every saved task as saved; beyond them at most the one being saved at the kill,
         // whole, and an edit in flight either done or not.
@@ -201,9 +199,10 @@ TEST_F(KillLoopTest, EverySavedTaskSurvivesAKillInEveryOrder) {
     }
     RecordProperty("repairs", repairs);
     RecordProperty("saved_without_note", withoutNote);
-    std::printf("%d rounds, %d index repairs, %d left read-only, %d tasks in flight kept "
-                "without their note\n",
-                kRounds, repairs, leftReadOnly, withoutNote);
+    std::printf(
+        "%d rounds, %d index repairs, %d left read-only, %d tasks in flight kept "
+        "without their note\n",
+        kRounds, repairs, leftReadOnly, withoutNote);
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "report/export/task_walk.h"
 #include "report/export/text_measure.h"

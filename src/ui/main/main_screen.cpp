@@ -464,8 +464,8 @@ void TMainScreen::TakeOthersChanges(bool anyChange) {
     store::TTable& table = store_->TodoTable;
     // A cell's editor is a child of the grid that holds the focus.
     const QWidget* focus = QApplication::focusWidget();
-    const bool cellEditing = focus != nullptr && focus != ui_->ActiveGrid &&
-                             ui_->ActiveGrid->isAncestorOf(focus);
+    const bool cellEditing =
+        focus != nullptr && focus != ui_->ActiveGrid && ui_->ActiveGrid->isAncestorOf(focus);
     if (!table.Active() || table.State() != store::TDataSetState::dsBrowse || cellEditing) {
         return;  // looked at again on the next tick, once the edit is over
     }

@@ -38,6 +38,7 @@
 
 #include "app/form_placement.h"
 #include "app/format_sets.h"
+#include "controls/calendar.h"
 #include "controls/explorer_button.h"
 #include "controls/splitter.h"
 #include "platform/ini/profile.h"
@@ -49,7 +50,6 @@
 #include "rtl/format_settings.h"
 #include "store/task_file.h"
 #include "store_test_support.h"
-#include "controls/calendar.h"
 #include "ui/dialogs/date_selector.h"
 #include "ui/dialogs/set_time_dialog.h"
 #include "ui/dialogs/task_editor.h"
@@ -143,8 +143,7 @@ TEST_F(MainWindow, TheGridShowsDisplayFieldsAndColoursOnlyUnfocusedCellsOfOpenTa
                   TaskGridModel::Title(column));
     }
     EXPECT_EQ(Cell(0, 0), QStringLiteral("High"));
-    EXPECT_EQ(Cell(0, 1), QString::fromStdString(rtl::FormatDateTime("dd mmm yyyy",
-                                                                      rtl::Today())));
+    EXPECT_EQ(Cell(0, 1), QString::fromStdString(rtl::FormatDateTime("dd mmm yyyy", rtl::Today())));
     EXPECT_EQ(Cell(0, 2), QStringLiteral(" 01:05pm"));
     EXPECT_EQ(Cell(0, 4), QStringLiteral("N"));
     EXPECT_EQ(Cell(0, 5), QStringLiteral(" home"));
@@ -394,8 +393,8 @@ TEST_F(MainWindow, CommandsOnAnEmptyThenPopulatedList) {
                              "CalendarButton", "Printbutton"}) {
         EXPECT_FALSE(Shows(name)) << name;
     }
-    for (const char* name : {"Newbutton", "Filterbutton", "OrderButton", "ShowDone",
-                             "Helpbutton", "MouseHelpbutton", "ExitButton"}) {
+    for (const char* name : {"Newbutton", "Filterbutton", "OrderButton", "ShowDone", "Helpbutton",
+                             "MouseHelpbutton", "ExitButton"}) {
         EXPECT_TRUE(Shows(name)) << name;
     }
     form_->ActiveGridDblClick();
@@ -433,8 +432,7 @@ TEST_F(MainWindow, CommandsOnAnEmptyThenPopulatedList) {
     ASSERT_EQ(boxes_.back(), "Clone this task?");
     ASSERT_EQ(Model().rowCount(), 2);
     EXPECT_EQ(Current("PRIORITY"), "A");
-    EXPECT_EQ(Cell(Model().CurrentRow(), TaskGridModel::kTask),
-              QStringLiteral("Write the letter"));
+    EXPECT_EQ(Cell(Model().CurrentRow(), TaskGridModel::kTask), QStringLiteral("Write the letter"));
 
     // Done: the task leaves the list while done tasks are hidden.
     form_->DoneToggleButtonClick();
@@ -556,9 +554,9 @@ TEST_F(MainWindow, ColumnMenusFilterSortAndReportWorkFromTheWindow) {
     });
     form_->ActiveGridDblClick();
     EXPECT_EQ(Current("KEYS"), "home work");
-    EXPECT_EQ(offered, (QStringList{QStringLiteral("home"), QStringLiteral("work"),
-                                    QStringLiteral("play"), QString(),
-                                    QStringLiteral("Clear Entry"), QStringLiteral("Cancel")}));
+    EXPECT_EQ(offered,
+              (QStringList{QStringLiteral("home"), QStringLiteral("work"), QStringLiteral("play"),
+                           QString(), QStringLiteral("Clear Entry"), QStringLiteral("Cancel")}));
     EXPECT_EQ(form_->KeyWords().Words(), (std::vector<std::string>{"home", "work", "play"}));
     EXPECT_EQ(Cell(0, TaskGridModel::kKeys), QStringLiteral(" home work"));
 
