@@ -292,14 +292,19 @@ bool TTaskStore::SetIndexAside(std::string& words) {
     return true;
 }
 
-bool TTaskStore::RepairIndex() {
+TTaskStore::Repair TTaskStore::RepairIndex() {
+    // The rebuild needs the table to itself. While another program holds it, or when the
+    // index cannot be moved, the index stays as it is rather than leave the table without one.
+    TodoTable.Close();
+    TodoTable.SetExclusive(true);
+    const bool alone = TodoTable.Open() == dbi::kOk;
     TodoTable.Close();
     std::string words;
-    if (Exists(FoundPath(kTaskIndexName)) && !SetIndexAside(words)) {
-        messages_.ShowInformation(OpenFailureMessage(false, words));
-        return false;
+    const bool setAside = alone && (!Exists(FoundPath(kTaskIndexName)) || SetIndexAside(words));
+    if (!OpenTaskTable(false)) {
+        return Repair::kFailed;
     }
-    return OpenTaskTable(false);
+    return setAside ? Repair::kRebuilt : Repair::kPutOff;
 }
 
 TaskFileStamp TTaskStore::Stamp() {

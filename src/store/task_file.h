@@ -75,9 +75,10 @@ class TTaskStore {
     bool UpgradeTaskTable();
     bool OpenBackupTable();
     // Sets the index aside as QUILX.CDX.bad and builds it again from the table, then opens
-    // the table as the window holds it, in the DATETIME order; false (after a message) when
-    // the table could not be opened again.
-    bool RepairIndex();
+    // the table as the window holds it, in the DATETIME order. Put off, the table is open
+    // again with the index as it was; failed, the table could not be opened (after a message).
+    enum class Repair { kRebuilt, kPutOff, kFailed };
+    Repair RepairIndex();
     // Whether the last open set a damaged index aside and built it again.
     bool IndexRebuiltAtOpen() const { return indexRebuiltAtOpen_; }
     // The open task file's stamp, read afresh (the count from the table's header).

@@ -2,6 +2,8 @@
 // a stopped writer leaves, set aside as QUILX.CDX.bad (earlier ones kept) and rebuilt, and the
 // records it lists in the meantime.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -89,7 +91,8 @@ TEST_F(IndexRepairTest, ADisagreeingIndexIsFoundSetAsideAndRebuiltWithEveryTaskI
         EXPECT_EQ(Exists("QUILX.CDX.bad"), c.foundAtOpen);
         if (!c.foundAtOpen) {
             EXPECT_EQ(CheckToEnd(), 2);
-            ASSERT_TRUE(store_->RepairIndex()) << testing::PrintToString(sink.messages);
+            ASSERT_EQ(store_->RepairIndex(), TTaskStore::Repair::kRebuilt)
+                << testing::PrintToString(sink.messages);
         }
         EXPECT_EQ(SizeOf("QUILX.CDX.bad"), damagedSize);
         EXPECT_EQ(CheckToEnd(), 1);
@@ -108,11 +111,44 @@ TEST_F(IndexRepairTest, AnIndexSetAsideBeforeIsKeptUnderTheNextFreeNumber) {
     MakeStore();
     ASSERT_TRUE(store_->OpenTaskTable(false));
     const std::uintmax_t current = SizeOf("QUILX.CDX");
-    ASSERT_TRUE(store_->RepairIndex());
+    ASSERT_EQ(store_->RepairIndex(), TTaskStore::Repair::kRebuilt);
     EXPECT_EQ(SizeOf("QUILX.CDX.bad"), current);  // the newest, as the message names it
     EXPECT_EQ(SizeOf("QUILX.CDX.bad.2"), 6u);
     EXPECT_EQ(SizeOf("QUILX.CDX.bad.3"), 5u);
     EXPECT_EQ(CheckToEnd(), 1);
+}
+
+// A table another program holds cannot be rebuilt: the index stays where it is, in use, until
+// the table is free; it is never set aside to leave the table without one.
+TEST_F(IndexRepairTest, ARepairWhileAnotherProgramHoldsTheTableIsPutOff) {
+    MakeTaskFile("QUILX.DBF", NumberedTasks(5), true);
+    int opened[2], release[2];
+    ASSERT_EQ(pipe(opened), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        char byte = sx_Use(PathOf("QUILX.DBF"), "HOLDER", 0, 2) != 0 ? 'y' : 'n';
+        (void)!write(opened[1], &byte, 1);
+        (void)!read(release[0], &byte, 1);
+        _exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(read(opened[0], &byte, 1), 1);
+    ASSERT_EQ(byte, 'y');
+    MakeStore();
+    ASSERT_TRUE(store_->OpenTaskTable(false));
+    EXPECT_EQ(store_->RepairIndex(), TTaskStore::Repair::kPutOff);
+    EXPECT_TRUE(store_->TodoTable.Active());
+    EXPECT_FALSE(Exists("QUILX.CDX.bad"));
+    EXPECT_EQ(store_->TodoEngine.FilteredCount(), 5);
+    EXPECT_EQ(write(release[1], "x", 1), 1);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(store_->RepairIndex(), TTaskStore::Repair::kRebuilt);
+    EXPECT_TRUE(Exists("QUILX.CDX.bad"));
+    EXPECT_EQ(CheckToEnd(), 1);
+    EXPECT_TRUE(sink.messages.empty()) << testing::PrintToString(sink.messages);
 }
 
 // While the index cannot be trusted, the table alone gives the records in key order, equal

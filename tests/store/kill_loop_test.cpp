@@ -157,7 +157,8 @@ TEST_F(KillLoopTest, EverySavedTaskSurvivesAKillInEveryOrder) {
         }
         if (checked == 2) {
             ++repairs;
-            ASSERT_TRUE(store.RepairIndex()) << testing::PrintToString(sink.messages);
+            ASSERT_EQ(store.RepairIndex(), TTaskStore::Repair::kRebuilt)
+                << testing::PrintToString(sink.messages);
         }
         EXPECT_EQ(store_test::IndexProblems(store.TodoTable.Handle()), "")
             << testing::PrintToString(sink.messages);

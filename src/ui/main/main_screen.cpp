@@ -61,6 +61,9 @@ constexpr int kMessageLineMilliseconds = 8000;
 const QString kIndexRebuilt = QStringLiteral(
     "The index did not match the task file and was rebuilt (the old one is kept as "
     "QUILX.CDX.bad).");
+const QString kIndexPutOff = QStringLiteral(
+    "The index does not match the task file; it is rebuilt when no other program has the task "
+    "file open.");
 // Another program's appends show within two seconds.
 constexpr int kOthersChangesMilliseconds = 1000;
 // Records of work per idle-time slice of the index check.
@@ -441,7 +444,8 @@ void TMainScreen::RepairIndex() {
     const std::string order = store_->TodoEngine.TagName(store_->TodoEngine.IndexOrder());
     const std::optional<std::int32_t> record = store_->TodoTable.GetBookmark();
     store_->TodoTable.Tag = -1;
-    if (!store_->RepairIndex()) {
+    const store::TTaskStore::Repair repair = store_->RepairIndex();
+    if (repair == store::TTaskStore::Repair::kFailed) {
         store_->TodoTable.Tag = 0;
         close();
         return;
@@ -457,7 +461,7 @@ void TMainScreen::RepairIndex() {
     sortMenus_->SetMainMenuSortChecks();
     SetButtons();
     seenStamp_ = store_->Stamp();
-    ShowMessageLine(kIndexRebuilt);
+    ShowMessageLine(repair == store::TTaskStore::Repair::kRebuilt ? kIndexRebuilt : kIndexPutOff);
 }
 
 void TMainScreen::TakeOthersChanges(bool anyChange) {
