@@ -151,6 +151,32 @@ TEST_F(IndexRepairTest, ARepairWhileAnotherProgramHoldsTheTableIsPutOff) {
     EXPECT_TRUE(sink.messages.empty()) << testing::PrintToString(sink.messages);
 }
 
+// Records past the header's count (an append killed before it counted its record) open the
+// table read-only: a half-written index on it is neither set aside nor dropped, as a rebuild
+// could not write it, and the person is told what holds the table and how to mend it.
+TEST_F(IndexRepairTest, ATableHidingRecordsKeepsItsIndexAndSaysWhyItIsReadOnly) {
+    MakeTaskFile("QUILX.DBF", NumberedTasks(6), true);
+    {
+        std::fstream table(PathOf("QUILX.DBF"), std::ios::in | std::ios::out | std::ios::binary);
+        table.seekp(4);
+        table.put('\5');  // the header counts five of the six records
+        std::fstream index(PathOf("QUILX.CDX"), std::ios::in | std::ios::out | std::ios::binary);
+        index.seekp(500);
+        index.put('\1');
+    }
+    const std::uintmax_t indexSize = SizeOf("QUILX.CDX");
+    MakeStore();
+    ASSERT_TRUE(store_->OpenTaskTable(false));
+    EXPECT_EQ(SizeOf("QUILX.CDX"), indexSize);
+    EXPECT_FALSE(Exists("QUILX.CDX.bad"));
+    EXPECT_FALSE(store_->IndexRebuiltAtOpen());
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_NE(sink.messages[0].find("QUILX.DBF holds 1 more record(s) than its header counts"),
+              std::string::npos)
+        << sink.messages[0];
+    EXPECT_NE(sink.messages[0].find("xbtool repair QUILX.DBF"), std::string::npos);
+}
+
 // While the index cannot be trusted, the table alone gives the records in key order, equal
 // keys in record order, under the filter in force.
 TEST_F(IndexRepairTest, RecordsInKeyOrderComeFromTheTableUnderTheFilter) {
