@@ -40,6 +40,17 @@ std::optional<std::uint8_t> SmallNumber(const std::string& text, int low, int hi
     return static_cast<std::uint8_t>(value);
 }
 
+constexpr int kCheckSlice = 100000;
+
+const char* IndexExpression(const std::string& tag) {
+    for (const store::TaskTag& t : store::kTaskTags) {
+        if (tag == t.name) {
+            return t.expression;
+        }
+    }
+    return "";
+}
+
 }  // namespace
 
 std::optional<ExportCommand> ParseReportCommand(const std::vector<std::string>& args,
@@ -162,16 +173,32 @@ int RunExportCommand(const ExportCommand& command, const TextMeasure& measure,
     if (store.TodoTable.Open() != store::dbi::kOk) {
         return fail("cannot open the task file " + table + ": " + store.TodoTable.LastErrorText());
     }
-    store.TodoEngine.SetOrder(
-        command.orderTag.empty() ? 0 : store.TodoEngine.TagOrder(command.orderTag));
+    const int order = command.orderTag.empty() ? 0 : store.TodoEngine.TagOrder(command.orderTag);
+    store.TodoEngine.SetOrder(order);
     const std::string expression = store::BuildFilterExpression(command.filter, rtl::Today());
     store.TodoEngine.TestFilter(expression);
     store.TodoEngine.ApplyFilter(expression);
+    // An index that disagrees with the table would list some tasks twice and others never,
+    // and the export would pass for whole: the tasks are then ordered from the table itself.
+    std::vector<std::int32_t> records;
+    bool listed = false;
+    if (order != 0) {
+        int checked = 0;
+        while ((checked = store.TodoEngine.IndexCheck(kCheckSlice)) == 0) {
+        }
+        if (checked != 1) {
+            records = store.TodoEngine.RecordsInKeyOrder(IndexExpression(command.orderTag));
+            listed = true;
+            // Reading a record tests it in the order in force, which must not be the index's.
+            store.TodoEngine.SetOrder(0);
+        }
+    }
 
     // Dates are read from the table under the formats the main window works in.
     const rtl::FormatSettings formats = rtl::CurrentFormats();
     UseInternalFormats();
-    const ExportJob job{store.TodoTable, store.TodoEngine, measure};
+    const ExportJob job{
+        store.TodoTable, store.TodoEngine, measure, {}, listed ? &records : nullptr};
     const ExportResult result = CopyTasks(command.format, job, command.outFile, command.title,
                                           command.notes, command.color);
     rtl::SetCurrentFormats(formats);

@@ -3,6 +3,8 @@
 // record, and the set re-read around the operations that move or change the table.
 #include "store/engine_component.h"
 
+#include <algorithm>
+
 #include "rtl/format_settings.h"
 
 namespace store {
@@ -364,6 +366,39 @@ std::string TEngineComponent::TagName(int order) {
 std::intptr_t TEngineComponent::SysProp(int code, std::intptr_t value) {
     Scope scope(*this);
     return sx_SysProp(code, value);
+}
+
+int TEngineComponent::IndexCheck(int budget) {
+    Scope scope(*this);
+    return Open() ? sx_IndexCheck(budget) : -1;
+}
+
+std::vector<std::int32_t> TEngineComponent::RecordsInKeyOrder(std::string_view expression) {
+    Scope scope(*this);
+    std::vector<std::pair<std::string, std::int32_t>> keyed;
+    if (!Open()) {
+        return {};
+    }
+    Settle();
+    Synchronise();
+    const int order = sx_IndexOrd();
+    const int record = sx_RecNo();
+    sx_SetOrder(0);
+    for (bool more = sx_GoTop(); more && !sx_Eof(); more = sx_Skip(1)) {
+        keyed.emplace_back(sx_EvalString(expression), sx_RecNo());
+    }
+    sx_SetOrder(order);
+    sx_Go(record);
+    Reread();
+    // Record order first, so that equal keys keep it, as an index holds them.
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::int32_t> records;
+    records.reserve(keyed.size());
+    for (const auto& entry : keyed) {
+        records.push_back(entry.second);
+    }
+    return records;
 }
 
 void TEngineComponent::SetGaugeHook(SxGaugeHook hook) {

@@ -81,6 +81,12 @@ class TEngineComponent {
     int TagOrder(std::string_view tag);
     std::string TagName(int order);
     std::intptr_t SysProp(int code, std::intptr_t value);
+    // The next slice of the check of every tag against the table (see sx_IndexCheck).
+    int IndexCheck(int budget);
+    // The records under the filter in the order an index on `expression` would give them
+    // (by key, then record number), read from the table alone: for when the index cannot be
+    // trusted. The set's order and record are kept.
+    std::vector<std::int32_t> RecordsInKeyOrder(std::string_view expression);
     void SetGaugeHook(SxGaugeHook hook);
     DbiResult PostIfEditing();
     void OpenExtraIndexes();

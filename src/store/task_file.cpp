@@ -208,6 +208,7 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
             return false;
         }
     }
+    indexRebuiltAtOpen_ = false;
     Status("Opening files...");
     // Each step that fails keeps the engine's words for the message; the first failure ends
     // the open.
@@ -224,19 +225,20 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
     };
 
     bool opened = openTable(forRebuild);
-    if (opened && Exists(FoundPath(kTaskIndexName)) && !HasAllTags()) {
-        // An index the engine could not read (empty, cut short, overwritten) is rebuilt as a
-        // missing one is; the damaged file stays beside the table for whoever wants it.
+    // Records past the header's count (an append stopped before it counted its record) make
+    // the engine open the table read-only, so that nothing writes over them: nor can the index
+    // be rebuilt, and setting it aside would only leave the table without one.
+    const std::intptr_t hidden = opened ? TodoEngine.SysProp(65017, 0) : 0;
+    // An index the engine could not read (empty, cut short, overwritten), or one a writer
+    // left half-written, is rebuilt as a missing one is; the damaged file stays beside the
+    // table for whoever wants it.
+    if (opened && hidden == 0 && Exists(FoundPath(kTaskIndexName)) &&
+        (!HasAllTags() || TodoEngine.SysProp(65016, 0) != 0)) {
         TodoTable.Close();
-        const std::string index = FoundPath(kTaskIndexName);
-        std::error_code error;
-        std::filesystem::rename(index, index + ".bad", error);
-        if (error) {
-            words = FileNameOf(index) + " could not be set aside: " + error.message();
-        }
-        opened = !error && openTable(forRebuild);
+        opened = SetIndexAside(words) && openTable(forRebuild);
+        indexRebuiltAtOpen_ = opened;
     }
-    if (opened && !Exists(FoundPath(kTaskIndexName))) {
+    if (opened && hidden == 0 && !Exists(FoundPath(kTaskIndexName))) {
         Status("Creating indexes...");
         opened = openTable(true);
         if (opened) {
@@ -257,8 +259,61 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
     if (!opened) {
         TodoTable.Close();
         messages_.ShowInformation(OpenFailureMessage(forRebuild, words));
+    } else if (hidden > 0) {
+        messages_.ShowInformation(
+            "QUILX.DBF holds " + std::to_string(hidden) +
+            " more record(s) than its header counts, left by a program that stopped while "
+            "adding a task.\rThe tasks are shown read-only so that nothing is written over "
+            "them; \"xbtool repair QUILX.DBF\" counts them in.");
     }
     return opened;
+}
+
+// The newest damaged index is the one the message names, QUILX.CDX.bad; one set aside
+// before is never replaced but moves to the first free QUILX.CDX.bad.2, .3...
+bool TTaskStore::SetIndexAside(std::string& words) {
+    const std::string index = FoundPath(kTaskIndexName);
+    const std::string aside = PathOf(kDamagedIndexName);
+    std::error_code error;
+    if (Exists(aside)) {
+        std::string older = aside + ".2";
+        for (int n = 3; Exists(older); ++n) {
+            older = aside + "." + std::to_string(n);
+        }
+        std::filesystem::rename(aside, older, error);
+    }
+    if (!error) {
+        std::filesystem::rename(index, aside, error);
+    }
+    if (error) {
+        words = FileNameOf(index) + " could not be set aside: " + error.message();
+        return false;
+    }
+    return true;
+}
+
+TTaskStore::Repair TTaskStore::RepairIndex() {
+    // The rebuild needs the table to itself. While another program holds it, or when the
+    // index cannot be moved, the index stays as it is rather than leave the table without one.
+    TodoTable.Close();
+    TodoTable.SetExclusive(true);
+    const bool alone = TodoTable.Open() == dbi::kOk;
+    TodoTable.Close();
+    std::string words;
+    const bool setAside = alone && (!Exists(FoundPath(kTaskIndexName)) || SetIndexAside(words));
+    if (!OpenTaskTable(false)) {
+        return Repair::kFailed;
+    }
+    return setAside ? Repair::kRebuilt : Repair::kPutOff;
+}
+
+TaskFileStamp TTaskStore::Stamp() {
+    auto written = [this](const char* name) -> std::int64_t {
+        std::error_code error;
+        const auto time = std::filesystem::last_write_time(FoundPath(name), error);
+        return error ? 0 : static_cast<std::int64_t>(time.time_since_epoch().count());
+    };
+    return {TodoEngine.RecordCount(), written(kTaskTableName), written(kTaskIndexName)};
 }
 
 // A rebuild that failed part-way (its error already shown) leaves an index file without all

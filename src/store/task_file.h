@@ -2,6 +2,7 @@
 // creating and upgrading QUILX.DBF with its memo and compound index.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -18,6 +19,7 @@ namespace store {
 inline constexpr char kTaskTableName[] = "QUILX.DBF";
 inline constexpr char kTaskMemoName[] = "QUILX.FPT";
 inline constexpr char kTaskIndexName[] = "QUILX.CDX";
+inline constexpr char kDamagedIndexName[] = "QUILX.CDX.bad";
 inline constexpr char kBackupTableName[] = "QXBAK.DBF";
 inline constexpr char kBackupMemoName[] = "QXBAK.FPT";
 
@@ -33,6 +35,15 @@ inline constexpr TaskTag kTaskTags[] = {
     {"DONE", "DONE", ""},
     {"KEYS", "upper(KEYS)", ""},
     {"PRIORITY", "upper(PRIORITY)+DATE+TIME", ""},
+};
+
+// What another program's change to the task file alters: the table's record count, and the
+// times the table and the index were last written.
+struct TaskFileStamp {
+    int records = 0;
+    std::int64_t tableWritten = 0;
+    std::int64_t indexWritten = 0;
+    bool operator==(const TaskFileStamp&) const = default;
 };
 
 class TTaskStore {
@@ -63,6 +74,15 @@ class TTaskStore {
     bool IsOldTaskStructure(TTable& recordSet);
     bool UpgradeTaskTable();
     bool OpenBackupTable();
+    // Sets the index aside as QUILX.CDX.bad and builds it again from the table, then opens
+    // the table as the window holds it, in the DATETIME order. Put off, the table is open
+    // again with the index as it was; failed, the table could not be opened (after a message).
+    enum class Repair { kRebuilt, kPutOff, kFailed };
+    Repair RepairIndex();
+    // Whether the last open set a damaged index aside and built it again.
+    bool IndexRebuiltAtOpen() const { return indexRebuiltAtOpen_; }
+    // The open task file's stamp, read afresh (the count from the table's header).
+    TaskFileStamp Stamp();
 
     EngineAdaptor adaptor;
     TTable TodoTable;
@@ -81,6 +101,8 @@ class TTaskStore {
     // cannot be moved.
     bool SetOrphansAside(std::vector<std::pair<std::string, std::string>>& orphans);
     void DropIncompleteIndex();
+    // Renames the index to QUILX.CDX.bad; the reason in `words` when it cannot be moved.
+    bool SetIndexAside(std::string& words);
     bool HasAllTags();
 
     std::string programDir_;
@@ -88,6 +110,7 @@ class TTaskStore {
     StatusSink& status_;
     PlainRebuildRunner plainRunner_;
     RebuildRunner* runner_;
+    bool indexRebuiltAtOpen_ = false;
     std::string createFailure_;  // why the last CreateTaskTable failed, for the message
 };
 

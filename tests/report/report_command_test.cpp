@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "report_test_support.h"
@@ -80,6 +81,39 @@ TEST_F(ReportCommandTest, FilterAndOrderOptionsChooseTheTasks) {
         args.insert(args.end(), c.options.begin(), c.options.end());
         ASSERT_EQ(Run(args), 0) << err_;
         EXPECT_EQ(Tasks(PathOf("out.txt")), c.tasks) << ::testing::PrintToString(c.options);
+    }
+}
+
+// An index that disagrees with the table (here one taken from another copy of the task file,
+// with fewer or more tasks) never makes a partial or repeated list pass for the whole: the
+// export lists the tasks as the sound index does.
+TEST_F(ReportCommandTest, AnIndexThatDisagreesWithTheTableGivesTheListOfASoundOne) {
+    const std::vector<std::string> orders = {"datetime", "descript", "priority"};
+    std::vector<std::vector<std::string>> sound;
+    for (const std::string& order : orders) {
+        ASSERT_EQ(Run({"export", "text", PathOf("out.txt"), "--dir", Dir(), "--show-done",
+                       "--order", order}),
+                  0)
+            << err_;
+        sound.push_back(Tasks(PathOf("out.txt")));
+    }
+    ASSERT_EQ(sound[0].size(), 5u);
+    const std::string other = PathOf("other/");
+    for (int otherTasks : {2, 9}) {
+        SCOPED_TRACE(otherTasks);
+        std::filesystem::remove_all(other);
+        std::filesystem::create_directories(other);
+        std::vector<store_test::Task> tasks = store_test::NumberedTasks(otherTasks);
+        MakeTaskFile("other/" + std::string(store::kTaskTableName), tasks, true);
+        std::filesystem::copy_file(other + store::kTaskIndexName, PathOf(store::kTaskIndexName),
+                                   std::filesystem::copy_options::overwrite_existing);
+        for (std::size_t i = 0; i < orders.size(); ++i) {
+            ASSERT_EQ(Run({"export", "text", PathOf("out.txt"), "--dir", Dir(), "--show-done",
+                           "--order", orders[i]}),
+                      0)
+                << err_;
+            EXPECT_EQ(Tasks(PathOf("out.txt")), sound[i]) << orders[i];
+        }
     }
 }
 

@@ -2,8 +2,13 @@
 quillet_add_test(store_task_file_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/task_file_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/start_up_files_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/index_repair_test.cpp
   LIBS quillet_store)
 # Tests of saving tasks through the store: fields and notes together keep the tags right.
 quillet_add_test(store_task_save_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/task_save_test.cpp
+  LIBS quillet_store)
+# The kill loop: a writer killed at random moments, the task file reopened and checked.
+quillet_add_test(store_kill_loop_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/kill_loop_test.cpp
   LIBS quillet_store)

@@ -67,7 +67,8 @@ bool TaskWalk::Run(const std::function<bool(const TaskRowTexts&)>& visit, bool w
     };
 
     // Counted once: the count walks the whole table, and nothing changes it during the walk.
-    const int count = engine_.FilteredCount();
+    const bool listed = records_ != nullptr;
+    const int count = listed ? static_cast<int>(records_->size()) : engine_.FilteredCount();
     const EnginePlace place(engine, cursor);
     if (const store::DbiResult r = engine.SetToBegin(cursor); r != store::dbi::kOk) {
         return Fail(store::EngineAdaptor::ErrorText(r));
@@ -78,11 +79,19 @@ bool TaskWalk::Run(const std::function<bool(const TaskRowTexts&)>& visit, bool w
         // The progress lets messages through, and what they run may move the engine (a repaint
         // reading rows, the set following the grid): each step goes on from the last task.
         std::int32_t at = 0;
-        if (visited > 0 && engine.GetBookmark(cursor, at) == store::dbi::kOk &&
+        if (!listed && visited > 0 && engine.GetBookmark(cursor, at) == store::dbi::kOk &&
             at != props.recordNumber) {
             engine.SetToBookmark(cursor, props.recordNumber);
         }
-        const store::DbiResult r = engine.GetNextRecord(cursor, false, &image, &props);
+        store::DbiResult r = store::dbi::kEof;
+        if (!listed) {
+            r = engine.GetNextRecord(cursor, false, &image, &props);
+        } else if (visited < count) {
+            r = engine.SetToBookmark(cursor, (*records_)[static_cast<std::size_t>(visited)]);
+            if (r == store::dbi::kOk) {
+                r = engine.GetRecord(cursor, false, &image, &props);
+            }
+        }
         if (r == store::dbi::kEof) {
             return true;
         }

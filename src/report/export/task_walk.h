@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "store/engine_component.h"
 #include "store/record_set.h"
@@ -40,6 +41,9 @@ class TaskWalk {
     // `visit` answers false to stop the walk early. False when the table could not be read,
     // with the reason in ErrorText(), or when the progress cancelled the walk (Cancelled()).
     bool Run(const std::function<bool(const TaskRowTexts&)>& visit, bool withNotes = true);
+    // Visits these records in this order instead (null: the table's order from its start);
+    // they must outlive the walk.
+    void SetRecords(const std::vector<std::int32_t>* records) { records_ = records; }
     const std::string& ErrorText() const { return error_; }
     bool Cancelled() const { return cancelled_; }
 
@@ -49,6 +53,7 @@ class TaskWalk {
     store::TTable& table_;
     store::TEngineComponent& engine_;
     WalkProgress progress_;
+    const std::vector<std::int32_t>* records_ = nullptr;
     std::string error_;
     bool cancelled_ = false;
 };

@@ -71,6 +71,7 @@ ExportResult Export(const ExportJob& job, const std::string& fileName, bool with
     }
     heading(file);
     TaskWalk walk(job.table, job.engine, job.progress);
+    walk.SetRecords(job.records);
     const bool walked = walk.Run(
         [&](const TaskRowTexts& task) {
             row(file, task);

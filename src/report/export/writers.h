@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "report/export/task_walk.h"
 #include "report/export/text_measure.h"
@@ -17,6 +18,9 @@ struct ExportJob {
     store::TEngineComponent& engine;
     const TextMeasure& measure;
     WalkProgress progress = {};
+    // Walked in this order of records instead of the table's (all under the filter), when
+    // the index cannot be trusted; null: the table's order.
+    const std::vector<std::int32_t>* records = nullptr;
 };
 
 // Success, a cancel by the progress, or the words of the first failure (file or table). A

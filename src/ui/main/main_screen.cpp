@@ -58,6 +58,16 @@ constexpr int kDesignedTop = 99;
 constexpr char kPreferences[] = "Preferences";
 constexpr char kSaveFailed[] = "Error:Unable to save changes";
 constexpr int kMessageLineMilliseconds = 8000;
+const QString kIndexRebuilt = QStringLiteral(
+    "The index did not match the task file and was rebuilt (the old one is kept as "
+    "QUILX.CDX.bad).");
+const QString kIndexPutOff = QStringLiteral(
+    "The index does not match the task file; it is rebuilt when no other program has the task "
+    "file open.");
+// Another program's appends show within two seconds.
+constexpr int kOthersChangesMilliseconds = 1000;
+// Records of work per idle-time slice of the index check.
+constexpr int kIndexCheckSlice = 4000;
 
 // The Windows-1252 text of a multi-line editor, its lines joined by CR LF.
 std::string NotesText(const QPlainTextEdit* editor) {
@@ -239,6 +249,17 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
         ui_->MessageLine->setToolTip(QString());
     });
 
+    // The check runs in slices between events, so the window answers throughout; a slice of
+    // this many records' work takes a few milliseconds.
+    indexCheckTimer_ = new QTimer(this);
+    indexCheckTimer_->setInterval(0);
+    connect(indexCheckTimer_, &QTimer::timeout, this, [this] { CheckIndexSlice(); });
+    // The table is opened shared, so another program may append meanwhile; a look at its
+    // record count costs one read of its header.
+    othersTimer_ = new QTimer(this);
+    othersTimer_->setInterval(kOthersChangesMilliseconds);
+    connect(othersTimer_, &QTimer::timeout, this, [this] { TakeOthersChanges(false); });
+
     tableLink_ = std::make_unique<TableLink>(*this);
     tableLink_->SetDataSource(&store_->TodoDataSource);
 
@@ -337,6 +358,9 @@ void TMainScreen::FormShow() {
 }
 
 void TMainScreen::FormActivate() {
+    if (!firstActivation_ && !activating_ && gridReady_) {
+        TakeOthersChanges(true);
+    }
     if (!firstActivation_ || activating_) {
         return;
     }
@@ -389,6 +413,79 @@ void TMainScreen::FormActivate() {
     if (!startNotice_.empty()) {
         ShowMessageLine(QString::fromStdString(startNotice_));
     }
+    if (store_->IndexRebuiltAtOpen()) {
+        ShowMessageLine(kIndexRebuilt);
+    }
+    // The first rows are painted: the index is checked from here on, in idle time.
+    seenStamp_ = store_->Stamp();
+    indexCheckTimer_->start();
+    othersTimer_->start();
+}
+
+void TMainScreen::CheckIndexSlice() {
+    if (!store_->TodoTable.Active()) {
+        indexCheckTimer_->stop();
+        return;
+    }
+    const int result = store_->TodoEngine.IndexCheck(kIndexCheckSlice);
+    if (result == 0) {
+        return;
+    }
+    indexCheckTimer_->stop();
+    // A check that could not read the index says nothing either way; every command that
+    // reads it reports its own error.
+    if (result == 2) {
+        RepairIndex();
+    }
+}
+
+void TMainScreen::RepairIndex() {
+    // The edit in progress is kept; a rebuild would otherwise drop it with the table.
+    if (!PostPending()) {
+        return;
+    }
+    const std::string order = store_->TodoEngine.TagName(store_->TodoEngine.IndexOrder());
+    const std::optional<std::int32_t> record = store_->TodoTable.GetBookmark();
+    store_->TodoTable.Tag = -1;
+    const store::TTaskStore::Repair repair = store_->RepairIndex();
+    if (repair == store::TTaskStore::Repair::kFailed) {
+        store_->TodoTable.Tag = 0;
+        close();
+        return;
+    }
+    if (!order.empty()) {
+        store_->TodoEngine.SetOrder(store_->TodoEngine.TagOrder(order));
+    }
+    store_->TodoTable.Tag = 0;
+    SetUpFilter();
+    if (record) {
+        store_->TodoEngine.GoToRecord(*record);
+    }
+    sortMenus_->SetMainMenuSortChecks();
+    SetButtons();
+    seenStamp_ = store_->Stamp();
+    ShowMessageLine(repair == store::TTaskStore::Repair::kRebuilt ? kIndexRebuilt : kIndexPutOff);
+}
+
+void TMainScreen::TakeOthersChanges(bool anyChange) {
+    store::TTable& table = store_->TodoTable;
+    // A cell's editor is a child of the grid that holds the focus.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool cellEditing =
+        focus != nullptr && focus != ui_->ActiveGrid && ui_->ActiveGrid->isAncestorOf(focus);
+    if (!table.Active() || table.State() != store::TDataSetState::dsBrowse || cellEditing) {
+        return;  // looked at again on the next tick, once the edit is over
+    }
+    const store::TaskFileStamp stamp = store_->Stamp();
+    if (stamp.records == seenStamp_.records && (!anyChange || stamp == seenStamp_)) {
+        return;
+    }
+    seenStamp_ = stamp;
+    model_->Reload();
+    SetButtons();
+    LoadNotes();
+    // An append that did not keep the index leaves it short: the check finds and mends it.
+    indexCheckTimer_->start();
 }
 
 void TMainScreen::FormCloseQuery(bool& canClose) {
@@ -621,8 +718,17 @@ void TMainScreen::ShowInputRefusal(const QString& reason) {
     ShowMessageLine(reason);
 }
 
+bool TMainScreen::OnShownTask() {
+    const QModelIndex current = ui_->ActiveGrid->currentIndex();
+    const std::optional<std::int32_t> bookmark = store_->TodoTable.GetBookmark();
+    return current.isValid() && !AtEnd() && bookmark &&
+           *bookmark == model_->RecordAt(current.row());
+}
+
 void TMainScreen::EditButtonClick() {
-    CallTaskEdit(0);
+    if (OnShownTask()) {
+        CallTaskEdit(0);
+    }
 }
 
 void TMainScreen::NewButtonClick() {
@@ -716,7 +822,7 @@ void TMainScreen::CallTaskEdit(int mode) {
 }
 
 void TMainScreen::CloneButtonClick() {
-    if (ConfirmYesNo("Clone this task?")) {
+    if (OnShownTask() && ConfirmYesNo("Clone this task?")) {
         PostPending();
         if (CloneCurrentTask(store_->TodoTable)) {
             model_->RecordChanged(*store_->TodoTable.GetBookmark());
@@ -730,7 +836,7 @@ void TMainScreen::CloneButtonClick() {
 }
 
 void TMainScreen::DeleteButtonClick() {
-    if (!ConfirmYesNo("Delete this task? ")) {
+    if (!OnShownTask() || !ConfirmYesNo("Delete this task? ")) {
         return;
     }
     PostPending();
@@ -744,6 +850,9 @@ void TMainScreen::DeleteButtonClick() {
 }
 
 void TMainScreen::DoneToggleButtonClick() {
+    if (!OnShownTask()) {
+        return;
+    }
     PostPending();
     const std::int32_t record = store_->TodoEngine.RecordNumber();
     if (ToggleDone(store_->TodoTable)) {

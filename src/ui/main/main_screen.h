@@ -10,6 +10,7 @@
 #include "platform/ui/ansi_input.h"
 #include "platform/ui/forms.h"
 #include "store/filter_expression.h"
+#include "store/task_file.h"
 #include "ui/main/key_word_list.h"
 
 namespace Ui {
@@ -136,6 +137,16 @@ class TMainScreen : public ui::TForm, public ui::InputRefusalSink {
     // application's error box.
     void ShowEngineError(const std::string& text);
     void TableMoved();
+    // True when the table stands on the task the grid shows as current: a command acts on
+    // no other record, whatever an index that disagrees with the table made of the order.
+    bool OnShownTask();
+    // One idle-time slice of the check of the index against the table; on a disagreement the
+    // index is rebuilt and the message line says so.
+    void CheckIndexSlice();
+    void RepairIndex();
+    // Shows what another program appended or changed since the grid was last filled:
+    // `anyChange` also takes a newer table or index file, not only another record count.
+    void TakeOthersChanges(bool anyChange);
 
     std::unique_ptr<Ui::TMainScreen> ui_;
     std::unique_ptr<Sinks> sinks_;
@@ -148,6 +159,9 @@ class TMainScreen : public ui::TForm, public ui::InputRefusalSink {
     TSortMenus* sortMenus_ = nullptr;
     TJustOne* JustOne1 = nullptr;
     QTimer* messageTimer_ = nullptr;
+    QTimer* indexCheckTimer_ = nullptr;
+    QTimer* othersTimer_ = nullptr;
+    store::TaskFileStamp seenStamp_;  // the task file as the grid last showed it
     bool engineStarted_ = false;
     QString helpFile_;
     std::string iniFile_;

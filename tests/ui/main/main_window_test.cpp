@@ -3,6 +3,8 @@
 // filter, sort and report reached from the window, the keys that belong to a text, the notes
 // pane, preferences and placement, and a settings file or a record that cannot be written.
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -36,6 +38,7 @@
 
 #include "app/form_placement.h"
 #include "app/format_sets.h"
+#include "controls/calendar.h"
 #include "controls/explorer_button.h"
 #include "controls/splitter.h"
 #include "platform/ini/profile.h"
@@ -47,7 +50,6 @@
 #include "rtl/format_settings.h"
 #include "store/task_file.h"
 #include "store_test_support.h"
-#include "controls/calendar.h"
 #include "ui/dialogs/date_selector.h"
 #include "ui/dialogs/set_time_dialog.h"
 #include "ui/dialogs/task_editor.h"
@@ -141,8 +143,7 @@ TEST_F(MainWindow, TheGridShowsDisplayFieldsAndColoursOnlyUnfocusedCellsOfOpenTa
                   TaskGridModel::Title(column));
     }
     EXPECT_EQ(Cell(0, 0), QStringLiteral("High"));
-    EXPECT_EQ(Cell(0, 1), QString::fromStdString(rtl::FormatDateTime("dd mmm yyyy",
-                                                                      rtl::Today())));
+    EXPECT_EQ(Cell(0, 1), QString::fromStdString(rtl::FormatDateTime("dd mmm yyyy", rtl::Today())));
     EXPECT_EQ(Cell(0, 2), QStringLiteral(" 01:05pm"));
     EXPECT_EQ(Cell(0, 4), QStringLiteral("N"));
     EXPECT_EQ(Cell(0, 5), QStringLiteral(" home"));
@@ -394,8 +395,8 @@ TEST_F(MainWindow, CommandsOnAnEmptyThenPopulatedList) {
                              "CalendarButton", "Printbutton"}) {
         EXPECT_FALSE(Shows(name)) << name;
     }
-    for (const char* name : {"Newbutton", "Filterbutton", "OrderButton", "ShowDone",
-                             "Helpbutton", "MouseHelpbutton", "ExitButton"}) {
+    for (const char* name : {"Newbutton", "Filterbutton", "OrderButton", "ShowDone", "Helpbutton",
+                             "MouseHelpbutton", "ExitButton"}) {
         EXPECT_TRUE(Shows(name)) << name;
     }
     form_->ActiveGridDblClick();
@@ -433,8 +434,7 @@ TEST_F(MainWindow, CommandsOnAnEmptyThenPopulatedList) {
     ASSERT_EQ(boxes_.back(), "Clone this task?");
     ASSERT_EQ(Model().rowCount(), 2);
     EXPECT_EQ(Current("PRIORITY"), "A");
-    EXPECT_EQ(Cell(Model().CurrentRow(), TaskGridModel::kTask),
-              QStringLiteral("Write the letter"));
+    EXPECT_EQ(Cell(Model().CurrentRow(), TaskGridModel::kTask), QStringLiteral("Write the letter"));
 
     // Done: the task leaves the list while done tasks are hidden.
     form_->DoneToggleButtonClick();
@@ -556,9 +556,9 @@ TEST_F(MainWindow, ColumnMenusFilterSortAndReportWorkFromTheWindow) {
     });
     form_->ActiveGridDblClick();
     EXPECT_EQ(Current("KEYS"), "home work");
-    EXPECT_EQ(offered, (QStringList{QStringLiteral("home"), QStringLiteral("work"),
-                                    QStringLiteral("play"), QString(),
-                                    QStringLiteral("Clear Entry"), QStringLiteral("Cancel")}));
+    EXPECT_EQ(offered,
+              (QStringList{QStringLiteral("home"), QStringLiteral("work"), QStringLiteral("play"),
+                           QString(), QStringLiteral("Clear Entry"), QStringLiteral("Cancel")}));
     EXPECT_EQ(form_->KeyWords().Words(), (std::vector<std::string>{"home", "work", "play"}));
     EXPECT_EQ(Cell(0, TaskGridModel::kKeys), QStringLiteral(" home work"));
 
@@ -1104,3 +1104,103 @@ TEST_F(MainWindow, KeysArrivingWhileTheEditorOpensNeverOpenASecondOne) {
 }  // namespace
 
 QUILLET_UI_TEST_MAIN()
+
+// Lets the window's idle-time work run until `done`, for at most a bounded number of rounds.
+bool RunEventsUntil(const std::function<bool()>& done) {
+    for (int round = 0; round < 2000 && !done(); ++round) {
+        QTest::qWait(5);
+    }
+    return done();
+}
+
+// Appends a task in another process, as another program sharing the task file would; with
+// `keepIndex` false it opens the table without its index, which is then left short.
+void AppendElsewhere(const std::string& table, const std::string& descript, bool keepIndex) {
+    const std::string index = table.substr(0, table.size() - 3) + "CDX";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (!keepIndex) {
+            std::filesystem::rename(index, index + ".away");
+        }
+        bool ok = sx_Use(table, "OTHERPRG", 0, 2) != 0 && sx_AppendBlank() &&
+                  sx_Replace("DESCRIPT", 1024, descript) && sx_Replace("DATE", 1024, "20260301") &&
+                  sx_Commit();
+        if (!keepIndex) {
+            std::filesystem::rename(index + ".away", index);
+        }
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+const QString kIndexRebuiltLine = QStringLiteral(
+    "The index did not match the task file and was rebuilt (the old one is kept as "
+    "QUILX.CDX.bad).");
+
+// Another program's appends show without a restart, on the next activation or by the
+// window's own look; one that left the index short is found by the idle-time check, which
+// sets the index aside, rebuilds it and says so.
+TEST_F(MainWindow, AnotherProgramsAppendsShowAndAShortIndexIsRepairedInIdleTime) {
+    MakeTaskFile("QUILX.DBF", store_test::NumberedTasks(30), true);
+    Start();
+    ASSERT_EQ(Model().rowCount(), 20);  // every third is done
+    QLabel* line = form_->MessageLine();
+
+    // Kept in the index: shown at the next activation, nothing to repair.
+    AppendElsewhere(PathOf("QUILX.DBF"), "Kept", true);
+    form_->FormActivate();
+    EXPECT_EQ(Model().rowCount(), 21);
+    // Left out of the index: shown by the window's look, then repaired.
+    AppendElsewhere(PathOf("QUILX.DBF"), "Unindexed", false);
+    EXPECT_TRUE(RunEventsUntil([&] { return line->text() == kIndexRebuiltLine; }))
+        << line->text().toStdString();
+    EXPECT_TRUE(Exists("QUILX.CDX.bad"));
+    EXPECT_EQ(Model().rowCount(), 22);
+    EXPECT_EQ(store_test::IndexProblems(form_->Store().TodoTable.Handle()), "");
+    EXPECT_TRUE(boxes_.empty()) << testing::PrintToString(boxes_);
+}
+
+// An index a stopped writer left half-written, or one taken from another copy of the task
+// file, is rebuilt before the grid reads it; the grid and the commands then agree.
+TEST_F(MainWindow, AHalfWrittenOrForeignIndexIsRebuiltAtStartAndSaidSo) {
+    for (bool foreign : {false, true}) {
+        SCOPED_TRACE(foreign);
+        for (const char* name : {"QUILX.DBF", "QUILX.FPT", "QUILX.CDX", "QUILX.CDX.bad"}) {
+            std::filesystem::remove(PathOf(name));
+        }
+        if (foreign) {
+            MakeTaskFile("QUILX.DBF", store_test::NumberedTasks(40), true);
+            std::filesystem::rename(PathOf("QUILX.CDX"), PathOf("FOREIGN.CDX"));
+            std::filesystem::remove(PathOf("QUILX.DBF"));
+            std::filesystem::remove(PathOf("QUILX.FPT"));
+            MakeTaskFile("QUILX.DBF", store_test::NumberedTasks(4), false);
+            std::filesystem::rename(PathOf("FOREIGN.CDX"), PathOf("QUILX.CDX"));
+        } else {
+            MakeTaskFile("QUILX.DBF", store_test::NumberedTasks(4), true);
+            std::fstream index(PathOf("QUILX.CDX"),
+                               std::ios::in | std::ios::out | std::ios::binary);
+            index.seekp(500);
+            index.put('\1');
+        }
+        Start();
+        EXPECT_EQ(form_->MessageLine()->text(), kIndexRebuiltLine);
+        EXPECT_TRUE(Exists("QUILX.CDX.bad"));
+        ASSERT_EQ(Model().rowCount(), 3);  // the fourth is done
+        // Done acts on the task the grid shows.
+        SelectRow(1);
+        const std::int32_t shown = Model().RecordAt(1);
+        form_->DoneToggleButtonClick();
+        int area = sx_Use(PathOf("QUILX.DBF"), "LOOK", 1, 2);
+        ASSERT_NE(area, 0);
+        for (int record = 1; record <= 4; ++record) {
+            ASSERT_TRUE(sx_Go(record));
+            const bool wasDone = record % 3 == 0;
+            EXPECT_EQ(sx_GetLogical("DONE"), record == shown ? !wasDone : wasDone) << record;
+        }
+        sx_Close();
+        Finish();
+    }
+}
