@@ -583,6 +583,7 @@ Status WorkArea::ReplaceMemo(int field, std::string_view text) {
 }
 
 std::uint32_t WorkArea::MemoFloor() {
+    constexpr std::uint64_t kMemoFarPastEnd = std::uint64_t{64} << 20;
     if (memoFloorKnown_) {
         return memoFloor_;
     }
@@ -601,8 +602,11 @@ std::uint32_t WorkArea::MemoFloor() {
         }
         for (const FieldInfo& field : f) {
             std::uint32_t block = 0;
+            // A pointer a little past the end may lead into notes a cut lost, but one far
+            // past it is garbage: following it would grow the file by gigabytes of holes.
             if (IsMemoType(field.type) &&
-                ParseMemoPointer(image + field.offset, field.length, binary, block) && block != 0) {
+                ParseMemoPointer(image + field.offset, field.length, binary, block) && block != 0 &&
+                std::uint64_t{block} * memo.blockSize() <= fileSize + kMemoFarPastEnd) {
                 floor = std::max(floor, memo.Extent(block, fileSize));
             }
         }

@@ -461,17 +461,21 @@ TEST_F(CorruptTest, HeaderCountBelowTheRecordsOpensReadOnlyUntilRepaired) {
 }
 
 // However the memo file is damaged, a new note goes after the file's end and after every
-// block a record points into, so that no old task shows the new note.
+// block a record points into, so that no old task shows the new note; a pointer far past the
+// end is garbage, and following it would grow the file by gigabytes.
 TEST_F(CorruptTest, NewNotesNeverLandWhereRecordsPointOrBelowTheEnd) {
     const std::size_t note = header_ + 1 + 8 + 5 + 50;
     struct Case {
         const char* name;
         std::function<void(std::vector<char>& table, std::vector<char>& memo)> damage;
+        bool followed = true;  // the new note goes after the block the record points to
     };
     const Case cases[] = {
         {"memo file cut short", [](auto&, auto& memo) { memo.resize(512); }},
         {"pointer past the end",
          [&](auto& table, auto&) { std::memcpy(&table[note], "       900", 10); }},
+        {"pointer far past the end",
+         [&](auto& table, auto&) { std::memcpy(&table[note], "4000000000", 10); }, false},
         {"garbage after the header",
          [](auto&, auto& memo) {
              for (std::size_t i = 512; i < memo.size(); ++i) {
@@ -497,8 +501,9 @@ TEST_F(CorruptTest, NewNotesNeverLandWhereRecordsPointOrBelowTheEnd) {
         auto after = fs_.Contents(kPath);
         std::uint32_t block =
             static_cast<std::uint32_t>(std::stoul(std::string(&after[note + length_], 10)));
-        EXPECT_GT(block, old);
+        EXPECT_EQ(block > old, c.followed);
         EXPECT_GE(block, end);
+        EXPECT_LT(fs_.Contents(kMemo).size(), std::size_t{32} << 20);  // no gigabytes of holes
         EXPECT_EQ(std::string(&after[note], 10), std::string(&table[note], 10));
     }
 }
