@@ -175,6 +175,21 @@ CdxStatus Unreadable(const TagState& tag) {
                      "tag " + tag.info.name + " cannot be read: " + tag.info.unreadable);
 }
 
+// One problem of an index check, its key (when there is one) as text.
+CheckProblem MakeProblem(CheckProblem::Kind kind, const TagInfo& info, std::uint32_t recno,
+                         const std::uint8_t* key, std::string detail) {
+    CheckProblem p;
+    p.kind = kind;
+    p.tag = info.name;
+    p.recno = recno;
+    if (key) {
+        p.key = KeyToText(info.type,
+                          std::string_view(reinterpret_cast<const char*>(key), info.keyLength));
+    }
+    p.detail = std::move(detail);
+    return p;
+}
+
 // Compares a stored key with a search key that may be shorter (a prefix).
 int ComparePrefix(const std::uint8_t* key, std::string_view target) {
     return std::memcmp(key, target.data(), target.size());
@@ -1021,16 +1036,7 @@ CdxStatus CompoundIndex::Impl::CheckTag(TagState& tag, IndexRecords& records, Ch
         if (n++ >= kExamples) {
             return;
         }
-        CheckProblem p;
-        p.kind = kind;
-        p.tag = tag.info.name;
-        p.recno = recno;
-        if (key) {
-            p.key =
-                KeyToText(tag.info.type, std::string_view(reinterpret_cast<const char*>(key), kl));
-        }
-        p.detail = std::move(detail);
-        report.problems.push_back(std::move(p));
+        report.problems.push_back(MakeProblem(kind, tag.info, recno, key, std::move(detail)));
     };
 
     if (!tag.info.unreadable.empty()) {
@@ -1227,16 +1233,7 @@ struct IndexCheck::State {
         if (n++ >= 5) {
             return;
         }
-        CheckProblem p;
-        p.kind = kind;
-        p.tag = t.info.name;
-        p.recno = recno;
-        if (key) {
-            p.key = KeyToText(t.info.type, std::string_view(reinterpret_cast<const char*>(key),
-                                                            t.info.keyLength));
-        }
-        p.detail = std::move(detail);
-        report.problems.push_back(std::move(p));
+        report.problems.push_back(MakeProblem(kind, t.info, recno, key, std::move(detail)));
     }
     CdxStatus Walk(TagState& t);
     CdxStatus CheckRecords(TagState& t, IndexRecords& records, std::uint32_t last);
