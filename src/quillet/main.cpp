@@ -5,8 +5,8 @@
 #include "app/just_one.h"
 #include "app/message_boxes.h"
 #include "app/shell_utils.h"
+#include "platform/fonts/fonts.h"
 #include "platform/ui/application.h"
-#include "platform/ui/fonts.h"
 #include "platform/ui/system_colors.h"
 #include "ui/main/main_screen.h"
 

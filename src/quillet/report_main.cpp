@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/fonts.h"
+#include "platform/fonts/fonts.h"
 #include "report/font_measure.h"
 #include "report/report_command.h"
 

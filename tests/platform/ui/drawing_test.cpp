@@ -6,8 +6,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include "platform/fonts/fonts.h"
 #include "platform/ui/bitmaps.h"
-#include "platform/ui/fonts.h"
 #include "platform/ui/painting.h"
 #include "platform/ui/system_colors.h"
 #include "widget_test_support.h"
