@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/fonts/fonts.h"
-#include "report/font_measure.h"
+#include "report/measure/font_measure.h"
 #include "report/report_command.h"
 
 int main(int argc, char* argv[]) {
