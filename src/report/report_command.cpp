@@ -3,12 +3,12 @@
 
 #include <filesystem>
 
-#include "app/shell_utils.h"
 #include "report/export/writers.h"
 #include "rtl/ansi.h"
 #include "rtl/date_time.h"
 #include "rtl/format_sets.h"
 #include "rtl/format_settings.h"
+#include "store/program_folder.h"
 #include "store/task_file.h"
 
 namespace report {

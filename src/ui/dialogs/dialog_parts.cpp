@@ -9,9 +9,9 @@
 #include <cmath>
 #include <utility>
 
-#include "app/shell_utils.h"
 #include "controls/explorer_button.h"
 #include "platform/ui/help_viewer.h"
+#include "store/program_folder.h"
 
 namespace dialogs {
 

@@ -1,5 +1,5 @@
 // Where the program's files live.
-#include "app/shell_utils.h"
+#include "store/program_folder.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

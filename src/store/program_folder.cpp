@@ -1,5 +1,5 @@
 // The program directory: the executable's folder, or the user's data folder for an installed copy.
-#include "app/shell_utils.h"
+#include "store/program_folder.h"
 
 #include <unistd.h>
 
