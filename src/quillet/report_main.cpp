@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/fonts/fonts.h"
+#include "report/export/report_command.h"
 #include "report/measure/font_measure.h"
-#include "report/report_command.h"
 
 int main(int argc, char* argv[]) {
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);

@@ -1,5 +1,5 @@
 // Reading the command line of the export, and the export on a task table opened for it alone.
-#include "report/report_command.h"
+#include "report/export/report_command.h"
 
 #include <filesystem>
 
