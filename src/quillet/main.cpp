@@ -19,7 +19,7 @@ int main(int argc, char* argv[]) {
     ui::ProcessMessages();
     ui::SetApplicationTitle(QStringLiteral("Quillet"));
 
-    const shell_detail::ProgramFolder& folder = ChosenProgramFolder();
+    const store::ProgramFolder& folder = store::ChosenProgramFolder();
     if (folder.dir.empty()) {
         ShowInformation(folder.failure);
         return 1;

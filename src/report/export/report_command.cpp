@@ -217,7 +217,7 @@ int ReportMain(const std::vector<std::string>& args, const TextMeasure& measure,
         return 2;
     }
     if (command->dir.empty()) {
-        command->dir = GetProgramDir();
+        command->dir = store::GetProgramDir();
     }
     std::string message;
     const int code = RunExportCommand(*command, measure, message);

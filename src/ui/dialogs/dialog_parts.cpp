@@ -61,7 +61,7 @@ QMenu* MakeWhatsThisMenu(QWidget* owner, const QList<QWidget*>& widgets,
 void ShowHelpContext(int context) {
     QString file = ui::ProgramHelpFile();
     if (file.isEmpty()) {  // a dialog shown before the main window found the file
-        file = QString::fromStdString(GetHelpFileName());
+        file = QString::fromStdString(store::GetHelpFileName());
     }
     ui::ShowHelp(file, context);
 }
