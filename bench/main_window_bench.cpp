@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
-#include "app/format_sets.h"
 #include "platform/ui/application.h"
+#include "rtl/format_sets.h"
 #include "store/task_file.h"
 #include "task_file_maker.h"
 #include "ui/main/key_word_list.h"

@@ -4,10 +4,10 @@
 
 #include "app/just_one.h"
 #include "app/message_boxes.h"
-#include "app/shell_utils.h"
+#include "platform/fonts/fonts.h"
 #include "platform/ui/application.h"
-#include "platform/ui/fonts.h"
 #include "platform/ui/system_colors.h"
+#include "store/program_folder.h"
 #include "ui/main/main_screen.h"
 
 int main(int argc, char* argv[]) {
@@ -19,7 +19,7 @@ int main(int argc, char* argv[]) {
     ui::ProcessMessages();
     ui::SetApplicationTitle(QStringLiteral("Quillet"));
 
-    const shell_detail::ProgramFolder& folder = ChosenProgramFolder();
+    const store::ProgramFolder& folder = store::ChosenProgramFolder();
     if (folder.dir.empty()) {
         ShowInformation(folder.failure);
         return 1;

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/fonts.h"
-#include "report/font_measure.h"
-#include "report/report_command.h"
+#include "platform/fonts/fonts.h"
+#include "report/export/report_command.h"
+#include "report/measure/font_measure.h"
 
 int main(int argc, char* argv[]) {
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);

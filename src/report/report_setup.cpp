@@ -15,10 +15,10 @@
 
 #include "app/message_boxes.h"
 #include "controls/graphic_panel.h"
+#include "platform/fonts/fonts.h"
 #include "platform/ini/profile.h"
 #include "platform/ui/ansi_input.h"
 #include "platform/ui/application.h"
-#include "platform/ui/fonts.h"
 #include "platform/ui/help_viewer.h"
 #include "platform/ui/message_box.h"
 #include "report/export/writers.h"

@@ -12,7 +12,7 @@
 #include "platform/ui/forms.h"
 #include "report/export/writers.h"
 #include "report/export_progress.h"
-#include "report/font_measure.h"
+#include "report/measure/font_measure.h"
 
 namespace Ui {
 class TReportSetup;

@@ -1,6 +1,6 @@
 // quillet-report: every option reaching the file, bad command lines (exit 2), a missing task
 // file or an unwritable output (exit 1), and the real program run without a display.
-#include "report/report_command.h"
+#include "report/export/report_command.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>

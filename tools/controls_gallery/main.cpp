@@ -17,7 +17,7 @@
 #include "controls/glyphs.h"
 #include "controls/graphic_panel.h"
 #include "controls/splitter.h"
-#include "platform/ui/fonts.h"
+#include "platform/fonts/fonts.h"
 #include "platform/ui/system_colors.h"
 
 using namespace controls;

@@ -11,8 +11,8 @@
 #include <cstdlib>
 
 #include "controls/calendar.h"
+#include "platform/fonts/fonts.h"
 #include "platform/ui/ansi_input.h"
-#include "platform/ui/fonts.h"
 #include "platform/ui/system_colors.h"
 #include "rtl/date_time.h"
 #include "ui/dialogs/date_selector.h"

@@ -1,6 +1,5 @@
-# Sources of the drawing helpers.
+# Sources of the drawing helpers (the fonts are a library of their own, platform/fonts).
 target_sources(quillet_platform_ui PRIVATE
   system_colors.cpp
-  fonts.cpp
   bitmaps.cpp
   painting.cpp)

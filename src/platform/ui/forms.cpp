@@ -5,9 +5,9 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 
+#include "platform/fonts/fonts.h"
 #include "platform/ui/application.h"
 #include "platform/ui/dialog_keys.h"
-#include "platform/ui/fonts.h"
 
 namespace ui {
 namespace detail {

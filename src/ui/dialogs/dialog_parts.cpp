@@ -9,9 +9,9 @@
 #include <cmath>
 #include <utility>
 
-#include "app/shell_utils.h"
 #include "controls/explorer_button.h"
 #include "platform/ui/help_viewer.h"
+#include "store/program_folder.h"
 
 namespace dialogs {
 
@@ -61,7 +61,7 @@ QMenu* MakeWhatsThisMenu(QWidget* owner, const QList<QWidget*>& widgets,
 void ShowHelpContext(int context) {
     QString file = ui::ProgramHelpFile();
     if (file.isEmpty()) {  // a dialog shown before the main window found the file
-        file = QString::fromStdString(GetHelpFileName());
+        file = QString::fromStdString(store::GetHelpFileName());
     }
     ui::ShowHelp(file, context);
 }

@@ -22,7 +22,6 @@
 
 #include "app/about_box.h"
 #include "app/form_placement.h"
-#include "app/format_sets.h"
 #include "app/just_one.h"
 #include "app/message_boxes.h"
 #include "controls/calendar.h"
@@ -37,6 +36,7 @@
 #include "rtl/ansi.h"
 #include "rtl/date_format.h"
 #include "rtl/date_parse.h"
+#include "rtl/format_sets.h"
 #include "store/task_file.h"
 #include "ui/dialogs/date_selector.h"
 #include "ui/dialogs/task_editor.h"

@@ -1,13 +1,11 @@
 // The drawing helpers: palette values the pixel tests rely on, frame corners, accelerator
-// texts, transparent bitmaps, font mapping and the exclusive-or combination.
+// texts, transparent bitmaps and the exclusive-or combination.
 #include <gtest/gtest.h>
 
-#include <QFontInfo>
 #include <QImage>
 #include <QPainter>
 
 #include "platform/ui/bitmaps.h"
-#include "platform/ui/fonts.h"
 #include "platform/ui/painting.h"
 #include "platform/ui/system_colors.h"
 #include "widget_test_support.h"
@@ -101,28 +99,6 @@ TEST(Bitmaps, EmptyAndMissingGiveEmptyImages) {
     QImage canvas = blank(2, 2);
     QPainter p(&canvas);
     ui::drawTransparent(p, QPoint(0, 0), QImage());  // must not crash
-}
-
-TEST(Fonts, DesignNamesMapToInstalledFamilies) {
-    EXPECT_EQ(ui::mapFontFamily(QStringLiteral("Arial")), QStringLiteral("Liberation Sans"));
-    EXPECT_EQ(ui::mapFontFamily(QStringLiteral("ms sans serif")),
-              QStringLiteral("Liberation Sans"));
-    EXPECT_EQ(ui::mapFontFamily(QStringLiteral("System")), QStringLiteral("Liberation Sans"));
-    EXPECT_EQ(ui::mapFontFamily(QStringLiteral("Times New Roman")),
-              QStringLiteral("Liberation Serif"));
-    EXPECT_EQ(ui::mapFontFamily(QStringLiteral("Verdana")), QStringLiteral("Verdana"));
-    const QFont f = ui::dialogFont();
-    EXPECT_EQ(f.pointSize(), 8);
-    EXPECT_EQ(QFontInfo(f).family(), QStringLiteral("Liberation Sans"));
-    ui::installFontMapping();
-    ui::installFontMapping();
-    EXPECT_EQ(QFontInfo(QFont(QStringLiteral("Arial"))).family(),
-              QStringLiteral("Liberation Sans"));
-    EXPECT_EQ(QFont::substitutes(QStringLiteral("Arial"))
-                  .filter(QStringLiteral("Liberation Sans"), Qt::CaseInsensitive)
-                  .size(),
-              1)
-        << "installing twice registers the family once";
 }
 
 TEST(XorInto, CombinesColourBitsAndRestoresOnSecondPass) {

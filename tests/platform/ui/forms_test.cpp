@@ -11,8 +11,8 @@
 #include <gtest/gtest.h>
 
 #include "fake_role_button.h"
+#include "platform/fonts/fonts.h"
 #include "platform/ui/dialog_keys.h"
-#include "platform/ui/fonts.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/message_box.h"
 #include "ui_misspelt_dialog.h"

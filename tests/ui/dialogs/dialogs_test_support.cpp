@@ -3,7 +3,7 @@
 
 #include <QCoreApplication>
 
-#include "app/format_sets.h"
+#include "rtl/format_sets.h"
 #include "ui/dialogs/dialog_parts.h"
 
 namespace dialogs::test {

@@ -37,7 +37,6 @@
 #include <vector>
 
 #include "app/form_placement.h"
-#include "app/format_sets.h"
 #include "controls/calendar.h"
 #include "controls/explorer_button.h"
 #include "controls/splitter.h"
@@ -47,6 +46,7 @@
 #include "platform/xbase/sx.h"
 #include "report/report_setup.h"
 #include "rtl/date_format.h"
+#include "rtl/format_sets.h"
 #include "rtl/format_settings.h"
 #include "store/task_file.h"
 #include "store_test_support.h"

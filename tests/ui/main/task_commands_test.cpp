@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/format_sets.h"
+#include "rtl/format_sets.h"
 #include "store/task_file.h"
 #include "store_test_support.h"
 #include "ui/main/key_word_list.h"

@@ -1,5 +1,5 @@
-// The program directory: the executable's folder, or the user's data folder for an installed copy.
-#include "app/shell_utils.h"
+// Choosing the folder of the program's files, once per run.
+#include "store/program_folder.h"
 
 #include <unistd.h>
 
@@ -9,6 +9,8 @@
 #include <system_error>
 
 #include "rtl/file_names.h"
+
+namespace store {
 
 namespace {
 
@@ -53,8 +55,6 @@ std::string EnvOrEmpty(const char* name) {
 
 }  // namespace
 
-namespace shell_detail {
-
 ProgramFolder ChooseProgramDir(const std::string& executableDir, const std::string& dataHome,
                                const std::string& home) {
     std::string cannotWrite = "Quillet cannot keep its tasks: the program's folder is not known";
@@ -92,12 +92,10 @@ ProgramFolder ChooseProgramDir(const std::string& executableDir, const std::stri
     return chosen;
 }
 
-}  // namespace shell_detail
-
-const shell_detail::ProgramFolder& ChosenProgramFolder() {
+const ProgramFolder& ChosenProgramFolder() {
     // The answer cannot change while the program runs, and the fallback folder is created once.
-    static const shell_detail::ProgramFolder chosen = shell_detail::ChooseProgramDir(
-        ExecutableDir(), EnvOrEmpty("XDG_DATA_HOME"), EnvOrEmpty("HOME"));
+    static const ProgramFolder chosen =
+        ChooseProgramDir(ExecutableDir(), EnvOrEmpty("XDG_DATA_HOME"), EnvOrEmpty("HOME"));
     return chosen;
 }
 
@@ -113,3 +111,5 @@ std::string GetIniFileName() {
 std::string GetHelpFileName() {
     return GetProgramDir() + rtl::FindFileName(GetProgramDir(), "QUILX.HLP");
 }
+
+}  // namespace store

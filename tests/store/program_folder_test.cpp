@@ -1,5 +1,5 @@
 // Where the program's files live.
-#include "app/shell_utils.h"
+#include "store/program_folder.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -25,22 +25,22 @@ class ProgramDirTest : public ::testing::Test {
 };
 
 TEST_F(ProgramDirTest, IsTheExecutablesFolderWithATrailingSlash) {
-    EXPECT_EQ(shell_detail::ChooseProgramDir((root_ / "bin").string(), "", "").dir,
+    EXPECT_EQ(store::ChooseProgramDir((root_ / "bin").string(), "", "").dir,
               (root_ / "bin").string() + "/");
-    EXPECT_EQ(shell_detail::ChooseProgramDir((root_ / "bin").string() + "/", "", "").dir,
+    EXPECT_EQ(store::ChooseProgramDir((root_ / "bin").string() + "/", "", "").dir,
               (root_ / "bin").string() + "/");
 }
 
 TEST_F(ProgramDirTest, FallsBackToTheUsersDataFolderAndCreatesIt) {
     const std::string unusable = (root_ / "no-such-folder").string();
-    EXPECT_EQ(shell_detail::ChooseProgramDir(unusable, (root_ / "data").string(), "/ignored").dir,
+    EXPECT_EQ(store::ChooseProgramDir(unusable, (root_ / "data").string(), "/ignored").dir,
               (root_ / "data" / "quillet").string() + "/");
     EXPECT_TRUE(fs::is_directory(root_ / "data" / "quillet"));
 
     // Without XDG_DATA_HOME (or with a relative one) the folder lies under HOME.
-    EXPECT_EQ(shell_detail::ChooseProgramDir(unusable, "relative", (root_ / "home").string()).dir,
+    EXPECT_EQ(store::ChooseProgramDir(unusable, "relative", (root_ / "home").string()).dir,
               (root_ / "home" / ".local/share/quillet").string() + "/");
-    EXPECT_EQ(shell_detail::ChooseProgramDir(unusable, "", "").dir, "");
+    EXPECT_EQ(store::ChooseProgramDir(unusable, "", "").dir, "");
 }
 
 // The person learns where the tasks went when they are not beside the program, and, when no
@@ -83,8 +83,8 @@ TEST_F(ProgramDirTest, AFallbackIsToldOnceAndNoFolderAtAllNamesTheRealCause) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const shell_detail::ProgramFolder chosen =
-            shell_detail::ChooseProgramDir(c.executableDir, c.dataHome, c.home);
+        const store::ProgramFolder chosen =
+            store::ChooseProgramDir(c.executableDir, c.dataHome, c.home);
         EXPECT_EQ(chosen.dir, c.dir);
         EXPECT_EQ(chosen.notice, c.notice);
         EXPECT_EQ(chosen.failure, c.failure);
@@ -92,10 +92,10 @@ TEST_F(ProgramDirTest, AFallbackIsToldOnceAndNoFolderAtAllNamesTheRealCause) {
 }
 
 TEST(ShellPathsTest, TheSettingsFileLivesInTheProgramDir) {
-    const std::string dir = GetProgramDir();
+    const std::string dir = store::GetProgramDir();
     ASSERT_FALSE(dir.empty());
     EXPECT_EQ(dir.back(), '/');
-    EXPECT_EQ(GetIniFileName(), dir + "TODO.INI");
+    EXPECT_EQ(store::GetIniFileName(), dir + "TODO.INI");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Font name mapping onto the Liberation families.
-#include "platform/ui/fonts.h"
+#include "platform/fonts/fonts.h"
 
 #include <QStringList>
 #include <array>

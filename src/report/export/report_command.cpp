@@ -1,14 +1,14 @@
 // Reading the command line of the export, and the export on a task table opened for it alone.
-#include "report/report_command.h"
+#include "report/export/report_command.h"
 
 #include <filesystem>
 
-#include "app/format_sets.h"
-#include "app/shell_utils.h"
 #include "report/export/writers.h"
 #include "rtl/ansi.h"
 #include "rtl/date_time.h"
+#include "rtl/format_sets.h"
 #include "rtl/format_settings.h"
+#include "store/program_folder.h"
 #include "store/task_file.h"
 
 namespace report {
@@ -217,7 +217,7 @@ int ReportMain(const std::vector<std::string>& args, const TextMeasure& measure,
         return 2;
     }
     if (command->dir.empty()) {
-        command->dir = GetProgramDir();
+        command->dir = store::GetProgramDir();
     }
     std::string message;
     const int code = RunExportCommand(*command, measure, message);

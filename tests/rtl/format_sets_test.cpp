@@ -1,5 +1,5 @@
 // Switching between the user's formats and the internal ones keeps everything but the five.
-#include "app/format_sets.h"
+#include "rtl/format_sets.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Switching the process-wide format settings between the internal and the user's notation.
-#include "app/format_sets.h"
+#include "rtl/format_sets.h"
 
 #include <optional>
 

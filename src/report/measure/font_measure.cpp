@@ -1,5 +1,5 @@
 // Widths of Windows-1252 text in a Qt font.
-#include "report/font_measure.h"
+#include "report/measure/font_measure.h"
 
 #include <QString>
 
