@@ -45,11 +45,11 @@ struct DeviceNames {
 // Per-call choices of NextTabStop that override the stop's own. A border width of 0 draws no
 // border; any other is a black line, negative in thousandths of an inch, positive in device dots.
 struct TabCellOverride {
-    std::optional<int> shade;
-    std::optional<int> left;
-    std::optional<int> right;
-    std::optional<int> top;
-    std::optional<int> bottom;
+    std::optional<int> shade = std::nullopt;
+    std::optional<int> left = std::nullopt;
+    std::optional<int> right = std::nullopt;
+    std::optional<int> top = std::nullopt;
+    std::optional<int> bottom = std::nullopt;
 };
 
 // Run sequence (RunReport):
