@@ -130,7 +130,8 @@ PainterSurface::MadeFont& PainterSurface::CurrentFont() {
     ReportFont key = font_;
     key.color = kBlack;
     key.align = TextAlign::Baseline;
-    int em = static_cast<int>(std::nearbyint(mapping_.dpiY * key.size / 72 * mapping_.zoom / 100));
+    int em = static_cast<int>(std::nearbyint(mapping_.dpiY * key.size / 72 * mapping_.zoom / 100 -
+                                             heightReduction_));
     if (key.superscript || key.subscript) em /= 2;
     em = std::max(em, 1);
 
@@ -158,6 +159,12 @@ PainterSurface::MadeFont& PainterSurface::CurrentFont() {
 }
 
 const QFont& PainterSurface::DeviceFont() { return CurrentFont().font; }
+
+void PainterSurface::SetFontHeightReduction(double dots) {
+    if (dots == heightReduction_) return;
+    heightReduction_ = dots;
+    current_ = nullptr;
+}
 
 LineMetrics PainterSurface::FontMetrics() {
     const QFontMetricsF& metrics = CurrentFont().metrics;

@@ -51,6 +51,9 @@ class PainterSurface : public ReportSurface {
     void ClearFonts();
     // The device font of the current report font.
     const QFont& DeviceFont();
+    // Takes `dots` off the em height of the fonts made from now on, so that a player can fit a
+    // text to the width it had when it was recorded; 0 gives fonts their own height.
+    void SetFontHeightReduction(double dots);
 
     // ReportSurface
     void SetFont(const ReportFont& font) override;
@@ -113,6 +116,7 @@ class PainterSurface : public ReportSurface {
     BackgroundMode bkMode_ = BackgroundMode::Transparent;
     Color bkColor_ = kWhite;
     QPoint penAt_;
+    double heightReduction_ = 0;
     std::list<MadeFont> fonts_;
     MadeFont* current_ = nullptr;  // into fonts_, until the font or the mapping changes
 };

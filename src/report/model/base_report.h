@@ -210,6 +210,10 @@ class TBaseReport {
     // else left at CursorX.
     xbase::Status PrintText(std::string_view text);
     xbase::Status PrintTextLine(std::string_view text);
+    // The part printStart..printEnd of a buffer, its paragraphs (ended by line breaks) wrapped
+    // at spaces to the current column's width, a line at a time from the cursor's line; each
+    // line ends with AdvanceLine.
+    xbase::Status PrintMemo(std::string_view buffer, std::size_t printStart, std::size_t printEnd);
     // Width of a text in the current font, in units.
     double TextWidth(std::string_view text);
 
@@ -305,6 +309,7 @@ class TBaseReport {
     Point At(double xInches, double yInches) const;
     void Fire(const std::function<void(TBaseReport&)>& event);
     void PrintPart(std::string_view part);
+    void PrintParagraph(std::string_view paragraph);
     // Inches in, like the public operations but after unit conversion.
     void DrawLeft(std::string_view text, double x);
     void DrawRight(std::string_view text, double x);

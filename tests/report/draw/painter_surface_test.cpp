@@ -80,6 +80,10 @@ TEST(PainterSurface, MakesEachDeviceFontOnceAtTheDevicesHeight) {
     surface.SetMapping({.dpiX = 300, .dpiY = 300, .zoom = 200});
     EXPECT_EQ(use(font), 83);  // 83.33
     EXPECT_EQ(surface.MadeFonts(), 4u);
+    surface.SetFontHeightReduction(2.2);  // a player fitting a text to its recorded width
+    surface.SetFont(font);
+    EXPECT_EQ(surface.DeviceFont().pixelSize(), 81);
+    surface.SetFontHeightReduction(0);
     font.size = 0.001;  // still a font, one dot high
     EXPECT_EQ(use(font), 1);
 

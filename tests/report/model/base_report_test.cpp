@@ -339,6 +339,21 @@ TEST(BaseReport, AnAbortDropsTheRestAndAbandonsTheDocument) {
                 ElementsAre("header", "abandon", "after"));  // no footer after an abort
 }
 
+TEST(BaseReport, AMemoWrapsAtSpacesWithinTheColumn) {
+    TestReport r;
+    r.SetMarginLeft(1);
+    r.SetMarginRight(8.5 - 2);  // a column one inch wide: ten characters
+    ASSERT_TRUE(r.Begin());
+    r.surface.calls.clear();
+    const std::string memo = "skip|one two three\r\n\nabcdefghijklmn  x|skip";
+    ASSERT_TRUE(r.PrintMemo(memo, 5, memo.size() - 5));
+    std::vector<std::string> texts;
+    for (const auto& call : r.surface.Drawn()) texts.push_back(call.substr(call.rfind(')') + 2));
+    EXPECT_THAT(texts, ElementsAre("one two", "three", "abcdefghij", "klmn  x"));
+    EXPECT_EQ(r.LineNum(), 6);  // the empty line is a line too
+    EXPECT_EQ(r.PrintMemo(memo, 5, 5).message(), report::kMemoBufferRange);
+}
+
 TEST(BaseReport, CallsOutOfTurnAreRefusedWithTheProgramsMessages) {
     TestReport r;
     EXPECT_EQ(r.PrintAt("x", 1).message(), report::kNotPrinting);
