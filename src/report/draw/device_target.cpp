@@ -63,4 +63,9 @@ void DeviceTarget::Abort() { device_.Abort(); }
 void DeviceTarget::SetOutputEnabled(bool on) { device_.SetOutputEnabled(on); }
 QPainter* DeviceTarget::Canvas() { return device_.Canvas(); }
 
+PrintTarget& SharedDeviceTarget() {
+    static DeviceTarget target(print::TReportDevice::Instance());
+    return target;
+}
+
 }  // namespace report
