@@ -10,7 +10,6 @@
 #include <QPoint>
 
 #include <list>
-#include <optional>
 
 class QPainter;
 

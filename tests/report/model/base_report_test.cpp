@@ -354,6 +354,21 @@ TEST(BaseReport, AMemoWrapsAtSpacesWithinTheColumn) {
     EXPECT_EQ(r.PrintMemo(memo, 5, 5).message(), report::kMemoBufferRange);
 }
 
+TEST(BaseReport, ASecondRunStartsAfreshAfterAnAbortAndAScreenOnlySelection) {
+    TestReport r;
+    r.OnPrint = [](TBaseReport& report) {
+        EXPECT_TRUE(report.SelectDestination(report::Destination::ScreenOnly));
+        EXPECT_TRUE(report.PrintAt("screen only", 1));  // not for a printer
+        report.AbortReport();
+    };
+    ASSERT_TRUE(r.RunReport());
+    EXPECT_TRUE(r.surface.Drawn().back().starts_with("dest"));
+    r.OnPrint = [](TBaseReport& report) { EXPECT_TRUE(report.PrintAt("printed", 1)); };
+    ASSERT_TRUE(r.RunReport());
+    EXPECT_FALSE(r.Aborted());
+    EXPECT_TRUE(r.surface.Drawn().back().ends_with("printed"));
+}
+
 TEST(BaseReport, CallsOutOfTurnAreRefusedWithTheProgramsMessages) {
     TestReport r;
     EXPECT_EQ(r.PrintAt("x", 1).message(), report::kNotPrinting);
