@@ -206,7 +206,9 @@ TEST(ReportPrinter, RunsADocumentOnTheDeviceAPageAtATime) {
 
 }  // namespace
 
+// Fonts need a GUI application; the offscreen one needs no display, listing the tests included.
 int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
