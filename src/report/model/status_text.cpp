@@ -1,7 +1,7 @@
 // The status text shown while a report runs.
 #include "report/model/status_text.h"
 
-#include <cctype>
+#include "rtl/ansi.h"
 
 namespace report {
 
@@ -13,7 +13,7 @@ std::string FormatStatus(std::string_view format, const StatusFields& fields) {
             continue;
         }
         const char token = format[++i];
-        const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(token)));
+        const char upper = rtl::AnsiUpper(token);
         if (token >= '0' && token <= '9') {
             const auto line = static_cast<std::size_t>(token - '0');
             if (line < fields.lines.size())

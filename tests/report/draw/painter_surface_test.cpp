@@ -98,6 +98,31 @@ TEST(PainterSurface, MakesEachDeviceFontOnceAtTheDevicesHeight) {
     EXPECT_EQ(surface.MadeFonts(), 0u);
 }
 
+TEST(PainterSurface, ClippedTextStaysInItsRectangleOnItsBackground) {
+    for (const report::BrushStyle style : {report::BrushStyle::Solid, report::BrushStyle::Clear}) {
+        SCOPED_TRACE(static_cast<int>(style));
+        QImage page(300, 100, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        QPainter painter(&page);
+        report::PainterSurface surface;  // 96 dots per inch
+        surface.SetPainter(&painter);
+        surface.SetBackground(report::BackgroundMode::Transparent, 0x00FFFF);  // yellow
+        surface.SetBrush({report::kBlack, style});
+        report::ReportFont font;
+        font.size = 20;
+        surface.SetFont(font);
+        // 0.5 to 1.5 inches across, 0.25 to 0.75 down: dots 48..143 and 24..71.
+        surface.ClipText({{0.5, 0.25}, {1.5, 0.75}}, {0.5, 0.25}, "WWWWWWWWWWWW");
+        painter.end();
+        const QRect clip(48, 24, 96, 48);
+        EXPECT_EQ(Ink(page, page.rect()), clip.intersected(Ink(page, page.rect())));
+        EXPECT_EQ(Ink(page, page.rect()).right(), clip.right());  // cut, not wrapped
+        const QRgb corner = page.pixel(clip.bottomRight());       // below the text's last row
+        EXPECT_EQ(corner,
+                  style == report::BrushStyle::Solid ? qRgb(255, 255, 0) : qRgb(255, 255, 255));
+    }
+}
+
 TEST(ReportPrinter, DrawsABoxAShadedCellAndTextsWhereTheyBelong) {
     ImageTarget device;  // 100 dots per inch; a quarter inch lost left, half an inch at the top
     TestPrinter printer(device);

@@ -418,6 +418,7 @@ TEST(StatusText, ReplacesEachTokenAndFlagsUnknownOnes) {
         {"%0/%1/%2/%9.", "zero/one//."},
         {"100%% done %", "100% done %"},
         {"%?", "<ERROR-%?>"},
+        {"%\xE9", "<ERROR-%\xC9>"},  // upper case in the program's own code page
     };
     for (const auto& [format, expected] : cases)
         EXPECT_EQ(report::FormatStatus(format, fields), expected) << format;
