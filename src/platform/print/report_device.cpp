@@ -40,10 +40,19 @@ void RegisterPdfPrinter() {
 
 void TReportDevice::AddBackend(std::unique_ptr<PrinterBackend> backend) {
     backends_.push_back(std::move(backend));
-    Refresh();
+    listed_ = false;
 }
 
 void TReportDevice::Refresh() {
+    listed_ = false;
+    List();
+}
+
+void TReportDevice::List() const {
+    if (listed_) {
+        return;
+    }
+    listed_ = true;
     entries_.clear();
     QString fallback;
     for (const std::unique_ptr<PrinterBackend>& backend : backends_) {
@@ -66,6 +75,7 @@ void TReportDevice::Refresh() {
 }
 
 std::vector<TReportDeviceItem> TReportDevice::Printers() const {
+    List();
     std::vector<TReportDeviceItem> items;
     items.reserve(entries_.size());
     for (const Entry& entry : entries_) {
@@ -75,6 +85,7 @@ std::vector<TReportDeviceItem> TReportDevice::Printers() const {
 }
 
 bool TReportDevice::HasPrinters() const {
+    List();
     return !entries_.empty();
 }
 
@@ -83,6 +94,7 @@ int TReportDevice::PrinterIndex() const {
 }
 
 void TReportDevice::SetPrinterIndex(int index) {
+    List();
     // The printer of a running document stays until the document ends.
     if (job_ == nullptr && index >= 0 && index < static_cast<int>(entries_.size())) {
         chosenName_ = entries_[static_cast<std::size_t>(index)].item.name;
@@ -90,6 +102,7 @@ void TReportDevice::SetPrinterIndex(int index) {
 }
 
 int TReportDevice::FindPrinter(const QString& name) const {
+    List();
     if (name.isEmpty()) {
         return -1;
     }
@@ -107,6 +120,7 @@ const TReportDevice::Entry* TReportDevice::Chosen() const {
 }
 
 std::vector<QPageSize> TReportDevice::PapersOf(int index) const {
+    List();
     if (index < 0 || index >= static_cast<int>(entries_.size())) {
         return {};
     }
@@ -115,6 +129,7 @@ std::vector<QPageSize> TReportDevice::PapersOf(int index) const {
 }
 
 PrinterSettings TReportDevice::SettingsOf(int index) const {
+    List();
     if (index < 0 || index >= static_cast<int>(entries_.size())) {
         return noPrinterSettings_;
     }

@@ -104,7 +104,9 @@ class TReportDevice {
     static TReportDevice& Instance();
 
     // Printers are listed in the order their back ends were added. The first back end with a
-    // default printer chooses the printer, unless one is chosen already.
+    // default printer chooses the printer, unless one is chosen already. The back ends are
+    // asked when the printers are first needed, not when they are added: a print server may
+    // take its time, and a start-up should not wait for it.
     void AddBackend(std::unique_ptr<PrinterBackend> backend);
     // Asks the back ends again (a printer may have been added or removed); the chosen printer
     // stays chosen while it is still there.
@@ -145,14 +147,17 @@ class TReportDevice {
         TReportDeviceItem item;
     };
     const Entry* Chosen() const;
+    void List() const;  // once, before the printers are first needed
     QPainter* ScratchCanvas();
     // Starts the real page for the current page unless it is started or its output is off.
     void StartOutputPage();
     void EndJob();
 
     std::vector<std::unique_ptr<PrinterBackend>> backends_;
-    std::vector<Entry> entries_;
-    QString chosenName_;  // empty when no printer is chosen
+    // The printer list, made on first use.
+    mutable bool listed_ = false;
+    mutable std::vector<Entry> entries_;
+    mutable QString chosenName_;  // empty when no printer is chosen
     std::map<QString, PrinterSettings> settings_;
     PrinterSettings noPrinterSettings_;
 
