@@ -93,8 +93,9 @@ std::vector<TReportDeviceItem> PdfPrinter::Printers() const {
 
 PrinterSettings PdfPrinter::DefaultSettings(int) const {
     PrinterSettings settings;
-    const bool inches = QLocale().measurementSystem() != QLocale::MetricSystem;
-    SetPaper(settings, QPageSize(inches ? QPageSize::Letter : QPageSize::A4));
+    // Britain measures in inches but prints on A4.
+    const bool letter = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
+    SetPaper(settings, QPageSize(letter ? QPageSize::Letter : QPageSize::A4));
     return settings;
 }
 

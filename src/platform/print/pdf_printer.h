@@ -12,7 +12,7 @@ inline constexpr int kPdfResolution = 1200;
 class PdfPrinter : public PrinterBackend {
   public:
     std::vector<TReportDeviceItem> Printers() const override;
-    // Letter where the locale measures in inches, A4 elsewhere.
+    // Letter where the locale is American, A4 elsewhere.
     PrinterSettings DefaultSettings(int index) const override;
     std::vector<QPageSize> Papers(int index) const override;
     PageGeometry Geometry(int index, const PrinterSettings& settings) const override;

@@ -331,6 +331,17 @@ TEST(ReportDeviceChoice, PrintersKeepTheirSettingsAndTheChosenOneStays) {
     EXPECT_EQ(error, QStringLiteral("offline"));
 }
 
+// Britain measures in inches, yet its paper is A4.
+TEST(PdfPrinterPaper, LetterOnlyWhereTheLocaleIsAmerican) {
+    const QLocale before;
+    for (const auto& [locale, paper] : {std::pair{"en_US", "Letter"}, std::pair{"en_GB", "A4"},
+                                        std::pair{"de_DE", "A4"}}) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
+        EXPECT_EQ(PdfPrinter().DefaultSettings(0).paperName.toStdString(), paper) << locale;
+    }
+    QLocale::setDefault(before);
+}
+
 TEST(Paper, FoundByKeyThenByCode) {
     const std::vector<QPageSize> offered = {QPageSize(QPageSize::Letter),
                                             QPageSize(QPageSize::A4)};
