@@ -1,9 +1,17 @@
-// The print server's printers on QPrinter: the settings become the printer's, its minimum
-// margins become the unprintable borders, and the painter's origin is the printable area's
-// corner, as the device mapping expects.
+// The print server's printers. Qt's print support lists them and gives each paper's printable
+// area; a document is drawn into a temporary PDF laid out as the printer prints (the origin
+// at the printable area's corner, as the device mapping expects) and handed to the print
+// server only when it is finished. QPrinter itself cannot take a document back once it has
+// begun: ending its painter always sends what was drawn, so an aborted report would still
+// print its first pages.
 #include "platform/print_system/system_printers.h"
 
+#include <QDir>
+#include <QPdfWriter>
 #include <QPrinter>
+#include <QTemporaryFile>
+
+#include <cups/cups.h>
 
 #include "platform/print/page_turner.h"
 #include "platform/print/paper.h"
@@ -12,72 +20,104 @@ namespace print {
 
 namespace {
 
-QPrinter::DuplexMode DuplexOf(Duplex duplex) {
-    switch (duplex) {
-        case Duplex::LongSide:
-            return QPrinter::DuplexLongSide;
-        case Duplex::ShortSide:
-            return QPrinter::DuplexShortSide;
-        case Duplex::Simplex:
-            break;
-    }
-    return QPrinter::DuplexNone;
-}
-
-// The layout `printer` prints `settings` with: the paper it takes, turned, with the margins
-// it cannot print on.
+// The paper `info` takes for `settings`, turned, with the margins it cannot print on.
 QPageLayout LayoutOn(const QPrinterInfo& info, const PrinterSettings& settings) {
     const QList<QPageSize> offered = info.supportedPageSizes();
     const QPageSize paper = FindPaper({offered.begin(), offered.end()}, settings)
                                 .value_or(info.defaultPageSize());
     QPrinter probe(info, QPrinter::HighResolution);
+    probe.setPageOrientation(LayoutOf(paper, settings).orientation());
     probe.setPageSize(paper);
     return LayoutOf(paper, settings, probe.pageLayout().minimumMargins());
 }
 
-void Apply(QPrinter& printer, const QPrinterInfo& info, const PrinterSettings& settings) {
-    printer.setPageLayout(LayoutOn(info, settings));
-    printer.setCopyCount(settings.copies);
-    printer.setCollateCopies(settings.collate);
-    printer.setDuplex(DuplexOf(settings.duplex));
+int ResolutionOf(const QPrinterInfo& info) {
+    return QPrinter(info, QPrinter::HighResolution).resolution();
 }
 
 class PrinterJob : public PrintJob {
   public:
-    PrinterJob(const QPrinterInfo& info, const PrinterSettings& settings, const QString& title)
-        : info_(info), printer_(info, QPrinter::HighResolution), turner_(printer_) {
-        Apply(printer_, info_, settings);
-        printer_.setDocName(title);
-        printer_.setCreator(QStringLiteral("Quillet"));
+    PrinterJob(const QPrinterInfo& info, const QString& title)
+        : info_(info), title_(title), writer_(&file_), turner_(writer_) {}
+
+    bool Open(QString& error) {
+        file_.setFileTemplate(QDir::temp().filePath(QStringLiteral("quillet-print-XXXXXX.pdf")));
+        if (!file_.open()) {
+            error = QStringLiteral("Cannot make a temporary file to print: %1").arg(file_.errorString());
+            return false;
+        }
+        writer_.setResolution(ResolutionOf(info_));
+        writer_.setTitle(title_);
+        writer_.setCreator(QStringLiteral("Quillet"));
+        return true;
     }
 
     QPainter* StartPage(const PrinterSettings& settings, QString& error) override {
-        return turner_.StartPage(LayoutOn(info_, settings), error);
+        const QPageLayout layout = LayoutOn(info_, settings);
+        if (!turner_.Started()) {
+            // The print server takes one paper and one set of options for the document.
+            options_ = JobOptions(layout.pageSize(), settings);
+        }
+        return turner_.StartPage(layout, error);
     }
 
     bool Finish(QString& error) override {
-        if (!turner_.End() || printer_.printerState() == QPrinter::Error) {
-            error = QStringLiteral("The document could not be sent to \"%1\".")
-                        .arg(info_.printerName());
+        if (!turner_.Started()) {
+            return true;  // nothing was output
+        }
+        if (!turner_.End() || !file_.flush()) {
+            error = QStringLiteral("Cannot write the document for \"%1\": %2")
+                        .arg(info_.printerName(), file_.errorString());
+            return false;
+        }
+        std::vector<cups_option_t> options;
+        for (auto& [name, value] : options_) {
+            options.push_back({name.data(), value.data()});
+        }
+        // A printer's instance ("Office/duplex") keeps its own settings; the server knows the
+        // queue by the name before the slash.
+        const QByteArray queue = info_.printerName().section(QLatin1Char('/'), 0, 0).toLocal8Bit();
+        const int job = cupsPrintFile(queue.constData(), QFile::encodeName(file_.fileName()).constData(),
+                                      title_.toLocal8Bit().constData(),
+                                      static_cast<int>(options.size()), options.data());
+        if (job == 0) {
+            error = QStringLiteral("The document could not be sent to \"%1\": %2")
+                        .arg(info_.printerName(), QString::fromLocal8Bit(cupsLastErrorString()));
             return false;
         }
         return true;
     }
 
-    void Abandon() override {
-        if (turner_.Started()) {
-            printer_.abort();
-        }
-        turner_.End();
-    }
+    void Abandon() override { turner_.End(); }
 
   private:
     QPrinterInfo info_;
-    QPrinter printer_;
+    QString title_;
+    std::vector<std::pair<std::string, std::string>> options_;
+    QTemporaryFile file_;  // removed with the job, once the print server has its copy
+    QPdfWriter writer_;
     PageTurner turner_;
 };
 
 }  // namespace
+
+std::vector<std::pair<std::string, std::string>> JobOptions(const QPageSize& paper,
+                                                            const PrinterSettings& settings) {
+    std::vector<std::pair<std::string, std::string>> options;
+    options.emplace_back("media", paper.key().toStdString());
+    if (settings.copies > 1) {
+        options.emplace_back("copies", std::to_string(settings.copies));
+        options.emplace_back("Collate", settings.collate ? "True" : "False");
+    }
+    const char* sides = settings.duplex == Duplex::LongSide    ? "two-sided-long-edge"
+                        : settings.duplex == Duplex::ShortSide ? "two-sided-short-edge"
+                                                               : "one-sided";
+    options.emplace_back("sides", sides);
+    if (settings.orientation == Orientation::Landscape) {
+        options.emplace_back("landscape", "");
+    }
+    return options;
+}
 
 std::vector<TReportDeviceItem> SystemPrinters::Printers() const {
     listed_ = QPrinterInfo::availablePrinters();
@@ -130,18 +170,22 @@ PageGeometry SystemPrinters::Geometry(int index, const PrinterSettings& settings
     if (index < 0 || index >= listed_.size()) {
         return {};
     }
-    QPrinter printer(listed_[index], QPrinter::HighResolution);
-    Apply(printer, listed_[index], settings);
-    return GeometryOf(printer.pageLayout(), printer.resolution(), printer.resolution());
+    const int dpi = ResolutionOf(listed_[index]);
+    return GeometryOf(LayoutOn(listed_[index], settings), dpi, dpi);
 }
 
-std::unique_ptr<PrintJob> SystemPrinters::Begin(int index, const PrinterSettings& settings,
+// Each page reads the settings as it starts.
+std::unique_ptr<PrintJob> SystemPrinters::Begin(int index, const PrinterSettings&,
                                                 const QString& title, QString& error) {
     if (index < 0 || index >= listed_.size()) {
         error = QStringLiteral("The printer is no longer there.");
         return nullptr;
     }
-    return std::make_unique<PrinterJob>(listed_[index], settings, title);
+    auto job = std::make_unique<PrinterJob>(listed_[index], title);
+    if (!job->Open(error)) {
+        return nullptr;
+    }
+    return job;
 }
 
 void RegisterPrinters() {

@@ -4,6 +4,10 @@
 
 #include <QPrinterInfo>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "platform/print/report_device.h"
 
 namespace print {
@@ -23,6 +27,10 @@ class SystemPrinters : public PrinterBackend {
     // The printers as last listed; indexes refer to this list.
     mutable QList<QPrinterInfo> listed_;
 };
+
+// The print server's options for a document printed with `settings` on `paper`.
+std::vector<std::pair<std::string, std::string>> JobOptions(const QPageSize& paper,
+                                                            const PrinterSettings& settings);
 
 // Registers the system's printers, then "Print to PDF", with the shared device.
 void RegisterPrinters();

@@ -92,6 +92,41 @@ TEST(SystemPrinters, ListWhatQtReportsThenPrintToPdf) {
     }
 }
 
+// What the print server is told for a document: its paper, copies with collation, sides and
+// orientation.
+TEST(SystemPrinters, JobOptionsSayTheSettings) {
+    using Options = std::vector<std::pair<std::string, std::string>>;
+    struct Case {
+        const char* name;
+        PrinterSettings settings;
+        Options options;
+    };
+    PrinterSettings copies;
+    copies.copies = 3;
+    copies.collate = true;
+    PrinterSettings turned;
+    turned.orientation = Orientation::Landscape;
+    turned.duplex = Duplex::ShortSide;
+    turned.copies = 2;
+    PrinterSettings longSide;
+    longSide.duplex = Duplex::LongSide;
+    const Case cases[] = {
+        {"plain", PrinterSettings{}, {{"media", "A4"}, {"sides", "one-sided"}}},
+        {"copies", copies,
+         {{"media", "A4"}, {"copies", "3"}, {"Collate", "True"}, {"sides", "one-sided"}}},
+        {"turned", turned,
+         {{"media", "A4"},
+          {"copies", "2"},
+          {"Collate", "False"},
+          {"sides", "two-sided-short-edge"},
+          {"landscape", ""}}},
+        {"long side", longSide, {{"media", "A4"}, {"sides", "two-sided-long-edge"}}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(JobOptions(QPageSize(QPageSize::A4), c.settings), c.options) << c.name;
+    }
+}
+
 TEST_F(PrintChoicesTest, ChoicesReachTheDeviceOnlyWhenApplied) {
     DeviceChoices choices(device_);
     EXPECT_EQ(choices.Printer(), 0);
