@@ -131,6 +131,8 @@ class TReportDevice {
     bool NewPage(QString& error);
     bool EndDoc(QString& error);
     void Abort();
+    // Said at each page's start, after BeginDoc or NewPage. A blank page whose output is on
+    // is still printed.
     void SetOutputEnabled(bool on);
     bool OutputEnabled() const { return outputOn_; }
     bool Active() const { return job_ != nullptr; }

@@ -362,6 +362,10 @@ TEST(Paper, FoundByKeyThenByCode) {
 }  // namespace print
 
 int main(int argc, char** argv) {
+    // Listing the tests happens without the test's environment, and needs no display either.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QGuiApplication application(argc, argv);
     ::testing::InitGoogleMock(&argc, argv);
     return RUN_ALL_TESTS();
