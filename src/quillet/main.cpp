@@ -1,5 +1,6 @@
 // Program entry: the single-instance check, the application's fonts, colours and title, its
-// printers, then the main window until it closes; a start that cannot reach the task file ends the process.
+// printers, then the main window until it closes; a start that cannot reach the task file ends the
+// process.
 #include <QApplication>
 
 #include "app/just_one.h"

@@ -110,7 +110,8 @@ PageGeometry PdfPrinter::Geometry(int, const PrinterSettings& settings) const {
 std::unique_ptr<PrintJob> PdfPrinter::Begin(int, const PrinterSettings& settings,
                                             const QString& title, QString& error) {
     if (settings.outputFile.isEmpty()) {
-        error = QStringLiteral("No file was chosen for \"%1\".").arg(QString::fromLatin1(kPdfPrinterName));
+        error = QStringLiteral("No file was chosen for \"%1\".")
+                    .arg(QString::fromLatin1(kPdfPrinterName));
         return nullptr;
     }
     auto job = std::make_unique<PdfJob>(settings.outputFile);

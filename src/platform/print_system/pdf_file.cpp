@@ -35,8 +35,8 @@ QString OfferedPdfFile(const std::string& iniFile) {
             newest = exported;
         }
     }
-    const QDir folder = newest.exists() ? newest.absoluteDir()
-                                        : QFileInfo(Decode(iniFile)).absoluteDir();
+    const QDir folder =
+        newest.exists() ? newest.absoluteDir() : QFileInfo(Decode(iniFile)).absoluteDir();
     return folder.filePath(QStringLiteral("Quillet.pdf"));
 }
 

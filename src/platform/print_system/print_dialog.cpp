@@ -82,7 +82,8 @@ std::optional<QString> TPrintDialog::RunSaveDialog(const QString& offered) {
 }
 
 bool RunPrintDialog(TReportDevice& device, const std::string& iniFile) {
-    ui::FormPtr<TPrintDialog> dialog = ui::CreateForm<TPrintDialog>(device, iniFile, ui::MainForm());
+    ui::FormPtr<TPrintDialog> dialog =
+        ui::CreateForm<TPrintDialog>(device, iniFile, ui::MainForm());
     ui::CentreForm(dialog.get());
     return dialog->ShowModal() == ui::kModalOk;
 }

@@ -9,8 +9,7 @@
 
 namespace print {
 
-void ShowPrinterGroup(const DeviceChoices& choices, QComboBox* names, QLabel* type,
-                      QLabel* where) {
+void ShowPrinterGroup(const DeviceChoices& choices, QComboBox* names, QLabel* type, QLabel* where) {
     const QSignalBlocker quiet(names);
     if (names->count() != static_cast<int>(choices.Printers().size())) {
         names->clear();

@@ -9,7 +9,6 @@ namespace print {
 
 class DeviceChoices;
 
-void ShowPrinterGroup(const DeviceChoices& choices, QComboBox* names, QLabel* type,
-                      QLabel* where);
+void ShowPrinterGroup(const DeviceChoices& choices, QComboBox* names, QLabel* type, QLabel* where);
 
 }  // namespace print

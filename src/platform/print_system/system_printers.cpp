@@ -20,40 +20,26 @@ namespace print {
 
 namespace {
 
-// The paper `info` takes for `settings`, turned, with the margins it cannot print on.
-QPageLayout LayoutOn(const QPrinterInfo& info, const PrinterSettings& settings) {
-    const QList<QPageSize> offered = info.supportedPageSizes();
-    const QPageSize paper = FindPaper({offered.begin(), offered.end()}, settings)
-                                .value_or(info.defaultPageSize());
-    QPrinter probe(info, QPrinter::HighResolution);
-    probe.setPageOrientation(LayoutOf(paper, settings).orientation());
-    probe.setPageSize(paper);
-    return LayoutOf(paper, settings, probe.pageLayout().minimumMargins());
-}
-
-int ResolutionOf(const QPrinterInfo& info) {
-    return QPrinter(info, QPrinter::HighResolution).resolution();
-}
-
 class PrinterJob : public PrintJob {
   public:
-    PrinterJob(const QPrinterInfo& info, const QString& title)
-        : info_(info), title_(title), writer_(&file_), turner_(writer_) {}
+    PrinterJob(PrinterLayouts layouts, const QString& title)
+        : layouts_(std::move(layouts)), title_(title), writer_(&file_), turner_(writer_) {}
 
     bool Open(QString& error) {
         file_.setFileTemplate(QDir::temp().filePath(QStringLiteral("quillet-print-XXXXXX.pdf")));
         if (!file_.open()) {
-            error = QStringLiteral("Cannot make a temporary file to print: %1").arg(file_.errorString());
+            error = QStringLiteral("Cannot make a temporary file to print: %1")
+                        .arg(file_.errorString());
             return false;
         }
-        writer_.setResolution(ResolutionOf(info_));
+        writer_.setResolution(layouts_.Resolution());
         writer_.setTitle(title_);
         writer_.setCreator(QStringLiteral("Quillet"));
         return true;
     }
 
     QPainter* StartPage(const PrinterSettings& settings, QString& error) override {
-        const QPageLayout layout = LayoutOn(info_, settings);
+        const QPageLayout layout = layouts_.For(settings);
         if (!turner_.Started()) {
             // The print server takes one paper and one set of options for the document.
             options_ = JobOptions(layout.pageSize(), settings);
@@ -67,7 +53,7 @@ class PrinterJob : public PrintJob {
         }
         if (!turner_.End() || !file_.flush()) {
             error = QStringLiteral("Cannot write the document for \"%1\": %2")
-                        .arg(info_.printerName(), file_.errorString());
+                        .arg(Name(), file_.errorString());
             return false;
         }
         std::vector<cups_option_t> options;
@@ -76,13 +62,13 @@ class PrinterJob : public PrintJob {
         }
         // A printer's instance ("Office/duplex") keeps its own settings; the server knows the
         // queue by the name before the slash.
-        const QByteArray queue = info_.printerName().section(QLatin1Char('/'), 0, 0).toLocal8Bit();
-        const int job = cupsPrintFile(queue.constData(), QFile::encodeName(file_.fileName()).constData(),
-                                      title_.toLocal8Bit().constData(),
-                                      static_cast<int>(options.size()), options.data());
+        const QByteArray queue = Name().section(QLatin1Char('/'), 0, 0).toLocal8Bit();
+        const int job = cupsPrintFile(
+            queue.constData(), QFile::encodeName(file_.fileName()).constData(),
+            title_.toLocal8Bit().constData(), static_cast<int>(options.size()), options.data());
         if (job == 0) {
             error = QStringLiteral("The document could not be sent to \"%1\": %2")
-                        .arg(info_.printerName(), QString::fromLocal8Bit(cupsLastErrorString()));
+                        .arg(Name(), QString::fromLocal8Bit(cupsLastErrorString()));
             return false;
         }
         return true;
@@ -91,7 +77,9 @@ class PrinterJob : public PrintJob {
     void Abandon() override { turner_.End(); }
 
   private:
-    QPrinterInfo info_;
+    QString Name() const { return layouts_.Info().printerName(); }
+
+    PrinterLayouts layouts_;
     QString title_;
     std::vector<std::pair<std::string, std::string>> options_;
     QTemporaryFile file_;  // removed with the job, once the print server has its copy
@@ -100,6 +88,29 @@ class PrinterJob : public PrintJob {
 };
 
 }  // namespace
+
+QPageLayout PrinterLayouts::For(const PrinterSettings& settings) {
+    const auto key = std::tuple(settings.paperName, settings.paperSize, settings.orientation);
+    if (const auto known = known_.find(key); known != known_.end()) {
+        return known->second;
+    }
+    const QList<QPageSize> offered = info_.supportedPageSizes();
+    const QPageSize paper =
+        FindPaper({offered.begin(), offered.end()}, settings).value_or(info_.defaultPageSize());
+    QPrinter probe(info_, QPrinter::HighResolution);
+    probe.setPageOrientation(LayoutOf(paper, settings).orientation());
+    probe.setPageSize(paper);
+    const QPageLayout layout = LayoutOf(paper, settings, probe.pageLayout().minimumMargins());
+    known_.emplace(key, layout);
+    return layout;
+}
+
+int PrinterLayouts::Resolution() {
+    if (resolution_ == 0) {
+        resolution_ = QPrinter(info_, QPrinter::HighResolution).resolution();
+    }
+    return resolution_;
+}
 
 std::vector<std::pair<std::string, std::string>> JobOptions(const QPageSize& paper,
                                                             const PrinterSettings& settings) {
@@ -120,9 +131,10 @@ std::vector<std::pair<std::string, std::string>> JobOptions(const QPageSize& pap
 }
 
 std::vector<TReportDeviceItem> SystemPrinters::Printers() const {
-    listed_ = QPrinterInfo::availablePrinters();
+    listed_.clear();
     std::vector<TReportDeviceItem> items;
-    for (const QPrinterInfo& info : listed_) {
+    for (const QPrinterInfo& info : QPrinterInfo::availablePrinters()) {
+        listed_.emplace_back(info);
         items.push_back({info.printerName(), info.makeAndModel(), info.location(), false});
     }
     return items;
@@ -130,9 +142,9 @@ std::vector<TReportDeviceItem> SystemPrinters::Printers() const {
 
 int SystemPrinters::DefaultPrinter() const {
     const QString name = QPrinterInfo::defaultPrinterName();
-    for (int i = 0; i < listed_.size(); ++i) {
-        if (listed_[i].printerName() == name) {
-            return i;
+    for (std::size_t i = 0; i < listed_.size(); ++i) {
+        if (listed_[i].Info().printerName() == name) {
+            return static_cast<int>(i);
         }
     }
     return -1;
@@ -140,10 +152,10 @@ int SystemPrinters::DefaultPrinter() const {
 
 PrinterSettings SystemPrinters::DefaultSettings(int index) const {
     PrinterSettings settings;
-    if (index < 0 || index >= listed_.size()) {
+    if (!Listed(index)) {
         return settings;
     }
-    const QPrinterInfo& info = listed_[index];
+    const QPrinterInfo& info = listed_[static_cast<std::size_t>(index)].Info();
     SetPaper(settings, info.defaultPageSize());
     switch (info.defaultDuplexMode()) {
         case QPrinter::DuplexLongSide:
@@ -159,29 +171,30 @@ PrinterSettings SystemPrinters::DefaultSettings(int index) const {
 }
 
 std::vector<QPageSize> SystemPrinters::Papers(int index) const {
-    if (index < 0 || index >= listed_.size()) {
+    if (!Listed(index)) {
         return {};
     }
-    const QList<QPageSize> offered = listed_[index].supportedPageSizes();
+    const QList<QPageSize> offered =
+        listed_[static_cast<std::size_t>(index)].Info().supportedPageSizes();
     return {offered.begin(), offered.end()};
 }
 
 PageGeometry SystemPrinters::Geometry(int index, const PrinterSettings& settings) const {
-    if (index < 0 || index >= listed_.size()) {
+    if (!Listed(index)) {
         return {};
     }
-    const int dpi = ResolutionOf(listed_[index]);
-    return GeometryOf(LayoutOn(listed_[index], settings), dpi, dpi);
+    PrinterLayouts& layouts = listed_[static_cast<std::size_t>(index)];
+    return GeometryOf(layouts.For(settings), layouts.Resolution(), layouts.Resolution());
 }
 
 // Each page reads the settings as it starts.
 std::unique_ptr<PrintJob> SystemPrinters::Begin(int index, const PrinterSettings&,
                                                 const QString& title, QString& error) {
-    if (index < 0 || index >= listed_.size()) {
+    if (!Listed(index)) {
         error = QStringLiteral("The printer is no longer there.");
         return nullptr;
     }
-    auto job = std::make_unique<PrinterJob>(listed_[index], title);
+    auto job = std::make_unique<PrinterJob>(listed_[static_cast<std::size_t>(index)], title);
     if (!job->Open(error)) {
         return nullptr;
     }

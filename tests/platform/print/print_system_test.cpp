@@ -32,10 +32,9 @@ namespace {
 class OfficePrinters : public PrinterBackend {
   public:
     std::vector<TReportDeviceItem> Printers() const override {
-        return {{QStringLiteral("Hall"), QStringLiteral("Laser 5"), QStringLiteral("hall:631"),
-                 false},
-                {QStringLiteral("Office"), QStringLiteral("Inkjet 2"), QStringLiteral("usb"),
-                 false}};
+        return {
+            {QStringLiteral("Hall"), QStringLiteral("Laser 5"), QStringLiteral("hall:631"), false},
+            {QStringLiteral("Office"), QStringLiteral("Inkjet 2"), QStringLiteral("usb"), false}};
     }
     int DefaultPrinter() const override { return 0; }
     PrinterSettings DefaultSettings(int) const override {
@@ -112,9 +111,11 @@ TEST(SystemPrinters, JobOptionsSayTheSettings) {
     longSide.duplex = Duplex::LongSide;
     const Case cases[] = {
         {"plain", PrinterSettings{}, {{"media", "A4"}, {"sides", "one-sided"}}},
-        {"copies", copies,
+        {"copies",
+         copies,
          {{"media", "A4"}, {"copies", "3"}, {"Collate", "True"}, {"sides", "one-sided"}}},
-        {"turned", turned,
+        {"turned",
+         turned,
          {{"media", "A4"},
           {"copies", "2"},
           {"Collate", "False"},
@@ -280,7 +281,8 @@ TEST_F(PrintChoicesTest, SetupDialogKeepsPaperAndOrientationOnOkOnly) {
         dialog->findChild<QPushButton*>(QString::fromLatin1(button))->click();
         EXPECT_EQ(dialog->ModalResult(), confirm ? ui::kModalOk : ui::kModalCancel);
         EXPECT_EQ(device_.PrinterIndex(), confirm ? 1 : 0);
-        EXPECT_EQ(device_.Settings().paperName, confirm ? QStringLiteral("A5") : QStringLiteral("A4"));
+        EXPECT_EQ(device_.Settings().paperName,
+                  confirm ? QStringLiteral("A5") : QStringLiteral("A4"));
         EXPECT_EQ(device_.Settings().orientation,
                   confirm ? Orientation::Landscape : Orientation::Portrait);
     }

@@ -32,9 +32,9 @@ QString RunTool(const QString& tool, const QStringList& arguments) {
 
 // The text of each page of a PDF, trimmed.
 std::vector<std::string> PageTexts(const QString& pdf) {
-    QStringList pages = RunTool(QStringLiteral("pdftotext"),
-                                {QStringLiteral("-layout"), pdf, QStringLiteral("-")})
-                            .split(QLatin1Char('\f'));
+    QStringList pages =
+        RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")})
+            .split(QLatin1Char('\f'));
     pages.removeLast();  // the form feed ends the last page too
     std::vector<std::string> texts;
     for (const QString& page : pages) {
@@ -46,14 +46,13 @@ std::vector<std::string> PageTexts(const QString& pdf) {
 // "612 x 792" for each page of a PDF, in points.
 std::vector<std::string> PageSizes(const QString& pdf) {
     const QString info =
-        RunTool(QStringLiteral("pdfinfo"),
-                {QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
-                 QStringLiteral("99"), pdf});
+        RunTool(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
+                                            QStringLiteral("-l"), QStringLiteral("99"), pdf});
     std::vector<std::string> sizes;
     for (const QString& line : info.split(QLatin1Char('\n'))) {
         if (line.startsWith(QLatin1String("Page")) && line.contains(QLatin1String("size:"))) {
-            const QStringList words = line.section(QLatin1String("size:"), 1).simplified().split(
-                QLatin1Char(' '));
+            const QStringList words =
+                line.section(QLatin1String("size:"), 1).simplified().split(QLatin1Char(' '));
             sizes.push_back(std::to_string(qRound(words.value(0).toDouble())) + " x " +
                             std::to_string(qRound(words.value(2).toDouble())));
         }
@@ -234,7 +233,8 @@ TEST_F(ReportDeviceTest, AbortLeavesAnEarlierFileAsItWasAndNothingElse) {
 
     ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
     EXPECT_EQ(earlier.readAll(), before);
-    EXPECT_THAT(QDir(folder_.path()).entryList(QDir::Files), ElementsAre(QStringLiteral("out.pdf")));
+    EXPECT_THAT(QDir(folder_.path()).entryList(QDir::Files),
+                ElementsAre(QStringLiteral("out.pdf")));
     // The device is ready for the next document.
     PrintPages("1");
     EXPECT_THAT(PageTexts(PdfFile()), ElementsAre("page 1"));
@@ -334,8 +334,8 @@ TEST(ReportDeviceChoice, PrintersKeepTheirSettingsAndTheChosenOneStays) {
 // Britain measures in inches, yet its paper is A4.
 TEST(PdfPrinterPaper, LetterOnlyWhereTheLocaleIsAmerican) {
     const QLocale before;
-    for (const auto& [locale, paper] : {std::pair{"en_US", "Letter"}, std::pair{"en_GB", "A4"},
-                                        std::pair{"de_DE", "A4"}}) {
+    for (const auto& [locale, paper] :
+         {std::pair{"en_US", "Letter"}, std::pair{"en_GB", "A4"}, std::pair{"de_DE", "A4"}}) {
         QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
         EXPECT_EQ(PdfPrinter().DefaultSettings(0).paperName.toStdString(), paper) << locale;
     }
@@ -343,8 +343,7 @@ TEST(PdfPrinterPaper, LetterOnlyWhereTheLocaleIsAmerican) {
 }
 
 TEST(Paper, FoundByKeyThenByCode) {
-    const std::vector<QPageSize> offered = {QPageSize(QPageSize::Letter),
-                                            QPageSize(QPageSize::A4)};
+    const std::vector<QPageSize> offered = {QPageSize(QPageSize::Letter), QPageSize(QPageSize::A4)};
     PrinterSettings settings;
     SetPaper(settings, QPageSize(QPageSize::A4));
     EXPECT_EQ(settings.paperSize, 9);
