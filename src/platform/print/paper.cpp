@@ -1,12 +1,28 @@
 // Paper: the old paper codes and the print systems' page sizes.
 #include "platform/print/paper.h"
 
+#include <algorithm>
+
 namespace print {
 
 void SetPaper(PrinterSettings& settings, const QPageSize& paper) {
     const int code = paper.windowsId();
     settings.paperSize = code > 0 ? code : kCustomPaperCode;
     settings.paperName = paper.key();
+}
+
+void SetPaperInches(PrinterSettings& settings, double width, double height) {
+    const QSizeF upright(std::min(width, height), std::max(width, height));
+    settings.orientation = width > height ? Orientation::Landscape : Orientation::Portrait;
+    const QPageSize standard(upright, QPageSize::Inch, QString(), QPageSize::FuzzyMatch);
+    if (standard.id() != QPageSize::Custom) {
+        SetPaper(settings, standard);
+        return;
+    }
+    settings.paperSize = kCustomPaperCode;
+    settings.paperName.clear();
+    settings.customWidth = upright.width();
+    settings.customHeight = upright.height();
 }
 
 std::optional<QPageSize> FindPaper(const std::vector<QPageSize>& offered,

@@ -16,6 +16,11 @@ namespace print {
 // Records `paper` in the settings: its old code (kCustomPaperCode when it has none) and key.
 void SetPaper(PrinterSettings& settings, const QPageSize& paper);
 
+// Records the paper a page of `width` x `height` inches lies on (as a stream's header gives
+// it): a standard paper of that size, turned when the page is wider than high, else a custom
+// one.
+void SetPaperInches(PrinterSettings& settings, double width, double height);
+
 // The paper of `offered` the settings name: by key first, then by old code; nullopt when the
 // printer takes no such paper.
 std::optional<QPageSize> FindPaper(const std::vector<QPageSize>& offered,

@@ -27,10 +27,15 @@ std::vector<QPageSize> OfferedPapers() {
     return papers;
 }
 
-// A PDF takes any paper; one it does not list (from a stream, say) is taken by its code.
+// A PDF takes any paper; one it does not list (from a stream, say) is taken by its code or
+// its size.
 QPageSize PaperOf(const PrinterSettings& settings) {
     if (const std::optional<QPageSize> listed = FindPaper(OfferedPapers(), settings)) {
         return *listed;
+    }
+    if (settings.paperSize == kCustomPaperCode && settings.customWidth > 0 &&
+        settings.customHeight > 0) {
+        return QPageSize(QSizeF(settings.customWidth, settings.customHeight), QPageSize::Inch);
     }
     const QPageSize byCode(QPageSize::id(settings.paperSize));
     return byCode.isValid() && byCode.id() != QPageSize::Custom ? byCode

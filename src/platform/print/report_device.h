@@ -41,6 +41,9 @@ struct PrinterSettings {
     int paperSize = 1;  // the old paper codes: 1 Letter, 9 A4, ... (QPageSize::windowsId)
     int paperBin = 265;
     QString paperName;  // the print system's key for the paper, when it has one
+    // A paper of kCustomPaperCode, upright, in inches.
+    double customWidth = 0;
+    double customHeight = 0;
     // Where a printer that writes a file ("Print to PDF") puts the document.
     QString outputFile;
     friend bool operator==(const PrinterSettings&, const PrinterSettings&) = default;

@@ -342,6 +342,32 @@ TEST(PdfPrinterPaper, LetterOnlyWhereTheLocaleIsAmerican) {
     QLocale::setDefault(before);
 }
 
+// A stream's header gives the page in inches as it lies.
+TEST(Paper, FromInchesAStandardPaperTurnedOrACustomOne) {
+    struct Case {
+        double width, height;
+        int code;
+        Orientation orientation;
+    };
+    const Case cases[] = {
+        {8.5, 11, 1, Orientation::Portrait},
+        {297 / 25.4, 210 / 25.4, 9, Orientation::Landscape},
+        {8.5, 14, 5, Orientation::Portrait},
+        {5, 7, kCustomPaperCode, Orientation::Portrait},
+        {9, 6, kCustomPaperCode, Orientation::Landscape},
+    };
+    for (const Case& c : cases) {
+        PrinterSettings settings;
+        SetPaperInches(settings, c.width, c.height);
+        EXPECT_EQ(settings.paperSize, c.code) << c.width << " x " << c.height;
+        EXPECT_EQ(settings.orientation, c.orientation) << c.width << " x " << c.height;
+        // "Print to PDF" prints on it as given.
+        const PageGeometry page = PdfPrinter().Geometry(0, settings);
+        EXPECT_NEAR(page.paperWidth, c.width, 0.01);
+        EXPECT_NEAR(page.paperHeight, c.height, 0.01);
+    }
+}
+
 TEST(Paper, FoundByKeyThenByCode) {
     const std::vector<QPageSize> offered = {QPageSize(QPageSize::Letter), QPageSize(QPageSize::A4)};
     PrinterSettings settings;
