@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, what building, running and testing Quillet needs, the
 # end-to-end test's tools included (it drives the program under Xvfb with xdotool, and takes
-# screenshots with imagemagick's import when asked): a test never skips for want of a tool.
+# screenshots with imagemagick's import when asked; the printing tests read PDFs back with
+# poppler's tools): a test never skips for want of a tool.
 # Idempotent: packages already present are skipped, and the package lists are refreshed
 # only when something is missing.
 set -euo pipefail
@@ -9,9 +10,9 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools
+  qt6-base-dev qt6-base-dev-tools libcups2-dev
   fonts-liberation2 fontconfig xvfb xauth
-  xdotool imagemagick
+  xdotool imagemagick poppler-utils
   clang libclang-rt-14-dev
   libsqlite3-dev
   python3 python3-dbf python3-dbfread libdbd-xbase-perl

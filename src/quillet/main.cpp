@@ -1,10 +1,12 @@
-// Program entry: the single-instance check, the application's fonts, colours and title, then
-// the main window until it closes; a start that cannot reach the task file ends the process.
+// Program entry: the single-instance check, the application's fonts, colours and title, its
+// printers, then the main window until it closes; a start that cannot reach the task file ends the
+// process.
 #include <QApplication>
 
 #include "app/just_one.h"
 #include "app/message_boxes.h"
 #include "platform/fonts/fonts.h"
+#include "platform/print_system/system_printers.h"
 #include "platform/ui/application.h"
 #include "platform/ui/system_colors.h"
 #include "store/program_folder.h"
@@ -18,6 +20,7 @@ int main(int argc, char* argv[]) {
     QApplication::setFont(ui::dialogFont());
     ui::ProcessMessages();
     ui::SetApplicationTitle(QStringLiteral("Quillet"));
+    print::RegisterPrinters();
 
     const store::ProgramFolder& folder = store::ChosenProgramFolder();
     if (folder.dir.empty()) {
