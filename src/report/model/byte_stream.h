@@ -26,7 +26,7 @@ class ByteStream {
     virtual Status ReadAll(std::vector<std::uint8_t>& bytes) = 0;
 };
 
-class MemoryStream final : public ByteStream {
+class MemoryStream : public ByteStream {
   public:
     Status Write(std::span<const std::uint8_t> bytes) override;
     Status Seek(std::int64_t position) override;

@@ -3,6 +3,7 @@
 // one font change, not twelve.
 #include "report/model/stream_player.h"
 
+#include <cmath>
 #include <vector>
 
 #include "report/model/report_stream_format.h"
@@ -56,16 +57,19 @@ void PagePlayer::FontSize(double inches, double referenceWidth) {
     if (referenceWidth <= 0 || options_.dotsPerInch <= 0) return;
     target_.SetFont(font_);
     fontDirty_ = false;
-    double width = target_.TextWidth(kFontSample);
+    // Widths are compared in whole device dots, as the device draws them.
+    auto dots = [&](double inches) { return std::lround(inches * options_.dotsPerInch); };
+    const long reference = dots(referenceWidth);
+    long width = dots(target_.TextWidth(kFontSample));
     const double applied = font_.size;
     const double step = 1.1 * 72 / options_.dotsPerInch;
     // The bound only guards against sizes no font has; real fonts narrow at nearly every step.
-    for (int steps = 0; width > referenceWidth && steps < 1000; ++steps) {
+    for (int steps = 0; width > reference && steps < 1000; ++steps) {
         ReportFont smaller = font_;
         smaller.size -= step;
         if (smaller.size <= 0) break;
         target_.SetFont(smaller);
-        const double narrower = target_.TextWidth(kFontSample);
+        const long narrower = dots(target_.TextWidth(kFontSample));
         if (narrower >= width) {
             font_.size = applied;
             fontDirty_ = true;

@@ -39,7 +39,8 @@ void StreamRecorder::WriteHeader(const stream::StreamHeader& h) {
 
 void StreamRecorder::BeginPage(double paperWidth, double paperHeight) {
     pageOpen_ = true;
-    if (!Writing()) return;
+    recordWritten_ = Writing();
+    if (!recordWritten_) return;
     // The previous page's "next" field learns where this record starts; the last page's stays 0.
     const std::int64_t here = writer_.Offset();
     if (lastPage_ >= 0) writer_.PatchLong(lastPage_ + stream::kPageOffNext, static_cast<std::int32_t>(here));
@@ -58,8 +59,8 @@ void StreamRecorder::BeginPage(double paperWidth, double paperHeight) {
 }
 
 void StreamRecorder::EndPage() {
-    if (Writing()) Put(Code::EndPage);
-    pageOpen_ = false;
+    if (pageOpen_ && recordWritten_ && writer_.status()) Put(Code::EndPage);
+    pageOpen_ = recordWritten_ = false;
 }
 
 Status StreamRecorder::Finish() {

@@ -25,6 +25,8 @@ class StreamRecorder final : public ReportSurface {
     void WriteHeader(const stream::StreamHeader& header);
     // A page record and, after it, the whole drawing state. Dropped while skipping.
     void BeginPage(double paperWidth, double paperHeight);
+    // The end code of a page whose record was written, even when the page has been skipped since
+    // (an abort), so that every page in the stream ends.
     void EndPage();
     // Fills in the header's page count and flushes; the stream's first failure, if any.
     Status Finish();
@@ -32,6 +34,8 @@ class StreamRecorder final : public ReportSurface {
     void SetSkipping(bool skipping) { skipping_ = skipping; }
     bool skipping() const { return skipping_; }
     int pagesWritten() const { return pagesWritten_; }
+    // The stream's first failure so far.
+    const Status& status() const { return writer_.status(); }
     // Code 83, whenever the report refreshes its line metrics.
     void WriteLineMetrics(double ascent, double descent, double lineSpacing);
 
@@ -100,6 +104,7 @@ class StreamRecorder final : public ReportSurface {
     std::optional<Written> written_;  // empty until a page record has set the whole state
     bool skipping_ = false;
     bool pageOpen_ = false;  // commands belong to a page: none before the first record
+    bool recordWritten_ = false;  // the open page has its record in the stream
     int pagesWritten_ = 0;
     std::int64_t lastPage_ = -1;  // offset of the last page record written
 };
