@@ -6,6 +6,7 @@
 #include "report/model/report_messages.h"
 #include "report/model/status_text.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace report {
@@ -439,6 +440,47 @@ xbase::Status TBaseReport::PrintTextLine(std::string_view text) {
     auto status = PrintText(text);
     if (status) AdvanceLine();
     return status;
+}
+
+xbase::Status TBaseReport::PrintMemo(std::string_view buffer, std::size_t printStart,
+                                     std::size_t printEnd) {
+    if (auto status = Drawing(); !status) return status;
+    if (printEnd <= printStart) return Refusal(kMemoBufferRange);
+    if (printStart >= buffer.size()) return {};
+    std::string_view text = buffer.substr(printStart, printEnd - printStart);
+    while (true) {
+        const auto end = text.find('\n');
+        std::string_view paragraph = text.substr(0, end);
+        if (!paragraph.empty() && paragraph.back() == '\r') paragraph.remove_suffix(1);
+        PrintParagraph(paragraph);
+        if (end == std::string_view::npos) return {};
+        text.remove_prefix(end + 1);
+    }
+}
+
+// Greedy wrapping: as many words as fit, and a word wider than the column alone is cut
+// between characters, so every line holds something and the loop always moves on.
+void TBaseReport::PrintParagraph(std::string_view paragraph) {
+    const double width = ToInches(ColumnWidth());
+    ReportSurface& surface = Surface();
+    do {
+        std::size_t fits = 0;  // length of the longest prefix ending before a space that fits
+        for (std::size_t space = paragraph.find(' '); ; space = paragraph.find(' ', space + 1)) {
+            const std::size_t end = std::min(space, paragraph.size());
+            if (end > 0 && surface.TextWidth(paragraph.substr(0, end)) > width) break;
+            fits = end;
+            if (space == std::string_view::npos) break;
+        }
+        if (fits == 0 && !paragraph.empty()) {
+            fits = 1;
+            while (fits < paragraph.size() && surface.TextWidth(paragraph.substr(0, fits + 1)) <= width)
+                ++fits;
+        }
+        DrawLeft(paragraph.substr(0, fits), ColumnLeft());
+        AdvanceLine();
+        paragraph.remove_prefix(fits);
+        while (!paragraph.empty() && paragraph.front() == ' ') paragraph.remove_prefix(1);
+    } while (!paragraph.empty());
 }
 
 // --- Tab stops ---

@@ -45,11 +45,11 @@ struct DeviceNames {
 // Per-call choices of NextTabStop that override the stop's own. A border width of 0 draws no
 // border; any other is a black line, negative in thousandths of an inch, positive in device dots.
 struct TabCellOverride {
-    std::optional<int> shade;
-    std::optional<int> left;
-    std::optional<int> right;
-    std::optional<int> top;
-    std::optional<int> bottom;
+    std::optional<int> shade = std::nullopt;
+    std::optional<int> left = std::nullopt;
+    std::optional<int> right = std::nullopt;
+    std::optional<int> top = std::nullopt;
+    std::optional<int> bottom = std::nullopt;
 };
 
 // Run sequence (RunReport):
@@ -210,6 +210,10 @@ class TBaseReport {
     // else left at CursorX.
     xbase::Status PrintText(std::string_view text);
     xbase::Status PrintTextLine(std::string_view text);
+    // The part printStart..printEnd of a buffer, its paragraphs (ended by line breaks) wrapped
+    // at spaces to the current column's width, a line at a time from the cursor's line; each
+    // line ends with AdvanceLine.
+    xbase::Status PrintMemo(std::string_view buffer, std::size_t printStart, std::size_t printEnd);
     // Width of a text in the current font, in units.
     double TextWidth(std::string_view text);
 
@@ -305,6 +309,7 @@ class TBaseReport {
     Point At(double xInches, double yInches) const;
     void Fire(const std::function<void(TBaseReport&)>& event);
     void PrintPart(std::string_view part);
+    void PrintParagraph(std::string_view paragraph);
     // Inches in, like the public operations but after unit conversion.
     void DrawLeft(std::string_view text, double x);
     void DrawRight(std::string_view text, double x);
