@@ -3,6 +3,7 @@
 // one font change, not twelve.
 #include "report/model/stream_player.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -11,6 +12,24 @@
 namespace report::stream {
 
 namespace {
+
+// A stream is outside bytes: lengths and positions beyond any paper are cut to a range that no
+// device arithmetic overflows on, and values that are not numbers become 0.
+constexpr double kMaxInches = 1000;
+constexpr double kMaxPenInches = 10;
+constexpr double kMaxFontPoints = 1000;
+
+double Bounded(double v, double limit) {
+    if (!std::isfinite(v)) return 0;
+    return std::clamp(v, -limit, limit);
+}
+
+double R(const Command& c, std::size_t i) { return Bounded(c.Real(i), kMaxInches); }
+
+Point P(const Command& c, std::size_t i) {
+    const Point p = c.PointAt(i);
+    return {Bounded(p.x, kMaxInches), Bounded(p.y, kMaxInches)};
+}
 
 class PagePlayer {
   public:
@@ -45,16 +64,17 @@ class PagePlayer {
 
 std::vector<Point> PagePlayer::PointList(const Command& c) const {
     std::vector<Point> points;
-    for (std::size_t i = 1; i < c.operands.size(); ++i) points.push_back(c.PointAt(i));
+    for (std::size_t i = 1; i < c.operands.size(); ++i) points.push_back(P(c, i));
     return points;
 }
 
 // A font that runs wider here than where it was recorded would push text into its neighbours:
 // it is made smaller a device dot at a time while that still narrows it.
 void PagePlayer::FontSize(double inches, double referenceWidth) {
-    font_.size = inches * 72;
+    font_.size = Bounded(inches * 72, kMaxFontPoints);
     fontDirty_ = true;
-    if (referenceWidth <= 0 || options_.dotsPerInch <= 0) return;
+    if (!(referenceWidth > 0) || !(options_.dotsPerInch > 0)) return;
+    referenceWidth = Bounded(referenceWidth, kMaxInches);
     target_.SetFont(font_);
     fontDirty_ = false;
     // Widths are compared in whole device dots, as the device draws them.
@@ -89,49 +109,49 @@ bool PagePlayer::Play(const Command& c) {
         case Code::EndPage:
             return false;
         case Code::Arc:
-            if (Drawing()) target_.Arc(c.PointAt(0), c.PointAt(1), c.PointAt(2), c.PointAt(3));
+            if (Drawing()) target_.Arc(P(c, 0), P(c, 1), P(c, 2), P(c, 3));
             break;
         case Code::Chord:
-            if (Drawing()) target_.Chord(c.PointAt(0), c.PointAt(1), c.PointAt(2), c.PointAt(3));
+            if (Drawing()) target_.Chord(P(c, 0), P(c, 1), P(c, 2), P(c, 3));
             break;
         case Code::Pie:
-            if (Drawing()) target_.Pie(c.PointAt(0), c.PointAt(1), c.PointAt(2), c.PointAt(3));
+            if (Drawing()) target_.Pie(P(c, 0), P(c, 1), P(c, 2), P(c, 3));
             break;
         case Code::DrawGraphic:
-            if (Drawing()) target_.DrawGraphic(c.Real(1), c.Real(2), c.GraphicAt(0));
+            if (Drawing()) target_.DrawGraphic(R(c, 1), R(c, 2), c.GraphicAt(0));
             break;
         case Code::GraphicAtSize: {
-            const Point at = c.PointAt(1);
+            const Point at = P(c, 1);
             if (Drawing())
-                target_.StretchGraphic({at, {at.x + c.Real(2), at.y + c.Real(3)}}, c.GraphicAt(0));
+                target_.StretchGraphic({at, {at.x + R(c, 2), at.y + R(c, 3)}}, c.GraphicAt(0));
             break;
         }
         case Code::GraphicCorners:
         case Code::StretchGraphic:
-            if (Drawing()) target_.StretchGraphic({c.PointAt(1), c.PointAt(2)}, c.GraphicAt(0));
+            if (Drawing()) target_.StretchGraphic({P(c, 1), P(c, 2)}, c.GraphicAt(0));
             break;
         case Code::FocusRect:
-            if (Drawing()) target_.FocusRect({c.PointAt(0), c.PointAt(1)});
+            if (Drawing()) target_.FocusRect({P(c, 0), P(c, 1)});
             break;
         case Code::Ellipse:
-            if (Drawing()) target_.Ellipse(c.PointAt(0), c.PointAt(1));
+            if (Drawing()) target_.Ellipse(P(c, 0), P(c, 1));
             break;
         case Code::FillRect:
-            if (Drawing()) target_.FillRect({c.PointAt(0), c.PointAt(1)});
+            if (Drawing()) target_.FillRect({P(c, 0), P(c, 1)});
             break;
         case Code::FloodFill:
             if (Drawing())
-                target_.FloodFill(c.Real(0), c.Real(1), static_cast<Color>(c.Int(2)),
+                target_.FloodFill(R(c, 0), R(c, 1), static_cast<Color>(c.Int(2)),
                                   static_cast<int>(c.Int(3)));
             break;
         case Code::FrameRect:
-            if (Drawing()) target_.FrameRect({c.PointAt(0), c.PointAt(1)});
+            if (Drawing()) target_.FrameRect({P(c, 0), P(c, 1)});
             break;
         case Code::LineTo:
-            if (Drawing()) target_.LineTo(c.PointAt(0));
+            if (Drawing()) target_.LineTo(P(c, 0));
             break;
         case Code::MoveTo:
-            if (Drawing()) target_.MoveTo(c.PointAt(0));
+            if (Drawing()) target_.MoveTo(P(c, 0));
             break;
         case Code::Polygon:
             if (Drawing()) target_.Polygon(PointList(c));
@@ -140,29 +160,29 @@ bool PagePlayer::Play(const Command& c) {
             if (Drawing()) target_.Polyline(PointList(c));
             break;
         case Code::Rectangle:
-            if (Drawing()) target_.Rectangle(c.PointAt(0), c.PointAt(1));
+            if (Drawing()) target_.Rectangle(P(c, 0), P(c, 1));
             break;
         case Code::ShadeBox:
-            if (Drawing()) target_.ShadeBox(c.PointAt(0), c.PointAt(1));
+            if (Drawing()) target_.ShadeBox(P(c, 0), P(c, 1));
             break;
         case Code::RoundRect:
-            if (Drawing()) target_.RoundRect(c.PointAt(0), c.PointAt(1), c.Real(2), c.Real(3));
+            if (Drawing()) target_.RoundRect(P(c, 0), P(c, 1), R(c, 2), R(c, 3));
             break;
         case Code::ClipText:
-            if (Drawing()) target_.ClipText({c.PointAt(0), c.PointAt(1)}, c.PointAt(2), c.Text(3));
+            if (Drawing()) target_.ClipText({P(c, 0), P(c, 1)}, P(c, 2), c.Text(3));
             break;
         case Code::PrintCentred:
-            if (Drawing()) target_.PrintCentred(c.Real(2), c.Real(0), c.Text(1));
+            if (Drawing()) target_.PrintCentred(R(c, 2), R(c, 0), c.Text(1));
             break;
         case Code::PrintLeft:
-            if (Drawing()) target_.PrintLeft(c.Real(2), c.Real(0), c.Text(1));
+            if (Drawing()) target_.PrintLeft(R(c, 2), R(c, 0), c.Text(1));
             break;
         case Code::PrintRight:
-            if (Drawing()) target_.PrintRight(c.Real(2), c.Real(0), c.Text(1));
+            if (Drawing()) target_.PrintRight(R(c, 2), R(c, 0), c.Text(1));
             break;
         case Code::PrintBlockOld:
         case Code::PrintBlock:
-            if (Drawing()) target_.PrintBlock(c.Real(2), c.Real(0), c.Real(3), c.Text(1));
+            if (Drawing()) target_.PrintBlock(R(c, 2), R(c, 0), R(c, 3), c.Text(1));
             break;
         case Code::BackgroundMode:
             mode_ = c.Int(0) == 1 ? BackgroundMode::Opaque : BackgroundMode::Transparent;
@@ -200,7 +220,7 @@ bool PagePlayer::Play(const Command& c) {
             font_.name = c.Text(0);
             font_.color = static_cast<Color>(c.Int(1));
             font_.pitch = static_cast<FontPitch>(c.Int(2) % 3);
-            font_.size = c.Real(3) * 72;
+            font_.size = Bounded(c.Real(3) * 72, kMaxFontPoints);
             font_.bold = c.Int(4) != 0;
             font_.italic = c.Int(5) != 0;
             font_.underline = c.Int(6) != 0;
@@ -255,7 +275,7 @@ bool PagePlayer::Play(const Command& c) {
             pen_.color = static_cast<Color>(c.Int(0));
             pen_.mode = static_cast<PenMode>(c.Int(1) & 15);
             pen_.style = static_cast<PenStyle>(c.Int(2) % 7);
-            pen_.width = c.Real(3);
+            pen_.width = Bounded(c.Real(3), kMaxPenInches);
             penDirty_ = true;
             break;
         case Code::PenColor:
@@ -271,7 +291,7 @@ bool PagePlayer::Play(const Command& c) {
             penDirty_ = true;
             break;
         case Code::PenWidth:
-            pen_.width = c.Real(0);
+            pen_.width = Bounded(c.Real(0), kMaxPenInches);
             penDirty_ = true;
             break;
         case Code::ScreenOnly:
