@@ -176,7 +176,16 @@ void StreamRecorder::WriteScaleAndBackground(const std::optional<Written>& last)
     }
 }
 
+double StreamRecorder::TextWidth(std::string_view text) {
+    if (measuredWidth_ < 0 || text != measuredText_) {
+        measuredText_.assign(text);
+        measuredWidth_ = measure_.TextWidth(text);
+    }
+    return measuredWidth_;
+}
+
 void StreamRecorder::SetFont(const ReportFont& font) {
+    if (!(font == now_.font)) measuredWidth_ = -1;
     now_.font = font;
     measure_.SetFont(font);
     if (!Writing()) return;
@@ -207,6 +216,7 @@ void StreamRecorder::SetBackground(BackgroundMode mode, Color color) {
 }
 
 void StreamRecorder::SetScale(double percentX, double percentY) {
+    if (percentX != now_.scaleX || percentY != now_.scaleY) measuredWidth_ = -1;
     now_.scaleX = percentX;
     now_.scaleY = percentY;
     measure_.SetScale(percentX, percentY);
@@ -230,7 +240,7 @@ void StreamRecorder::PrintText(stream::Code appearance, double x, double y, std:
         writer_.Real(x);
         return;
     }
-    const double width = measure_.TextWidth(text);
+    const double width = TextWidth(text);
     const double left = appearance == Code::PrintLeft    ? x
                         : appearance == Code::PrintRight ? x - width
                                                          : x - width / 2;

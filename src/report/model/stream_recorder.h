@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "report/model/byte_stream.h"
 #include "report/model/report_stream_format.h"
@@ -45,7 +46,7 @@ class StreamRecorder final : public ReportSurface {
     void SetBackground(BackgroundMode mode, Color color) override;
     void SetScale(double percentX, double percentY) override;
     LineMetrics FontMetrics() override { return measure_.FontMetrics(); }
-    double TextWidth(std::string_view text) override { return measure_.TextWidth(text); }
+    double TextWidth(std::string_view text) override;
 
     void PrintLeft(double x, double y, std::string_view text) override;
     void PrintRight(double x, double y, std::string_view text) override;
@@ -107,6 +108,10 @@ class StreamRecorder final : public ReportSurface {
     bool recordWritten_ = false;  // the open page has its record in the stream
     int pagesWritten_ = 0;
     std::int64_t lastPage_ = -1;  // offset of the last page record written
+    // The model measures a text just before it draws it; under amPositioning the recording
+    // needs the same width, so the last answer is kept until the font changes.
+    std::string measuredText_;
+    double measuredWidth_ = -1;
 };
 
 }  // namespace report

@@ -401,5 +401,30 @@ TEST(ReportStream, APlayedPageDrawsWhatWasRecorded) {
     }
 }
 
+// Block text that already measures its recorded width on the player is drawn whole; one that
+// runs narrower is spread over the width.
+TEST(ReportStream, PlayedBlockTextIsSpreadOnlyWhereItsWidthDiffers) {
+    FilerRun run;
+    run.filer.SetAccuracyMethod(TAccuracyMethod::amPositioning);
+    ASSERT_TRUE(run.Run(1, [](TReportFiler& r, int) { r.PrintAt("Hello world", 1); }).ok());
+    const double w = 11 * 10.0 / 144;
+    for (const auto& [factor, call] :
+         {std::pair{1.0, std::string("left 1.0000 ")}, {0.8, "block 1.0000 "}}) {
+        StreamReader reader(run.out.bytes());
+        StreamHeader header;
+        ASSERT_TRUE(reader.ReadHeader(header).ok());
+        test::LogSurface target;
+        target.widthFactor = factor;
+        PageRecord shown;
+        ASSERT_TRUE(stream::PlayPage(reader, 1, target, {stream::PlayerKind::Printer, 600}, shown).ok());
+        ASSERT_FALSE(target.calls.empty());
+        EXPECT_EQ(target.calls.back().rfind(call, 0), 0u) << target.calls.back();
+        if (factor != 1.0) {
+            EXPECT_NE(target.calls.back().find(" " + test::LogSurface::N(w) + " Hello world"),
+                      std::string::npos);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace report
