@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -123,7 +124,31 @@ void LayOut(report::TBaseReport& r, const std::vector<Row>& rows) {
     };
 }
 
+// The rows recorded as the program records its report for the preview: positions kept exact.
+bool Record(const std::vector<Row>& rows, report::MemoryStream& stream) {
+    report::PainterSurface measure;
+    report::DeviceMapping mapping;
+    mapping.dpiX = mapping.dpiY = 600;
+    measure.SetMapping(mapping);
+    report::TReportFiler filer(measure);
+    filer.SetDevice({8.5, 11, 0, 0, 0, 0, 600, 600}, {});
+    filer.SetStreamMode(report::TStreamMode::smUser);
+    filer.SetStream(&stream);
+    filer.SetAccuracyMethod(report::TAccuracyMethod::amPositioning);
+    filer.SetLineHeightMethod(report::TLineHeightMethod::lhmFont);
+    LayOut(filer, rows);
+    return filer.RunReport().ok();
+}
+
 double Seconds(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e9; }
+
+// Processor time of the process: on a shared machine the wall clock also counts the time other
+// processes had the processor.
+double CpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
 
 // Resident memory of the process now, in MiB.
 double ResidentMiB() {
@@ -142,28 +167,24 @@ int Run(int count) {
     QTemporaryDir dir;
     const std::vector<Row> rows = MakeRows(count);
 
-    // Recording.
+    // Recording, after a small one: the process's first font pays for the font configuration's
+    // start-up, which is not the recording's.
+    {
+        report::MemoryStream scratch;
+        if (!Record(std::vector<Row>(rows.begin(), rows.begin() + std::min(count, 50)), scratch))
+            return 1;
+    }
     const double before = ResidentMiB();
     report::MemoryStream stream;
     QElapsedTimer timer;
+    double cpu = CpuSeconds();
     timer.start();
-    {
-        report::PainterSurface measure;
-        report::DeviceMapping mapping;
-        mapping.dpiX = mapping.dpiY = 600;
-        measure.SetMapping(mapping);
-        report::TReportFiler filer(measure);
-        filer.SetDevice({8.5, 11, 0, 0, 0, 0, 600, 600}, {});
-        filer.SetStreamMode(report::TStreamMode::smUser);
-        filer.SetStream(&stream);
-        filer.SetAccuracyMethod(report::TAccuracyMethod::amPositioning);
-        LayOut(filer, rows);
-        if (!filer.RunReport()) {
-            std::fprintf(stderr, "recording failed\n");
-            return 1;
-        }
+    if (!Record(rows, stream)) {
+        std::fprintf(stderr, "recording failed\n");
+        return 1;
     }
     const double record = Seconds(timer);
+    const double recordCpu = CpuSeconds() - cpu;
     const double added = ResidentMiB() - before;
 
     // One page into an image, at page width and at 200%: the median of 20 plays of page 2.
@@ -172,16 +193,20 @@ int Run(int count) {
     preview.SetStream(&stream);
     if (!preview.Open()) return 1;
     double page[2] = {};
+    double pageCpu[2] = {};
     for (int z = 0; z < 2; ++z) {
         preview.SetZoomFactor(z == 0 ? 100 : 200);
-        std::vector<double> times;
+        std::vector<double> times, cpuTimes;
         QImage image;
         for (int i = 0; i < 21; ++i) {
+            cpu = CpuSeconds();
             timer.restart();
             preview.RenderPage(2, image);
             times.push_back(Seconds(timer) * 1000);
+            cpuTimes.push_back((CpuSeconds() - cpu) * 1000);
         }
         page[z] = Median(times);
+        pageCpu[z] = Median(cpuTimes);
     }
 
     // The whole stream into a PDF.
@@ -191,6 +216,7 @@ int Run(int count) {
         f.write(reinterpret_cast<const char*>(stream.bytes().data()),
                 static_cast<std::streamsize>(stream.bytes().size()));
     }
+    cpu = CpuSeconds();
     timer.restart();
     report::PdfFileTarget target(dir.filePath(QStringLiteral("ours.pdf")), 8.5, 11);
     report::TFilePrinter player(&target);
@@ -198,8 +224,10 @@ int Run(int count) {
     player.SetFileName(streamFile);
     if (!player.RunReport()) return 1;
     const double pdf = Seconds(timer);
+    const double pdfCpu = CpuSeconds() - cpu;
 
     // The peer: the same rows as rich text printed to a PDF.
+    cpu = CpuSeconds();
     timer.restart();
     {
         QString html = QStringLiteral("<table cellspacing=0 cellpadding=2>"
@@ -226,17 +254,22 @@ int Run(int count) {
         document.print(&writer);
     }
     const double peer = Seconds(timer);
+    const double peerCpu = CpuSeconds() - cpu;
 
     std::printf("rows %d: stream %.1f MiB, %d pages (%d in the PDF)\n", count,
                 static_cast<double>(stream.bytes().size()) / (1 << 20), preview.PageCount(),
                 target.PagesWritten());
-    std::printf("  record the stream          %8.3f s   (goal <= 1 s)\n", record);
-    std::printf("  memory the recording adds  %8.1f MiB (goal <= 64 MiB, stream included)\n", added);
-    std::printf("  one page at page width     %8.2f ms  (goal <= 20 ms)\n", page[0]);
-    std::printf("  one page at 200%%           %8.2f ms  (goal <= 50 ms)\n", page[1]);
-    std::printf("  whole stream into a PDF    %8.3f s   (goal <= 5 s)\n", pdf);
-    std::printf("  record + PDF / QTextDocument PDF: %.3f s / %.3f s = %.2f\n", record + pdf, peer,
-                (record + pdf) / peer);
+    std::printf("  (wall clock / processor time)\n");
+    std::printf("  record the stream          %8.3f s  / %8.3f s   (goal <= 1 s)\n", record, recordCpu);
+    std::printf("  memory the recording adds  %8.1f MiB (goal <= 64 MiB, the stream included)\n",
+                added);
+    std::printf("  one page at page width    %8.2f ms / %8.2f ms  (goal <= 20 ms)\n", page[0],
+                pageCpu[0]);
+    std::printf("  one page at 200%%          %8.2f ms / %8.2f ms  (goal <= 50 ms)\n", page[1],
+                pageCpu[1]);
+    std::printf("  whole stream into a PDF    %8.3f s  / %8.3f s   (goal <= 5 s)\n", pdf, pdfCpu);
+    std::printf("  record + PDF / QTextDocument PDF: %.3f s / %.3f s = %.2f (processor time %.2f)\n",
+                record + pdf, peer, (record + pdf) / peer, (recordCpu + pdfCpu) / peerCpu);
     return 0;
 }
 
