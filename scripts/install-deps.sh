@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools
   fonts-liberation2 fontconfig xvfb xauth
-  xdotool imagemagick
+  xdotool imagemagick poppler-utils
   clang libclang-rt-14-dev
   libsqlite3-dev
   python3 python3-dbf python3-dbfread libdbd-xbase-perl

@@ -40,6 +40,7 @@ class TFilePrinter : public TCanvasReport {
 
   protected:
     TDestKind DestKind() const override { return TDestKind::Printer; }
+    DeviceNames Names() const override { return device_ ? device_->Names() : DeviceNames{}; }
     // A player lays out no pages of its own: the stream carries them.
     xbase::Status OpenOutput() override { return {}; }
     xbase::Status PageStarted() override { return {}; }
@@ -83,6 +84,8 @@ class TFilePreview : public TFilePrinter {
 
   protected:
     TDestKind DestKind() const override { return TDestKind::Preview; }
+    // What the status tokens %D, %R and %T show in a preview.
+    DeviceNames Names() const override { return {"Preview", "Preview", "Screen"}; }
 
   private:
     double zoom_ = 100;
