@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QString>
 
-#include <regex>
+#include <string_view>
 
 #include "report/draw/file_player.h"
 #include "report/draw/pdf_file_target.h"
@@ -29,9 +29,32 @@ int Failed(std::ostream& err, const Status& status, std::int64_t offset) {
     return 1;
 }
 
-bool ValidSelection(const std::string& text) {
-    static const std::regex part(R"(\s*(\d+|\d+\s*-\s*\d*|-\s*\d+)\s*(,\s*(\d+|\d+\s*-\s*\d*|-\s*\d+)\s*)*)");
-    return std::regex_match(text, part);
+bool Blank(std::string_view s) { return s.find_first_not_of(' ') == std::string_view::npos; }
+
+bool Number(std::string_view s) {
+    const auto first = s.find_first_not_of(' ');
+    if (first == std::string_view::npos) return false;
+    s = s.substr(first, s.find_last_not_of(' ') - first + 1);
+    return s.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// Numbers and ranges ("4", "2-3", "4-", "-2") separated by commas.
+bool ValidSelection(std::string_view text) {
+    for (;;) {
+        const auto comma = text.find(',');
+        const std::string_view part = text.substr(0, comma);
+        const auto dash = part.find('-');
+        if (dash == std::string_view::npos) {
+            if (!Number(part)) return false;
+        } else {
+            const std::string_view from = part.substr(0, dash), to = part.substr(dash + 1);
+            if (!(Number(from) || Blank(from)) || !(Number(to) || Blank(to)) ||
+                (Blank(from) && Blank(to)))
+                return false;
+        }
+        if (comma == std::string_view::npos) return true;
+        text.remove_prefix(comma + 1);
+    }
 }
 
 int Dump(const std::string& file, std::ostream& out, std::ostream& err) {
