@@ -38,6 +38,12 @@ Status MemoryStream::ReadAll(std::vector<std::uint8_t>& bytes) {
     return Status::Ok();
 }
 
+Status MemoryStream::Clear() {
+    bytes_.clear();
+    position_ = 0;
+    return Status::Ok();
+}
+
 void MemoryStream::Assign(std::vector<std::uint8_t> bytes) {
     bytes_ = std::move(bytes);
     position_ = 0;
@@ -101,6 +107,13 @@ Status FileStream::ReadAll(std::vector<std::uint8_t>& bytes) {
         if (got < sizeof block) break;
     }
     if (std::ferror(file_)) return Failed(xbase::ErrorCode::kReadFailed, path_);
+    return Status::Ok();
+}
+
+Status FileStream::Clear() {
+    if (std::fflush(file_) != 0 || ::ftruncate(::fileno(file_), 0) != 0 ||
+        std::fseek(file_, 0, SEEK_SET) != 0)
+        return xbase::WriteFailure(path_);
     return Status::Ok();
 }
 

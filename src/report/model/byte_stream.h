@@ -24,6 +24,8 @@ class ByteStream {
     virtual std::int64_t Position() const = 0;
     // Every byte from 0 to the end.
     virtual Status ReadAll(std::vector<std::uint8_t>& bytes) = 0;
+    // Drops every byte and goes to 0.
+    virtual Status Clear() = 0;
 };
 
 class MemoryStream : public ByteStream {
@@ -32,6 +34,7 @@ class MemoryStream : public ByteStream {
     Status Seek(std::int64_t position) override;
     std::int64_t Position() const override { return position_; }
     Status ReadAll(std::vector<std::uint8_t>& bytes) override;
+    Status Clear() override;
 
     const std::vector<std::uint8_t>& bytes() const { return bytes_; }
     void Assign(std::vector<std::uint8_t> bytes);
@@ -54,6 +57,7 @@ class FileStream final : public ByteStream {
     Status Seek(std::int64_t position) override;
     std::int64_t Position() const override;
     Status ReadAll(std::vector<std::uint8_t>& bytes) override;
+    Status Clear() override;
     Status Close();
 
     const std::string& path() const { return path_; }

@@ -33,7 +33,8 @@ Status OpenRecording(TStreamMode mode, std::string& fileName, ByteStream* user,
         }
         case TStreamMode::smUser:
             if (!user) return {xbase::ErrorCode::kBadArgument, std::string(kUserStreamMissing)};
-            if (Status s = user->Seek(0); !s) return NotInitialized(fileName);
+            // A longer recording made before would leave its tail after this one's last page.
+            if (Status s = user->Clear(); !s) return NotInitialized(fileName);
             out.stream = user;
             return Status::Ok();
     }

@@ -21,7 +21,8 @@ struct RecordingStream {
     ByteStream* stream = nullptr;
 };
 
-// Opens the stream for a recording. smTempFile sets `fileName` to the new file's name. A stream
+// Opens the stream for a recording; the caller's stream (smUser) is emptied first. smTempFile
+// sets `fileName` to the new file's name. A stream
 // that cannot be made fails with "Error initializing stream" and the name in double quotes.
 Status OpenRecording(TStreamMode mode, std::string& fileName, ByteStream* user,
                      RecordingStream& out);

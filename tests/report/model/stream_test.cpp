@@ -176,6 +176,16 @@ TEST(ReportStream, ThreePagesAreLinkedBothWaysEachWithTheWholeStateAfterItsRecor
     EXPECT_EQ(codes.back(), 82);
 }
 
+// A caller's stream that held a longer recording keeps nothing of it after the new one's end.
+TEST(ReportStream, RecordingIntoTheCallersStreamReplacesWhatItHeld) {
+    FilerRun run;
+    ASSERT_TRUE(run.Run(3, [](TReportFiler& r, int) { r.PrintAt("long", 1); }).ok());
+    ASSERT_TRUE(run.Run(1, [](TReportFiler& r, int) { r.PrintAt("short", 1); }).ok());
+    const std::string listing = Listing(run.out.bytes());
+    EXPECT_EQ(listing.find("long"), std::string::npos) << listing;
+    EXPECT_EQ(listing.find("error"), std::string::npos) << listing;
+}
+
 TEST(ReportStream, PagesOutsideTheSelectionAreLeftOutAndTheLinksSkipThem) {
     FilerRun run;
     run.filer.SetPageSelection("1,3");
