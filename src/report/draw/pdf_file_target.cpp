@@ -7,6 +7,8 @@
 #include <QPageSize>
 #include <QPdfWriter>
 
+#include "rtl/ansi.h"
+
 namespace report {
 
 PdfFileTarget::PdfFileTarget(QString path, double paperWidth, double paperHeight, int dpi)
@@ -17,6 +19,10 @@ PdfFileTarget::PdfFileTarget(QString path, double paperWidth, double paperHeight
 
 PdfFileTarget::~PdfFileTarget() {
     if (active_) Abort();
+}
+
+DeviceNames PdfFileTarget::Names() const {
+    return {"Print to PDF", "PDF", rtl::Utf8ToAnsi(path_.toStdString())};
 }
 
 DeviceGeometry PdfFileTarget::Geometry() const {
