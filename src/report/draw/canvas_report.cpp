@@ -13,14 +13,16 @@ constexpr std::size_t kMaxTitle = 31;
 
 xbase::Status TCanvasReport::WithCanvas(const std::function<void(QPainter&)>& draw) {
     QPainter* painter = surface_.Painter();
-    if (!painter) return {xbase::ErrorCode::kBadArgument, std::string(kCanvasNotActive)};
+    if (!painter)
+        return {xbase::ErrorCode::kBadArgument, std::string(kCanvasNotActive)};
     draw(*painter);
     return {};
 }
 
 void TCanvasReport::TakePage(PrintTarget& device) {
     const DeviceGeometry geometry = device.Geometry();
-    if (!(geometry == Geometry())) SetGeometry(geometry);
+    if (!(geometry == Geometry()))
+        SetGeometry(geometry);
     DeviceMapping mapping;
     mapping.dpiX = geometry.dpiX;
     mapping.dpiY = geometry.dpiY;
@@ -31,14 +33,16 @@ void TCanvasReport::TakePage(PrintTarget& device) {
 }
 
 xbase::Status TCanvasReport::StartDocument(PrintTarget& device) {
-    if (auto status = device.BeginDoc(Title().substr(0, kMaxTitle)); !status) return status;
+    if (auto status = device.BeginDoc(Title().substr(0, kMaxTitle)); !status)
+        return status;
     SetGeometry(device.Geometry());
     return {};
 }
 
 xbase::Status TCanvasReport::StartDevicePage(PrintTarget& device, bool firstPage, bool outputOn) {
     if (!firstPage)
-        if (auto status = device.NewPage(); !status) return status;
+        if (auto status = device.NewPage(); !status)
+            return status;
     device.SetOutputEnabled(outputOn);
     TakePage(device);
     return {};
@@ -57,13 +61,16 @@ xbase::Status TCanvasReport::FinishDocument(PrintTarget& device, bool abandon) {
 TReportPrinter::TReportPrinter(PrintTarget& device) : device_(device) {}
 
 xbase::Status TReportPrinter::Begin() {
-    if (!device_.HasPrinters()) return {xbase::ErrorCode::kNotSupported, std::string(kNoPrinters)};
+    if (!device_.HasPrinters())
+        return {xbase::ErrorCode::kNotSupported, std::string(kNoPrinters)};
     return TCanvasReport::Begin();
 }
 
 xbase::Status TReportPrinter::OpenOutput() {
-    if (Copies() > 0) device_.SetCopies(Copies());
-    if (Orientation() != TOrientation::poDefault) device_.SetOrientation(Orientation());
+    if (Copies() > 0)
+        device_.SetCopies(Copies());
+    if (Orientation() != TOrientation::poDefault)
+        device_.SetOrientation(Orientation());
     return StartDocument(device_);
 }
 
@@ -72,6 +79,8 @@ xbase::Status TReportPrinter::PageStarted() {
     return StartDevicePage(device_, PageNumber() == 1, !PageSkipped());
 }
 
-xbase::Status TReportPrinter::CloseOutput() { return FinishDocument(device_, Aborted()); }
+xbase::Status TReportPrinter::CloseOutput() {
+    return FinishDocument(device_, Aborted());
+}
 
 }  // namespace report

@@ -7,35 +7,50 @@
 namespace report {
 namespace {
 
-std::string ToAnsi(const QString& text) { return rtl::Utf8ToAnsi(text.toStdString()); }
+std::string ToAnsi(const QString& text) {
+    return rtl::Utf8ToAnsi(text.toStdString());
+}
 
 xbase::Status Answer(bool ok, const QString& error) {
-    if (ok) return {};
+    if (ok)
+        return {};
     return {xbase::ErrorCode::kWriteFailed, ToAnsi(error)};
 }
 
 }  // namespace
 
-bool DeviceTarget::HasPrinters() const { return device_.HasPrinters(); }
+bool DeviceTarget::HasPrinters() const {
+    return device_.HasPrinters();
+}
 
 DeviceNames DeviceTarget::Names() const {
     const int index = device_.PrinterIndex();
     const auto printers = device_.Printers();
-    if (index < 0 || index >= static_cast<int>(printers.size())) return {};
+    if (index < 0 || index >= static_cast<int>(printers.size()))
+        return {};
     const print::TReportDeviceItem& item = printers[static_cast<std::size_t>(index)];
     return {ToAnsi(item.name), ToAnsi(item.driver), ToAnsi(item.port)};
 }
 
 DeviceGeometry DeviceTarget::Geometry() const {
     const print::PageGeometry g = device_.Geometry();
-    return {g.paperWidth,      g.paperHeight,    g.unprintableLeft, g.unprintableRight,
-            g.unprintableTop,  g.unprintableBottom, g.dpiX,         g.dpiY};
+    return {g.paperWidth,
+            g.paperHeight,
+            g.unprintableLeft,
+            g.unprintableRight,
+            g.unprintableTop,
+            g.unprintableBottom,
+            g.dpiX,
+            g.dpiY};
 }
 
-void DeviceTarget::SetCopies(int copies) { device_.Settings().copies = copies; }
+void DeviceTarget::SetCopies(int copies) {
+    device_.Settings().copies = copies;
+}
 
 void DeviceTarget::SetOrientation(TOrientation orientation) {
-    if (orientation == TOrientation::poDefault) return;
+    if (orientation == TOrientation::poDefault)
+        return;
     device_.Settings().orientation = orientation == TOrientation::poLandScape
                                          ? print::Orientation::Landscape
                                          : print::Orientation::Portrait;
@@ -59,8 +74,19 @@ xbase::Status DeviceTarget::EndDoc() {
     return Answer(ok, error);
 }
 
-void DeviceTarget::Abort() { device_.Abort(); }
-void DeviceTarget::SetOutputEnabled(bool on) { device_.SetOutputEnabled(on); }
-QPainter* DeviceTarget::Canvas() { return device_.Canvas(); }
+void DeviceTarget::Abort() {
+    device_.Abort();
+}
+void DeviceTarget::SetOutputEnabled(bool on) {
+    device_.SetOutputEnabled(on);
+}
+QPainter* DeviceTarget::Canvas() {
+    return device_.Canvas();
+}
+
+PrintTarget& SharedDeviceTarget() {
+    static DeviceTarget target(print::TReportDevice::Instance());
+    return target;
+}
 
 }  // namespace report

@@ -29,4 +29,7 @@ class DeviceTarget : public PrintTarget {
     print::TReportDevice& device_;
 };
 
+// The program's shared printing device as a target, for the report printers of the program.
+PrintTarget& SharedDeviceTarget();
+
 }  // namespace report

@@ -20,31 +20,47 @@ QColor ToQColor(Color c) {
                   static_cast<int>((c >> 16) & 0xFF));
 }
 
-QString ToQString(std::string_view ansi) { return QString::fromStdString(rtl::AnsiToUtf8(ansi)); }
+QString ToQString(std::string_view ansi) {
+    return QString::fromStdString(rtl::AnsiToUtf8(ansi));
+}
 
 Qt::PenStyle ToQtPenStyle(PenStyle style) {
     switch (style) {
-        case PenStyle::Dash: return Qt::DashLine;
-        case PenStyle::Dot: return Qt::DotLine;
-        case PenStyle::DashDot: return Qt::DashDotLine;
-        case PenStyle::DashDotDot: return Qt::DashDotDotLine;
-        case PenStyle::Clear: return Qt::NoPen;
+        case PenStyle::Dash:
+            return Qt::DashLine;
+        case PenStyle::Dot:
+            return Qt::DotLine;
+        case PenStyle::DashDot:
+            return Qt::DashDotLine;
+        case PenStyle::DashDotDot:
+            return Qt::DashDotDotLine;
+        case PenStyle::Clear:
+            return Qt::NoPen;
         case PenStyle::Solid:
-        case PenStyle::InsideFrame: break;
+        case PenStyle::InsideFrame:
+            break;
     }
     return Qt::SolidLine;
 }
 
 Qt::BrushStyle ToQtBrushStyle(BrushStyle style) {
     switch (style) {
-        case BrushStyle::Clear: return Qt::NoBrush;
-        case BrushStyle::Horizontal: return Qt::HorPattern;
-        case BrushStyle::Vertical: return Qt::VerPattern;
-        case BrushStyle::FDiagonal: return Qt::FDiagPattern;
-        case BrushStyle::BDiagonal: return Qt::BDiagPattern;
-        case BrushStyle::Cross: return Qt::CrossPattern;
-        case BrushStyle::DiagCross: return Qt::DiagCrossPattern;
-        case BrushStyle::Solid: break;
+        case BrushStyle::Clear:
+            return Qt::NoBrush;
+        case BrushStyle::Horizontal:
+            return Qt::HorPattern;
+        case BrushStyle::Vertical:
+            return Qt::VerPattern;
+        case BrushStyle::FDiagonal:
+            return Qt::FDiagPattern;
+        case BrushStyle::BDiagonal:
+            return Qt::BDiagPattern;
+        case BrushStyle::Cross:
+            return Qt::CrossPattern;
+        case BrushStyle::DiagCross:
+            return Qt::DiagCrossPattern;
+        case BrushStyle::Solid:
+            break;
     }
     return Qt::SolidPattern;
 }
@@ -61,7 +77,8 @@ int Angle16(const QRect& box, QPoint p) {
 std::pair<int, int> ArcAngles(const QRect& box, QPoint start, QPoint end) {
     const int from = Angle16(box, start);
     int span = Angle16(box, end) - from;
-    while (span <= 0) span += 360 * 16;
+    while (span <= 0)
+        span += 360 * 16;
     return {from, span};
 }
 
@@ -82,7 +99,8 @@ void PainterSurface::SetPainter(QPainter* painter) {
 }
 
 void PainterSurface::SetMapping(const DeviceMapping& mapping) {
-    if (mapping == mapping_) return;
+    if (mapping == mapping_)
+        return;
     mapping_ = mapping;
     current_ = nullptr;
     SetPen(pen_);  // its width is in dots
@@ -118,21 +136,24 @@ void PainterSurface::ClearFonts() {
 }
 
 void PainterSurface::SetFont(const ReportFont& font) {
-    if (font == font_) return;
+    if (font == font_)
+        return;
     font_ = font;
     current_ = nullptr;
 }
 
 PainterSurface::MadeFont& PainterSurface::CurrentFont() {
-    if (current_) return *current_;
+    if (current_)
+        return *current_;
     // Colour and alignment do not make a different device font; the height does, and it
     // follows the resolution and the zoom as well as the size.
     ReportFont key = font_;
     key.color = kBlack;
     key.align = TextAlign::Baseline;
-    int em = static_cast<int>(std::nearbyint(mapping_.dpiY * key.size / 72 * mapping_.zoom / 100 -
-                                             heightReduction_));
-    if (key.superscript || key.subscript) em /= 2;
+    int em = static_cast<int>(
+        std::nearbyint(mapping_.dpiY * key.size / 72 * mapping_.zoom / 100 - heightReduction_));
+    if (key.superscript || key.subscript)
+        em /= 2;
     em = std::max(em, 1);
 
     for (auto it = fonts_.begin(); it != fonts_.end(); ++it) {
@@ -158,10 +179,13 @@ PainterSurface::MadeFont& PainterSurface::CurrentFont() {
     return *(current_ = &fonts_.front());
 }
 
-const QFont& PainterSurface::DeviceFont() { return CurrentFont().font; }
+const QFont& PainterSurface::DeviceFont() {
+    return CurrentFont().font;
+}
 
 void PainterSurface::SetFontHeightReduction(double dots) {
-    if (dots == heightReduction_) return;
+    if (dots == heightReduction_)
+        return;
     heightReduction_ = dots;
     current_ = nullptr;
 }
@@ -179,19 +203,23 @@ double PainterSurface::TextWidth(std::string_view text) {
 
 void PainterSurface::SetPen(const ReportPen& pen) {
     pen_ = pen;
-    if (painter_) ApplyState();
+    if (painter_)
+        ApplyState();
 }
 
 void PainterSurface::SetBrush(const ReportBrush& brush) {
     brush_ = brush;
-    if (painter_) painter_->setBrush(QBrush(ToQColor(brush_.color), ToQtBrushStyle(brush_.style)));
+    if (painter_)
+        painter_->setBrush(QBrush(ToQColor(brush_.color), ToQtBrushStyle(brush_.style)));
 }
 
 void PainterSurface::SetBackground(BackgroundMode mode, Color color) {
     bkMode_ = mode;
     bkColor_ = color;
-    if (!painter_) return;
-    painter_->setBackgroundMode(mode == BackgroundMode::Opaque ? Qt::OpaqueMode : Qt::TransparentMode);
+    if (!painter_)
+        return;
+    painter_->setBackgroundMode(mode == BackgroundMode::Opaque ? Qt::OpaqueMode
+                                                               : Qt::TransparentMode);
     painter_->setBackground(ToQColor(color));
 }
 
@@ -201,7 +229,8 @@ void PainterSurface::SetScale(double percentX, double percentY) {
 }
 
 void PainterSurface::ApplyState() {
-    if (!painter_) return;
+    if (!painter_)
+        return;
     const double dots = pen_.width * mapping_.dpiX * mapping_.zoom / 100;
     QPen pen(ToQColor(pen_.color), dots < 1.5 ? 0 : std::nearbyint(dots), ToQtPenStyle(pen_.style),
              Qt::FlatCap);
@@ -215,11 +244,14 @@ void PainterSurface::ApplyState() {
 // --- Text ---
 
 void PainterSurface::DrawText(QPoint at, double shift, std::string_view text) {
-    if (!painter_ || text.empty()) return;
+    if (!painter_ || text.empty())
+        return;
     const MadeFont& made = CurrentFont();
     double baseline = 0;
-    if (font_.align == TextAlign::Top) baseline = made.metrics.ascent();
-    if (font_.align == TextAlign::Bottom) baseline = -made.metrics.descent();
+    if (font_.align == TextAlign::Top)
+        baseline = made.metrics.ascent();
+    if (font_.align == TextAlign::Bottom)
+        baseline = -made.metrics.descent();
     const QPen shapePen = painter_->pen();
     painter_->setFont(made.font);
     painter_->setPen(ToQColor(font_.color));
@@ -240,27 +272,32 @@ void PainterSurface::PrintLeft(double x, double y, std::string_view text) {
 }
 
 void PainterSurface::PrintRight(double x, double y, std::string_view text) {
-    if (!painter_) return;
+    if (!painter_)
+        return;
     DrawText(Map({x, y}), -CurrentFont().metrics.horizontalAdvance(ToQString(text)), text);
 }
 
 void PainterSurface::PrintCentred(double x, double y, std::string_view text) {
-    if (!painter_) return;
+    if (!painter_)
+        return;
     DrawText(Map({x, y}), -CurrentFont().metrics.horizontalAdvance(ToQString(text)) / 2, text);
 }
 
 void PainterSurface::PrintBlock(double x, double y, double width, std::string_view text) {
-    if (!painter_) return;
+    if (!painter_)
+        return;
     const auto measure = [this](std::string_view part) { return TextWidth(part); };
     for (const BlockPiece& piece : LayoutBlock(text, width, measure))
         DrawText(Map({x + piece.x, y}), 0, text.substr(piece.start, piece.length));
 }
 
 void PainterSurface::ClipText(const Rect& clip, Point at, std::string_view text) {
-    if (!painter_) return;
+    if (!painter_)
+        return;
     const QRect box = Box(clip.topLeft, clip.bottomRight);
     painter_->save();
-    if (brush_.style != BrushStyle::Clear) painter_->fillRect(box, ToQColor(bkColor_));
+    if (brush_.style != BrushStyle::Clear)
+        painter_->fillRect(box, ToQColor(bkColor_));
     painter_->setClipRect(box);
     const TextAlign align = font_.align;
     font_.align = TextAlign::Top;  // `at` is the text's top left
@@ -271,19 +308,24 @@ void PainterSurface::ClipText(const Rect& clip, Point at, std::string_view text)
 
 // --- Shapes ---
 
-void PainterSurface::MoveTo(Point p) { penAt_ = Map(p); }
+void PainterSurface::MoveTo(Point p) {
+    penAt_ = Map(p);
+}
 
 void PainterSurface::LineTo(Point p) {
     const QPoint to = Map(p);
-    if (painter_) painter_->drawLine(penAt_, to);
+    if (painter_)
+        painter_->drawLine(penAt_, to);
     penAt_ = to;
 }
 
 void PainterSurface::Rectangle(Point a, Point b) {
-    if (!painter_) return;
+    if (!painter_)
+        return;
     const QRect box = Box(a, b);
     painter_->fillRect(box, painter_->brush());
-    if (pen_.style == PenStyle::Clear) return;
+    if (pen_.style == PenStyle::Clear)
+        return;
     const QBrush brush = painter_->brush();
     painter_->setBrush(Qt::NoBrush);
     painter_->drawRect(box.adjusted(0, 0, -1, -1));  // a stroked QRect grows by the pen
@@ -291,12 +333,14 @@ void PainterSurface::Rectangle(Point a, Point b) {
 }
 
 void PainterSurface::ShadeBox(Point a, Point b) {
-    if (!painter_) return;
+    if (!painter_)
+        return;
     painter_->fillRect(Box(a, b).adjusted(0, 0, 1, 1), painter_->brush());
 }
 
 void PainterSurface::RoundRect(Point a, Point b, double cornerWidth, double cornerHeight) {
-    if (!painter_) return;
+    if (!painter_)
+        return;
     const QRect box = Box(a, b);
     const double rx = cornerWidth * mapping_.dpiX * mapping_.zoom / 100 / 2;
     const double ry = cornerHeight * mapping_.dpiY * mapping_.zoom / 100 / 2;
@@ -304,50 +348,60 @@ void PainterSurface::RoundRect(Point a, Point b, double cornerWidth, double corn
 }
 
 void PainterSurface::Ellipse(Point a, Point b) {
-    if (painter_) painter_->drawEllipse(Box(a, b));
+    if (painter_)
+        painter_->drawEllipse(Box(a, b));
 }
 
 void PainterSurface::Arc(Point a, Point b, Point start, Point end) {
-    if (!painter_) return;
+    if (!painter_)
+        return;
     const QRect box = Box(a, b);
     const auto [from, span] = ArcAngles(box, Map(start), Map(end));
     painter_->drawArc(box, from, span);
 }
 
 void PainterSurface::Chord(Point a, Point b, Point start, Point end) {
-    if (!painter_) return;
+    if (!painter_)
+        return;
     const QRect box = Box(a, b);
     const auto [from, span] = ArcAngles(box, Map(start), Map(end));
     painter_->drawChord(box, from, span);
 }
 
 void PainterSurface::Pie(Point a, Point b, Point start, Point end) {
-    if (!painter_) return;
+    if (!painter_)
+        return;
     const QRect box = Box(a, b);
     const auto [from, span] = ArcAngles(box, Map(start), Map(end));
     painter_->drawPie(box, from, span);
 }
 
 void PainterSurface::Polygon(std::span<const Point> points) {
-    if (!painter_) return;
+    if (!painter_)
+        return;
     QPolygon polygon;
-    for (const Point& p : points) polygon << Map(p);
+    for (const Point& p : points)
+        polygon << Map(p);
     painter_->drawPolygon(polygon);
 }
 
 void PainterSurface::Polyline(std::span<const Point> points) {
-    if (!painter_) return;
+    if (!painter_)
+        return;
     QPolygon polygon;
-    for (const Point& p : points) polygon << Map(p);
+    for (const Point& p : points)
+        polygon << Map(p);
     painter_->drawPolyline(polygon);
 }
 
 void PainterSurface::FillRect(const Rect& r) {
-    if (painter_) painter_->fillRect(Box(r.topLeft, r.bottomRight), painter_->brush());
+    if (painter_)
+        painter_->fillRect(Box(r.topLeft, r.bottomRight), painter_->brush());
 }
 
 void PainterSurface::FrameRect(const Rect& r) {
-    if (!painter_) return;
+    if (!painter_)
+        return;
     const QRect box = Box(r.topLeft, r.bottomRight);
     const QColor color = ToQColor(brush_.color);
     painter_->fillRect(QRect(box.left(), box.top(), box.width(), 1), color);
@@ -357,7 +411,8 @@ void PainterSurface::FrameRect(const Rect& r) {
 }
 
 void PainterSurface::FocusRect(const Rect& r) {
-    if (!painter_) return;
+    if (!painter_)
+        return;
     painter_->save();
     painter_->setPen(QPen(Qt::black, 0, Qt::DotLine));
     painter_->setBrush(Qt::NoBrush);
@@ -369,10 +424,12 @@ void PainterSurface::FocusRect(const Rect& r) {
 void PainterSurface::FloodFill(double, double, Color, int) {}
 
 void PainterSurface::DrawGraphic(double x, double y, const Graphic& g) {
-    if (!painter_) return;
+    if (!painter_)
+        return;
     const QImage image = QImage::fromData(reinterpret_cast<const uchar*>(g.bytes.data()),
                                           static_cast<int>(g.bytes.size()));
-    if (image.isNull()) return;
+    if (image.isNull())
+        return;
     // At the graphic's own size: its resolution when it carries one, else the screen's 96.
     const double dpiX = image.dotsPerMeterX() > 0 ? image.dotsPerMeterX() * 0.0254 : 96;
     const double dpiY = image.dotsPerMeterY() > 0 ? image.dotsPerMeterY() * 0.0254 : 96;
@@ -381,10 +438,12 @@ void PainterSurface::DrawGraphic(double x, double y, const Graphic& g) {
 }
 
 void PainterSurface::StretchGraphic(const Rect& r, const Graphic& g) {
-    if (!painter_) return;
+    if (!painter_)
+        return;
     const QImage image = QImage::fromData(reinterpret_cast<const uchar*>(g.bytes.data()),
                                           static_cast<int>(g.bytes.size()));
-    if (!image.isNull()) painter_->drawImage(Box(r.topLeft, r.bottomRight), image);
+    if (!image.isNull())
+        painter_->drawImage(Box(r.topLeft, r.bottomRight), image);
 }
 
 // A painter has no channel past its drawing; raw printer bytes have nowhere to go.

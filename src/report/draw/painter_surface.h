@@ -10,7 +10,6 @@
 #include <QPoint>
 
 #include <list>
-#include <optional>
 
 class QPainter;
 
@@ -23,7 +22,7 @@ struct DeviceMapping {
     int dpiY = 96;
     double unprintableLeft = 0;  // inches cut off the paper's left and top by the device
     double unprintableTop = 0;
-    double zoom = 100;  // percent
+    double zoom = 100;   // percent
     QPoint offset = {};  // dots
     friend bool operator==(const DeviceMapping&, const DeviceMapping&) = default;
 };

@@ -35,41 +35,68 @@ TBaseReport::~TBaseReport() = default;
 
 void TBaseReport::SetLineHeightMethod(TLineHeightMethod method) {
     lineHeightMethod_ = method;
-    if (method == TLineHeightMethod::lhmLinesPerInch) lineSpacing_ = 1.0 / linesPerInch_;
-    if (method == TLineHeightMethod::lhmFont) lineSpacing_ = font_.size / 60;
+    if (method == TLineHeightMethod::lhmLinesPerInch)
+        lineSpacing_ = 1.0 / linesPerInch_;
+    if (method == TLineHeightMethod::lhmFont)
+        lineSpacing_ = font_.size / 60;
 }
 
 void TBaseReport::SetLinesPerInch(int lines) {
-    if (lines < 1) return;
+    if (lines < 1)
+        return;
     linesPerInch_ = lines;
-    if (lineHeightMethod_ == TLineHeightMethod::lhmLinesPerInch) lineSpacing_ = 1.0 / lines;
+    if (lineHeightMethod_ == TLineHeightMethod::lhmLinesPerInch)
+        lineSpacing_ = 1.0 / lines;
 }
 
 void TBaseReport::SetUnits(TPrintUnits units) {
     units_ = units;
     switch (units) {
-        case TPrintUnits::unInch: unitsFactor_ = 1; break;
-        case TPrintUnits::unMM: unitsFactor_ = 25.4; break;
-        case TPrintUnits::unCM: unitsFactor_ = 2.54; break;
-        case TPrintUnits::unPoint: unitsFactor_ = 72; break;
-        case TPrintUnits::unUser: break;
+        case TPrintUnits::unInch:
+            unitsFactor_ = 1;
+            break;
+        case TPrintUnits::unMM:
+            unitsFactor_ = 25.4;
+            break;
+        case TPrintUnits::unCM:
+            unitsFactor_ = 2.54;
+            break;
+        case TPrintUnits::unPoint:
+            unitsFactor_ = 72;
+            break;
+        case TPrintUnits::unUser:
+            break;
     }
 }
 
 void TBaseReport::SetUnitsFactor(double factor) {
-    if (!(factor > 0)) return;
+    if (!(factor > 0))
+        return;
     unitsFactor_ = factor;
-    if (factor == 1) units_ = TPrintUnits::unInch;
-    else if (factor == 25.4) units_ = TPrintUnits::unMM;
-    else if (factor == 2.54) units_ = TPrintUnits::unCM;
-    else if (factor == 72) units_ = TPrintUnits::unPoint;
-    else units_ = TPrintUnits::unUser;
+    if (factor == 1)
+        units_ = TPrintUnits::unInch;
+    else if (factor == 25.4)
+        units_ = TPrintUnits::unMM;
+    else if (factor == 2.54)
+        units_ = TPrintUnits::unCM;
+    else if (factor == 72)
+        units_ = TPrintUnits::unPoint;
+    else
+        units_ = TPrintUnits::unUser;
 }
 
-double TBaseReport::MarginLeft() const { return ToUnits(margins_.left); }
-double TBaseReport::MarginRight() const { return ToUnits(margins_.right); }
-double TBaseReport::MarginTop() const { return ToUnits(margins_.top); }
-double TBaseReport::MarginBottom() const { return ToUnits(margins_.bottom); }
+double TBaseReport::MarginLeft() const {
+    return ToUnits(margins_.left);
+}
+double TBaseReport::MarginRight() const {
+    return ToUnits(margins_.right);
+}
+double TBaseReport::MarginTop() const {
+    return ToUnits(margins_.top);
+}
+double TBaseReport::MarginBottom() const {
+    return ToUnits(margins_.bottom);
+}
 
 void TBaseReport::SetMarginLeft(double margin) {
     margins_.left = ToInches(margin);
@@ -91,7 +118,9 @@ void TBaseReport::SetMarginBottom(double margin) {
     SetAreaBottom(ToUnits(geometry_.paperHeight - margins_.bottom));
 }
 
-void TBaseReport::SetTabShade(int percent) { tabShade_ = std::clamp(percent, 0, 100); }
+void TBaseReport::SetTabShade(int percent) {
+    tabShade_ = std::clamp(percent, 0, 100);
+}
 
 void TBaseReport::SetTextBKMode(BackgroundMode mode) {
     bkMode_ = mode;
@@ -104,7 +133,8 @@ void TBaseReport::SetBackgroundColor(Color color) {
 }
 
 xbase::Status TBaseReport::SetCopies(int copies) {
-    if (active_) return Refusal(kAlreadyPrinting);
+    if (active_)
+        return Refusal(kAlreadyPrinting);
     copies_ = copies;
     return {};
 }
@@ -121,13 +151,25 @@ void TBaseReport::SetScaleY(double percent) {
 
 // --- Paper, area and cursor ---
 
-double TBaseReport::PaperWidth() const { return ToUnits(geometry_.paperWidth); }
-double TBaseReport::PaperHeight() const { return ToUnits(geometry_.paperHeight); }
+double TBaseReport::PaperWidth() const {
+    return ToUnits(geometry_.paperWidth);
+}
+double TBaseReport::PaperHeight() const {
+    return ToUnits(geometry_.paperHeight);
+}
 
-double TBaseReport::AreaLeft() const { return ToUnits(areaLeft_); }
-double TBaseReport::AreaRight() const { return ToUnits(areaRight_); }
-double TBaseReport::AreaTop() const { return ToUnits(areaTop_); }
-double TBaseReport::AreaBottom() const { return ToUnits(areaBottom_); }
+double TBaseReport::AreaLeft() const {
+    return ToUnits(areaLeft_);
+}
+double TBaseReport::AreaRight() const {
+    return ToUnits(areaRight_);
+}
+double TBaseReport::AreaTop() const {
+    return ToUnits(areaTop_);
+}
+double TBaseReport::AreaBottom() const {
+    return ToUnits(areaBottom_);
+}
 
 void TBaseReport::SetAreaLeft(double x) {
     areaLeft_ = ToInches(x);
@@ -149,7 +191,9 @@ void TBaseReport::SetAreaBottom(double y) {
     cursorY_ = std::min(cursorY_, areaBottom_);
 }
 
-void TBaseReport::ResetArea() { ApplyMargins(); }
+void TBaseReport::ResetArea() {
+    ApplyMargins();
+}
 
 void TBaseReport::ApplyMargins() {
     SetAreaLeft(ToUnits(margins_.left));
@@ -158,31 +202,54 @@ void TBaseReport::ApplyMargins() {
     SetAreaBottom(ToUnits(geometry_.paperHeight - margins_.bottom));
 }
 
-double TBaseReport::CursorX() const { return ToUnits(cursorX_); }
-void TBaseReport::SetCursorX(double x) { cursorX_ = ToInches(x); }
-double TBaseReport::CursorY() const { return ToUnits(cursorY_); }
-void TBaseReport::SetCursorY(double y) { cursorY_ = ToInches(y); }
+double TBaseReport::CursorX() const {
+    return ToUnits(cursorX_);
+}
+void TBaseReport::SetCursorX(double x) {
+    cursorX_ = ToInches(x);
+}
+double TBaseReport::CursorY() const {
+    return ToUnits(cursorY_);
+}
+void TBaseReport::SetCursorY(double y) {
+    cursorY_ = ToInches(y);
+}
 
 void TBaseReport::MoveCursor(double x, double y) {
     SetCursorX(x);
     SetCursorY(y);
 }
 
-double TBaseReport::OriginX() const { return ToUnits(originX_); }
-void TBaseReport::SetOriginX(double x) { originX_ = ToInches(x); }
-double TBaseReport::OriginY() const { return ToUnits(originY_); }
-void TBaseReport::SetOriginY(double y) { originY_ = ToInches(y); }
+double TBaseReport::OriginX() const {
+    return ToUnits(originX_);
+}
+void TBaseReport::SetOriginX(double x) {
+    originX_ = ToInches(x);
+}
+double TBaseReport::OriginY() const {
+    return ToUnits(originY_);
+}
+void TBaseReport::SetOriginY(double y) {
+    originY_ = ToInches(y);
+}
 
 // --- Lines and columns ---
 
-double TBaseReport::LineSpacing() const { return ToUnits(lineSpacing_); }
-
-void TBaseReport::SetLineSpacing(double spacing) {
-    if (spacing > 0) lineSpacing_ = ToInches(spacing);
+double TBaseReport::LineSpacing() const {
+    return ToUnits(lineSpacing_);
 }
 
-double TBaseReport::FontAscent() const { return ToUnits(ascent_); }
-double TBaseReport::FontDescent() const { return ToUnits(descent_); }
+void TBaseReport::SetLineSpacing(double spacing) {
+    if (spacing > 0)
+        lineSpacing_ = ToInches(spacing);
+}
+
+double TBaseReport::FontAscent() const {
+    return ToUnits(ascent_);
+}
+double TBaseReport::FontDescent() const {
+    return ToUnits(descent_);
+}
 
 void TBaseReport::GotoLine(int line) {
     lineNum_ = std::max(line, 1);
@@ -195,21 +262,29 @@ void TBaseReport::GotoColumn(int column) {
     GotoLine(1);
 }
 
-void TBaseReport::SetColumns(int count) { columns_ = std::max(count, 1); }
+void TBaseReport::SetColumns(int count) {
+    columns_ = std::max(count, 1);
+}
 
 double TBaseReport::ColumnWidth() const {
     return ToUnits(columnWidth_ > 0 ? columnWidth_ : areaRight_ - areaLeft_);
 }
 
-void TBaseReport::SetColumnWidth(double width) { columnWidth_ = std::max(ToInches(width), 0.0); }
+void TBaseReport::SetColumnWidth(double width) {
+    columnWidth_ = std::max(ToInches(width), 0.0);
+}
 
 double TBaseReport::ColumnLeft() const {
     return areaLeft_ + (columnNum_ - 1) * ToInches(ColumnWidth());
 }
 
-void TBaseReport::ToTopOfArea() { GotoColumn(1); }
+void TBaseReport::ToTopOfArea() {
+    GotoColumn(1);
+}
 
-double TBaseReport::LineBottom() const { return cursorY_ + descent_; }
+double TBaseReport::LineBottom() const {
+    return cursorY_ + descent_;
+}
 
 void TBaseReport::AdvanceLine() {
     UpdateLineMetrics();
@@ -222,12 +297,14 @@ void TBaseReport::AdvanceLine() {
         Fire(OnNewColumn);
     }
     ResetTabPosition();
-    if (LineBottom() > areaBottom_ + kSamePlace) Fire(OnEndOfSection);
+    if (LineBottom() > areaBottom_ + kSamePlace)
+        Fire(OnEndOfSection);
 }
 
 int TBaseReport::LinesRemaining() const {
     const double room = areaBottom_ - LineBottom();
-    if (room < -kSamePlace) return 0;
+    if (room < -kSamePlace)
+        return 0;
     return static_cast<int>(std::trunc(room / lineSpacing_ + kSamePlace)) + 1;
 }
 
@@ -235,8 +312,10 @@ void TBaseReport::UpdateLineMetrics() {
     const LineMetrics metrics = Surface().FontMetrics();
     ascent_ = metrics.ascent;
     descent_ = metrics.descent;
-    if (lineHeightMethod_ == TLineHeightMethod::lhmLinesPerInch) lineSpacing_ = 1.0 / linesPerInch_;
-    if (lineHeightMethod_ == TLineHeightMethod::lhmFont) lineSpacing_ = font_.size / 60;
+    if (lineHeightMethod_ == TLineHeightMethod::lhmLinesPerInch)
+        lineSpacing_ = 1.0 / linesPerInch_;
+    if (lineHeightMethod_ == TLineHeightMethod::lhmFont)
+        lineSpacing_ = font_.size / 60;
     LineMetricsUpdated();
 }
 
@@ -248,7 +327,8 @@ void TBaseReport::FontChanged() {
 }
 
 void TBaseReport::SelectFont(std::string_view name, double size) {
-    if (!(size > 0)) return;
+    if (!(size > 0))
+        return;
     const TextAlign align = font_.align;
     font_ = ReportFont{};
     font_.name = std::string(name.substr(0, kMaxFontName));
@@ -279,13 +359,15 @@ void TBaseReport::SetFontStrikeOut(bool on) {
 
 void TBaseReport::SetFontSuperscript(bool on) {
     font_.superscript = on;
-    if (on) font_.subscript = false;
+    if (on)
+        font_.subscript = false;
     FontChanged();
 }
 
 void TBaseReport::SetFontSubscript(bool on) {
     font_.subscript = on;
-    if (on) font_.superscript = false;
+    if (on)
+        font_.superscript = false;
     FontChanged();
 }
 
@@ -300,7 +382,8 @@ void TBaseReport::SetFontPitch(FontPitch pitch) {
 }
 
 void TBaseReport::SetFontSize(double size) {
-    if (!(size > 0)) return;
+    if (!(size > 0))
+        return;
     font_.size = size;
     FontChanged();
 }
@@ -328,16 +411,21 @@ void TBaseReport::SetBrush(const ReportBrush& brush) {
 // --- Printing ---
 
 xbase::Status TBaseReport::Drawing() const {
-    if (!active_) return Refusal(kNotPrinting);
+    if (!active_)
+        return Refusal(kNotPrinting);
     return {};
 }
 
 bool TBaseReport::OutputOn() const {
-    if (skipPage_) return false;
+    if (skipPage_)
+        return false;
     switch (destination_) {
-        case Destination::Both: return true;
-        case Destination::ScreenOnly: return DestKind() != TDestKind::Printer;
-        case Destination::PrinterOnly: return DestKind() != TDestKind::Preview;
+        case Destination::Both:
+            return true;
+        case Destination::ScreenOnly:
+            return DestKind() != TDestKind::Printer;
+        case Destination::PrinterOnly:
+            return DestKind() != TDestKind::Preview;
     }
     return true;
 }
@@ -346,7 +434,9 @@ Point TBaseReport::At(double xInches, double yInches) const {
     return {xInches + originX_, yInches + originY_};
 }
 
-double TBaseReport::TextWidth(std::string_view text) { return ToUnits(Surface().TextWidth(text)); }
+double TBaseReport::TextWidth(std::string_view text) {
+    return ToUnits(Surface().TextWidth(text));
+}
 
 void TBaseReport::DrawLeft(std::string_view text, double x) {
     const double width = Surface().TextWidth(text);
@@ -383,25 +473,29 @@ void TBaseReport::DrawBlock(std::string_view text, double x, double width) {
 }
 
 xbase::Status TBaseReport::PrintAt(std::string_view text, double x) {
-    if (auto status = Drawing(); !status) return status;
+    if (auto status = Drawing(); !status)
+        return status;
     DrawLeft(text, ToInches(x));
     return {};
 }
 
 xbase::Status TBaseReport::PrintRightAt(std::string_view text, double x) {
-    if (auto status = Drawing(); !status) return status;
+    if (auto status = Drawing(); !status)
+        return status;
     DrawRight(text, ToInches(x));
     return {};
 }
 
 xbase::Status TBaseReport::PrintCentredAt(std::string_view text, double x) {
-    if (auto status = Drawing(); !status) return status;
+    if (auto status = Drawing(); !status)
+        return status;
     DrawCentred(text, ToInches(x));
     return {};
 }
 
 xbase::Status TBaseReport::PrintJustified(std::string_view text, double x, double width) {
-    if (auto status = Drawing(); !status) return status;
+    if (auto status = Drawing(); !status)
+        return status;
     DrawBlock(text, ToInches(x), ToInches(width));
     return {};
 }
@@ -415,22 +509,32 @@ void TBaseReport::PrintPart(std::string_view part) {
     const double left = stop.position + (columnNum_ - 1) * ToInches(ColumnWidth());
     cellPending_ = false;
     switch (stop.justify) {
-        case TPrintJustify::pjCenter: DrawCentred(part, left + stop.width / 2); break;
-        case TPrintJustify::pjLeft: DrawLeft(part, left + stop.margin); break;
-        case TPrintJustify::pjRight: DrawRight(part, left + stop.width - stop.margin); break;
+        case TPrintJustify::pjCenter:
+            DrawCentred(part, left + stop.width / 2);
+            break;
+        case TPrintJustify::pjLeft:
+            DrawLeft(part, left + stop.margin);
+            break;
+        case TPrintJustify::pjRight:
+            DrawRight(part, left + stop.width - stop.margin);
+            break;
         case TPrintJustify::pjBlock:
-            if (stop.HasCell()) DrawBlock(part, left + stop.margin, stop.width - 2 * stop.margin);
-            else DrawLeft(part, left + stop.margin);
+            if (stop.HasCell())
+                DrawBlock(part, left + stop.margin, stop.width - 2 * stop.margin);
+            else
+                DrawLeft(part, left + stop.margin);
             break;
     }
 }
 
 xbase::Status TBaseReport::PrintText(std::string_view text) {
-    if (auto status = Drawing(); !status) return status;
+    if (auto status = Drawing(); !status)
+        return status;
     while (true) {
         const auto tab = text.find('\t');
         PrintPart(text.substr(0, tab));
-        if (tab == std::string_view::npos) return {};
+        if (tab == std::string_view::npos)
+            return {};
         NextTabStop();
         text.remove_prefix(tab + 1);
     }
@@ -438,22 +542,28 @@ xbase::Status TBaseReport::PrintText(std::string_view text) {
 
 xbase::Status TBaseReport::PrintTextLine(std::string_view text) {
     auto status = PrintText(text);
-    if (status) AdvanceLine();
+    if (status)
+        AdvanceLine();
     return status;
 }
 
 xbase::Status TBaseReport::PrintMemo(std::string_view buffer, std::size_t printStart,
                                      std::size_t printEnd) {
-    if (auto status = Drawing(); !status) return status;
-    if (printEnd <= printStart) return Refusal(kMemoBufferRange);
-    if (printStart >= buffer.size()) return {};
+    if (auto status = Drawing(); !status)
+        return status;
+    if (printEnd <= printStart)
+        return Refusal(kMemoBufferRange);
+    if (printStart >= buffer.size())
+        return {};
     std::string_view text = buffer.substr(printStart, printEnd - printStart);
     while (true) {
         const auto end = text.find('\n');
         std::string_view paragraph = text.substr(0, end);
-        if (!paragraph.empty() && paragraph.back() == '\r') paragraph.remove_suffix(1);
+        if (!paragraph.empty() && paragraph.back() == '\r')
+            paragraph.remove_suffix(1);
         PrintParagraph(paragraph);
-        if (end == std::string_view::npos) return {};
+        if (end == std::string_view::npos)
+            return {};
         text.remove_prefix(end + 1);
     }
 }
@@ -465,21 +575,25 @@ void TBaseReport::PrintParagraph(std::string_view paragraph) {
     ReportSurface& surface = Surface();
     do {
         std::size_t fits = 0;  // length of the longest prefix ending before a space that fits
-        for (std::size_t space = paragraph.find(' '); ; space = paragraph.find(' ', space + 1)) {
+        for (std::size_t space = paragraph.find(' ');; space = paragraph.find(' ', space + 1)) {
             const std::size_t end = std::min(space, paragraph.size());
-            if (end > 0 && surface.TextWidth(paragraph.substr(0, end)) > width) break;
+            if (end > 0 && surface.TextWidth(paragraph.substr(0, end)) > width)
+                break;
             fits = end;
-            if (space == std::string_view::npos) break;
+            if (space == std::string_view::npos)
+                break;
         }
         if (fits == 0 && !paragraph.empty()) {
             fits = 1;
-            while (fits < paragraph.size() && surface.TextWidth(paragraph.substr(0, fits + 1)) <= width)
+            while (fits < paragraph.size() &&
+                   surface.TextWidth(paragraph.substr(0, fits + 1)) <= width)
                 ++fits;
         }
         DrawLeft(paragraph.substr(0, fits), ColumnLeft());
         AdvanceLine();
         paragraph.remove_prefix(fits);
-        while (!paragraph.empty() && paragraph.front() == ' ') paragraph.remove_prefix(1);
+        while (!paragraph.empty() && paragraph.front() == ' ')
+            paragraph.remove_prefix(1);
     } while (!paragraph.empty());
 }
 
@@ -489,7 +603,8 @@ void TBaseReport::AddTabStop(double position, TPrintJustify justify, double widt
                              int borders, int shade) {
     TTabStop stop;
     if (position < 0) {
-        stop.position = tabs_->empty() ? margins_.left : tabs_->back().position + tabs_->back().width;
+        stop.position =
+            tabs_->empty() ? margins_.left : tabs_->back().position + tabs_->back().width;
     } else {
         stop.position = ToInches(position);
     }
@@ -498,7 +613,8 @@ void TBaseReport::AddTabStop(double position, TPrintJustify justify, double widt
     stop.margin = margin / 100.0;
     stop.borders = borders & (kBorderLeft | kBorderRight | kBorderTop | kBorderBottom);
     stop.shade = std::max(shade, 0);
-    if (tabs_.use_count() > 1) tabs_ = std::make_shared<std::vector<TTabStop>>(*tabs_);
+    if (tabs_.use_count() > 1)
+        tabs_ = std::make_shared<std::vector<TTabStop>>(*tabs_);
     tabs_->push_back(stop);
 }
 
@@ -507,10 +623,13 @@ void TBaseReport::ClearTabStops() {
     ResetTabPosition();
 }
 
-void TBaseReport::SaveTabStops() { savedTabs_.push_back(tabs_); }
+void TBaseReport::SaveTabStops() {
+    savedTabs_.push_back(tabs_);
+}
 
 bool TBaseReport::RestoreTabStops() {
-    if (savedTabs_.empty()) return false;
+    if (savedTabs_.empty())
+        return false;
     tabs_ = std::move(savedTabs_.back());
     savedTabs_.pop_back();
     ResetTabPosition();
@@ -523,26 +642,32 @@ void TBaseReport::ResetTabPosition() {
 }
 
 double TBaseReport::CellTextStart() const {
-    if (tabIndex_ < 0 || tabIndex_ >= static_cast<int>(tabs_->size())) return 0;
+    if (tabIndex_ < 0 || tabIndex_ >= static_cast<int>(tabs_->size()))
+        return 0;
     const TTabStop& stop = (*tabs_)[static_cast<std::size_t>(tabIndex_)];
     return ToUnits(stop.position + stop.margin);
 }
 
 double TBaseReport::CellTextWidth() const {
-    if (tabIndex_ < 0 || tabIndex_ >= static_cast<int>(tabs_->size())) return 0;
+    if (tabIndex_ < 0 || tabIndex_ >= static_cast<int>(tabs_->size()))
+        return 0;
     const TTabStop& stop = (*tabs_)[static_cast<std::size_t>(tabIndex_)];
     return ToUnits(stop.width - 2 * stop.margin);
 }
 
 xbase::Status TBaseReport::NextTabStop(const TabCellOverride& override) {
-    if (auto status = Drawing(); !status) return status;
-    if (skipPage_) return {};
+    if (auto status = Drawing(); !status)
+        return status;
+    if (skipPage_)
+        return {};
     const int count = static_cast<int>(tabs_->size());
     tabIndex_ = std::min(tabIndex_ + 1, count);
     cellPending_ = tabIndex_ < count;
-    if (!cellPending_) return {};
+    if (!cellPending_)
+        return {};
     const TTabStop& stop = (*tabs_)[static_cast<std::size_t>(tabIndex_)];
-    if (stop.HasCell() && OutputOn()) DrawCell(stop, override);
+    if (stop.HasCell() && OutputOn())
+        DrawCell(stop, override);
     return {};
 }
 
@@ -570,7 +695,8 @@ void TBaseReport::DrawCell(const TTabStop& stop, const TabCellOverride& override
 }
 
 void TBaseReport::DrawBorder(std::optional<int> width, bool flag, Point from, Point to) {
-    if (width ? *width == 0 : !flag) return;
+    if (width ? *width == 0 : !flag)
+        return;
     ReportSurface& surface = Surface();
     if (width) {
         const double inches = *width < 0 ? -*width / 1000.0 : *width / double(geometry_.dpiX);
@@ -578,33 +704,40 @@ void TBaseReport::DrawBorder(std::optional<int> width, bool flag, Point from, Po
     }
     surface.MoveTo(At(from.x, from.y));
     surface.LineTo(At(to.x, to.y));
-    if (width) surface.SetPen(pen_);
+    if (width)
+        surface.SetPen(pen_);
 }
 
 // --- Shapes ---
 
 xbase::Status TBaseReport::DrawBox(double x1, double y1, double x2, double y2) {
-    if (auto status = Drawing(); !status) return status;
+    if (auto status = Drawing(); !status)
+        return status;
     if (OutputOn())
         Surface().Rectangle(At(ToInches(x1), ToInches(y1)), At(ToInches(x2), ToInches(y2)));
     return {};
 }
 
 xbase::Status TBaseReport::DrawMoveTo(double x, double y) {
-    if (auto status = Drawing(); !status) return status;
-    if (OutputOn()) Surface().MoveTo(At(ToInches(x), ToInches(y)));
+    if (auto status = Drawing(); !status)
+        return status;
+    if (OutputOn())
+        Surface().MoveTo(At(ToInches(x), ToInches(y)));
     return {};
 }
 
 xbase::Status TBaseReport::DrawLineTo(double x, double y) {
-    if (auto status = Drawing(); !status) return status;
-    if (OutputOn()) Surface().LineTo(At(ToInches(x), ToInches(y)));
+    if (auto status = Drawing(); !status)
+        return status;
+    if (OutputOn())
+        Surface().LineTo(At(ToInches(x), ToInches(y)));
     return {};
 }
 
-xbase::Status TBaseReport::ClipText(double left, double top, double right, double bottom,
-                                    double x, double y, std::string_view text) {
-    if (auto status = Drawing(); !status) return status;
+xbase::Status TBaseReport::ClipText(double left, double top, double right, double bottom, double x,
+                                    double y, std::string_view text) {
+    if (auto status = Drawing(); !status)
+        return status;
     if (OutputOn()) {
         const Rect clip{At(ToInches(left), ToInches(top)), At(ToInches(right), ToInches(bottom))};
         Surface().ClipText(clip, At(ToInches(x), ToInches(y)), text);
@@ -613,7 +746,8 @@ xbase::Status TBaseReport::ClipText(double left, double top, double right, doubl
 }
 
 xbase::Status TBaseReport::SelectDestination(Destination destination) {
-    if (auto status = Drawing(); !status) return status;
+    if (auto status = Drawing(); !status)
+        return status;
     destination_ = destination;
     Surface().SelectDestination(destination);
     return {};
@@ -622,11 +756,13 @@ xbase::Status TBaseReport::SelectDestination(Destination destination) {
 // --- The run ---
 
 void TBaseReport::Fire(const std::function<void(TBaseReport&)>& event) {
-    if (event) event(*this);
+    if (event)
+        event(*this);
 }
 
 void TBaseReport::NoteFailure(const xbase::Status& status) {
-    if (failure_.ok() && !status.ok()) failure_ = status;
+    if (failure_.ok() && !status.ok())
+        failure_ = status;
 }
 
 void TBaseReport::SetGeometry(const DeviceGeometry& geometry) {
@@ -656,7 +792,8 @@ void TBaseReport::ResetDrawingState() {
 }
 
 void TBaseReport::RefreshStatus() {
-    if (!OnStatus) return;
+    if (!OnStatus)
+        return;
     const DeviceNames names = Names();
     StatusFields fields{statusText_, names.device, names.driver, names.port,
                         firstPage_,  lastPage_,    pageNumber_};
@@ -664,7 +801,8 @@ void TBaseReport::RefreshStatus() {
 }
 
 xbase::Status TBaseReport::Begin() {
-    if (active_) return Refusal(kAlreadyPrinting);
+    if (active_)
+        return Refusal(kAlreadyPrinting);
     aborted_ = false;
     skipPage_ = false;
     failure_ = {};
@@ -689,7 +827,8 @@ xbase::Status TBaseReport::Begin() {
 }
 
 xbase::Status TBaseReport::StartNewPage() {
-    if (auto status = Drawing(); !status) return status;
+    if (auto status = Drawing(); !status)
+        return status;
     Fire(OnPrintFooter);
     auto ending = PageEnding();
     NoteFailure(ending);
@@ -700,7 +839,8 @@ xbase::Status TBaseReport::StartNewPage() {
     originY_ = 0;
     ResetTabPosition();
     ResetArea();
-    if (columns_ > 1) Fire(OnNewColumn);
+    if (columns_ > 1)
+        Fire(OnNewColumn);
     ToTopOfArea();
     auto started = PageStarted();
     NoteFailure(started);
@@ -710,8 +850,10 @@ xbase::Status TBaseReport::StartNewPage() {
 }
 
 xbase::Status TBaseReport::End() {
-    if (auto status = Drawing(); !status) return status;
-    if (!aborted_) Fire(OnPrintFooter);
+    if (auto status = Drawing(); !status)
+        return status;
+    if (!aborted_)
+        Fire(OnPrintFooter);
     auto status = CloseOutput();
     NoteFailure(status);
     active_ = false;
@@ -726,13 +868,15 @@ void TBaseReport::AbortReport() {
 
 xbase::Status TBaseReport::RunReport() {
     auto begun = Begin();
-    if (!active_) return begun;
+    if (!active_)
+        return begun;
     if (begun) {
         if (OnPrint || !OnPrintPage) {
             Fire(OnPrint);
         } else {
             while (OnPrintPage(*this, pageNumber_) && !aborted_)
-                if (!StartNewPage()) break;
+                if (!StartNewPage())
+                    break;
         }
     }
     End();

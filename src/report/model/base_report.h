@@ -191,7 +191,7 @@ class TBaseReport {
     void SetFontSubscript(bool on);    // clears superscript
     void SetFontColor(Color color);
     void SetFontPitch(FontPitch pitch);
-    void SetFontSize(double size);    // size <= 0: ignored
+    void SetFontSize(double size);      // size <= 0: ignored
     void SetFontRotation(int degrees);  // kept modulo 360
     void SetFontAlign(TextAlign align);
 
@@ -220,8 +220,8 @@ class TBaseReport {
     // --- Tab stops (positions and widths in units, margin in hundredths of an inch) ---
     // A negative position continues after the previous stop (or at the left margin); a width
     // of 0 or less makes a stop without a cell. `borders` are TabBorder flags.
-    void AddTabStop(double position, TPrintJustify justify, double width, int margin,
-                    int borders, int shade);
+    void AddTabStop(double position, TPrintJustify justify, double width, int margin, int borders,
+                    int shade);
     void ClearTabStops();
     void SaveTabStops();
     bool RestoreTabStops();  // false when nothing is saved
@@ -235,8 +235,8 @@ class TBaseReport {
     xbase::Status DrawBox(double x1, double y1, double x2, double y2);
     xbase::Status DrawMoveTo(double x, double y);
     xbase::Status DrawLineTo(double x, double y);
-    xbase::Status ClipText(double left, double top, double right, double bottom, double x,
-                           double y, std::string_view text);
+    xbase::Status ClipText(double left, double top, double right, double bottom, double x, double y,
+                           std::string_view text);
     // Output that follows goes to the screen only, the printer only, or both.
     xbase::Status SelectDestination(Destination destination);
 

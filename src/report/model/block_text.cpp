@@ -24,9 +24,11 @@ std::vector<BlockPiece> LayoutBlock(std::string_view text, double width,
         }
     } else {
         for (std::size_t i = 0; i < text.size(); ++i)
-            if (text[i] != ' ') pieces.push_back({i, 1, 0});
+            if (text[i] != ' ')
+                pieces.push_back({i, 1, 0});
     }
-    if (pieces.empty()) return pieces;
+    if (pieces.empty())
+        return pieces;
     const auto gaps = static_cast<double>(pieces.size() - 1);
     const double extra = gaps > 0 ? (width - measure(text)) / gaps : 0;
     for (std::size_t k = 0; k < pieces.size(); ++k)

@@ -1,8 +1,8 @@
 // Block text: where each word of a text goes when it is spread over a given width.
 #pragma once
 
-#include <cstddef>
 #include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <string_view>
 #include <vector>

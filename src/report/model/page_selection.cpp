@@ -8,8 +8,10 @@ namespace report {
 namespace {
 
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
     return s;
 }
 
@@ -25,10 +27,12 @@ std::optional<int> Number(std::string_view s) {
 
 bool PartNames(std::string_view part, int page) {
     const auto dash = part.find('-');
-    if (dash == std::string_view::npos) return Number(part) == page;
+    if (dash == std::string_view::npos)
+        return Number(part) == page;
     const std::string_view from = Trim(part.substr(0, dash));
     const std::string_view to = Trim(part.substr(dash + 1));
-    if (from.empty() && to.empty()) return false;
+    if (from.empty() && to.empty())
+        return false;
     const std::optional<int> first = from.empty() ? std::optional<int>(1) : Number(from);
     const std::optional<int> last = to.empty() ? std::optional<int>(page) : Number(to);
     return first && last && *first <= page && page <= *last;
@@ -37,11 +41,14 @@ bool PartNames(std::string_view part, int page) {
 }  // namespace
 
 bool PageSelected(std::string_view selection, int firstPage, int lastPage, int page) {
-    if (Trim(selection).empty()) return firstPage <= page && page <= lastPage;
+    if (Trim(selection).empty())
+        return firstPage <= page && page <= lastPage;
     while (true) {
         const auto comma = selection.find(',');
-        if (PartNames(selection.substr(0, comma), page)) return true;
-        if (comma == std::string_view::npos) return false;
+        if (PartNames(selection.substr(0, comma), page))
+            return true;
+        if (comma == std::string_view::npos)
+            return false;
         selection.remove_prefix(comma + 1);
     }
 }

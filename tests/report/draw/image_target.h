@@ -53,10 +53,12 @@ class ImageTarget : public report::PrintTarget {
   private:
     // The printable part of the paper, as a printer's page is.
     void StartPage() {
-        const int w = static_cast<int>((geometry.paperWidth - geometry.unprintableLeft -
-                                        geometry.unprintableRight) * geometry.dpiX);
-        const int h = static_cast<int>((geometry.paperHeight - geometry.unprintableTop -
-                                        geometry.unprintableBottom) * geometry.dpiY);
+        const int w = static_cast<int>(
+            (geometry.paperWidth - geometry.unprintableLeft - geometry.unprintableRight) *
+            geometry.dpiX);
+        const int h = static_cast<int>(
+            (geometry.paperHeight - geometry.unprintableTop - geometry.unprintableBottom) *
+            geometry.dpiY);
         page_ = QImage(w, h, QImage::Format_RGB32);
         page_.fill(Qt::white);
         painter_.begin(&page_);
@@ -64,7 +66,8 @@ class ImageTarget : public report::PrintTarget {
     }
     void EndPage() {
         painter_.end();
-        if (on_) printed.push_back(page_);
+        if (on_)
+            printed.push_back(page_);
     }
 
     QImage page_;

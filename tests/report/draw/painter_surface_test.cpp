@@ -5,10 +5,10 @@
 #include "image_target.h"
 #include "report/model/report_messages.h"
 
+#include <gtest/gtest.h>
 #include <QGuiApplication>
 #include <QImage>
 #include <QRect>
-#include <gtest/gtest.h>
 
 #include <cmath>
 
@@ -20,8 +20,8 @@ using report_test::ImageTarget;
 // A printer whose surface tests may look at.
 class TestPrinter : public report::TReportPrinter {
   public:
-    using TReportPrinter::TReportPrinter;
     using TReportPrinter::Painter;
+    using TReportPrinter::TReportPrinter;
 };
 
 // The smallest rectangle around the pixels of `image` within `band` that are not white.
@@ -29,7 +29,8 @@ QRect Ink(const QImage& image, const QRect& band) {
     QRect ink;
     for (int y = band.top(); y <= band.bottom(); ++y)
         for (int x = band.left(); x <= band.right(); ++x)
-            if (image.pixel(x, y) != qRgb(255, 255, 255)) ink |= QRect(x, y, 1, 1);
+            if (image.pixel(x, y) != qRgb(255, 255, 255))
+                ink |= QRect(x, y, 1, 1);
     return ink;
 }
 
@@ -39,14 +40,13 @@ TEST(DeviceDot, MapsInchesToDotsRoundingHalvesToEven) {
         int dpi, offset, dot;
     };
     const Case cases[] = {
-        {1, 100, 100, 0, 300, 0, 300},
-        {0.25, 100, 100, 0, 2, 0, 0},   // 0.5
-        {0.75, 100, 100, 0, 2, 0, 2},   // 1.5
-        {1.25, 100, 100, 0, 2, 0, 2},   // 2.5
-        {-0.75, 100, 100, 0, 2, 0, -2},  // -1.5
-        {2, 50, 100, 0, 100, 0, 100},   // the report's scale
-        {1, 100, 200, 0, 100, 0, 200},  // a page image's zoom
-        {1, 100, 100, 0.25, 100, 0, 75},  // the border the device cannot print
+        {1, 100, 100, 0, 300, 0, 300},     {0.25, 100, 100, 0, 2, 0, 0},  // 0.5
+        {0.75, 100, 100, 0, 2, 0, 2},                                     // 1.5
+        {1.25, 100, 100, 0, 2, 0, 2},                                     // 2.5
+        {-0.75, 100, 100, 0, 2, 0, -2},                                   // -1.5
+        {2, 50, 100, 0, 100, 0, 100},                                     // the report's scale
+        {1, 100, 200, 0, 100, 0, 200},                                    // a page image's zoom
+        {1, 100, 100, 0.25, 100, 0, 75},    // the border the device cannot print
         {1, 100, 200, 0.25, 100, 10, 185},  // the border is not zoomed; the image's offset
     };
     for (const Case& c : cases)
@@ -65,7 +65,7 @@ TEST(PainterSurface, MakesEachDeviceFontOnceAtTheDevicesHeight) {
         return surface.DeviceFont().pixelSize();
     };
     EXPECT_EQ(use(font), 42);  // 300 x 10 / 72 = 41.67
-    font.color = 0x0000FF;      // the colour is drawn, not made
+    font.color = 0x0000FF;     // the colour is drawn, not made
     EXPECT_EQ(use(font), 42);
     EXPECT_EQ(surface.MadeFonts(), 1u);
     font.bold = true;
@@ -98,6 +98,31 @@ TEST(PainterSurface, MakesEachDeviceFontOnceAtTheDevicesHeight) {
     EXPECT_EQ(surface.MadeFonts(), 0u);
 }
 
+TEST(PainterSurface, ClippedTextStaysInItsRectangleOnItsBackground) {
+    for (const report::BrushStyle style : {report::BrushStyle::Solid, report::BrushStyle::Clear}) {
+        SCOPED_TRACE(static_cast<int>(style));
+        QImage page(300, 100, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        QPainter painter(&page);
+        report::PainterSurface surface;  // 96 dots per inch
+        surface.SetPainter(&painter);
+        surface.SetBackground(report::BackgroundMode::Transparent, 0x00FFFF);  // yellow
+        surface.SetBrush({report::kBlack, style});
+        report::ReportFont font;
+        font.size = 20;
+        surface.SetFont(font);
+        // 0.5 to 1.5 inches across, 0.25 to 0.75 down: dots 48..143 and 24..71.
+        surface.ClipText({{0.5, 0.25}, {1.5, 0.75}}, {0.5, 0.25}, "WWWWWWWWWWWW");
+        painter.end();
+        const QRect clip(48, 24, 96, 48);
+        EXPECT_EQ(Ink(page, page.rect()), clip.intersected(Ink(page, page.rect())));
+        EXPECT_EQ(Ink(page, page.rect()).right(), clip.right());  // cut, not wrapped
+        const QRgb corner = page.pixel(clip.bottomRight());       // below the text's last row
+        EXPECT_EQ(corner,
+                  style == report::BrushStyle::Solid ? qRgb(255, 255, 0) : qRgb(255, 255, 255));
+    }
+}
+
 TEST(ReportPrinter, DrawsABoxAShadedCellAndTextsWhereTheyBelong) {
     ImageTarget device;  // 100 dots per inch; a quarter inch lost left, half an inch at the top
     TestPrinter printer(device);
@@ -124,8 +149,12 @@ TEST(ReportPrinter, DrawsABoxAShadedCellAndTextsWhereTheyBelong) {
     ASSERT_TRUE(printer.RunReport());
     ASSERT_EQ(device.printed.size(), 1u);
     const QImage& page = device.printed[0];
-    const auto x = [](double inches) { return static_cast<int>(std::lround((inches - 0.25) * 100)); };
-    const auto y = [](double inches) { return static_cast<int>(std::lround((inches - 0.5) * 100)); };
+    const auto x = [](double inches) {
+        return static_cast<int>(std::lround((inches - 0.25) * 100));
+    };
+    const auto y = [](double inches) {
+        return static_cast<int>(std::lround((inches - 0.5) * 100));
+    };
 
     // The box: an outline of one dot from (1, 1.5) to (3, 2.5) inches, nothing inside.
     EXPECT_EQ(Ink(page, QRect(0, y(1.2), page.width(), 140)), QRect(x(1), y(1.5), 200, 100));
@@ -147,7 +176,9 @@ TEST(ReportPrinter, DrawsABoxAShadedCellAndTextsWhereTheyBelong) {
     const double bottom = baselines[2] + 2.0 / 3 + printer.FontDescent();
     const QRect cell = Ink(page, QRect(x(3.5), y(bottom) - 40, 300, 50));
     // Filling edge to edge: one dot past the right and bottom of the cell's own dots.
-    const auto dotY = [](double inches) { return report::DeviceDot(inches, 100, 100, 0.5, 100, 0); };
+    const auto dotY = [](double inches) {
+        return report::DeviceDot(inches, 100, 100, 0.5, 100, 0);
+    };
     // (The top lies within a rounding of a half dot here.)
     EXPECT_EQ(cell.left(), x(4));
     EXPECT_EQ(cell.right(), x(6));
@@ -176,8 +207,8 @@ TEST(ReportPrinter, RunsADocumentOnTheDeviceAPageAtATime) {
         return page < 3;
     };
     ASSERT_TRUE(printer.RunReport());
-    EXPECT_EQ(device.log, (std::vector<std::string>{"orientation 1",
-                                                    "begin A title longer than thirty-one ", "end"}));
+    EXPECT_EQ(device.log, (std::vector<std::string>{
+                              "orientation 1", "begin A title longer than thirty-one ", "end"}));
     EXPECT_EQ(device.copies, 3);
     EXPECT_EQ(device.printed.size(), 1u);  // pages 1 and 3 were laid out, not printed
     EXPECT_FALSE(Ink(device.printed[0], device.printed[0].rect()).isEmpty());
@@ -206,7 +237,10 @@ TEST(ReportPrinter, RunsADocumentOnTheDeviceAPageAtATime) {
 
 }  // namespace
 
+// Fonts need a GUI application; the offscreen one needs no display, listing the tests included.
 int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -30,7 +30,9 @@ class TestReport : public TBaseReport {
 
     TestReport() {
         OnBeforePrint = [this](TBaseReport&) { log.push_back("before"); };
-        OnNewPage = [this](TBaseReport& r) { log.push_back("new page " + std::to_string(r.PageNumber())); };
+        OnNewPage = [this](TBaseReport& r) {
+            log.push_back("new page " + std::to_string(r.PageNumber()));
+        };
         OnPrintHeader = [this](TBaseReport&) { log.push_back("header"); };
         OnPrintFooter = [this](TBaseReport&) { log.push_back("footer"); };
         OnAfterPrint = [this](TBaseReport&) { log.push_back("after"); };
@@ -92,9 +94,9 @@ TEST(BaseReport, UnitsFactorChoosesUnitsAndEveryLengthFollows) {
         double expectedFactor;
     };
     const Case cases[] = {
-        {1, TPrintUnits::unInch, 1},    {25.4, TPrintUnits::unMM, 25.4},
+        {1, TPrintUnits::unInch, 1},     {25.4, TPrintUnits::unMM, 25.4},
         {2.54, TPrintUnits::unCM, 2.54}, {72, TPrintUnits::unPoint, 72},
-        {3, TPrintUnits::unUser, 3},    {0, TPrintUnits::unInch, 1},
+        {3, TPrintUnits::unUser, 3},     {0, TPrintUnits::unInch, 1},
         {-2, TPrintUnits::unInch, 1},
     };
     for (const Case& c : cases) {
@@ -231,16 +233,16 @@ TEST(BaseReport, TextAtPositionsMovesTheCursorAndCellsJustifyInside) {
     r.MoveCursor(0, y);
     ASSERT_TRUE(r.PrintTextLine("lead\tA\tBB\tCCC\td d\tE\tpast the last stop"));
     const std::string b = FakeSurface::Num(y);
-    EXPECT_THAT(r.surface.Drawn(),
-                ElementsAre("right (5.000," + b + ") abcd", "centre (3.000," + b + ") abcd",
-                            "block (1.000," + b + ") a b w2.000",
-                            "left (0.500," + b + ") lead",       // at the cursor, origin added
-                            "left (1.600," + b + ") A",          // 1 + margin
-                            "right (5.400," + b + ") BB",        // 3 + 2 - margin
-                            "centre (6.500," + b + ") CCC",      // 5 + 2 / 2
-                            "block (7.600," + b + ") d d w1.800", // 7 + margin, 2 - 2 x margin
-                            "right (9.500," + b + ") E",
-                            "left (9.500," + b + ") past the last stop"));
+    EXPECT_THAT(
+        r.surface.Drawn(),
+        ElementsAre("right (5.000," + b + ") abcd", "centre (3.000," + b + ") abcd",
+                    "block (1.000," + b + ") a b w2.000",
+                    "left (0.500," + b + ") lead",         // at the cursor, origin added
+                    "left (1.600," + b + ") A",            // 1 + margin
+                    "right (5.400," + b + ") BB",          // 3 + 2 - margin
+                    "centre (6.500," + b + ") CCC",        // 5 + 2 / 2
+                    "block (7.600," + b + ") d d w1.800",  // 7 + margin, 2 - 2 x margin
+                    "right (9.500," + b + ") E", "left (9.500," + b + ") past the last stop"));
     EXPECT_EQ(r.LineNum(), 2);
     EXPECT_EQ(r.TabIndex(), -1);  // a new line starts before the first stop
 }
@@ -262,24 +264,23 @@ TEST(BaseReport, ACellIsShadedThenBordered) {
     };
     // The report's shade, in a clear pen; the borders in the report's own pen; the pen and
     // brush the report chose come back after the shading.
-    EXPECT_THAT(cell({}),
-                ElementsAre("pen 0000FF style5 0.020", "brush E5E5E5 style0", "bk 0 FFFFFF",
-                            "shade (1.000,0.000) (3.000,0.167) E5E5E5 clearpen",
-                            "pen 0000FF style2 0.020", "brush 000000 style1", "bk 0 FFFFFF",
-                            "move (1.000,0.000)", "line (1.000,0.167)", "move (1.000,0.167)",
-                            "line (3.000,0.167)"));
+    EXPECT_THAT(
+        cell({}),
+        ElementsAre("pen 0000FF style5 0.020", "brush E5E5E5 style0", "bk 0 FFFFFF",
+                    "shade (1.000,0.000) (3.000,0.167) E5E5E5 clearpen", "pen 0000FF style2 0.020",
+                    "brush 000000 style1", "bk 0 FFFFFF", "move (1.000,0.000)",
+                    "line (1.000,0.167)", "move (1.000,0.167)", "line (3.000,0.167)"));
     // The stop's own shade wins over the report's; the call's over both. Border widths from the
     // call: thousandths of an inch when negative, device dots when positive, 0 for none.
     const std::vector<std::string> second = cell({.shade = 0, .right = -20, .top = 3});
-    EXPECT_THAT(second, ElementsAre("pen 000000 style0 0.020", "move (4.000,0.000)",
-                                    "line (4.000,0.167)", "pen 0000FF style2 0.020",
-                                    "pen 000000 style0 0.030", "move (3.000,0.000)",
-                                    "line (4.000,0.000)", "pen 0000FF style2 0.020"));
-    EXPECT_THAT(cell({.top = 0}), ElementsAre("pen 0000FF style5 0.020", "brush E5E5E5 style0",
-                                              "bk 0 FFFFFF",
-                                              "shade (4.000,0.000) (5.000,0.167) E5E5E5 clearpen",
-                                              "pen 0000FF style2 0.020", "brush 000000 style1",
-                                              "bk 0 FFFFFF"));
+    EXPECT_THAT(second,
+                ElementsAre("pen 000000 style0 0.020", "move (4.000,0.000)", "line (4.000,0.167)",
+                            "pen 0000FF style2 0.020", "pen 000000 style0 0.030",
+                            "move (3.000,0.000)", "line (4.000,0.000)", "pen 0000FF style2 0.020"));
+    EXPECT_THAT(cell({.top = 0}),
+                ElementsAre("pen 0000FF style5 0.020", "brush E5E5E5 style0", "bk 0 FFFFFF",
+                            "shade (4.000,0.000) (5.000,0.167) E5E5E5 clearpen",
+                            "pen 0000FF style2 0.020", "brush 000000 style1", "bk 0 FFFFFF"));
     EXPECT_TRUE(cell({}).empty());  // past the last stop
 }
 
@@ -316,7 +317,8 @@ TEST(BaseReport, ARunFiresItsEventsInOrderAndSkipsUnselectedPages) {
                                    "footer", "device page end", "device page", "new page 2",
                                    "header", "footer", "device page end", "device page (off)",
                                    "new page 3", "header", "footer", "finish", "after"));
-    EXPECT_THAT(status, ElementsAre("1 of 9999 on Laser", "2 of 9999 on Laser", "3 of 9999 on Laser"));
+    EXPECT_THAT(status,
+                ElementsAre("1 of 9999 on Laser", "2 of 9999 on Laser", "3 of 9999 on Laser"));
     const auto drawn = r.surface.Drawn();
     ASSERT_EQ(drawn.size(), 2u);
     EXPECT_EQ(drawn[0].substr(0, 4), "left");
@@ -328,7 +330,8 @@ TEST(BaseReport, AnAbortDropsTheRestAndAbandonsTheDocument) {
     TestReport r;
     r.OnPrintPage = [&](TBaseReport& report, int page) {
         EXPECT_TRUE(report.PrintAt("kept", 1));
-        if (page == 2) report.AbortReport();
+        if (page == 2)
+            report.AbortReport();
         EXPECT_TRUE(report.PrintAt("dropped", 1));
         return true;
     };
@@ -348,10 +351,26 @@ TEST(BaseReport, AMemoWrapsAtSpacesWithinTheColumn) {
     const std::string memo = "skip|one two three\r\n\nabcdefghijklmn  x|skip";
     ASSERT_TRUE(r.PrintMemo(memo, 5, memo.size() - 5));
     std::vector<std::string> texts;
-    for (const auto& call : r.surface.Drawn()) texts.push_back(call.substr(call.rfind(')') + 2));
+    for (const auto& call : r.surface.Drawn())
+        texts.push_back(call.substr(call.rfind(')') + 2));
     EXPECT_THAT(texts, ElementsAre("one two", "three", "abcdefghij", "klmn  x"));
     EXPECT_EQ(r.LineNum(), 6);  // the empty line is a line too
     EXPECT_EQ(r.PrintMemo(memo, 5, 5).message(), report::kMemoBufferRange);
+}
+
+TEST(BaseReport, ASecondRunStartsAfreshAfterAnAbortAndAScreenOnlySelection) {
+    TestReport r;
+    r.OnPrint = [](TBaseReport& report) {
+        EXPECT_TRUE(report.SelectDestination(report::Destination::ScreenOnly));
+        EXPECT_TRUE(report.PrintAt("screen only", 1));  // not for a printer
+        report.AbortReport();
+    };
+    ASSERT_TRUE(r.RunReport());
+    EXPECT_TRUE(r.surface.Drawn().back().starts_with("dest"));
+    r.OnPrint = [](TBaseReport& report) { EXPECT_TRUE(report.PrintAt("printed", 1)); };
+    ASSERT_TRUE(r.RunReport());
+    EXPECT_FALSE(r.Aborted());
+    EXPECT_TRUE(r.surface.Drawn().back().ends_with("printed"));
 }
 
 TEST(BaseReport, CallsOutOfTurnAreRefusedWithTheProgramsMessages) {
@@ -378,16 +397,14 @@ TEST(PageSelection, NamesPagesByNumbersAndRanges) {
     };
     const Case cases[] = {
         {"", {2, 3, 4}},  // FirstPage 2 to LastPage 4
-        {"2-3,5", {2, 3, 5}},
-        {"4-", {4, 5, 6, 7, 8}},
-        {"-2", {1, 2}},
-        {" 7 , 1 ", {1, 7}},
-        {"3-1,x,-,6-x,5", {5}},
+        {"2-3,5", {2, 3, 5}}, {"4-", {4, 5, 6, 7, 8}}, {"-2", {1, 2}},
+        {" 7 , 1 ", {1, 7}},  {"3-1,x,-,6-x,5", {5}},
     };
     for (const Case& c : cases) {
         std::vector<int> selected;
         for (int page = 1; page <= 8; ++page)
-            if (report::PageSelected(c.selection, 2, 4, page)) selected.push_back(page);
+            if (report::PageSelected(c.selection, 2, 4, page))
+                selected.push_back(page);
         EXPECT_EQ(selected, c.pages) << c.selection;
     }
 }
@@ -401,6 +418,7 @@ TEST(StatusText, ReplacesEachTokenAndFlagsUnknownOnes) {
         {"%0/%1/%2/%9.", "zero/one//."},
         {"100%% done %", "100% done %"},
         {"%?", "<ERROR-%?>"},
+        {"%\xE9", "<ERROR-%\xC9>"},  // upper case in the program's own code page
     };
     for (const auto& [format, expected] : cases)
         EXPECT_EQ(report::FormatStatus(format, fields), expected) << format;
@@ -408,10 +426,11 @@ TEST(StatusText, ReplacesEachTokenAndFlagsUnknownOnes) {
 
 TEST(ShadeColor, LightensTheBaseTowardsWhite) {
     const std::pair<int, report::Color> cases[] = {
-        {10, 0xE5E5E5}, {0, 0xFFFFFF}, {100, 0x000000}, {150, 0x000000}, {-3, 0xFFFFFF},
-        {50, 0x7F7F7F},
+        {10, 0xE5E5E5},  {0, 0xFFFFFF},  {100, 0x000000},
+        {150, 0x000000}, {-3, 0xFFFFFF}, {50, 0x7F7F7F},
     };
-    for (const auto& [percent, color] : cases) EXPECT_EQ(report::ShadeColor(percent), color) << percent;
+    for (const auto& [percent, color] : cases)
+        EXPECT_EQ(report::ShadeColor(percent), color) << percent;
     // 50 percent of pure red (0x0000FF as stored): red stays, blue and green rise halfway.
     EXPECT_EQ(report::ShadeColor(50, 0x0000FF), 0x7F7FFFu);
 }

@@ -46,10 +46,14 @@ class FakeSurface : public report::ReportSurface {
     void SetBackground(report::BackgroundMode mode, report::Color color) override {
         calls.push_back("bk " + std::to_string(static_cast<int>(mode)) + " " + Hex(color));
     }
-    void SetScale(double x, double y) override { calls.push_back("scale " + Num(x) + " " + Num(y)); }
+    void SetScale(double x, double y) override {
+        calls.push_back("scale " + Num(x) + " " + Num(y));
+    }
 
     report::LineMetrics FontMetrics() override { return {font.size / 100, font.size / 200}; }
-    double TextWidth(std::string_view text) override { return 0.1 * static_cast<double>(text.size()); }
+    double TextWidth(std::string_view text) override {
+        return 0.1 * static_cast<double>(text.size());
+    }
 
     void PrintLeft(double x, double y, std::string_view t) override { Text("left", x, y, t); }
     void PrintRight(double x, double y, std::string_view t) override { Text("right", x, y, t); }
@@ -71,19 +75,31 @@ class FakeSurface : public report::ReportSurface {
         calls.push_back("shade " + P(a) + " " + P(b) + " " + Hex(brush.color) +
                         (pen.style == report::PenStyle::Clear ? " clearpen" : ""));
     }
-    void RoundRect(report::Point, report::Point, double, double) override { calls.push_back("roundrect"); }
+    void RoundRect(report::Point, report::Point, double, double) override {
+        calls.push_back("roundrect");
+    }
     void Ellipse(report::Point, report::Point) override { calls.push_back("ellipse"); }
-    void Arc(report::Point, report::Point, report::Point, report::Point) override { calls.push_back("arc"); }
-    void Chord(report::Point, report::Point, report::Point, report::Point) override { calls.push_back("chord"); }
-    void Pie(report::Point, report::Point, report::Point, report::Point) override { calls.push_back("pie"); }
+    void Arc(report::Point, report::Point, report::Point, report::Point) override {
+        calls.push_back("arc");
+    }
+    void Chord(report::Point, report::Point, report::Point, report::Point) override {
+        calls.push_back("chord");
+    }
+    void Pie(report::Point, report::Point, report::Point, report::Point) override {
+        calls.push_back("pie");
+    }
     void Polygon(std::span<const report::Point>) override { calls.push_back("polygon"); }
     void Polyline(std::span<const report::Point>) override { calls.push_back("polyline"); }
     void FillRect(const report::Rect&) override { calls.push_back("fillrect"); }
     void FrameRect(const report::Rect&) override { calls.push_back("framerect"); }
     void FocusRect(const report::Rect&) override { calls.push_back("focusrect"); }
     void FloodFill(double, double, report::Color, int) override { calls.push_back("floodfill"); }
-    void DrawGraphic(double, double, const report::Graphic&) override { calls.push_back("graphic"); }
-    void StretchGraphic(const report::Rect&, const report::Graphic&) override { calls.push_back("stretch"); }
+    void DrawGraphic(double, double, const report::Graphic&) override {
+        calls.push_back("graphic");
+    }
+    void StretchGraphic(const report::Rect&, const report::Graphic&) override {
+        calls.push_back("stretch");
+    }
     void RawPrinterText(std::string_view) override { calls.push_back("rawtext"); }
     void RawPrinterData(std::span<const std::uint8_t>) override { calls.push_back("rawdata"); }
     void SelectDestination(report::Destination d) override {
