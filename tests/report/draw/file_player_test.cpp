@@ -15,6 +15,7 @@
 
 #include "image_target.h"
 #include "report/draw/file_player.h"
+#include "report/draw/filer_device.h"
 #include "report/draw/painter_surface.h"
 #include "report/draw/pdf_file_target.h"
 #include "report/draw/stream_commands.h"
@@ -149,6 +150,30 @@ TEST(FilePrinter, RefusesWithoutAPrinterAndOutputsOnlySelectedPages) {
     ASSERT_TRUE(player.RunReport().ok());
     EXPECT_EQ(printer.printed.size(), 2u);
     EXPECT_EQ(printer.log.front(), "begin Three pages");
+}
+
+// A recording measures on the printer it is meant for, and at 96 dots per inch on Letter paper
+// when there is none: the header carries that paper, and text widths follow the resolution.
+TEST(FilerDevice, RecordsForThePrinterOrAt96DotsPerInch) {
+    report_test::ImageTarget printer;  // A4 with borders, at 100 dots per inch
+    printer.geometry = {8.27, 11.69, 0.25, 0.25, 0.5, 0.5, 100, 100};
+    report_test::ImageTarget none;
+    none.printers = false;
+    for (const auto& [device, width, dpi] : {std::tuple{&printer, 8.27, 100}, {&none, 8.5, 96}}) {
+        report::PainterSurface measure;
+        TReportFiler filer(measure);
+        report::PrepareFiler(filer, measure, device);
+        report::MemoryStream out;
+        filer.SetStreamMode(report::TStreamMode::smUser);
+        filer.SetStream(&out);
+        filer.OnPrint = [](TBaseReport& r) { r.PrintAt("x", 1); };
+        ASSERT_TRUE(filer.RunReport().ok());
+        report::stream::StreamReader reader(out.bytes());
+        report::stream::StreamHeader header;
+        ASSERT_TRUE(reader.ReadHeader(header).ok());
+        EXPECT_FLOAT_EQ(header.paperWidth, width);
+        EXPECT_EQ(measure.Mapping().dpiX, dpi);
+    }
 }
 
 bool Dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
