@@ -5,7 +5,8 @@ namespace report {
 
 void PrepareFiler(TReportFiler& filer, PainterSurface& measure, const PrintTarget* device) {
     DeviceGeometry geometry{8.5, 11, 0, 0, 0, 0, 96, 96};
-    if (device && device->HasPrinters()) geometry = device->Geometry();
+    if (device && device->HasPrinters())
+        geometry = device->Geometry();
     filer.SetDevice(geometry, {});
     DeviceMapping mapping = measure.Mapping();
     mapping.dpiX = geometry.dpiX;
