@@ -23,7 +23,7 @@
 
 #include "report/draw/file_player.h"
 #include "report/draw/painter_surface.h"
-#include "report/draw/pdf_file_target.h"
+#include "report/draw/pdf_printer_target.h"
 #include "report/model/report_filer.h"
 
 namespace {
@@ -225,7 +225,7 @@ int Run(int count) {
     }
     cpu = CpuSeconds();
     timer.restart();
-    report::PdfFileTarget target(dir.filePath(QStringLiteral("ours.pdf")), 8.5, 11);
+    report::PdfPrinterTarget target(dir.filePath(QStringLiteral("ours.pdf")), 8.5, 11);
     report::TFilePrinter player(&target);
     player.SetStreamMode(report::TStreamMode::smFile);
     player.SetFileName(streamFile);
@@ -268,7 +268,7 @@ int Run(int count) {
 
     std::printf("rows %d: stream %.1f MiB, %d pages (%d in the PDF)\n", count,
                 static_cast<double>(stream.bytes().size()) / (1 << 20), preview.PageCount(),
-                target.PagesWritten());
+                target.PagesOutput());
     std::printf("  (wall clock / processor time)\n");
     std::printf("  record the stream          %8.3f s  / %8.3f s   (goal <= 1 s)\n", record,
                 recordCpu);

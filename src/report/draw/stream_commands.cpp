@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "report/draw/file_player.h"
-#include "report/draw/pdf_file_target.h"
+#include "report/draw/pdf_printer_target.h"
 #include "report/model/stream_dump.h"
 #include "report/model/stream_modes.h"
 
@@ -86,7 +86,7 @@ int Play(const std::string& file, const std::string& pdf, const std::string& pag
     const stream::StreamHeader& header = probe.Header();
 
     const QString out = QString::fromStdString(pdf);
-    PdfFileTarget target(out, header.paperWidth, header.paperHeight);
+    PdfPrinterTarget target(out, header.paperWidth, header.paperHeight);
     TFilePrinter player(&target);
     player.SetStreamMode(TStreamMode::smFile);
     player.SetFileName(file);
@@ -96,7 +96,7 @@ int Play(const std::string& file, const std::string& pdf, const std::string& pag
         QFile::remove(out);
         return Failed(err, s, player.ErrorOffset());
     }
-    if (target.PagesWritten() == 0) {
+    if (target.PagesOutput() == 0) {
         QFile::remove(out);
         err << "no page of the stream is selected\n";
         return 1;

@@ -17,7 +17,7 @@
 #include "report/draw/file_player.h"
 #include "report/draw/filer_device.h"
 #include "report/draw/painter_surface.h"
-#include "report/draw/pdf_file_target.h"
+#include "report/draw/pdf_printer_target.h"
 #include "report/draw/stream_commands.h"
 #include "report/model/report_filer.h"
 
@@ -109,13 +109,13 @@ TEST(FilePrinter, PlaysARecordedReportIntoAPdfWithEachTextInItsPlace) {
         SCOPED_TRACE(static_cast<int>(accuracy));
         const std::string streamFile = WriteFile(dir, "report.rs", RecordThreePages(accuracy));
         const std::string pdf = dir.filePath(QStringLiteral("report.pdf")).toStdString();
-        report::PdfFileTarget target(QString::fromStdString(pdf), 8.5, 11);
+        report::PdfPrinterTarget target(QString::fromStdString(pdf), 8.5, 11);
         report::TFilePrinter player(&target);
         player.SetStreamMode(report::TStreamMode::smFile);
         player.SetFileName(streamFile);
         player.SetPageSelection("1,3");
         ASSERT_TRUE(player.RunReport().ok());
-        EXPECT_EQ(target.PagesWritten(), 2);
+        EXPECT_EQ(target.PagesOutput(), 2);
 
         const auto words = WordsOf(pdf);
         ASSERT_FALSE(words.empty()) << "pdftotext found no words";
