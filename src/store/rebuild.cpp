@@ -114,7 +114,7 @@ bool TRebuildWork::Run(bool packFirst) {
             return Finish(false);
         }
     }
-    engine.SetOrder(engine.TagOrder("DATETIME"));
+    engine.SetOrder(engine.TagOrder(task_tag::kDateTime));
     return Finish(true);
 }
 

@@ -619,8 +619,9 @@ bool TMainScreen::PostPending() {
 }
 
 void TMainScreen::LoadNotes() {
-    store::TField* note =
-        store_->TodoTable.Active() ? store_->TodoTable.FieldByName("NOTE") : nullptr;
+    store::TField* note = store_->TodoTable.Active()
+                              ? store_->TodoTable.FieldByName(store::task_field::kNote)
+                              : nullptr;
     const QString text = note != nullptr && !AtEnd() ? NotesFromAnsi(note->AsString()) : QString();
     // Without a task there is no note to type into.
     ui_->ActiveNotes->setReadOnly(AtEnd());
@@ -641,7 +642,7 @@ void TMainScreen::NotesEdited() {
         return;
     }
     store::TTable& table = store_->TodoTable;
-    store::TField* note = table.FieldByName("NOTE");
+    store::TField* note = table.FieldByName(store::task_field::kNote);
     // Typing in the pane edits the record directly; the note is stored as typed. Text that
     // cannot be stored does not stay on screen as if it were: the pane shows the note again.
     if (note == nullptr || table.Edit() != store::dbi::kOk ||

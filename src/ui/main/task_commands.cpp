@@ -8,9 +8,12 @@
 #include "rtl/text.h"
 #include "store/display_fields.h"
 #include "store/task_file.h"
+#include "store/task_record.h"
 #include "ui/main/key_word_list.h"
 
 namespace {
+
+namespace field = store::task_field;
 
 bool Set(store::TTable& table, const char* field, std::string_view text) {
     store::TField* f = table.FieldByName(field);
@@ -52,15 +55,15 @@ std::string MakeNumericDateFormat(std::string_view pattern) {
 }
 
 TaskEntry CurrentTaskEntry(store::TTable& table) {
+    const store::TaskEntry stored = store::ReadTaskEntry(table);
     TaskEntry entry;
-    entry.dateText = store::StoredDateAsText(Get(table, "DATE"));
-    entry.timeText = Get(table, "TIME");
-    entry.priority = Get(table, "PRIORITY");
-    entry.descript = Get(table, "DESCRIPT");
-    entry.keys = Get(table, "KEYS");
-    entry.notes = Get(table, "NOTE");
-    store::TField* done = table.FieldByName("DONE");
-    entry.done = done != nullptr && done->AsBoolean();
+    entry.dateText = store::StoredDateAsText(stored.date);
+    entry.timeText = stored.time;
+    entry.priority = stored.priority;
+    entry.descript = stored.descript;
+    entry.keys = stored.keys;
+    entry.notes = stored.note;
+    entry.done = stored.done;
     return entry;
 }
 
@@ -87,15 +90,17 @@ bool StoreTaskEntry(store::TTaskStore& store, EditMode mode, const TaskEntry& en
         entry.priority == "A" || entry.priority == "C" ? entry.priority : std::string("B");
     const bool opened =
         (mode == EditMode::kEdit ? table.Edit() : table.Append()) == store::dbi::kOk;
-    store::TField* done = table.FieldByName("DONE");
+    const store::TaskEntry stored{StoredDateOf(entry.dateText),
+                                  StoredTimeOf(entry.timeText),
+                                  entry.descript,
+                                  entry.keys,
+                                  priority,
+                                  entry.done,
+                                  rtl::PadMemoText(entry.notes)};
     const bool saved =
-        opened && Set(table, "DESCRIPT", entry.descript) && Set(table, "KEYS", entry.keys) &&
-        Set(table, "NOTE", rtl::PadMemoText(entry.notes)) &&
-        Set(table, "DATE", StoredDateOf(entry.dateText)) &&
-        Set(table, "TIME", StoredTimeOf(entry.timeText)) && Set(table, "PRIORITY", priority) &&
-        done != nullptr && done->SetAsBoolean(entry.done) && table.Post() == store::dbi::kOk;
+        opened && store::AssignTaskEntry(table, stored) && table.Post() == store::dbi::kOk;
     if (saved) {
-        BreakStringIntoWords(Get(table, "KEYS"), keyWords);
+        BreakStringIntoWords(Get(table, field::kKeys), keyWords);
     }
     return saved;
 }
@@ -110,7 +115,7 @@ bool TaskButtonsVisible(store::TTaskStore& store) {
 }
 
 bool ToggleDone(store::TTable& table) {
-    store::TField* done = table.FieldByName("DONE");
+    store::TField* done = table.FieldByName(field::kDone);
     if (done == nullptr || table.Edit() != store::dbi::kOk ||
         !done->SetAsBoolean(!done->AsBoolean()) || table.Post() != store::dbi::kOk) {
         table.Cancel();
@@ -120,19 +125,18 @@ bool ToggleDone(store::TTable& table) {
 }
 
 bool CloneCurrentTask(store::TTable& table) {
-    store::TField* note = table.FieldByName("NOTE");
-    store::TField* done = table.FieldByName("DONE");
+    store::TField* note = table.FieldByName(field::kNote);
+    store::TField* done = table.FieldByName(field::kDone);
     if (note == nullptr || done == nullptr) {
         return false;
     }
     const std::vector<std::string> lines = note->MemoLines();
-    const std::string descript = Get(table, "DESCRIPT"), keys = Get(table, "KEYS"),
-                      date = Get(table, "DATE"), time = Get(table, "TIME"),
-                      priority = Get(table, "PRIORITY");
-    return table.Append() == store::dbi::kOk && Set(table, "DESCRIPT", descript) &&
-           note->SetMemoLines(lines) && Set(table, "KEYS", keys) && Set(table, "DATE", date) &&
-           Set(table, "TIME", time) && Set(table, "PRIORITY", priority) &&
-           done->SetAsBoolean(false) && table.Post() == store::dbi::kOk;
+    const store::TaskEntry task = store::ReadTaskEntry(table, store::NoteRead::kSkip);
+    return table.Append() == store::dbi::kOk && Set(table, field::kDescript, task.descript) &&
+           note->SetMemoLines(lines) && Set(table, field::kKeys, task.keys) &&
+           Set(table, field::kDate, task.date) && Set(table, field::kTime, task.time) &&
+           Set(table, field::kPriority, task.priority) && done->SetAsBoolean(false) &&
+           table.Post() == store::dbi::kOk;
 }
 
 bool DeleteCurrentTask(store::TTaskStore& store) {
@@ -153,7 +157,7 @@ bool GoToDate(store::TTaskStore& store, rtl::TDateTime date) {
     // Only the date order can be searched by date; any other order is left for the search
     // and put back, with the task found current in it.
     const int order = engine.IndexOrder();
-    const int dateOrder = engine.TagOrder("DATETIME");
+    const int dateOrder = engine.TagOrder(store::task_tag::kDateTime);
     if (dateOrder == 0) {
         return false;
     }
@@ -169,7 +173,7 @@ bool GoToDate(store::TTaskStore& store, rtl::TDateTime date) {
         table.Last();
     }
     const bool dated = table.GetBookmark().has_value() &&
-                       Get(table, "DATE").find_first_not_of(' ') != std::string::npos;
+                       Get(table, field::kDate).find_first_not_of(' ') != std::string::npos;
     const int found = dated ? engine.RecordNumber() : before;
     if (order != dateOrder) {
         engine.SetOrder(order);
@@ -202,6 +206,6 @@ bool RebuildTaskFile(store::TTaskStore& store, store::RebuildRunner& runner, boo
         done = false;
         return false;
     }
-    store.TodoEngine.SetOrder(store.TodoEngine.TagOrder("DATETIME"));
+    store.TodoEngine.SetOrder(store.TodoEngine.TagOrder(store::task_tag::kDateTime));
     return true;
 }
