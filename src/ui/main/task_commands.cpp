@@ -54,51 +54,23 @@ std::string MakeNumericDateFormat(std::string_view pattern) {
     return result;
 }
 
-TaskEntry CurrentTaskEntry(store::TTable& table) {
-    const store::TaskEntry stored = store::ReadTaskEntry(table);
-    TaskEntry entry;
-    entry.dateText = store::StoredDateAsText(stored.date);
-    entry.timeText = stored.time;
-    entry.priority = stored.priority;
-    entry.descript = stored.descript;
-    entry.keys = stored.keys;
-    entry.notes = stored.note;
-    entry.done = stored.done;
-    return entry;
-}
-
-TaskEntry NewTaskEntry() {
-    TaskEntry entry;
+store::TaskEntry NewTaskEntry() {
+    store::TaskEntry entry;
     entry.descript = "{Task description}";
     return entry;
 }
 
-std::string StoredDateOf(std::string_view dateText) {
-    rtl::TDateTime value = 0;
-    return rtl::TryStrToDate(dateText, value) ? store::DateToStored(value) : std::string();
-}
-
-std::string StoredTimeOf(std::string_view timeText) {
-    rtl::TDateTime value = 0;
-    return rtl::TryStrToTime(timeText, value) ? rtl::FormatDateTime("hh:nn", value) : std::string();
-}
-
-bool StoreTaskEntry(store::TTaskStore& store, EditMode mode, const TaskEntry& entry,
+bool StoreTaskEntry(store::TTaskStore& store, EditMode mode, store::TaskEntry entry,
                     KeyWordList& keyWords) {
     store::TTable& table = store.TodoTable;
-    const std::string priority =
-        entry.priority == "A" || entry.priority == "C" ? entry.priority : std::string("B");
+    if (entry.priority != "A" && entry.priority != "C") {
+        entry.priority = "B";
+    }
+    entry.note = rtl::PadMemoText(entry.note);
     const bool opened =
         (mode == EditMode::kEdit ? table.Edit() : table.Append()) == store::dbi::kOk;
-    const store::TaskEntry stored{StoredDateOf(entry.dateText),
-                                  StoredTimeOf(entry.timeText),
-                                  entry.descript,
-                                  entry.keys,
-                                  priority,
-                                  entry.done,
-                                  rtl::PadMemoText(entry.notes)};
     const bool saved =
-        opened && store::AssignTaskEntry(table, stored) && table.Post() == store::dbi::kOk;
+        opened && store::AssignTaskEntry(table, entry) && table.Post() == store::dbi::kOk;
     if (saved) {
         BreakStringIntoWords(Get(table, field::kKeys), keyWords);
     }
