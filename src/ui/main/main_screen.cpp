@@ -840,25 +840,23 @@ void TMainScreen::ActiveGridDblClick() {
     if (AtEnd()) {
         return;
     }
-    const std::string field =
-        rtl::AnsiUpperCase(TaskGridModel::FieldName(ui_->ActiveGrid->currentIndex().column()));
+    const int column = ui_->ActiveGrid->currentIndex().column();
     // The Date, Priority, Time and Key Words columns have menus of their own.
-    if (columnMenus_->ColumnDblClick(field, at)) {
+    if (columnMenus_->ColumnDblClick(TaskGridModel::FieldName(column), at)) {
         return;
     }
-    if (field == "ISDONE") {
-        ui_->DoneToggleButton->click();
-    } else {
-        ui_->Editbutton->click();
-    }
+    ToggleDoneOrEdit();
 }
 
 void TMainScreen::ActiveNotesDblClick() {
     if (AtEnd()) {
         return;
     }
-    if (std::string_view(TaskGridModel::FieldName(ui_->ActiveGrid->currentIndex().column())) ==
-        "IsDone") {
+    ToggleDoneOrEdit();
+}
+
+void TMainScreen::ToggleDoneOrEdit() {
+    if (ui_->ActiveGrid->currentIndex().column() == TaskGridModel::kDone) {
         ui_->DoneToggleButton->click();
     } else {
         ui_->Editbutton->click();
