@@ -31,11 +31,11 @@ struct TaskTag {
     const char* condition;
 };
 inline constexpr TaskTag kTaskTags[] = {
-    {task_tag::kDateTime, "DATE+TIME", "not Deleted()"},
-    {task_tag::kDescript, "upper(DESCRIPT)", ""},
-    {task_tag::kDone, "DONE", ""},
-    {task_tag::kKeys, "upper(KEYS)", ""},
-    {task_tag::kPriority, "upper(PRIORITY)+DATE+TIME", ""},
+    {kDateTimeTag, "DATE+TIME", "not Deleted()"},
+    {task_field::kDescript, "upper(DESCRIPT)", ""},
+    {task_field::kDone, "DONE", ""},
+    {task_field::kKeys, "upper(KEYS)", ""},
+    {task_field::kPriority, "upper(PRIORITY)+DATE+TIME", ""},
 };
 
 // What another program's change to the task file alters: the table's record count, and the

@@ -28,14 +28,9 @@ inline constexpr char kIsDone[] = "IsDone";
 inline constexpr char kShowKeys[] = "ShowKeys";
 }  // namespace task_field
 
-// The index tags of QUILX.CDX (kTaskTags in task_file.h gives their keys).
-namespace task_tag {
-inline constexpr char kDateTime[] = "DATETIME";
-inline constexpr char kDescript[] = "DESCRIPT";
-inline constexpr char kDone[] = "DONE";
-inline constexpr char kKeys[] = "KEYS";
-inline constexpr char kPriority[] = "PRIORITY";
-}  // namespace task_tag
+// The index tag of the date order. The other tags of QUILX.CDX are named after the field they
+// order by (DESCRIPT, DONE, KEYS, PRIORITY); kTaskTags in task_file.h gives their keys.
+inline constexpr char kDateTimeTag[] = "DATETIME";
 
 // The widths of the text fields that typing is held to.
 inline constexpr int kDescriptWidth = 50;

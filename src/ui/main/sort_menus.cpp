@@ -24,11 +24,11 @@ struct SortEntry {
 };
 
 constexpr std::array<SortEntry, 3> kSortEntries = {{
-    {TSortItem::kDateTime, store::task_tag::kDateTime, "Sort by Date+Time", "mnuSortDateTime",
+    {TSortItem::kDateTime, store::kDateTimeTag, "Sort by Date+Time", "mnuSortDateTime",
      "mainmnuSortDateTime"},
-    {TSortItem::kDescription, store::task_tag::kDescript, "Sort by Description",
+    {TSortItem::kDescription, store::task_field::kDescript, "Sort by Description",
      "mnuSortDescription", "mainmnuSortDescription"},
-    {TSortItem::kPriority, store::task_tag::kPriority, "Sort by Priority", "mnuSortPriority",
+    {TSortItem::kPriority, store::task_field::kPriority, "Sort by Priority", "mnuSortPriority",
      "mainmnuSortPriority"},
 }};
 
@@ -81,15 +81,15 @@ TSortMenus::TSortMenus(store::TEngineComponent& engine, store::TTable& table, in
 TSortMenus::~TSortMenus() = default;
 
 void TSortMenus::mnuSortDateTimeClick() {
-    Sort(store::task_tag::kDateTime);
+    Sort(store::kDateTimeTag);
 }
 
 void TSortMenus::mnuSortDescriptionClick() {
-    Sort(store::task_tag::kDescript);
+    Sort(store::task_field::kDescript);
 }
 
 void TSortMenus::mnuSortPriorityClick() {
-    Sort(store::task_tag::kPriority);
+    Sort(store::task_field::kPriority);
 }
 
 // The tag's order, or record order when the task file lacks the tag; then the top of the list.

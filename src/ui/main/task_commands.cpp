@@ -129,7 +129,7 @@ bool GoToDate(store::TTaskStore& store, rtl::TDateTime date) {
     // Only the date order can be searched by date; any other order is left for the search
     // and put back, with the task found current in it.
     const int order = engine.IndexOrder();
-    const int dateOrder = engine.TagOrder(store::task_tag::kDateTime);
+    const int dateOrder = engine.TagOrder(store::kDateTimeTag);
     if (dateOrder == 0) {
         return false;
     }
@@ -178,6 +178,6 @@ bool RebuildTaskFile(store::TTaskStore& store, store::RebuildRunner& runner, boo
         done = false;
         return false;
     }
-    store.TodoEngine.SetOrder(store.TodoEngine.TagOrder(store::task_tag::kDateTime));
+    store.TodoEngine.SetOrder(store.TodoEngine.TagOrder(store::kDateTimeTag));
     return true;
 }
