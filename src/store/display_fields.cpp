@@ -88,7 +88,7 @@ std::string ShowPriority(std::string_view priority) {
     return {};
 }
 
-CellHighlight HighlightOf(std::string_view fieldName, const TaskTexts& task,
+CellHighlight HighlightOf(std::string_view fieldName, const TaskEntry& task,
                           rtl::TDateTime today) {
     if (task.done) {
         return CellHighlight::kNone;

@@ -52,15 +52,16 @@ inline constexpr TaskFieldDef kTaskFields[] = {
     {task_field::kPriority, "C", 1},
 };
 
-// One task as the record stores it (Windows-1252, trailing blanks removed).
+// One task as the record stores it (Windows-1252, trailing blanks removed). Every member has
+// an initializer, so a task can be written with only the fields that matter to it.
 struct TaskEntry {
-    std::string date;
-    std::string time;
-    std::string descript;
-    std::string keys;
-    std::string priority;
+    std::string date{};
+    std::string time{};
+    std::string descript{};
+    std::string keys{};
+    std::string priority{};
     bool done = false;
-    std::string note;  // left empty where a task is read without it
+    std::string note{};  // left empty where a task is read without it
 };
 
 // The current task of `table` as the set holds it, an edit in progress included. The note is

@@ -165,9 +165,8 @@ QVariant TaskGridModel::data(const QModelIndex& index, int role) const {
         if (!gridReady_) {
             return static_cast<int>(store::CellHighlight::kNone);
         }
-        const store::TaskTexts texts{row.stored.date, row.stored.time, row.stored.keys,
-                                     row.stored.priority, row.stored.done};
-        return static_cast<int>(store::HighlightOf(FieldName(index.column()), texts, clock_()));
+        return static_cast<int>(
+            store::HighlightOf(FieldName(index.column()), row.stored, clock_()));
     }
     switch (index.column()) {
         case kPriority:
