@@ -16,8 +16,7 @@ inline constexpr char kDescript[] = "DESCRIPT";  // the task's one-line descript
 inline constexpr char kNote[] = "NOTE";          // memo, lines joined by CR LF
 inline constexpr char kDone[] = "DONE";          // logical
 inline constexpr char kKeys[] = "KEYS";          // key words separated by blanks
-// "A", "B" or "C"; other programs write small letters.
-inline constexpr char kPriority[] = "PRIORITY";
+inline constexpr char kPriority[] = "PRIORITY";  // "A", "B" or "C", in either letter case
 
 // The fields a task row shows, worked out from the stored ones (display_fields.h). The grid
 // names its columns by them; the column rules compare them in any case.
