@@ -125,9 +125,9 @@ int Run(std::uint32_t count, const std::string& dir) {
             PaintGrid(*form);
         }));
         KeyWordList words;
-        TaskEntry entry = NewTaskEntry();
-        entry.dateText = "06/15/2025";
-        entry.timeText = "10:30";
+        store::TaskEntry entry = NewTaskEntry();
+        entry.date = "20250615";
+        entry.time = "10:30";
         entry.keys = "bench";
         adds.push_back(bench::Seconds([&] {
             if (StoreTaskEntry(form->Store(), EditMode::kAdd, entry, words)) {

@@ -37,7 +37,7 @@ int ShowRows(store::TTaskStore& store) {
     store::TRowOrder rows(store.TodoTable);
     rows.Reload();
     int shown = 0;
-    for (store::StoredTask task; shown < std::min(kGridRows, rows.Count()); ++shown) {
+    for (store::TaskEntry task; shown < std::min(kGridRows, rows.Count()); ++shown) {
         rows.ReadTask(rows.RecordAt(shown), task);
     }
     return shown;

@@ -4,8 +4,26 @@
 #include "rtl/ansi.h"
 #include "rtl/date_format.h"
 #include "rtl/date_parse.h"
+#include "store/task_record.h"
 
 namespace store {
+
+namespace {
+
+// Field names compare in any letter case, as the engine compares them.
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (rtl::AnsiUpper(a[i]) != rtl::AnsiUpper(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
 
 std::string StoredDateAsText(std::string_view date) {
     auto part = [date](size_t from, size_t count) {
@@ -70,16 +88,15 @@ std::string ShowPriority(std::string_view priority) {
     return {};
 }
 
-CellHighlight HighlightOf(std::string_view fieldName, const TaskTexts& task,
+CellHighlight HighlightOf(std::string_view fieldName, const TaskEntry& task,
                           rtl::TDateTime today) {
     if (task.done) {
         return CellHighlight::kNone;
     }
-    const std::string field = rtl::AnsiUpperCase(fieldName);
-    if (field == "SHOWPRIORITY" && rtl::AnsiUpperCase(task.priority) == "A") {
+    if (SameName(fieldName, task_field::kShowPriority) && SameName(task.priority, "A")) {
         return CellHighlight::kHighPriority;
     }
-    if (field == "SHOWDATE" && task.date == DateToStored(today)) {
+    if (SameName(fieldName, task_field::kShowDate) && task.date == DateToStored(today)) {
         return CellHighlight::kDueToday;
     }
     return CellHighlight::kNone;

@@ -7,17 +7,9 @@
 
 #include "rtl/date_time.h"
 #include "rtl/format_settings.h"
+#include "store/task_record.h"
 
 namespace store {
-
-// The stored fields a task row is shown from, as the record holds them (Windows-1252).
-struct TaskTexts {
-    std::string_view date;  // DATE, "yyyymmdd" or blank
-    std::string_view time;  // TIME, "hh:nn" or blank
-    std::string_view keys;
-    std::string_view priority;
-    bool done = false;
-};
 
 // The display fields of one task, read under the formats in force or the given ones.
 // ShowDate: DATE as "dd mmm yyyy" with the month's short name; empty when DATE is no real date.
@@ -47,6 +39,6 @@ std::string DateToStored(rtl::TDateTime value);
 // Priority cell, a task due today its Date cell.
 enum class CellHighlight { kNone, kHighPriority, kDueToday };
 // `fieldName` is the column's field name in any case ("ShowPriority", "SHOWDATE", ...).
-CellHighlight HighlightOf(std::string_view fieldName, const TaskTexts& task, rtl::TDateTime today);
+CellHighlight HighlightOf(std::string_view fieldName, const TaskEntry& task, rtl::TDateTime today);
 
 }  // namespace store

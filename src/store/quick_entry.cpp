@@ -39,7 +39,7 @@ std::vector<QuickDateItem> QuickDateItems(rtl::TDateTime today) {
         {"TodayPlus5", 5, weekday(5)},
         {"TodayPlus6", 6, weekday(6)},
         {"WeekFromToday", 7, "A Week From Today"},
-        {"WeekFromTommorrow", 8, "A Week From Tomorrow"},
+        {"WeekFromTomorrow", 8, "A Week From Tomorrow"},
         {"Week2", 9, "A Week from " + weekday(9)},
         {"Week3", 10, "A Week from " + weekday(10)},
         {"Week4", 11, "A Week from " + weekday(11)},

@@ -114,7 +114,7 @@ bool TRebuildWork::Run(bool packFirst) {
             return Finish(false);
         }
     }
-    engine.SetOrder(engine.TagOrder("DATETIME"));
+    engine.SetOrder(engine.TagOrder(kDateTimeTag));
     return Finish(true);
 }
 

@@ -122,7 +122,7 @@ void TRowOrder::Insert(int row, std::int32_t record) {
     }
 }
 
-bool TRowOrder::ReadTask(std::int32_t record, StoredTask& task) {
+bool TRowOrder::ReadTask(std::int32_t record, TaskEntry& task) {
     if (!table_.Active() || record <= 0) {
         return false;
     }
@@ -135,12 +135,12 @@ bool TRowOrder::ReadTask(std::int32_t record, StoredTask& task) {
         value.erase(value.find_last_not_of(' ') + 1);
         return value;
     };
-    task.date = text("DATE");
-    task.time = text("TIME");
-    task.descript = text("DESCRIPT");
-    task.keys = text("KEYS");
-    task.priority = text("PRIORITY");
-    task.done = sx_GetLogical("DONE");
+    task.date = text(task_field::kDate);
+    task.time = text(task_field::kTime);
+    task.descript = text(task_field::kDescript);
+    task.keys = text(task_field::kKeys);
+    task.priority = text(task_field::kPriority);
+    task.done = sx_GetLogical(task_field::kDone);
     return true;
 }
 

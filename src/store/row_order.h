@@ -10,19 +10,9 @@
 #include <vector>
 
 #include "store/record_set.h"
+#include "store/task_record.h"
 
 namespace store {
-
-// A task record's stored fields as texts (Windows-1252), trailing blanks removed; the note
-// is not read.
-struct StoredTask {
-    std::string date;
-    std::string time;
-    std::string descript;
-    std::string keys;
-    std::string priority;
-    bool done = false;
-};
 
 class TRowOrder {
   public:
@@ -56,10 +46,10 @@ class TRowOrder {
     void Erase(int row);
     void Insert(int row, std::int32_t record);
 
-    // The stored texts of a task record, read straight from the engine without moving the
-    // set (whose current record, edit included, its own fields give). False when the record
-    // does not exist.
-    bool ReadTask(std::int32_t record, StoredTask& task);
+    // A task record without its note, read straight from the engine without moving the set
+    // (whose current record, edit included, ReadTaskEntry gives). False when the record does
+    // not exist.
+    bool ReadTask(std::int32_t record, TaskEntry& task);
 
   private:
     TTable& table_;

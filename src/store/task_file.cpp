@@ -44,16 +44,6 @@ std::string FileNameOf(const std::string& path) {
     return path.substr(path.rfind('/') + 1);
 }
 
-struct TaskField {
-    const char* name;
-    const char* type;
-    int width;
-};
-constexpr TaskField kTaskFields[] = {
-    {"DATE", "C", 8}, {"TIME", "C", 5},  {"DESCRIPT", "C", 50}, {"NOTE", "M", 10},
-    {"DONE", "L", 1}, {"KEYS", "C", 60}, {"PRIORITY", "C", 1},
-};
-
 // The request's own words, then the engine's, which name the file at fault (the memo file
 // or the index as often as the table) and what is wrong with it.
 std::string OpenFailureMessage(bool forRebuild, const std::string& engineWords) {
@@ -106,7 +96,7 @@ bool TTaskStore::CreateTaskTable() {
     sx_ClearLastError();
     bool created = TodoEngine.CreateTable(path, 2, 7);
     if (created) {
-        for (const TaskField& f : kTaskFields) {
+        for (const TaskFieldDef& f : kTaskFields) {
             TodoEngine.AddField(f.name, f.type, f.width, 0);
         }
         created = TodoEngine.WriteNewTable() && Exists(path);
@@ -171,8 +161,9 @@ bool TTaskStore::IsOldTaskStructure(TTable& recordSet) {
         }
         return false;
     };
-    return has("DATE") && has("TIME") && has("DESCRIPT") && has("NOTE") && has("DONE") &&
-           has("KEYS") && !has("PRIORITY");
+    using namespace task_field;
+    return has(kDate) && has(kTime) && has(kDescript) && has(kNote) && has(kDone) && has(kKeys) &&
+           !has(kPriority);
 }
 
 bool TTaskStore::OpenBackupTable() {
@@ -336,11 +327,11 @@ bool TTaskStore::HasAllTags() {
 }
 
 bool TTaskStore::CopyOldRecords() {
-    TField* priority = TodoTable.FieldByName("PRIORITY");
-    TField* note = TodoTable.FieldByName("NOTE");
-    TField* oldNote = ModTable.FieldByName("NOTE");
-    TField* oldDone = ModTable.FieldByName("DONE");
-    TField* done = TodoTable.FieldByName("DONE");
+    TField* priority = TodoTable.FieldByName(task_field::kPriority);
+    TField* note = TodoTable.FieldByName(task_field::kNote);
+    TField* oldNote = ModTable.FieldByName(task_field::kNote);
+    TField* oldDone = ModTable.FieldByName(task_field::kDone);
+    TField* done = TodoTable.FieldByName(task_field::kDone);
     if (priority == nullptr || note == nullptr || oldNote == nullptr || oldDone == nullptr ||
         done == nullptr) {
         return false;
@@ -353,7 +344,8 @@ bool TTaskStore::CopyOldRecords() {
         if (TodoTable.Append() != dbi::kOk || !priority->SetAsString("B")) {
             return false;
         }
-        for (const char* name : {"DATE", "TIME", "DESCRIPT", "KEYS"}) {
+        for (const char* name :
+             {task_field::kDate, task_field::kTime, task_field::kDescript, task_field::kKeys}) {
             TField* from = ModTable.FieldByName(name);
             TField* to = TodoTable.FieldByName(name);
             if (from == nullptr || to == nullptr || !to->SetAsString(from->AsString())) {

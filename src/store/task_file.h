@@ -13,6 +13,7 @@
 #include "store/rebuild.h"
 #include "store/record_set.h"
 #include "store/sinks.h"
+#include "store/task_record.h"
 
 namespace store {
 
@@ -30,11 +31,11 @@ struct TaskTag {
     const char* condition;
 };
 inline constexpr TaskTag kTaskTags[] = {
-    {"DATETIME", "DATE+TIME", "not Deleted()"},
-    {"DESCRIPT", "upper(DESCRIPT)", ""},
-    {"DONE", "DONE", ""},
-    {"KEYS", "upper(KEYS)", ""},
-    {"PRIORITY", "upper(PRIORITY)+DATE+TIME", ""},
+    {kDateTimeTag, "DATE+TIME", "not Deleted()"},
+    {task_field::kDescript, "upper(DESCRIPT)", ""},
+    {task_field::kDone, "DONE", ""},
+    {task_field::kKeys, "upper(KEYS)", ""},
+    {task_field::kPriority, "upper(PRIORITY)+DATE+TIME", ""},
 };
 
 // What another program's change to the task file alters: the table's record count, and the

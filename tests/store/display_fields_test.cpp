@@ -59,23 +59,23 @@ TEST(DisplayFields, OnlyUndoneHighTasksAndTodaysDatesAreColoured) {
     using store::CellHighlight;
     struct Case {
         const char* field;
-        store::TaskTexts task;
+        store::TaskEntry task;
         CellHighlight expected;
     } cases[] = {
-        {"ShowPriority", {"", "", "", "A", false}, CellHighlight::kHighPriority},
-        {"SHOWPRIORITY", {"", "", "", "A", false}, CellHighlight::kHighPriority},
+        {"ShowPriority", {.priority = "A"}, CellHighlight::kHighPriority},
+        {"SHOWPRIORITY", {.priority = "A"}, CellHighlight::kHighPriority},
         // Other programs store the letter in either case; the grid shows "a" as High.
-        {"ShowPriority", {"", "", "", "a", false}, CellHighlight::kHighPriority},
-        {"ShowPriority", {"", "", "", "b", false}, CellHighlight::kNone},
-        {"ShowPriority", {"", "", "", "A", true}, CellHighlight::kNone},
-        {"ShowPriority", {"20261208", "", "", "B", false}, CellHighlight::kNone},
-        {"ShowDate", {"20261208", "", "", "A", false}, CellHighlight::kDueToday},
-        {"showdate", {"20261208", "", "", "", false}, CellHighlight::kDueToday},
-        {"ShowDate", {"20261208", "", "", "", true}, CellHighlight::kNone},
-        {"ShowDate", {"20261207", "", "", "", false}, CellHighlight::kNone},
-        {"ShowDate", {"20261209", "", "", "", false}, CellHighlight::kNone},
-        {"ShowDate", {"", "", "", "", false}, CellHighlight::kNone},
-        {"DESCRIPT", {"20261208", "", "", "A", false}, CellHighlight::kNone},
+        {"ShowPriority", {.priority = "a"}, CellHighlight::kHighPriority},
+        {"ShowPriority", {.priority = "b"}, CellHighlight::kNone},
+        {"ShowPriority", {.priority = "A", .done = true}, CellHighlight::kNone},
+        {"ShowPriority", {.date = "20261208", .priority = "B"}, CellHighlight::kNone},
+        {"ShowDate", {.date = "20261208", .priority = "A"}, CellHighlight::kDueToday},
+        {"showdate", {.date = "20261208"}, CellHighlight::kDueToday},
+        {"ShowDate", {.date = "20261208", .done = true}, CellHighlight::kNone},
+        {"ShowDate", {.date = "20261207"}, CellHighlight::kNone},
+        {"ShowDate", {.date = "20261209"}, CellHighlight::kNone},
+        {"ShowDate", {}, CellHighlight::kNone},
+        {"DESCRIPT", {.date = "20261208", .priority = "A"}, CellHighlight::kNone},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(store::HighlightOf(c.field, c.task, today), c.expected)

@@ -44,7 +44,7 @@ TEST_F(QuickDates, SeventeenItemsCaptionedForTheDayWithWeekdays) {
         {"TodayPlus5", 5, "Saturday\t01/02/2027"},
         {"TodayPlus6", 6, "Sunday\t01/03/2027"},
         {"WeekFromToday", 7, "A Week From Today\t01/04/2027"},
-        {"WeekFromTommorrow", 8, "A Week From Tomorrow\t01/05/2027"},
+        {"WeekFromTomorrow", 8, "A Week From Tomorrow\t01/05/2027"},
         {"Week2", 9, "A Week from Wednesday\t01/06/2027"},
         {"Week3", 10, "A Week from Thursday\t01/07/2027"},
         {"Week4", 11, "A Week from Friday\t01/08/2027"},

@@ -84,7 +84,7 @@ TEST_F(RowOrderTest, RowsFollowOrderFilterAndDeletedSetting) {
     order.Reload();
     EXPECT_EQ(sx_WorkArea(), bystander);
     EXPECT_EQ(*store_->TodoTable.GetBookmark(), current);
-    store::StoredTask task;
+    store::TaskEntry task;
     ASSERT_TRUE(order.ReadTask(7, task));
     EXPECT_EQ(task.descript, "Task 0007");
     EXPECT_EQ(task.time, "09:00");

@@ -22,6 +22,24 @@ std::string ToAnsi(const QString& text) {
     return rtl::Utf8ToAnsi(text.toStdString());
 }
 
+QString NoteFromAnsi(std::string_view note) {
+    QString text = FromAnsi(note);
+    text.remove(QLatin1Char('\r'));
+    return text;
+}
+
+std::string NoteToAnsi(const QString& text) {
+    std::string note;
+    for (char c : ToAnsi(text)) {
+        if (c == '\n') {
+            note += "\r\n";
+        } else {
+            note += c;
+        }
+    }
+    return note;
+}
+
 bool IsAnsiText(const QString& text) {
     for (const char32_t cp : text.toUcs4()) {
         char byte = 0;

@@ -19,6 +19,9 @@ namespace ui {
 // cannot hold; input refused below never gets that far).
 QString FromAnsi(std::string_view text);
 std::string ToAnsi(const QString& text);
+// The same for a stored note, whose lines are joined by CR LF where a multi-line edit has LF.
+QString NoteFromAnsi(std::string_view note);
+std::string NoteToAnsi(const QString& text);
 
 // True when every character of `text` has a Windows-1252 byte.
 bool IsAnsiText(const QString& text);

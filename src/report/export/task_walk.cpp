@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "store/display_fields.h"
+#include "store/task_record.h"
 
 namespace report {
 
@@ -50,9 +51,11 @@ bool TaskWalk::Run(const std::function<bool(const TaskRowTexts&)>& visit, bool w
     if (!table_.Active()) {
         return Fail("The task table is not open");
     }
+    namespace field = store::task_field;
     const store::TField* fields[6] = {
-        table_.FieldByName("DESCRIPT"), table_.FieldByName("DATE"), table_.FieldByName("TIME"),
-        table_.FieldByName("PRIORITY"), table_.FieldByName("DONE"), table_.FieldByName("NOTE")};
+        table_.FieldByName(field::kDescript), table_.FieldByName(field::kDate),
+        table_.FieldByName(field::kTime),     table_.FieldByName(field::kPriority),
+        table_.FieldByName(field::kDone),     table_.FieldByName(field::kNote)};
     for (const store::TField* field : fields) {
         if (field == nullptr) {
             return Fail("The task table lacks one of its fields");

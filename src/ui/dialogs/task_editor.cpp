@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QRadioButton>
 
-#include <array>
 #include <string_view>
 #include <utility>
 
@@ -24,6 +23,8 @@
 #include "rtl/date_format.h"
 #include "rtl/date_parse.h"
 #include "rtl/format_settings.h"
+#include "store/quick_entry.h"
+#include "store/task_editing.h"
 #include "ui/dialogs/date_selector.h"
 #include "ui/dialogs/dialog_parts.h"
 #include "ui/dialogs/set_time_dialog.h"
@@ -33,50 +34,11 @@ namespace {
 
 constexpr int kHelpContext = 1004;
 
-// The quick date list: name, day offset and the fixed part of the caption. An empty text
-// stands for the day name of the date; "A Week from " is followed by it.
-struct QuickDate {
-    const char* name;
-    int offset;
-    const char* text;
-};
-constexpr std::array<QuickDate, 17> kQuickDates = {{
-    {"Today", 0, "Today"},
-    {"Tomorrow", 1, "Tomorrow"},
-    {"TodayPlus2", 2, ""},
-    {"TodayPlus3", 3, ""},
-    {"TodayPlus4", 4, ""},
-    {"TodayPlus5", 5, ""},
-    {"TodayPlus6", 6, ""},
-    {"WeekFromToday", 7, "A Week From Today"},
-    {"WeekFromTommorrow", 8, "A Week From Tomorrow"},
-    {"Week2", 9, "A Week from "},
-    {"Week3", 10, "A Week from "},
-    {"Week4", 11, "A Week from "},
-    {"Week5", 12, "A Week from "},
-    {"Week6", 13, "A Week from "},
-    {"TwoWeeksFromToday", 14, "Two Weeks From Today"},
-    {"ThreeWeeksFromToday", 21, "Three Weeks From Today"},
-    {"ThirtyDaysFromToday", 30, "30 Days From Today"},
-}};
-
-std::string QuickDateCaption(const QuickDate& item, rtl::TDateTime today) {
-    const rtl::TDateTime day = today + item.offset;
-    std::string caption = item.text;
-    if (caption.empty() || caption == "A Week from ") {
-        caption += rtl::FormatDateTime("dddd", day);
-    }
-    return caption + "\t" + rtl::FormatDateTime("ddddd", day);
-}
-
 // A date text read under the formats in force; short forms refer to the dialogs' clock's year.
 bool ReadDate(const std::string& text, rtl::TDateTime& date) {
     return rtl::TryStrToDate(text, date, rtl::CurrentFormats(),
                              rtl::DecodeDate(dialogs::Today()).year);
 }
-
-// The KEYS field holds 60 characters; the editor takes no more.
-constexpr qsizetype kKeyWordsLength = 60;
 
 }  // namespace
 
@@ -95,7 +57,7 @@ TTaskEditor::TTaskEditor(std::vector<std::string> keyWordList, QWidget* parent)
     // What the task file cannot hold is refused where it is typed or pasted.
     ui::RefuseNonAnsiInput(ui_->Task);
     ui::RefuseNonAnsiInput(ui_->KeyWords);
-    ui_->KeyWords->setMaxLength(kKeyWordsLength);
+    ui_->KeyWords->setMaxLength(store::kKeysWidth);
     // Tab enters the priority group at its checked button, as the keyboard order has it.
     for (QRadioButton* button : {ui_->pHigh, ui_->pMedium, ui_->pLow}) {
         const auto follow = [button](bool checked) {
@@ -183,6 +145,28 @@ std::string TTaskEditor::Priority() const {
     return ui_->pHigh->isChecked() ? "A" : ui_->pMedium->isChecked() ? "B" : "C";
 }
 
+void TTaskEditor::SetEntry(const store::TaskEntry& entry) {
+    SetPriority(entry.priority);
+    ui_->IsDone->setChecked(entry.done);
+    ui_->Task->setText(ui::FromAnsi(entry.descript));
+    ui_->KeyWords->setText(ui::FromAnsi(entry.keys));
+    ui_->Notes->setPlainText(ui::NoteFromAnsi(entry.note));
+    ui_->DateEdit->setText(ui::FromAnsi(store::EditorDateOf(entry.date)));
+    ui_->TimeEdit->setText(ui::FromAnsi(store::EditorTimeOf(entry.time)));
+}
+
+store::TaskEntry TTaskEditor::Entry() const {
+    store::TaskEntry entry;
+    entry.date = store::StoredDateOfEditor(ui::ToAnsi(ui_->DateEdit->text()));
+    entry.time = store::StoredTimeOfEditor(ui::ToAnsi(ui_->TimeEdit->text()));
+    entry.descript = ui::ToAnsi(ui_->Task->text());
+    entry.keys = ui::ToAnsi(ui_->KeyWords->text());
+    entry.priority = Priority();
+    entry.done = ui_->IsDone->isChecked();
+    entry.note = ui::NoteToAnsi(ui_->Notes->toPlainText());
+    return entry;
+}
+
 QMenu* TTaskEditor::QuickDateMenu() const {
     return quickDateMenu_;
 }
@@ -193,10 +177,10 @@ QMenu* TTaskEditor::KeyListMenu() const {
 
 void TTaskEditor::FormCreate() {
     const rtl::TDateTime today = dialogs::Today();
-    for (const QuickDate& item : kQuickDates) {
-        QAction* action = quickDateMenu_->addAction(ui::FromAnsi(QuickDateCaption(item, today)));
+    for (const store::QuickDateItem& item : store::QuickDateItems(today)) {
+        QAction* action = quickDateMenu_->addAction(ui::FromAnsi(item.caption));
         action->setObjectName(QLatin1String(item.name));
-        action->setData(item.offset);
+        action->setData(item.tag);
     }
     for (const std::string& word : keyWordList_) {
         // The word is kept as data; the caption doubles "&" so that none becomes an accelerator.
@@ -232,35 +216,30 @@ void TTaskEditor::FormCloseQuery(bool& canClose) {
 }
 
 void TTaskEditor::DateEditExit() {
-    const std::string text = rtl::AnsiUpperCase(ui::ToAnsi(ui_->DateEdit->text()));
-    if (text.empty()) {
+    const std::string typed = ui::ToAnsi(ui_->DateEdit->text());
+    if (typed.empty()) {
         return;
     }
-    rtl::TDateTime date = 0;
-    if (ReadDate(text, date)) {
-        ui_->DateEdit->setText(ui::FromAnsi(rtl::FormatDateTime("ddddd", date)));
+    if (const std::optional<std::string> date = store::CheckedEditorDate(typed, dialogs::Today())) {
+        ui_->DateEdit->setText(ui::FromAnsi(*date));
         return;
     }
-    const std::string& pattern = rtl::CurrentFormats().shortDateFormat;
-    ShowInformation("Please use the date format " + pattern + "\r" +
-                    "   Example: " + rtl::FormatDateTime(pattern, dialogs::Today()));
+    ShowInformation(store::DateRefusalText(dialogs::Today()));
     ui_->DateEdit->clear();
     ui_->DateEdit->setFocus();
     entryValid_ = false;
 }
 
 void TTaskEditor::TimeEditExit() {
-    const std::string text = rtl::AnsiUpperCase(ui::ToAnsi(ui_->TimeEdit->text()));
-    if (text.empty()) {
+    const std::string typed = ui::ToAnsi(ui_->TimeEdit->text());
+    if (typed.empty()) {
         return;
     }
-    rtl::TDateTime time = 0;
-    if (rtl::TryStrToTime(text, time)) {
-        ui_->TimeEdit->setText(ui::FromAnsi(rtl::FormatDateTime("t", time)));
+    if (const std::optional<std::string> time = store::CheckedEditorTime(typed)) {
+        ui_->TimeEdit->setText(ui::FromAnsi(*time));
         return;
     }
-    ShowInformation("Invalid time. Please use your Windows Time format\r   Example: " +
-                    rtl::FormatDateTime("t", dialogs::Now()));
+    ShowInformation(store::TimeRefusalText(dialogs::Now()));
     ui_->TimeEdit->clear();
     ui_->TimeEdit->setFocus();
     entryValid_ = false;
@@ -342,14 +321,13 @@ void TTaskEditor::KeyListMenuItemClick(QAction* item) {
     if (item == nullptr) {
         return;
     }
-    const QString word = item->data().toString();
-    const QString now = ui_->KeyWords->text();
-    const QString wanted = now.isEmpty() ? word : now + QLatin1Char(' ') + word;
-    if (wanted.size() > kKeyWordsLength) {
+    const std::optional<std::string> keys =
+        store::KeysWithWord(ui::ToAnsi(ui_->KeyWords->text()), ui::ToAnsi(item->data().toString()));
+    if (!keys) {
         QApplication::beep();
         return;
     }
-    ui_->KeyWords->setText(wanted);
+    ui_->KeyWords->setText(ui::FromAnsi(*keys));
 }
 
 void TTaskEditor::OKButtonClick() {

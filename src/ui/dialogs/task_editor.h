@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/ui/forms.h"
+#include "store/task_record.h"
 
 namespace Ui {
 class TTaskEditor;
@@ -24,9 +25,9 @@ class QLineEdit;
 class QMenu;
 class QRadioButton;
 
-// The caller fills the controls, puts the user formats in force, shows the dialog with
-// ShowModal and, on kModalOk, reads the controls back. Every date and time text the dialog
-// writes is in the formats in force while it shows.
+// The caller puts the user formats in force, hands the task over with SetEntry, shows the
+// dialog with ShowModal and, on kModalOk, takes the task back with Entry. Every date and time
+// text the dialog writes is in the formats in force while it shows.
 class TTaskEditor : public ui::TDialog {
     Q_OBJECT
 
@@ -51,6 +52,12 @@ class TTaskEditor : public ui::TDialog {
     void SetPriority(std::string_view stored);
     // The PRIORITY of the checked radio button: "A", "B" or "C".
     std::string Priority() const;
+
+    // Fills the controls from a task as stored, its date and time in the formats in force.
+    void SetEntry(const store::TaskEntry& entry);
+    // The task as the controls hold it, ready to store: the date and time read in the formats
+    // in force, the notes' lines joined by CR LF, the priority of the checked button.
+    store::TaskEntry Entry() const;
 
     QMenu* QuickDateMenu() const;
     QMenu* KeyListMenu() const;

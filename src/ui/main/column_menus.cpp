@@ -17,6 +17,7 @@
 #include "store/display_fields.h"
 #include "store/quick_entry.h"
 #include "store/record_set.h"
+#include "store/task_record.h"
 #include "ui/dialogs/date_selector.h"
 #include "ui/dialogs/set_time_dialog.h"
 
@@ -40,10 +41,7 @@ void AddSeparatorAndCancel(QMenu* menu, const char* cancelName) {
     AddItem(menu, cancelName, QStringLiteral("Cancel"));
 }
 
-std::string FieldText(store::TTable& table, std::string_view name) {
-    store::TField* field = table.FieldByName(name);
-    return field != nullptr ? field->AsString() : std::string();
-}
+namespace field = store::task_field;
 
 }  // namespace
 
@@ -116,13 +114,14 @@ void TColumnMenus::FormCreate() {
 
 bool TColumnMenus::ColumnDblClick(std::string_view fieldName, QPoint globalPos) {
     const std::string column = rtl::AnsiUpperCase(fieldName);
-    if (column == "SHOWDATE") {
+    const auto is = [&column](const char* name) { return column == rtl::AnsiUpperCase(name); };
+    if (is(field::kShowDate)) {
         dateColumnMenu_->exec(globalPos);
-    } else if (column == "SHOWPRIORITY") {
+    } else if (is(field::kShowPriority)) {
         priorityColumnMenu_->exec(globalPos);
-    } else if (column == "SHOWTIME") {
+    } else if (is(field::kShowTime)) {
         DoQuickTime();
-    } else if (column == "SHOWKEYS") {
+    } else if (is(field::kShowKeys)) {
         DoKeyListMenu(globalPos.x(), globalPos.y());
     } else {
         return false;
@@ -146,11 +145,12 @@ void TColumnMenus::Store(std::string_view field, const std::string& value) {
 
 void TColumnMenus::Calendar1Click() {
     rtl::TDateTime date = 0;
-    if (!store::StoredDateToValue(FieldText(table_, "DATE"), date, rtl::CurrentFormats())) {
+    const std::string stored = store::ReadTaskEntry(table_, store::NoteRead::kSkip).date;
+    if (!store::StoredDateToValue(stored, date, rtl::CurrentFormats())) {
         date = Today();
     }
     if (pickDate_ && pickDate_(date)) {
-        Store("DATE", store::DateToStored(std::floor(date)));
+        Store(field::kDate, store::DateToStored(std::floor(date)));
     }
 }
 
@@ -159,30 +159,31 @@ void TColumnMenus::QuickDate1Click() {
 }
 
 void TColumnMenus::ClearDate1Click() {
-    Store("DATE", {});
+    Store(field::kDate, {});
 }
 
 // The captions keep the day the window was made; the date stored is the day of the click.
 void TColumnMenus::QuickDateItemClick(QAction* item) {
-    Store("DATE", store::DateToStored(Today() + item->data().toInt()));
+    Store(field::kDate, store::DateToStored(Today() + item->data().toInt()));
 }
 
 void TColumnMenus::High1Click() {
-    Store("PRIORITY", "A");
+    Store(field::kPriority, "A");
 }
 
 void TColumnMenus::MediumPriority1Click() {
-    Store("PRIORITY", "B");
+    Store(field::kPriority, "B");
 }
 
 void TColumnMenus::Low1Click() {
-    Store("PRIORITY", "C");
+    Store(field::kPriority, "C");
 }
 
 void TColumnMenus::DoQuickTime() {
-    rtl::TDateTime time = store::QuickTimeStart(FieldText(table_, "TIME"), clock_());
+    const std::string stored = store::ReadTaskEntry(table_, store::NoteRead::kSkip).time;
+    rtl::TDateTime time = store::QuickTimeStart(stored, clock_());
     if (pickTime_ && pickTime_(time)) {
-        Store("TIME", store::QuickTimeToStored(time));
+        Store(field::kTime, store::QuickTimeToStored(time));
     }
 }
 
@@ -211,5 +212,6 @@ void TColumnMenus::DoKeyListMenu(int x, int y) {
 
 void TColumnMenus::KeyListMenuItemClick(QAction* item) {
     const QByteArray word = item->data().toByteArray();
-    Store("KEYS", store::KeysWithChoice(FieldText(table_, "KEYS"), word.toStdString()));
+    const std::string keys = store::ReadTaskEntry(table_, store::NoteRead::kSkip).keys;
+    Store(field::kKeys, store::KeysWithChoice(keys, word.toStdString()));
 }

@@ -40,7 +40,7 @@ void BreakStringIntoWords(std::string_view text, KeyWordList& list) {
 void BuildKeyWordList(store::TTaskStore& store, KeyWordList& list) {
     list.Clear();
     store.TodoTable.DisableControls();
-    store::ForEachVisible(store.TodoTable, "KEYS",
+    store::ForEachVisible(store.TodoTable, store::task_field::kKeys,
                           [&](std::string_view keys) { BreakStringIntoWords(keys, list); });
     store.TodoTable.EnableControls();
 }

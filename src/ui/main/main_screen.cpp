@@ -69,27 +69,6 @@ constexpr int kOthersChangesMilliseconds = 1000;
 // Records of work per idle-time slice of the index check.
 constexpr int kIndexCheckSlice = 4000;
 
-// The Windows-1252 text of a multi-line editor, its lines joined by CR LF.
-std::string NotesText(const QPlainTextEdit* editor) {
-    std::string text = ui::ToAnsi(editor->toPlainText());
-    std::string joined;
-    joined.reserve(text.size());
-    for (char c : text) {
-        if (c == '\n') {
-            joined += "\r\n";
-        } else {
-            joined += c;
-        }
-    }
-    return joined;
-}
-
-QString NotesFromAnsi(const std::string& text) {
-    QString notes = ui::FromAnsi(text);
-    notes.remove(QLatin1Char('\r'));
-    return notes;
-}
-
 // A text input has the keyboard: keys typed there belong to it alone.
 bool IsTextInput(const QWidget* widget) {
     return qobject_cast<const QLineEdit*>(widget) != nullptr ||
@@ -619,9 +598,11 @@ bool TMainScreen::PostPending() {
 }
 
 void TMainScreen::LoadNotes() {
-    store::TField* note =
-        store_->TodoTable.Active() ? store_->TodoTable.FieldByName("NOTE") : nullptr;
-    const QString text = note != nullptr && !AtEnd() ? NotesFromAnsi(note->AsString()) : QString();
+    store::TField* note = store_->TodoTable.Active()
+                              ? store_->TodoTable.FieldByName(store::task_field::kNote)
+                              : nullptr;
+    const QString text =
+        note != nullptr && !AtEnd() ? ui::NoteFromAnsi(note->AsString()) : QString();
     // Without a task there is no note to type into.
     ui_->ActiveNotes->setReadOnly(AtEnd());
     if (ui_->ActiveNotes->toPlainText() != text) {
@@ -641,11 +622,11 @@ void TMainScreen::NotesEdited() {
         return;
     }
     store::TTable& table = store_->TodoTable;
-    store::TField* note = table.FieldByName("NOTE");
+    store::TField* note = table.FieldByName(store::task_field::kNote);
     // Typing in the pane edits the record directly; the note is stored as typed. Text that
     // cannot be stored does not stay on screen as if it were: the pane shows the note again.
     if (note == nullptr || table.Edit() != store::dbi::kOk ||
-        !note->SetAsString(NotesText(ui_->ActiveNotes))) {
+        !note->SetAsString(ui::NoteToAnsi(ui_->ActiveNotes->toPlainText()))) {
         ShowEngineError(table.LastErrorText());
         LoadNotes();
     }
@@ -739,73 +720,23 @@ void TMainScreen::NewButtonClick() {
 void TMainScreen::CallTaskEdit(int mode) {
     const EditMode editMode = mode == 0 ? EditMode::kEdit : EditMode::kAdd;
     PostPending();
+    // The editor shows dates as numbers in the user's order.
     const std::string userDate = SavedUserShortDateFormat();
     SetSavedUserShortDateFormat(MakeNumericDateFormat(userDate));
 
     ui::FormPtr<TTaskEditor> editor = ui::CreateForm<TTaskEditor>(keyWordList_.Words(), this);
     ui::ProcessMessages();
-    TaskEntry entry =
-        editMode == EditMode::kEdit ? CurrentTaskEntry(store_->TodoTable) : NewTaskEntry();
-    if (editMode == EditMode::kEdit) {
-        editor->SetPriority(entry.priority);
-        editor->TaskLabel()->setText(QStringLiteral("Editing Task"));
-        editor->IsDone()->setChecked(entry.done);
-        editor->Task()->setText(ui::FromAnsi(entry.descript));
-        editor->KeyWords()->setText(ui::FromAnsi(entry.keys));
-        editor->Notes()->setPlainText(NotesFromAnsi(entry.notes));
-        rtl::TDateTime value = 0;
-        QString date;
-        QString time;
-        if (rtl::TryStrToDate(entry.dateText, value)) {
-            UseUserFormats();
-            date = ui::FromAnsi(rtl::DateToStr(value));
-            UseInternalFormats();
-        }
-        if (rtl::TryStrToTime(entry.timeText, value)) {
-            UseUserFormats();
-            time = ui::FromAnsi(rtl::FormatDateTime("t", value));
-            UseInternalFormats();
-        }
-        editor->DateEdit()->setText(date);
-        editor->TimeEdit()->setText(time);
-    } else {
-        editor->TaskLabel()->setText(QStringLiteral("Adding Task"));
-        editor->IsDone()->setChecked(false);
-        editor->Task()->setText(ui::FromAnsi(entry.descript));
-        editor->Notes()->clear();
-        editor->KeyWords()->clear();
-        editor->DateEdit()->clear();
-        editor->TimeEdit()->clear();
-    }
-
+    editor->TaskLabel()->setText(editMode == EditMode::kEdit ? QStringLiteral("Editing Task")
+                                                             : QStringLiteral("Adding Task"));
     ui::CentreForm(editor.get());
     UseUserFormats();
-    const int result = editor->ShowModal();
+    editor->SetEntry(editMode == EditMode::kEdit ? store::ReadTaskEntry(store_->TodoTable)
+                                                 : NewTaskEntry());
+    const bool accepted = editor->ShowModal() == ui::kModalOk;
+    const store::TaskEntry entry = editor->Entry();
     UseInternalFormats();
 
-    // The editor's date and time, read in the user's notation, in the internal one.
-    entry.dateText = ui::ToAnsi(editor->DateEdit()->text());
-    entry.timeText = ui::ToAnsi(editor->TimeEdit()->text());
-    rtl::TDateTime value = 0;
-    UseUserFormats();
-    const bool dateValid = rtl::TryStrToDate(entry.dateText, value);
-    UseInternalFormats();
-    if (dateValid) {
-        entry.dateText = rtl::DateToStr(value);
-    }
-    UseUserFormats();
-    const bool timeValid = rtl::TryStrToTime(entry.timeText, value);
-    UseInternalFormats();
-    if (timeValid) {
-        entry.timeText = rtl::TimeToStr(value);
-    }
-
-    if (result == ui::kModalOk) {
-        entry.priority = editor->Priority();
-        entry.descript = ui::ToAnsi(editor->Task()->text());
-        entry.keys = ui::ToAnsi(editor->KeyWords()->text());
-        entry.notes = NotesText(editor->Notes());
-        entry.done = editor->IsDone()->isChecked();
+    if (accepted) {
         if (StoreTaskEntry(*store_, editMode, entry, keyWordList_)) {
             if (std::optional<std::int32_t> bookmark = store_->TodoTable.GetBookmark()) {
                 model_->RecordChanged(*bookmark);
@@ -909,25 +840,23 @@ void TMainScreen::ActiveGridDblClick() {
     if (AtEnd()) {
         return;
     }
-    const std::string field =
-        rtl::AnsiUpperCase(TaskGridModel::FieldName(ui_->ActiveGrid->currentIndex().column()));
+    const int column = ui_->ActiveGrid->currentIndex().column();
     // The Date, Priority, Time and Key Words columns have menus of their own.
-    if (columnMenus_->ColumnDblClick(field, at)) {
+    if (columnMenus_->ColumnDblClick(TaskGridModel::FieldName(column), at)) {
         return;
     }
-    if (field == "ISDONE") {
-        ui_->DoneToggleButton->click();
-    } else {
-        ui_->Editbutton->click();
-    }
+    ToggleDoneOrEdit();
 }
 
 void TMainScreen::ActiveNotesDblClick() {
     if (AtEnd()) {
         return;
     }
-    if (std::string_view(TaskGridModel::FieldName(ui_->ActiveGrid->currentIndex().column())) ==
-        "IsDone") {
+    ToggleDoneOrEdit();
+}
+
+void TMainScreen::ToggleDoneOrEdit() {
+    if (ui_->ActiveGrid->currentIndex().column() == TaskGridModel::kDone) {
         ui_->DoneToggleButton->click();
     } else {
         ui_->Editbutton->click();

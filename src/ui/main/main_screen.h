@@ -140,6 +140,9 @@ class TMainScreen : public ui::TForm, public ui::InputRefusalSink {
     // True when the table stands on the task the grid shows as current: a command acts on
     // no other record, whatever an index that disagrees with the table made of the order.
     bool OnShownTask();
+    // A double-click on a task that no column menu took: the Done column toggles the task's
+    // done flag, any other column opens the task editor.
+    void ToggleDoneOrEdit();
     // One idle-time slice of the check of the index against the table; on a disagreement the
     // index is rebuilt and the message line says so.
     void CheckIndexSlice();

@@ -11,6 +11,7 @@
 #include "rtl/ansi.h"
 #include "store/engine_component.h"
 #include "store/record_set.h"
+#include "store/task_record.h"
 
 namespace {
 
@@ -23,11 +24,11 @@ struct SortEntry {
 };
 
 constexpr std::array<SortEntry, 3> kSortEntries = {{
-    {TSortItem::kDateTime, "DATETIME", "Sort by Date+Time", "mnuSortDateTime",
+    {TSortItem::kDateTime, store::kDateTimeTag, "Sort by Date+Time", "mnuSortDateTime",
      "mainmnuSortDateTime"},
-    {TSortItem::kDescription, "DESCRIPT", "Sort by Description", "mnuSortDescription",
-     "mainmnuSortDescription"},
-    {TSortItem::kPriority, "PRIORITY", "Sort by Priority", "mnuSortPriority",
+    {TSortItem::kDescription, store::task_field::kDescript, "Sort by Description",
+     "mnuSortDescription", "mainmnuSortDescription"},
+    {TSortItem::kPriority, store::task_field::kPriority, "Sort by Priority", "mnuSortPriority",
      "mainmnuSortPriority"},
 }};
 
@@ -80,15 +81,15 @@ TSortMenus::TSortMenus(store::TEngineComponent& engine, store::TTable& table, in
 TSortMenus::~TSortMenus() = default;
 
 void TSortMenus::mnuSortDateTimeClick() {
-    Sort("DATETIME");
+    Sort(store::kDateTimeTag);
 }
 
 void TSortMenus::mnuSortDescriptionClick() {
-    Sort("DESCRIPT");
+    Sort(store::task_field::kDescript);
 }
 
 void TSortMenus::mnuSortPriorityClick() {
-    Sort("PRIORITY");
+    Sort(store::task_field::kPriority);
 }
 
 // The tag's order, or record order when the task file lacks the tag; then the top of the list.

@@ -8,9 +8,12 @@
 #include "rtl/text.h"
 #include "store/display_fields.h"
 #include "store/task_file.h"
+#include "store/task_record.h"
 #include "ui/main/key_word_list.h"
 
 namespace {
+
+namespace field = store::task_field;
 
 bool Set(store::TTable& table, const char* field, std::string_view text) {
     store::TField* f = table.FieldByName(field);
@@ -51,51 +54,25 @@ std::string MakeNumericDateFormat(std::string_view pattern) {
     return result;
 }
 
-TaskEntry CurrentTaskEntry(store::TTable& table) {
-    TaskEntry entry;
-    entry.dateText = store::StoredDateAsText(Get(table, "DATE"));
-    entry.timeText = Get(table, "TIME");
-    entry.priority = Get(table, "PRIORITY");
-    entry.descript = Get(table, "DESCRIPT");
-    entry.keys = Get(table, "KEYS");
-    entry.notes = Get(table, "NOTE");
-    store::TField* done = table.FieldByName("DONE");
-    entry.done = done != nullptr && done->AsBoolean();
-    return entry;
-}
-
-TaskEntry NewTaskEntry() {
-    TaskEntry entry;
+store::TaskEntry NewTaskEntry() {
+    store::TaskEntry entry;
     entry.descript = "{Task description}";
     return entry;
 }
 
-std::string StoredDateOf(std::string_view dateText) {
-    rtl::TDateTime value = 0;
-    return rtl::TryStrToDate(dateText, value) ? store::DateToStored(value) : std::string();
-}
-
-std::string StoredTimeOf(std::string_view timeText) {
-    rtl::TDateTime value = 0;
-    return rtl::TryStrToTime(timeText, value) ? rtl::FormatDateTime("hh:nn", value) : std::string();
-}
-
-bool StoreTaskEntry(store::TTaskStore& store, EditMode mode, const TaskEntry& entry,
+bool StoreTaskEntry(store::TTaskStore& store, EditMode mode, store::TaskEntry entry,
                     KeyWordList& keyWords) {
     store::TTable& table = store.TodoTable;
-    const std::string priority =
-        entry.priority == "A" || entry.priority == "C" ? entry.priority : std::string("B");
+    if (entry.priority != "A" && entry.priority != "C") {
+        entry.priority = "B";
+    }
+    entry.note = rtl::PadMemoText(entry.note);
     const bool opened =
         (mode == EditMode::kEdit ? table.Edit() : table.Append()) == store::dbi::kOk;
-    store::TField* done = table.FieldByName("DONE");
     const bool saved =
-        opened && Set(table, "DESCRIPT", entry.descript) && Set(table, "KEYS", entry.keys) &&
-        Set(table, "NOTE", rtl::PadMemoText(entry.notes)) &&
-        Set(table, "DATE", StoredDateOf(entry.dateText)) &&
-        Set(table, "TIME", StoredTimeOf(entry.timeText)) && Set(table, "PRIORITY", priority) &&
-        done != nullptr && done->SetAsBoolean(entry.done) && table.Post() == store::dbi::kOk;
+        opened && store::AssignTaskEntry(table, entry) && table.Post() == store::dbi::kOk;
     if (saved) {
-        BreakStringIntoWords(Get(table, "KEYS"), keyWords);
+        BreakStringIntoWords(Get(table, field::kKeys), keyWords);
     }
     return saved;
 }
@@ -110,7 +87,7 @@ bool TaskButtonsVisible(store::TTaskStore& store) {
 }
 
 bool ToggleDone(store::TTable& table) {
-    store::TField* done = table.FieldByName("DONE");
+    store::TField* done = table.FieldByName(field::kDone);
     if (done == nullptr || table.Edit() != store::dbi::kOk ||
         !done->SetAsBoolean(!done->AsBoolean()) || table.Post() != store::dbi::kOk) {
         table.Cancel();
@@ -120,19 +97,18 @@ bool ToggleDone(store::TTable& table) {
 }
 
 bool CloneCurrentTask(store::TTable& table) {
-    store::TField* note = table.FieldByName("NOTE");
-    store::TField* done = table.FieldByName("DONE");
+    store::TField* note = table.FieldByName(field::kNote);
+    store::TField* done = table.FieldByName(field::kDone);
     if (note == nullptr || done == nullptr) {
         return false;
     }
     const std::vector<std::string> lines = note->MemoLines();
-    const std::string descript = Get(table, "DESCRIPT"), keys = Get(table, "KEYS"),
-                      date = Get(table, "DATE"), time = Get(table, "TIME"),
-                      priority = Get(table, "PRIORITY");
-    return table.Append() == store::dbi::kOk && Set(table, "DESCRIPT", descript) &&
-           note->SetMemoLines(lines) && Set(table, "KEYS", keys) && Set(table, "DATE", date) &&
-           Set(table, "TIME", time) && Set(table, "PRIORITY", priority) &&
-           done->SetAsBoolean(false) && table.Post() == store::dbi::kOk;
+    const store::TaskEntry task = store::ReadTaskEntry(table, store::NoteRead::kSkip);
+    return table.Append() == store::dbi::kOk && Set(table, field::kDescript, task.descript) &&
+           note->SetMemoLines(lines) && Set(table, field::kKeys, task.keys) &&
+           Set(table, field::kDate, task.date) && Set(table, field::kTime, task.time) &&
+           Set(table, field::kPriority, task.priority) && done->SetAsBoolean(false) &&
+           table.Post() == store::dbi::kOk;
 }
 
 bool DeleteCurrentTask(store::TTaskStore& store) {
@@ -153,7 +129,7 @@ bool GoToDate(store::TTaskStore& store, rtl::TDateTime date) {
     // Only the date order can be searched by date; any other order is left for the search
     // and put back, with the task found current in it.
     const int order = engine.IndexOrder();
-    const int dateOrder = engine.TagOrder("DATETIME");
+    const int dateOrder = engine.TagOrder(store::kDateTimeTag);
     if (dateOrder == 0) {
         return false;
     }
@@ -169,7 +145,7 @@ bool GoToDate(store::TTaskStore& store, rtl::TDateTime date) {
         table.Last();
     }
     const bool dated = table.GetBookmark().has_value() &&
-                       Get(table, "DATE").find_first_not_of(' ') != std::string::npos;
+                       Get(table, field::kDate).find_first_not_of(' ') != std::string::npos;
     const int found = dated ? engine.RecordNumber() : before;
     if (order != dateOrder) {
         engine.SetOrder(order);
@@ -202,6 +178,6 @@ bool RebuildTaskFile(store::TTaskStore& store, store::RebuildRunner& runner, boo
         done = false;
         return false;
     }
-    store.TodoEngine.SetOrder(store.TodoEngine.TagOrder("DATETIME"));
+    store.TodoEngine.SetOrder(store.TodoEngine.TagOrder(store::kDateTimeTag));
     return true;
 }

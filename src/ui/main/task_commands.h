@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "rtl/date_time.h"
+#include "store/task_record.h"
 
 namespace store {
 class TTaskStore;
@@ -15,38 +16,21 @@ class RebuildRunner;
 }  // namespace store
 class KeyWordList;
 
-// What the task editor shows and gives back, in the internal notation: the date as
-// "mm/dd/yyyy" and the time as "hh:nn" when they are valid, other texts as typed.
-struct TaskEntry {
-    std::string dateText;
-    std::string timeText;
-    std::string priority;  // "A", "B", "C", or anything else (the editor's default)
-    std::string descript;
-    std::string keys;
-    std::string notes;  // lines joined by CR LF
-    bool done = false;
-};
-
 // The saved user short date pattern with at most two day and two month letters, each kept
 // only while fewer than two of its kind came before, and each run of year letters widened or
 // cut to four.
 std::string MakeNumericDateFormat(std::string_view pattern);
 
-// The current task as the editor is filled for an edit, and the texts of a new task.
-TaskEntry CurrentTaskEntry(store::TTable& table);
-TaskEntry NewTaskEntry();
-
-// DATE and TIME as stored for a date or time text read under the formats in force (the
-// internal ones): "yyyymmdd" and "hh:nn" (24-hour), empty for a text that is not one.
-std::string StoredDateOf(std::string_view dateText);
-std::string StoredTimeOf(std::string_view timeText);
+// The task the editor starts from when a task is added.
+store::TaskEntry NewTaskEntry();
 
 enum class EditMode { kEdit = 0, kAdd = 1 };
 
 // Stores the editor's accepted result: edits the current task or appends one, assigns every
-// field (the note padded, the priority "A", "B" or "C"), posts, and adds the stored key words
-// to the list. False when the record could not be saved (the record may stay in editing).
-bool StoreTaskEntry(store::TTaskStore& store, EditMode mode, const TaskEntry& entry,
+// field (the note padded, a priority other than "A" or "C" as "B"), posts, and adds the stored
+// key words to the list. False when the record could not be saved (the record may stay in
+// editing).
+bool StoreTaskEntry(store::TTaskStore& store, EditMode mode, store::TaskEntry entry,
                     KeyWordList& keyWords);
 
 // SetButtons' rule: re-reads the current record and answers whether the task table is on a

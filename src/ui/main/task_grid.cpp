@@ -11,6 +11,7 @@
 #include "platform/ui/ansi_input.h"
 #include "rtl/ansi.h"
 #include "store/record_set.h"
+#include "store/task_record.h"
 
 namespace {
 
@@ -19,25 +20,16 @@ struct ColumnDef {
     const char* title;
     int displayWidth;
 };
+namespace field = store::task_field;
 constexpr ColumnDef kColumns[] = {
-    {"ShowPriority", "Priority", 9}, {"ShowDate", "Date", 11}, {"ShowTime", "Time", 9},
-    {"DESCRIPT", "Task", 70},        {"IsDone", "Done?", 5},   {"ShowKeys", "Key Words", 15},
+    {field::kShowPriority, "Priority", 9}, {field::kShowDate, "Date", 11},
+    {field::kShowTime, "Time", 9},         {field::kDescript, "Task", 70},
+    {field::kIsDone, "Done?", 5},          {field::kShowKeys, "Key Words", 15},
 };
-constexpr int kTaskLength = 50;
-
-std::string FieldText(store::TTable& table, const char* name) {
-    store::TField* field = table.FieldByName(name);
-    if (field == nullptr) {
-        return {};
-    }
-    std::string text = field->AsString();
-    text.erase(text.find_last_not_of(' ') + 1);
-    return text;
-}
 
 }  // namespace
 
-TaskRowTexts TodoTableCalcFields(const store::StoredTask& task, int tableTag,
+TaskRowTexts TodoTableCalcFields(const store::TaskEntry& task, int tableTag,
                                  const rtl::FormatSettings& formats) {
     TaskRowTexts row;
     row.stored = task;
@@ -137,17 +129,10 @@ int TaskGridModel::CurrentRow() const {
 
 TaskRowTexts TaskGridModel::RowTexts(int row) const {
     const std::int32_t record = order_.RecordAt(row);
-    store::StoredTask task;
+    store::TaskEntry task;
     std::optional<std::int32_t> bookmark = table_.GetBookmark();
     if (bookmark && *bookmark == record) {
-        // The current record as the set holds it, an edit in progress included.
-        task.date = FieldText(table_, "DATE");
-        task.time = FieldText(table_, "TIME");
-        task.descript = FieldText(table_, "DESCRIPT");
-        task.keys = FieldText(table_, "KEYS");
-        task.priority = FieldText(table_, "PRIORITY");
-        store::TField* done = table_.FieldByName("DONE");
-        task.done = done != nullptr && done->AsBoolean();
+        task = store::ReadTaskEntry(table_, store::NoteRead::kSkip);
     } else if (auto cached = cache_.find(record); cached != cache_.end()) {
         task = cached->second;
     } else {
@@ -180,9 +165,8 @@ QVariant TaskGridModel::data(const QModelIndex& index, int role) const {
         if (!gridReady_) {
             return static_cast<int>(store::CellHighlight::kNone);
         }
-        const store::TaskTexts texts{row.stored.date, row.stored.time, row.stored.keys,
-                                     row.stored.priority, row.stored.done};
-        return static_cast<int>(store::HighlightOf(FieldName(index.column()), texts, clock_()));
+        return static_cast<int>(
+            store::HighlightOf(FieldName(index.column()), row.stored, clock_()));
     }
     switch (index.column()) {
         case kPriority:
@@ -226,12 +210,12 @@ bool TaskGridModel::setData(const QModelIndex& index, const QVariant& value, int
         return false;
     }
     const std::string text = rtl::Utf8ToAnsi(value.toString().toStdString());
-    if (text == FieldText(table_, "DESCRIPT")) {
+    if (text == store::ReadTaskEntry(table_, store::NoteRead::kSkip).descript) {
         return false;
     }
-    store::TField* descript = table_.FieldByName("DESCRIPT");
+    store::TField* descript = table_.FieldByName(field::kDescript);
     if (descript == nullptr || table_.Edit() != store::dbi::kOk ||
-        !descript->SetAsString(text.substr(0, kTaskLength))) {
+        !descript->SetAsString(text.substr(0, store::kDescriptWidth))) {
         Q_EMIT editRefused(table_.LastErrorText());
         return false;
     }
@@ -245,7 +229,7 @@ QWidget* TaskGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
                                         const QModelIndex& index) const {
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
     if (auto* line = qobject_cast<QLineEdit*>(editor)) {
-        line->setMaxLength(kTaskLength);
+        line->setMaxLength(store::kDescriptWidth);
         ui::RefuseNonAnsiInput(line);
     }
     editor_ = editor;

@@ -29,10 +29,10 @@ struct TaskRowTexts {
     std::string DESCRIPT;
     std::string IsDone;
     std::string ShowKeys;
-    store::StoredTask stored;
+    store::TaskEntry stored;
 };
 // TodoTableCalcFields: the display fields of a task, read under `formats` (the internal ones).
-TaskRowTexts TodoTableCalcFields(const store::StoredTask& task, int tableTag,
+TaskRowTexts TodoTableCalcFields(const store::TaskEntry& task, int tableTag,
                                  const rtl::FormatSettings& formats);
 
 class TaskGridModel : public QAbstractTableModel {
@@ -90,7 +90,7 @@ class TaskGridModel : public QAbstractTableModel {
   private:
     store::TTable& table_;
     mutable store::TRowOrder order_;
-    mutable std::unordered_map<std::int32_t, store::StoredTask> cache_;
+    mutable std::unordered_map<std::int32_t, store::TaskEntry> cache_;
     // The internal formats with the user's names: the grid's texts never follow the notation
     // a dialog puts in force for the whole program while the grid repaints behind it.
     rtl::FormatSettings formats_;

@@ -176,7 +176,7 @@ TEST_F(MainWindow, TheGridShowsDisplayFieldsAndColoursOnlyUnfocusedCellsOfOpenTa
     EXPECT_EQ(colourAt(0, 0), QColor(128, 0, 128));
 
     // While the table's Tag is -1 no display field is computed.
-    store::StoredTask task{Today(), "13:05", "x", "k", "A", false};
+    store::TaskEntry task{Today(), "13:05", "x", "k", "A", false};
     const TaskRowTexts hidden = TodoTableCalcFields(task, -1, rtl::InternalFormats());
     EXPECT_TRUE(hidden.ShowDate.empty() && hidden.ShowTime.empty() && hidden.IsDone.empty() &&
                 hidden.ShowKeys.empty() && hidden.ShowPriority.empty());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "rtl/format_sets.h"
+#include "store/task_editing.h"
 #include "store/task_file.h"
 #include "store_test_support.h"
 #include "ui/main/key_word_list.h"
@@ -89,15 +90,16 @@ TEST_F(TaskCommandsTest, TheEditorsResultIsStoredAsTyped) {
     KeyWordList words;
 
     // Edit without touching the priority: a stored "C" stays; dates and times in.
-    TaskEntry entry = CurrentTaskEntry(Table());
-    EXPECT_EQ(entry.dateText, "01/15/2026");
-    EXPECT_EQ(entry.timeText, "14:30");
+    store::TaskEntry entry = store::ReadTaskEntry(Table());
+    EXPECT_EQ(store::EditorDateOf(entry.date), "01/15/2026");
+    EXPECT_EQ(store::StoredTimeOfEditor(store::EditorTimeOf(entry.time)), "14:30");
     EXPECT_EQ(entry.priority, "C");
+    EXPECT_EQ(entry.note, "old note");
     entry.descript = "New text";
     entry.keys = "beta Alpha";
-    entry.notes = "12345678";  // eight characters: padded to nine
-    entry.dateText = "02/29/2028";
-    entry.timeText = "1:05 PM";
+    entry.note = "12345678";  // eight characters: padded to nine
+    entry.date = store::StoredDateOfEditor("02/29/2028");
+    entry.time = store::StoredTimeOfEditor("1:05 PM");
     entry.done = true;
     ASSERT_TRUE(StoreTaskEntry(*store_, EditMode::kEdit, entry, words));
     EXPECT_EQ(Stored(1, "DESCRIPT"), "New text");
@@ -110,16 +112,16 @@ TEST_F(TaskCommandsTest, TheEditorsResultIsStoredAsTyped) {
 
     // An unknown stored priority becomes Medium; texts that are no date or time store blank.
     Table().GotoBookmark(2);
-    entry = CurrentTaskEntry(Table());
-    entry.dateText = "02/30/2026";
-    entry.timeText = "25:00";
+    entry = store::ReadTaskEntry(Table());
+    entry.date = store::StoredDateOfEditor("02/30/2026");
+    entry.time = store::StoredTimeOfEditor("25:00");
     ASSERT_TRUE(StoreTaskEntry(*store_, EditMode::kEdit, entry, words));
     EXPECT_EQ(Stored(2, "PRIORITY"), "B");
     EXPECT_EQ(Field("DATE"), "");
     EXPECT_EQ(Field("TIME"), "");
 
     // A new task with nothing touched: blank date and time, Medium, not done.
-    TaskEntry fresh = NewTaskEntry();
+    store::TaskEntry fresh = NewTaskEntry();
     EXPECT_EQ(fresh.descript, "{Task description}");
     ASSERT_TRUE(StoreTaskEntry(*store_, EditMode::kAdd, fresh, words));
     EXPECT_EQ(Table().GetBookmark(), 3);

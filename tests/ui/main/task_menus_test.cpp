@@ -164,7 +164,7 @@ TEST_F(TaskMenusTest, EachMenuItemStoresItsValueInTheCurrentTask) {
         {menus_->PriorityColumnMenu(), "MediumPriority1", "PRIORITY", "B"},
         {menus_->QuickDateMenu(), "Today", "DATE", stored(0)},
         {menus_->QuickDateMenu(), "TodayPlus6", "DATE", stored(6)},
-        {menus_->QuickDateMenu(), "WeekFromTommorrow", "DATE", stored(8)},
+        {menus_->QuickDateMenu(), "WeekFromTomorrow", "DATE", stored(8)},
         {menus_->QuickDateMenu(), "Week6", "DATE", stored(13)},
         {menus_->QuickDateMenu(), "ThreeWeeksFromToday", "DATE", stored(21)},
         {menus_->QuickDateMenu(), "ThirtyDaysFromToday", "DATE", stored(30)},
