@@ -116,13 +116,13 @@ DbiResult EngineAdaptor::Start() {
         messages_.ShowInformation(kVersionMessage);
         return dbi::kEngineTooOld;
     }
-    stateArea_.assign(static_cast<std::size_t>(sx_SysProp(65010)), 0);
+    stateArea_.assign(static_cast<std::size_t>(sx_SysProp(SxProp::kCursorStateSize)), 0);
     return dbi::kOk;
 }
 
 DbiResult EngineAdaptor::End() {
     sx_CloseAll();
-    sx_SysProp(65005);
+    sx_SysProp(SxProp::kReleaseScratch);
     stateArea_.clear();
     for (auto& cursor : cursors_) {
         cursor.reset();
@@ -263,7 +263,7 @@ EngineAdaptor::Cursor* EngineAdaptor::CursorOf(int cursor) {
 }
 
 DbiResult EngineAdaptor::Enter(int cursor, AreaGuard& guard) {
-    if (cursor <= 0 || cursor >= 256 || sx_SysProp(65002, cursor) == 0) {
+    if (cursor <= 0 || cursor >= 256 || sx_SysProp(SxProp::kAreaInUse, cursor) == 0) {
         return dbi::kNotOpenCursor;
     }
     guard.Select(cursor);
@@ -287,7 +287,7 @@ DbiResult EngineAdaptor::BuildDescriptors(int area, Cursor& cursor) {
         std::string type = sx_FieldType(name);
         char letter = type.empty() ? ' ' : type[0];
         FieldDesc d = DescribeField(i, name, letter, sx_FieldWidth(name), sx_FieldDecimals(name),
-                                    sx_SysProp(65012, i) != 0);
+                                    sx_SysProp(SxProp::kFieldThroughEngine, i) != 0);
         d.offset = sx_FieldOffset(name);
         if (d.type == FieldType::Unknown) {
             messages_.ShowInformation("Invalid Field Type " + std::string(1, letter));
@@ -303,7 +303,7 @@ DbiResult EngineAdaptor::OrderOfIndexName(std::string_view tagName, int& order) 
     if (tagName.empty()) {
         return dbi::kOk;
     }
-    if (sx_SysProp(65006) == 1) {
+    if (sx_SysProp(SxProp::kSeparateIndexes) == 1) {
         std::string wanted = Upper(WithoutExtension(BaseName(tagName)));
         for (int i = 1;; ++i) {
             std::string name = sx_TagName(i);
@@ -441,7 +441,7 @@ DbiResult EngineAdaptor::GetCursorProps(int cursor, CursorProps& props) {
     }
     props.recordSize = sx_RecSize();
     props.fieldCount = sx_FieldCount();
-    props.indexCount = static_cast<int>(sx_SysProp(3000));
+    props.indexCount = static_cast<int>(sx_SysProp(SxProp::kOrderCount));
     props.validityChecks = 0;
     props.bookmarkSize = 4;
     return dbi::kOk;
@@ -605,7 +605,7 @@ DbiResult EngineAdaptor::GetRecord(int cursor, bool lock, RecordImage* buffer, R
     if (lock && !sx_Rlock(sx_RecNo())) {
         return dbi::kLockRefused;
     }
-    if (!sx_DBFilter().empty() || sx_SysProp(1006) == 1) {
+    if (!sx_DBFilter().empty() || sx_SysProp(SxProp::kDeletedHidden) == 1) {
         int number = sx_RecNo();
         sx_Skip(1);
         sx_Skip(-1);
@@ -749,12 +749,12 @@ DbiResult EngineAdaptor::GetField(int cursor, int field, const RecordImage& buff
     std::string raw(bytes, static_cast<std::size_t>(d->width));
     if (d->throughEngine) {
         // The engine reads this field itself: lend it the caller's image for the read.
-        char* engine = reinterpret_cast<char*>(sx_SysProp(65000));
-        if (engine != nullptr) {
-            RecordImage saved(engine, engine + sx_RecSize());
-            std::memcpy(engine, buffer.data(), std::min(buffer.size(), saved.size()));
+        std::span<char> engine = sx_RecordBuffer();
+        if (!engine.empty()) {
+            RecordImage saved(engine.begin(), engine.end());
+            std::memcpy(engine.data(), buffer.data(), std::min(buffer.size(), saved.size()));
             raw = sx_GetString(d->name);
-            std::memcpy(engine, saved.data(), saved.size());
+            std::memcpy(engine.data(), saved.data(), saved.size());
         }
     }
     switch (d->type) {
@@ -905,19 +905,19 @@ DbiResult EngineAdaptor::GetBlob(int cursor, int field, const RecordImage& buffe
         return r;
     }
     const FieldDesc* d = FieldOf(cursor, field);
-    char* engine = reinterpret_cast<char*>(sx_SysProp(65000));
-    if (d == nullptr || engine == nullptr) {
+    std::span<char> engine = sx_RecordBuffer();
+    if (d == nullptr || engine.empty()) {
         return dbi::kNotFound;
     }
-    RecordImage saved(engine, engine + sx_RecSize());
-    std::memcpy(engine, buffer.data(), std::min(buffer.size(), saved.size()));
+    RecordImage saved(engine.begin(), engine.end());
+    std::memcpy(engine.data(), buffer.data(), std::min(buffer.size(), saved.size()));
     sx_ClearLastError();
     std::string memo = sx_GetMemo(d->name);
     // A memo that cannot be read is an error, never an empty note.
     DbiResult result = sx_LastError() == 0 ? dbi::kOk : EngineFailure(dbi::kNotFound);
     text = memo;
     sx_MemDealloc(memo);
-    std::memcpy(engine, saved.data(), saved.size());
+    std::memcpy(engine.data(), saved.data(), saved.size());
     return result;
 }
 
@@ -928,18 +928,17 @@ DbiResult EngineAdaptor::PutBlob(int cursor, int field, RecordImage& buffer, std
         return r;
     }
     const FieldDesc* d = FieldOf(cursor, field);
-    char* engine = reinterpret_cast<char*>(sx_SysProp(65000));
-    if (d == nullptr || engine == nullptr) {
+    std::span<char> engine = sx_RecordBuffer();
+    if (d == nullptr || engine.empty()) {
         return dbi::kNotFound;
     }
-    const auto size = static_cast<std::size_t>(sx_RecSize());
-    RecordImage saved(engine, engine + size);
-    std::memcpy(engine, buffer.data(), std::min(buffer.size(), size));
+    RecordImage saved(engine.begin(), engine.end());
+    std::memcpy(engine.data(), buffer.data(), std::min(buffer.size(), engine.size()));
     sx_ClearLastError();
-    bool written =
-        sx_Replace(d->name, 3072, text.substr(0, text.size() - std::min(offset, text.size())));
-    buffer.assign(engine, engine + size);
-    std::memcpy(engine, saved.data(), size);
+    bool written = sx_Replace(d->name, SxReplace::kMemo,
+                              text.substr(0, text.size() - std::min(offset, text.size())));
+    buffer.assign(engine.begin(), engine.end());
+    std::memcpy(engine.data(), saved.data(), saved.size());
     return written ? dbi::kOk : EngineFailure(dbi::kOpenFailed);
 }
 
@@ -965,15 +964,14 @@ std::string EngineAdaptor::KeyOfRecord(const RecordImage& record, bool commit) {
     if (commit) {
         sx_Commit();
     }
-    char* engine = reinterpret_cast<char*>(sx_SysProp(65000));
-    if (engine == nullptr) {
+    std::span<char> engine = sx_RecordBuffer();
+    if (engine.empty()) {
         return {};
     }
-    const auto size = static_cast<std::size_t>(sx_RecSize());
-    RecordImage saved(engine, engine + size);
-    std::memcpy(engine, record.data(), std::min(record.size(), size));
+    RecordImage saved(engine.begin(), engine.end());
+    std::memcpy(engine.data(), record.data(), std::min(record.size(), engine.size()));
     std::string key = KeyOfCurrent();
-    std::memcpy(engine, saved.data(), size);
+    std::memcpy(engine.data(), saved.data(), saved.size());
     return key;
 }
 
@@ -992,17 +990,17 @@ DbiResult EngineAdaptor::GetRecordForKey(int cursor, std::optional<std::string_v
     } else if (record != nullptr) {
         wanted = KeyOfRecord(*record, true);
     }
-    bool softSeek = sx_SysProp(1000) != 0;
-    bool exact = sx_SysProp(1002) != 0;
-    sx_SysProp(1003, 1);
-    sx_SysProp(1001, 0);
+    bool softSeek = sx_SysProp(SxProp::kSoftSeek) != 0;
+    bool exact = sx_SysProp(SxProp::kExact) != 0;
+    sx_SysProp(SxProp::kSetExact, 1);
+    sx_SysProp(SxProp::kSetSoftSeek, 0);
     int before = sx_RecNo();
     bool found = sx_Seek(wanted);
     if (!found && key) {
         sx_Go(before);
     }
-    sx_SysProp(1003, exact ? 1 : 0);
-    sx_SysProp(1001, softSeek ? 1 : 0);
+    sx_SysProp(SxProp::kSetExact, exact ? 1 : 0);
+    sx_SysProp(SxProp::kSetSoftSeek, softSeek ? 1 : 0);
     if (!found) {
         return dbi::kKeyNotFound;
     }

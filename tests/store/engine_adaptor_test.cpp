@@ -493,8 +493,8 @@ TEST_F(AdaptorTest, KeySearchFindsExactKeysOnlyAndKeepsSettings) {
     EXPECT_EQ(adaptor.GetRecordForKey(cursor, std::string_view("TASK 0003X"), nullptr, &image),
               dbi::kKeyNotFound);
     EXPECT_EQ(RecNoAt(cursor), 2) << "a missed key leaves the cursor where it stood";
-    EXPECT_EQ(sx_SysProp(1000), 1);
-    EXPECT_EQ(sx_SysProp(1002), 0);
+    EXPECT_EQ(sx_SysProp(SxProp::kSoftSeek), 1);
+    EXPECT_EQ(sx_SysProp(SxProp::kExact), 0);
     ASSERT_EQ(adaptor.GetRecordForKey(cursor, std::string_view("TASK 0004"), nullptr, &image),
               dbi::kOk);
     EXPECT_EQ(TextAt(cursor, image, 3), "Task 0004");

@@ -282,7 +282,8 @@ class RebuildTest : public store_test::StoreTest {
         EXPECT_TRUE(work_->CanCloseNow());
         EXPECT_FALSE(store_->TodoTable.ControlsDisabled()) << "display updates resumed";
         EXPECT_TRUE(store_->EngineEnv1.Deleted());
-        EXPECT_EQ(sx_SysProp(1006), 1) << "the engine hides deleted records again";
+        EXPECT_EQ(sx_SysProp(SxProp::kDeletedHidden), 1)
+            << "the engine hides deleted records again";
         ASSERT_FALSE(view.events.empty());
         EXPECT_EQ(view.events.back(), "hide gauge");
         EXPECT_EQ(work_->Gauge().Position(), 0);

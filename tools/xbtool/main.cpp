@@ -221,7 +221,9 @@ int Append(const std::string& path, const std::string& csvPath) {
                 continue;
             }
             std::string type = sx_FieldType(names[i]);
-            int kind = type == "M" ? 3072 : type == "D" ? 1056 : 1024;
+            SxReplace kind = type == "M"   ? SxReplace::kMemo
+                             : type == "D" ? SxReplace::kDateText
+                                           : SxReplace::kText;
             if (!sx_Replace(names[i], kind, rtl::Utf8ToAnsi(row[i]))) {
                 return EngineError("row " + std::to_string(line) + ", field " + header[i]);
             }
