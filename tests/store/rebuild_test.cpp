@@ -548,8 +548,8 @@ TEST_F(RebuildTest, AFailedPackEndsTheWorkWithTheTableIntact) {
     sx_ClearLastError();
     EXPECT_FALSE(RunWork(true));
     ExpectHandedBack(*view_);
-    EXPECT_NE(sx_LastErrorText().find(".pack"), std::string::npos)
-        << "the failure's own words are left for the error display: " << sx_LastErrorText();
+    EXPECT_NE(work_->FailureText().find(".pack"), std::string::npos)
+        << "the failure's own words are kept for the error display: " << work_->FailureText();
     EXPECT_FALSE(view_->Showed(kIndexLabel)) << "no tag is built after the failed pack";
     EXPECT_EQ(e.RecordCount(), 9) << "every record is still there";
     EXPECT_EQ(e.FilterText(), "DONE") << "the filter is put back";
@@ -593,7 +593,7 @@ TEST_F(RebuildTest, ATagThatCannotBeBuiltEndsTheWorkAtThatTag) {
     sx_ClearLastError();
     EXPECT_FALSE(RunWork(false));
     ExpectHandedBack(*view_);
-    EXPECT_NE(sx_LastError(), 0) << "the failure is left for the error display";
+    EXPECT_FALSE(work_->FailureText().empty()) << "the failure is kept for the error display";
     EXPECT_EQ(TagNames(), (std::vector<std::string>{"DATETIME", "DESCRIPT", "DONE", "KEYS"}));
     EXPECT_EQ(e.FilterText(), ".not. DONE");
     EXPECT_EQ(e.RecordCount(), 5);
@@ -610,7 +610,7 @@ TEST_F(RebuildTest, AnIndexFileThatCannotBeCreatedEndsTheWorkAtTheFirstTag) {
     sx_ClearLastError();
     EXPECT_FALSE(RunWork(false));
     ExpectHandedBack(*view_);
-    EXPECT_NE(sx_LastError(), 0) << "the failure is left for the error display";
+    EXPECT_FALSE(work_->FailureText().empty()) << "the failure is kept for the error display";
     EXPECT_TRUE(TagNames().empty());
     EXPECT_FALSE(Exists("QUILX.CDX"));
     EXPECT_EQ(e.IndexOrder(), 0) << "the lost order falls back to record order";
