@@ -7,10 +7,16 @@
 
 namespace xbase {
 
-Status ReportCorrupt(const char* sourceFile, int line, const std::string& what) {
-    (void)sourceFile;
-    (void)line;
-    return {ErrorCode::kCorrupt, "corrupt file: " + what};
+Status ReportCorrupt(const char* sourceFile, int line, std::string_view kind,
+                     std::string_view what) {
+    std::string_view source = sourceFile;
+    if (std::size_t slash = source.find_last_of('/'); slash != std::string_view::npos) {
+        source.remove_prefix(slash + 1);
+    }
+    std::string words = "corrupt ";
+    words.append(kind).append(": ").append(what);
+    words.append(" [").append(source).append(":").append(std::to_string(line)).append("]");
+    return {ErrorCode::kCorrupt, std::move(words)};
 }
 
 Status WriteFailure(const std::string& path) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace xbase {
@@ -44,9 +45,12 @@ class Status {
 // on device"); call it right after the failed call, while errno still tells why.
 Status WriteFailure(const std::string& path);
 
-// Records where corruption was detected; `what` names the file and the structure.
-Status ReportCorrupt(const char* sourceFile, int line, const std::string& what);
+// Every corrupt-file path of the engine goes through here. `kind` names the kind of file
+// ("file" for tables and memos, "index"), `what` the file or structure and what was wrong;
+// the words end with where in the engine it was noticed.
+Status ReportCorrupt(const char* sourceFile, int line, std::string_view kind,
+                     std::string_view what);
 
-#define XBASE_CORRUPT(what) ::xbase::ReportCorrupt(__FILE__, __LINE__, (what))
+#define XBASE_CORRUPT(what) ::xbase::ReportCorrupt(__FILE__, __LINE__, "file", (what))
 
 }  // namespace xbase

@@ -922,10 +922,13 @@ int sx_QueryTest(std::string_view filter) {
     if (filter.find_first_not_of(' ') == std::string_view::npos) {
         return 1;
     }
-    CompileResult r = area->Compile(filter);
-    if (!r.expression || r.expression->Type() != ValueType::kLogical) {
-        Fail({ErrorCode::kBadExpression,
-              r.expression ? "filter: not a logical expression" : "filter: " + r.error});
+    std::unique_ptr<Expression> compiled;
+    if (Status s = area->Compile(filter, compiled); !s) {
+        Fail({s.code(), "filter: " + s.message()});
+        return 0;
+    }
+    if (compiled->Type() != ValueType::kLogical) {
+        Fail({ErrorCode::kBadExpression, "filter: not a logical expression"});
         return 0;
     }
     return 1;
@@ -953,12 +956,9 @@ bool EvaluateText(std::string_view expression, Value& value, std::unique_ptr<Exp
     if (area == nullptr) {
         return false;
     }
-    CompileResult r = area->Compile(expression);
-    if (!r.expression) {
-        Fail({ErrorCode::kBadExpression, r.error});
+    if (!Check(area->Compile(expression, keep))) {
         return false;
     }
-    keep = std::move(r.expression);
     if (!area->Evaluate(*keep, value)) {
         Fail({ErrorCode::kBadExpression, "the expression cannot be evaluated on this record"});
         return false;
@@ -973,12 +973,11 @@ int sx_EvalTest(std::string_view expression) {
     if (area == nullptr) {
         return 0;
     }
-    CompileResult r = area->Compile(expression);
-    if (!r.expression) {
-        Fail({ErrorCode::kBadExpression, r.error});
+    std::unique_ptr<Expression> compiled;
+    if (!Check(area->Compile(expression, compiled))) {
         return 0;
     }
-    switch (r.expression->Type()) {
+    switch (compiled->Type()) {
         case ValueType::kText:
             return 1;
         case ValueType::kNumber:

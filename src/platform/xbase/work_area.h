@@ -146,7 +146,7 @@ class WorkArea {
     // Filters
     Status SetFilter(std::string_view text);
     const std::string& filterText() const { return filterText_; }
-    CompileResult Compile(std::string_view text) const;
+    Status Compile(std::string_view text, std::unique_ptr<Expression>& expression) const;
     bool Evaluate(Expression& e, Value& out);  // on the current buffer
 
     // One look (SxProp::kOneLook): while on, a walk of the whole order that found no visible

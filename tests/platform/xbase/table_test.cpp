@@ -377,6 +377,8 @@ TEST_F(CorruptTest, BadHeadersAreRefusedWithAnError) {
     xbase::PutLE16(&bytes[8], static_cast<std::uint16_t>(good_.size() + 10));
     EXPECT_EQ(OpenWith(bytes), 0);
     EXPECT_EQ(sx_LastError(), 11012);
+    // Like the index's, the table's corruption report says where the engine noticed it.
+    EXPECT_NE(sx_LastErrorText().find(" [table.cpp:"), std::string::npos) << sx_LastErrorText();
 
     bytes = good_;
     xbase::PutLE16(&bytes[10], static_cast<std::uint16_t>(length_ + 1));
