@@ -142,7 +142,7 @@ DbiResult EngineAdaptor::OpenDatabase(std::string_view directory, int& database)
     database = 0;
     std::string text(directory);
     if (text.empty()) {
-        text = defaultDirectory_.empty() ? "./" : defaultDirectory_;
+        text = "./";
     }
     for (int slot = 1; slot <= dbi::kDatabaseSlots; ++slot) {
         if (!databases_[slot]) {
@@ -154,30 +154,11 @@ DbiResult EngineAdaptor::OpenDatabase(std::string_view directory, int& database)
     return dbi::kNotFound;  // every slot is taken: no database can be opened
 }
 
-DbiResult EngineAdaptor::DbiSetDirectory(int database, std::string_view directory) {
-    if (database == 0) {
-        messages_.ShowInformation("DbiSetDirectory : hDb = 0");
-        return dbi::kOk;
-    }
-    if (database < 0 || database > dbi::kDatabaseSlots || !databases_[database]) {
-        return dbi::kNotFound;
-    }
-    databases_[database] = WithDirectoryEnd(directory);
-    return dbi::kOk;
-}
-
 DbiResult EngineAdaptor::CloseDatabase(int database) {
     if (database > 0 && database <= dbi::kDatabaseSlots) {
         databases_[database].reset();
     }
     return dbi::kOk;
-}
-
-std::string EngineAdaptor::DatabaseDirectory(int database) const {
-    if (database <= 0 || database > dbi::kDatabaseSlots || !databases_[database]) {
-        return {};
-    }
-    return *databases_[database];
 }
 
 int EngineAdaptor::DriverCode(std::string_view driverName) {
@@ -372,9 +353,6 @@ DbiResult EngineAdaptor::CloseCursor(int cursor) {
     if (cursor == dbi::kFieldListHandle) {
         fieldList_.clear();
         fieldListNext_ = 0;
-        return dbi::kOk;
-    }
-    if (cursor == dbi::kEmptyListHandle) {
         return dbi::kOk;
     }
     AreaGuard guard;
@@ -649,19 +627,6 @@ DbiResult EngineAdaptor::SetToBookmark(int cursor, std::int32_t bookmark) {
     return dbi::kOk;
 }
 
-DbiResult EngineAdaptor::SetToCursor(int cursor, int source) {
-    std::int32_t bookmark = 0;
-    if (DbiResult r = GetBookmark(source, bookmark); r != dbi::kOk) {
-        return r;
-    }
-    AreaGuard guard;
-    if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {
-        return r;
-    }
-    sx_Go(bookmark);
-    return dbi::kOk;
-}
-
 DbiResult EngineAdaptor::InitRecord(int cursor, RecordImage& buffer) {
     AreaGuard guard;
     if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {
@@ -889,14 +854,6 @@ DbiResult EngineAdaptor::PutField(int cursor, int field, RecordImage& buffer,
     return dbi::kOk;
 }
 
-DbiResult EngineAdaptor::GetBlobSize(int cursor, int field, const RecordImage& buffer,
-                                     std::size_t& size) {
-    std::string text;
-    DbiResult r = GetBlob(cursor, field, buffer, text);
-    size = text.size();
-    return r;
-}
-
 DbiResult EngineAdaptor::GetBlob(int cursor, int field, const RecordImage& buffer,
                                  std::string& text) {
     text.clear();
@@ -942,170 +899,11 @@ DbiResult EngineAdaptor::PutBlob(int cursor, int field, RecordImage& buffer, std
     return written ? dbi::kOk : EngineFailure(dbi::kOpenFailed);
 }
 
-DbiResult EngineAdaptor::TruncateBlob(int cursor, int field, RecordImage& buffer) {
-    return PutBlob(cursor, field, buffer, 0, {});
-}
-
-std::string EngineAdaptor::KeyOfCurrent() {
-    std::string expression = sx_IndexKey();
-    switch (sx_EvalTest(expression)) {
-        case 1:
-            return sx_EvalString(expression);
-        case 2:
-            return sx_EvalString("LTRIM(STR(" + expression + ", 19))");
-        case 3:
-            return sx_EvalLogical(expression) ? ".T." : ".F.";
-        default:
-            return {};
-    }
-}
-
-std::string EngineAdaptor::KeyOfRecord(const RecordImage& record, bool commit) {
-    if (commit) {
-        sx_Commit();
-    }
-    std::span<char> engine = sx_RecordBuffer();
-    if (engine.empty()) {
-        return {};
-    }
-    RecordImage saved(engine.begin(), engine.end());
-    std::memcpy(engine.data(), record.data(), std::min(record.size(), engine.size()));
-    std::string key = KeyOfCurrent();
-    std::memcpy(engine.data(), saved.data(), saved.size());
-    return key;
-}
-
-DbiResult EngineAdaptor::GetRecordForKey(int cursor, std::optional<std::string_view> key,
-                                         const RecordImage* record, RecordImage* buffer) {
-    AreaGuard guard;
-    if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {
-        return r;
-    }
-    if (sx_IndexOrd() == 0) {
-        return dbi::kNoIndexSearch;
-    }
-    std::string wanted;
-    if (key) {
-        wanted = std::string(*key);
-    } else if (record != nullptr) {
-        wanted = KeyOfRecord(*record, true);
-    }
-    bool softSeek = sx_SysProp(SxProp::kSoftSeek) != 0;
-    bool exact = sx_SysProp(SxProp::kExact) != 0;
-    sx_SysProp(SxProp::kSetExact, 1);
-    sx_SysProp(SxProp::kSetSoftSeek, 0);
-    int before = sx_RecNo();
-    bool found = sx_Seek(wanted);
-    if (!found && key) {
-        sx_Go(before);
-    }
-    sx_SysProp(SxProp::kSetExact, exact ? 1 : 0);
-    sx_SysProp(SxProp::kSetSoftSeek, softSeek ? 1 : 0);
-    if (!found) {
-        return dbi::kKeyNotFound;
-    }
-    if (buffer != nullptr) {
-        ReadCurrent(buffer, nullptr);
-    }
-    return dbi::kOk;
-}
-
-DbiResult EngineAdaptor::SetRange(int cursor, std::string_view low, std::string_view high) {
-    {
-        AreaGuard guard;
-        if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {
-            return r;
-        }
-        sx_SetScope(low, high);
-    }
-    return SetToBegin(cursor);
-}
-
-DbiResult EngineAdaptor::SetRangeFromRecords(int cursor, const RecordImage& low,
-                                             const RecordImage& high) {
-    std::string lowKey, highKey;
-    {
-        AreaGuard guard;
-        if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {
-            return r;
-        }
-        lowKey = KeyOfRecord(low, true);
-        highKey = KeyOfRecord(high, true);
-    }
-    return SetRange(cursor, lowKey, highKey);
-}
-
-DbiResult EngineAdaptor::ResetRange(int cursor) {
-    AreaGuard guard;
-    if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {
-        return r;
-    }
-    bool atEnd = sx_Eof();
-    int number = sx_RecNo();
-    sx_SetScope({}, {});
-    if (atEnd) {
-        sx_GoBottom();
-        sx_Skip(1);
-    } else {
-        sx_Go(number);
-    }
-    return dbi::kOk;
-}
-
-DbiResult EngineAdaptor::DropFilter(int cursor) {
-    AreaGuard guard;
-    if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {
-        return r;
-    }
-    sx_Query({});
-    return dbi::kOk;
-}
-
-DbiResult EngineAdaptor::ExtractKey(int cursor, const RecordImage* record, std::string& key) {
-    AreaGuard guard;
-    if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {
-        return r;
-    }
-    if (sx_IndexOrd() == 0) {
-        return dbi::kNoIndexSearch;
-    }
-    key = record != nullptr ? KeyOfRecord(*record, false) : sx_KeyData();
-    return dbi::kOk;
-}
-
-DbiResult EngineAdaptor::DbiGetProp(std::uint32_t property, std::string& value) {
-    value.clear();
-    if (property == 0x40002) {
-        value = "STANDARD";
-        return dbi::kOk;
-    }
-    if (property == 0x20003 || property == 0x4040009) {
-        return dbi::kOk;
-    }
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "%08X", property);
-    messages_.ShowInformation(std::string("DbiGetProp: iProp = ") + hex);
-    return dbi::kOk;
-}
-
 std::string EngineAdaptor::ErrorText(DbiResult code) {
     if (code == dbi::kOpenFailed) {
         return "File Open Error";
     }
     return "Engine Error : " + std::to_string(code);
-}
-
-std::string EngineAdaptor::NativeToAnsi(std::string_view text, int length) {
-    if (length <= 0) {
-        return std::string(text);
-    }
-    return std::string(text.substr(0, static_cast<std::size_t>(length)));
-}
-
-DbiResult EngineAdaptor::Unsupported(std::string_view operation) {
-    messages_.ShowInformation("This function not supported by the table engine adaptor : " +
-                              std::string(operation));
-    return dbi::kOk;
 }
 
 }  // namespace store
