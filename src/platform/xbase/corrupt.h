@@ -8,7 +8,8 @@
 
 namespace xbase {
 
-// Codes the engine answers through sx_LastError(); the numbers are kept stable.
+// What went wrong, for the engine, the store and the report writers. The numbers are kept
+// stable: programs and tools show them.
 enum class ErrorCode {
     kNone = 0,
     kOpenFailed = 11011,     // the file is missing, refused or locked by another
@@ -23,6 +24,7 @@ enum class ErrorCode {
     kBadExpression = 11017,  // an xBase expression that does not compile or evaluate
     kReadOnly = 11018,       // a write to a table opened read-only
     kNotSupported = 11019,   // a call the engine has no means for (indexes, for now)
+    kCancelled = 11020,      // a long job the person stopped (never the engine's own)
 };
 
 class Status {
