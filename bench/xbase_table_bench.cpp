@@ -63,7 +63,7 @@ double Seconds(const std::function<void()>& work) {
 }
 
 void Die(const char* what) {
-    std::fprintf(stderr, "bench: %s (%s)\n", what, sx_LastErrorText().c_str());
+    std::fprintf(stderr, "bench: %s (%s)\n", what, sx_LastStatus().message().c_str());
     std::exit(1);
 }
 

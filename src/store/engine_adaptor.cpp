@@ -52,7 +52,7 @@ std::string FixedText(double value, int decimals) {
 // The code of the engine's last failure, so that a person reads what went wrong; `fallback`
 // when the engine recorded none.
 DbiResult EngineFailure(DbiResult fallback) {
-    int code = sx_LastError();
+    int code = static_cast<int>(sx_LastStatus().code());
     return code > 0 && code <= 0xFFFF ? static_cast<DbiResult>(code) : fallback;
 }
 
@@ -871,7 +871,7 @@ DbiResult EngineAdaptor::GetBlob(int cursor, int field, const RecordImage& buffe
     sx_ClearLastError();
     std::string memo = sx_GetMemo(d->name);
     // A memo that cannot be read is an error, never an empty note.
-    DbiResult result = sx_LastError() == 0 ? dbi::kOk : EngineFailure(dbi::kNotFound);
+    DbiResult result = sx_LastStatus().ok() ? dbi::kOk : EngineFailure(dbi::kNotFound);
     text = memo;
     sx_MemDealloc(memo);
     std::memcpy(engine.data(), saved.data(), saved.size());

@@ -66,9 +66,9 @@ bool TRebuildWork::Finish(bool ok) {
 }
 
 bool TRebuildWork::Fail() {
-    failureText_ = sx_LastErrorText();
+    failureText_ = sx_LastStatus().message();
     if (failureText_.empty()) {
-        failureText_ = "Engine Error : " + std::to_string(sx_LastError());
+        failureText_ = "Engine Error : " + std::to_string(static_cast<int>(sx_LastStatus().code()));
     }
     return Finish(false);
 }

@@ -112,7 +112,7 @@ bool TTaskStore::CreateTaskTable() {
         created = TodoEngine.WriteNewTable() && Exists(path);
     }
     if (!created) {
-        createFailure_ = sx_LastErrorText();
+        createFailure_ = sx_LastStatus().message();
         // Nothing new was made, so the files found stay where they were for the next try.
         for (const auto& [from, to] : orphans) {
             Rename(to, from);
@@ -218,7 +218,7 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
         TodoTable.SetExclusive(exclusive);
         sx_ClearLastError();
         if (TodoTable.Open() != dbi::kOk) {
-            words = sx_LastErrorText();
+            words = sx_LastStatus().message();
             return false;
         }
         return true;
@@ -252,7 +252,7 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
         TodoEngine.SysProp(SxProp::kSetUserNumber, 3);
         sx_ClearLastError();
         if (TodoTable.First() != dbi::kOk) {
-            words = sx_LastErrorText();
+            words = sx_LastStatus().message();
             opened = false;
         }
     }

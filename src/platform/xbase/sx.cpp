@@ -415,11 +415,8 @@ std::intptr_t sx_SysProp(SxProp property, std::intptr_t value) {
     }
 }
 
-int sx_LastError() {
-    return static_cast<int>(TheEngine().last.code());
-}
-std::string sx_LastErrorText() {
-    return TheEngine().last.message();
+const Status& sx_LastStatus() {
+    return TheEngine().last;
 }
 
 void sx_ClearLastError() {

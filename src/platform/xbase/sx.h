@@ -1,6 +1,7 @@
 // The table engine's public interface: free sx_* functions over one engine state with one
 // current work area (areas 1 to 255). Texts are 8-bit (Windows-1252 inside the tables).
-// Nothing here throws; failures answer 0 / false / "" and leave a code in sx_LastError().
+// Nothing here throws; failures answer 0 / false / "" and leave their status in
+// sx_LastStatus().
 //
 // Date format codes (sx_SetDateFormat): 0 American mm/dd/yy, 1 ANSI yy.mm.dd, 2 British and
 // 3 French dd/mm/yy, 4 German dd.mm.yy, 5 Italian and 6 Spanish dd-mm-yy; century on makes
@@ -18,6 +19,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "platform/xbase/corrupt.h"
 
 namespace xbase {
 class FileSystem;
@@ -61,7 +64,7 @@ enum class SxProp : int {
     kIndexInterrupted = 65016,
     // Read: how many whole records the current area's table holds beyond the count in its
     // header; such a table is opened read-only, and a write to it fails with words that say
-    // so (sx_LastErrorText); xbtool repair sets the count.
+    // so (sx_LastStatus); xbtool repair sets the count.
     kRecordsBeyondCount = 65017,
 };
 
@@ -111,9 +114,9 @@ std::intptr_t sx_SysProp(SxProp property, std::intptr_t value = 0);
 // The current area's record image (sx_RecSize bytes; empty when no table is open there).
 std::span<char> sx_RecordBuffer();
 
-// The last failure: its code (0 none) and words for a person.
-int sx_LastError();
-std::string sx_LastErrorText();
+// The last failure, with its code and words for a person; ok when there was none since the
+// last clear. Calls that succeed leave it as it was.
+const xbase::Status& sx_LastStatus();
 void sx_ClearLastError();
 
 // Work areas
@@ -193,7 +196,7 @@ bool sx_SetScope(std::string_view low, std::string_view high);
 // The next slice of a check of every tag of the current area's indexes against the table,
 // about `budget` records of work (a few thousand take milliseconds): 0 while it goes on, 1
 // when it ended with every tag agreeing, 2 when it ended with a disagreement, -1 on failure
-// (sx_LastError). A change of the table or index between slices starts it again; the call
+// (sx_LastStatus). A change of the table or index between slices starts it again; the call
 // after an end starts a new check.
 int sx_IndexCheck(int budget);
 

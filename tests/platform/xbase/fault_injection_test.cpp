@@ -153,7 +153,7 @@ Found ReadBack(xbase::FileSystem* fs) {
     sx_ClearLastError();
     sx_SetDeleted(false);
     if (sx_Use(kTable, "", 0, 2) == 0) {
-        f.why = "open: " + sx_LastErrorText();
+        f.why = "open: " + sx_LastStatus().message();
         return f;
     }
     if (sx_SysProp(SxProp::kRecordsBeyondCount) != 0) {
@@ -185,8 +185,8 @@ Found ReadBack(xbase::FileSystem* fs) {
         sx_Go(n);
         Task t{sx_GetTrimString("DESCRIPT"), sx_GetMemo("NOTE"), sx_GetLogical("DONE"),
                sx_Deleted()};
-        if (sx_LastError() != 0) {
-            f.why = "record " + std::to_string(n) + ": " + sx_LastErrorText();
+        if (!sx_LastStatus().ok()) {
+            f.why = "record " + std::to_string(n) + ": " + sx_LastStatus().message();
         }
         sx_ClearLastError();
         f.tasks.push_back(t);
@@ -296,7 +296,7 @@ TEST_F(FaultInjection, EveryFailedWriteOfEverySaveLeavesEveryCommittedTaskInEver
                         fs_.FailFromWrite(n);
                     }
                 });
-                std::string words = sx_LastErrorText();
+                std::string words = sx_LastStatus().message();
                 if (fault != Fault::kDeath) {
                     fs_.FailOneWrite(0);  // the program goes on, and closes the file
                 }

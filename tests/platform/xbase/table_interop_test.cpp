@@ -180,7 +180,7 @@ t.close()
         ASSERT_EQ(Capture("/usr/bin/python3 " + script + " " + table + " " +
                           std::to_string(blockSize == 64 ? 64 : 512) + " 2>&1"),
                   "");
-        ASSERT_NE(sx_Use(table, "", 1, 2), 0) << sx_LastErrorText();
+        ASSERT_NE(sx_Use(table, "", 1, 2), 0) << sx_LastStatus().message();
         ASSERT_EQ(sx_RecCount(), 4);
         sx_Go(1);
         EXPECT_EQ(sx_GetTrimString("NAME"), "Bob");

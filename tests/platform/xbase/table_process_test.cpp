@@ -263,7 +263,7 @@ TEST_F(ProcessTest, SharedReaderSeesEveryChangeInCountsWalksSeeksAndWindows) {
                           0);
             } else {
                 sx_Select(writer);
-                ASSERT_TRUE(step.write()) << sx_LastErrorText();
+                ASSERT_TRUE(step.write()) << sx_LastStatus().message();
             }
             step.model(model);
             sx_Select(reader);
@@ -288,7 +288,7 @@ TEST_F(ProcessTest, TableShortenedByAnotherProgramWhileOpenFailsItsReadsNotThePr
     ASSERT_EQ(::truncate(path_.c_str(), 4096), 0);
     sx_ClearLastError();
     EXPECT_FALSE(sx_Go(2000));
-    EXPECT_NE(sx_LastError(), 0);
+    EXPECT_FALSE(sx_LastStatus().ok());
     EXPECT_TRUE(sx_Go(5));
     EXPECT_EQ(sx_GetLong("N"), 5);
 }
@@ -342,7 +342,7 @@ TEST_F(ProcessTest, KilledWriterNeverLosesCommittedRecords) {
         close(report[0]);
         waitpid(pid, nullptr, 0);
 
-        ASSERT_NE(sx_Use(path_, "", 0, 2), 0) << sx_LastErrorText();
+        ASSERT_NE(sx_Use(path_, "", 0, 2), 0) << sx_LastStatus().message();
         ASSERT_GE(sx_RecCount(), reported.empty() ? 0 : reported.back());
         for (int i : reported) {
             ASSERT_TRUE(sx_Go(i));

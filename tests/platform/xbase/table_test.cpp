@@ -174,7 +174,7 @@ TEST_F(EngineTest, HiddenDeletedRecordsAndFilterAreSkippedByEveryMove) {
     EXPECT_EQ(sx_RecNo(), 3);
 
     EXPECT_EQ(sx_Query("DATE >= "), 0);  // malformed: refused, old filter kept
-    EXPECT_NE(sx_LastError(), 0);
+    EXPECT_FALSE(sx_LastStatus().ok());
     EXPECT_EQ(sx_QueryRecCount(), 2);
     EXPECT_EQ(sx_QueryTest("DESCRIPT"), 0);  // not logical
     EXPECT_EQ(sx_Query(""), 1);
@@ -212,7 +212,7 @@ TEST_F(EngineTest, NumbersAreRoundedRightAlignedOrRefused) {
     ASSERT_TRUE(sx_Replace("QTY", SxReplace::kFloating, 12345.6));
     EXPECT_EQ(sx_GetString("QTY"), " 12346");
     EXPECT_FALSE(sx_Replace("QTY", SxReplace::kFloating, 1234567.0));
-    EXPECT_EQ(sx_LastError(), 10019);
+    EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kNumberTooLong);
     EXPECT_EQ(sx_GetString("QTY"), " 12346");  // unchanged by the refusal
     ASSERT_TRUE(sx_Replace("QTY", SxReplace::kFloating, -0.001));
     EXPECT_EQ(sx_GetString("QTY"), " -0.00");
@@ -315,7 +315,7 @@ TEST_F(EngineTest, MemosOfEveryLengthRoundTripAcrossReopen) {
     }
     sx_Go(static_cast<int>(notes.size() + 1));
     EXPECT_EQ(sx_GetMemo("NOTE"), "");
-    EXPECT_EQ(sx_LastError(), 0);
+    EXPECT_TRUE(sx_LastStatus().ok());
     // 56 bytes fill block 9 alone: the next memo starts at block 10
     std::vector<char> fpt = fs_.Contents(kMemo);
     EXPECT_EQ(xbase::GetBE32(&fpt[10 * 64 + 4]), 120u);
@@ -371,14 +371,15 @@ TEST_F(CorruptTest, BadHeadersAreRefusedWithAnError) {
     auto bytes = good_;
     bytes[0] = static_cast<char>(0x83);  // dBASE with DBT memo
     EXPECT_EQ(OpenWith(bytes), 0);
-    EXPECT_EQ(sx_LastError(), 11013);
+    EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kNotTable);
 
     bytes = good_;
     xbase::PutLE16(&bytes[8], static_cast<std::uint16_t>(good_.size() + 10));
     EXPECT_EQ(OpenWith(bytes), 0);
-    EXPECT_EQ(sx_LastError(), 11012);
+    EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kCorrupt);
     // Like the index's, the table's corruption report says where the engine noticed it.
-    EXPECT_NE(sx_LastErrorText().find(" [table.cpp:"), std::string::npos) << sx_LastErrorText();
+    EXPECT_NE(sx_LastStatus().message().find(" [table.cpp:"), std::string::npos)
+        << sx_LastStatus().message();
 
     bytes = good_;
     xbase::PutLE16(&bytes[10], static_cast<std::uint16_t>(length_ + 1));
@@ -415,11 +416,11 @@ TEST_F(CorruptTest, BadMemoPointersFailOnlyThatRead) {
     ASSERT_NE(OpenWith(bytes), 0);
     sx_Go(1);
     EXPECT_EQ(sx_GetMemo("NOTE"), "");
-    EXPECT_EQ(sx_LastError(), 11012);
+    EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kCorrupt);
     sx_Go(2);
     sx_ClearLastError();
     EXPECT_EQ(sx_GetMemo("NOTE"), "");
-    EXPECT_EQ(sx_LastError(), 11012);
+    EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kCorrupt);
     EXPECT_EQ(sx_GetTrimString("DESCRIPT"), "two");
     sx_CloseAll();
 
@@ -430,7 +431,7 @@ TEST_F(CorruptTest, BadMemoPointersFailOnlyThatRead) {
     sx_Go(1);
     sx_ClearLastError();
     EXPECT_EQ(sx_GetMemo("NOTE"), "");
-    EXPECT_EQ(sx_LastError(), 11012);
+    EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kCorrupt);
     EXPECT_EQ(sx_Query("\"memo\" $ NOTE"), 1);
     EXPECT_EQ(sx_QueryRecCount(), 0);  // an unreadable memo reads as empty in expressions
 }
@@ -444,8 +445,9 @@ TEST_F(CorruptTest, HeaderCountBelowTheRecordsOpensReadOnlyUntilRepaired) {
     EXPECT_EQ(sx_SysProp(SxProp::kRecordsBeyondCount), 2);
     EXPECT_EQ(sx_RecCount(), 0);
     EXPECT_FALSE(sx_AppendBlank());
-    EXPECT_EQ(sx_LastError(), 11018);
-    EXPECT_NE(sx_LastErrorText().find("xbtool repair"), std::string::npos) << sx_LastErrorText();
+    EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kReadOnly);
+    EXPECT_NE(sx_LastStatus().message().find("xbtool repair"), std::string::npos)
+        << sx_LastStatus().message();
     sx_CloseAll();
     EXPECT_EQ(fs_.Contents(kPath), bytes);
 
@@ -540,10 +542,10 @@ TEST_F(EngineTest, FailedWritesAreReportedAndNeverCostCommittedRecords) {
                  sx_Replace("NOTE", SxReplace::kMemo, std::string(200, 'n')) && sx_Commit();
         }
         EXPECT_FALSE(ok);
-        EXPECT_NE(sx_LastError(), 0);
+        EXPECT_FALSE(sx_LastStatus().ok());
         sx_CloseAll();
         fs_.FailFromWrite(0);
-        ASSERT_NE(sx_Use(kPath, "", 0, 2), 0) << sx_LastErrorText();
+        ASSERT_NE(sx_Use(kPath, "", 0, 2), 0) << sx_LastStatus().message();
         ASSERT_GE(sx_RecCount(), 2);
         sx_Go(1);
         EXPECT_EQ(sx_GetTrimString("DESCRIPT"), "kept 1");
@@ -592,7 +594,7 @@ TEST_F(EngineTest, AnotherHandleSeesAppendsAndRecordLocks) {
     ASSERT_TRUE(sx_Rlock(1));
     sx_Select(b);
     EXPECT_FALSE(sx_Rlock(1));
-    EXPECT_EQ(sx_LastError(), 10245);
+    EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kLockFailed);
     EXPECT_TRUE(sx_Rlock(2));
     sx_Select(a);
     sx_Unlock(0);
@@ -641,14 +643,14 @@ TEST_F(EngineTest, PropertiesAnswerWhatTheAdaptorNeeds) {
 
 TEST_F(EngineTest, CallsWithoutATableFailCleanly) {
     EXPECT_FALSE(sx_GoTop());
-    EXPECT_EQ(sx_LastError(), 9990);
+    EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kNoArea);
     EXPECT_TRUE(sx_Eof());
     EXPECT_EQ(sx_RecCount(), 0);
     EXPECT_EQ(sx_GetString("X"), "");
     EXPECT_FALSE(sx_Replace("X", SxReplace::kText, "y"));
     EXPECT_FALSE(sx_Close());
     EXPECT_EQ(sx_Use("/t/none.dbf", "", 0, 2), 0);
-    EXPECT_EQ(sx_LastError(), 11011);
+    EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kOpenFailed);
     EXPECT_EQ(sx_Use(kPath, "", 7, 2), 0);
     EXPECT_FALSE(sx_Seek("x"));
     EXPECT_EQ(sx_TagName(1), "");
@@ -669,7 +671,7 @@ TEST_F(EngineTest, PackRemovesDeletedRecordsAndTheirMemos) {
     std::size_t memoBefore = fs_.Contents(kMemo).size();
     std::vector<int> gauge;
     sx_SetGaugeHook([&gauge](int percent) { gauge.push_back(percent); });
-    ASSERT_TRUE(sx_Pack()) << sx_LastErrorText();
+    ASSERT_TRUE(sx_Pack()) << sx_LastStatus().message();
     sx_SetGaugeHook({});
     EXPECT_EQ(sx_RecCount(), 6);
     ASSERT_FALSE(gauge.empty());
