@@ -12,24 +12,31 @@
 #include <variant>
 #include <vector>
 
+#include "platform/xbase/corrupt.h"
 #include "store/sinks.h"
 
 namespace store {
 
+// The cursor interface's result: 0, a code of the cursor's own (its ends, a record hidden
+// from it), or the engine's code of a failure, which passes through unchanged.
 using DbiResult = std::uint16_t;
 
 namespace dbi {
+constexpr DbiResult FromEngine(xbase::ErrorCode code) {
+    return static_cast<DbiResult>(code);
+}
+
 constexpr DbiResult kOk = 0;
 constexpr DbiResult kEngineTooOld = 99;
 constexpr DbiResult kBof = 8705;
 constexpr DbiResult kEof = 8706;
 constexpr DbiResult kRecordNotVisible = 8709;
 constexpr DbiResult kNotFound = 8712;
-constexpr DbiResult kNotOpenCursor = 9990;
-constexpr DbiResult kNumberTooLong = 10019;
-constexpr DbiResult kLockRefused = 10245;
 constexpr DbiResult kNoIndexDesc = 10757;
-constexpr DbiResult kOpenFailed = 11011;
+constexpr DbiResult kNotOpenCursor = FromEngine(xbase::ErrorCode::kNoArea);
+constexpr DbiResult kNumberTooLong = FromEngine(xbase::ErrorCode::kNumberTooLong);
+constexpr DbiResult kLockRefused = FromEngine(xbase::ErrorCode::kLockFailed);
+constexpr DbiResult kOpenFailed = FromEngine(xbase::ErrorCode::kOpenFailed);
 
 constexpr int kFieldListHandle = 260;
 constexpr int kDatabaseSlots = 199;
