@@ -12,7 +12,7 @@
 #include <variant>
 #include <vector>
 
-#include "platform/xbase/corrupt.h"
+#include "platform/xbase/status.h"
 #include "store/sinks.h"
 
 namespace store {

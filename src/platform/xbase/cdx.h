@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/xbase/corrupt.h"
 #include "platform/xbase/expr.h"
 #include "platform/xbase/file_system.h"
+#include "platform/xbase/status.h"
 
 namespace xbase {
 

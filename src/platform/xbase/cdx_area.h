@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/xbase/cdx.h"
-#include "platform/xbase/corrupt.h"
+#include "platform/xbase/status.h"
 
 namespace xbase {
 

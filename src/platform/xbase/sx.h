@@ -20,7 +20,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/xbase/corrupt.h"
+#include "platform/xbase/status.h"
 
 namespace xbase {
 class FileSystem;

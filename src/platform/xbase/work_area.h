@@ -27,9 +27,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/xbase/corrupt.h"
 #include "platform/xbase/expr.h"
 #include "platform/xbase/file_system.h"
+#include "platform/xbase/status.h"
 #include "platform/xbase/sx.h"
 #include "platform/xbase/table.h"
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/xbase/corrupt.h"
+#include "platform/xbase/status.h"
 #include "report/export/task_walk.h"
 #include "report/export/text_measure.h"
 

@@ -1,5 +1,6 @@
-// Engine results: a small status value, and the one located helper every corrupt-file path
-// goes through (break on ReportCorrupt to catch them all).
+// The one result value of the engine, the store and the report writers (a code and words for
+// a person), and the one located helper every corrupt-file path goes through (break on
+// ReportCorrupt to catch them all).
 #pragma once
 
 #include <string>
@@ -13,7 +14,7 @@ namespace xbase {
 enum class ErrorCode {
     kNone = 0,
     kOpenFailed = 11011,     // the file is missing, refused or locked by another
-    kCorrupt = 11012,        // a table or memo file whose bytes do not hold together
+    kCorrupt = 11012,        // a table, memo or index file whose bytes do not hold together
     kNotTable = 11013,       // a file type this engine does not read
     kReadFailed = 11014,     // the operating system refused a read
     kWriteFailed = 11015,    // the operating system refused a write, or the disk is full

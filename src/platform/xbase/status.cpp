@@ -1,6 +1,6 @@
 // The one place corruption is reported (set a breakpoint here to catch every corrupt file),
 // and the words of a write the operating system refused.
-#include "platform/xbase/corrupt.h"
+#include "platform/xbase/status.h"
 
 #include <cerrno>
 #include <cstring>
