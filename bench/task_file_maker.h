@@ -108,15 +108,15 @@ inline bool MakeTaskFile(store::TTaskStore& store, const std::vector<Task>& task
     for (std::size_t i = 0; i < tasks.size(); ++i) {
         const Task& t = tasks[i];
         sx_AppendBlank();
-        sx_Replace("DATE", 1024, t.date);
-        sx_Replace("TIME", 1024, t.time);
-        sx_Replace("DESCRIPT", 1024, t.descript);
+        sx_Replace("DATE", SxReplace::kText, t.date);
+        sx_Replace("TIME", SxReplace::kText, t.time);
+        sx_Replace("DESCRIPT", SxReplace::kText, t.descript);
         if ((i + 1) % 10 == 0) {
-            sx_Replace("NOTE", 3072, "Note for task " + std::to_string(i + 1));
+            sx_Replace("NOTE", SxReplace::kMemo, "Note for task " + std::to_string(i + 1));
         }
-        sx_Replace("DONE", 128, t.done);
-        sx_Replace("KEYS", 1024, t.keys);
-        sx_Replace("PRIORITY", 1024, t.priority);
+        sx_Replace("DONE", SxReplace::kLogical, t.done);
+        sx_Replace("KEYS", SxReplace::kText, t.keys);
+        sx_Replace("PRIORITY", SxReplace::kText, t.priority);
         if (t.deleted) {
             sx_Delete();
         }

@@ -186,7 +186,7 @@ void Run(std::size_t n, const std::filesystem::path& dir) {
     auto t0 = Clock::now();
     for (const xbase::TagSpec& spec : kTags) {
         int order = 0;
-        xbase::CdxStatus s = index->AddTag(spec, records, nullptr, order);
+        xbase::Status s = index->AddTag(spec, records, nullptr, order);
         if (!s.ok()) {
             std::fprintf(stderr, "%s\n", s.message().c_str());
         }

@@ -63,7 +63,7 @@ double Seconds(const std::function<void()>& work) {
 }
 
 void Die(const char* what) {
-    std::fprintf(stderr, "bench: %s (%s)\n", what, sx_LastErrorText().c_str());
+    std::fprintf(stderr, "bench: %s (%s)\n", what, sx_LastStatus().message().c_str());
     std::exit(1);
 }
 
@@ -96,15 +96,15 @@ Figures RunEngine(const std::string& dir, std::uint32_t n) {
         for (std::uint32_t i = 1; i <= n; ++i) {
             Task t = MakeTask(i);
             sx_AppendBlank();
-            sx_Replace("DATE", 1024, std::string_view(t.date, 8));
-            sx_Replace("TIME", 1024, std::string_view(t.time, 5));
-            sx_Replace("DESCRIPT", 1024, t.descript);
+            sx_Replace("DATE", SxReplace::kText, std::string_view(t.date, 8));
+            sx_Replace("TIME", SxReplace::kText, std::string_view(t.time, 5));
+            sx_Replace("DESCRIPT", SxReplace::kText, t.descript);
             if (!t.note.empty()) {
-                sx_Replace("NOTE", 3072, t.note);
+                sx_Replace("NOTE", SxReplace::kMemo, t.note);
             }
-            sx_Replace("DONE", 128, t.done);
-            sx_Replace("KEYS", 1024, t.keys);
-            sx_Replace("PRIORITY", 1024, std::string_view(&t.priority, 1));
+            sx_Replace("DONE", SxReplace::kLogical, t.done);
+            sx_Replace("KEYS", SxReplace::kText, t.keys);
+            sx_Replace("PRIORITY", SxReplace::kText, std::string_view(&t.priority, 1));
         }
         if (!sx_Commit()) {
             Die("commit");

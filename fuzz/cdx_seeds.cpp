@@ -48,7 +48,7 @@ bool Write(const std::string& directory, const Seed& seed) {
     cdxfuzz::FillRecords(records, seed.records);
     for (const TagSpec& tag : seed.tags) {
         int order = 0;
-        xbase::CdxStatus s = index->AddTag(tag, records, nullptr, order);
+        xbase::Status s = index->AddTag(tag, records, nullptr, order);
         if (!s.ok()) {
             std::fprintf(stderr, "cdx_seeds: %s, tag %s: %s\n", seed.name.c_str(), tag.name.c_str(),
                          s.message().c_str());

@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         sx_SetDeleted(false);
         if (sx_RecCount() < 2000 && sx_AppendBlank()) {
             std::string first = sx_FieldName(1);
-            sx_Replace(first, 1024, "fuzz");
+            sx_Replace(first, SxReplace::kText, "fuzz");
             sx_Commit();
             sx_Pack();
         }

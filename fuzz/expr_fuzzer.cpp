@@ -46,9 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes =
         newline == std::string_view::npos ? std::string_view() : input.substr(newline + 1);
 
-    xbase::CompileResult compiled = xbase::CompileExpression(text, Fields(), "QUILX");
-    if (!compiled.expression) {
-        if (compiled.error.empty()) {
+    std::unique_ptr<xbase::Expression> expression;
+    const xbase::Status compiled = xbase::CompileExpression(text, Fields(), "QUILX", expression);
+    if (!expression) {
+        if (compiled.ok() || compiled.message().empty()) {
             __builtin_trap();  // a failure must say why
         }
         return 0;
@@ -60,11 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         settings.century = round & 2;
         settings.dateFormat = bytes.empty() ? round : static_cast<unsigned char>(bytes[0]) % 8;
         xbase::Value value;
-        if (compiled.expression->Evaluate(record, settings, value)) {
-            if (value.type != compiled.expression->Type()) {
+        if (expression->Evaluate(record, settings, value)) {
+            if (value.type != expression->Type()) {
                 __builtin_trap();
             }
-            const int width = compiled.expression->Width();
+            const int width = expression->Width();
             if (value.type == xbase::ValueType::kText && width > 0 &&
                 value.text.size() != static_cast<size_t>(width)) {
                 __builtin_trap();  // index keys rely on the fixed width

@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 sx_MemDealloc(memo);
             }
             sx_Go(2);
-            sx_Replace("NOTE", 3072, std::string(size % 700, 'z'));
+            sx_Replace("NOTE", SxReplace::kMemo, std::string(size % 700, 'z'));
             sx_Commit();
         }
     }

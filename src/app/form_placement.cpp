@@ -90,14 +90,12 @@ bool SaveFormPlacement(QWidget* form, const std::string& iniFile) {
     const QRect& r = placement.normalBounds;
     bool ok = true;
     auto write = [&](const char* key, int value) {
-        ok = ini::WriteInteger(iniFile, section, key, value) == ini::WriteResult::kOk && ok;
+        ok = ini::WriteInteger(iniFile, section, key, value) && ok;
     };
     write("Left", r.left());
     write("Top", r.top());
     write("Right", r.left() + r.width());
     write("Bottom", r.top() + r.height());
-    ok = ini::WriteBool(iniFile, section, "Maximized", placement.maximized) ==
-             ini::WriteResult::kOk &&
-         ok;
+    ok = ini::WriteBool(iniFile, section, "Maximized", placement.maximized) && ok;
     return ok;
 }

@@ -200,7 +200,7 @@ void TReportSetup::SaveAs(ExportFormat kind) {
         return;
     }
     const std::string fileName = QFile::encodeName(*chosen).toStdString();
-    ExportResult result;
+    xbase::Status result;
     {
         ExportProgress progress(this, progressPace_);
         const ExportJob job{store_.TodoTable, store_.TodoEngine, measure_,
@@ -210,11 +210,11 @@ void TReportSetup::SaveAs(ExportFormat kind) {
                            page.notes->isChecked(), HTMLColor);
         exporting_ = false;
     }
-    if (result.cancelled) {
+    if (result.code() == xbase::ErrorCode::kCancelled) {
         return;
     }
-    if (!result.ok) {
-        ui::MessageBox(QString::fromLocal8Bit(result.error.c_str()), ui::ApplicationTitle(),
+    if (!result.ok()) {
+        ui::MessageBox(QString::fromLocal8Bit(result.message().c_str()), ui::ApplicationTitle(),
                        ui::kMbOk | ui::kMbIconHand);
         return;
     }

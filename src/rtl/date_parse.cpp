@@ -172,13 +172,6 @@ int ThisYear() {
     return DecodeDate(Today()).year;
 }
 
-std::string Quoted(std::string_view text) {
-    std::string out = "'";
-    out += text;
-    out += '\'';
-    return out;
-}
-
 }  // namespace
 
 bool TryStrToDate(std::string_view text, TDateTime& result, const FormatSettings& settings,
@@ -232,30 +225,6 @@ bool TryStrToDateTime(std::string_view text, TDateTime& result, const FormatSett
 
 bool TryStrToDateTime(std::string_view text, TDateTime& result) {
     return TryStrToDateTime(text, result, CurrentFormats(), ThisYear());
-}
-
-TDateTime StrToDate(std::string_view text) {
-    TDateTime value = 0;
-    if (!TryStrToDate(text, value)) {
-        throw EConvertError(Quoted(text) + " is not a valid date");
-    }
-    return value;
-}
-
-TDateTime StrToTime(std::string_view text) {
-    TDateTime value = 0;
-    if (!TryStrToTime(text, value)) {
-        throw EConvertError(Quoted(text) + " is not a valid time");
-    }
-    return value;
-}
-
-TDateTime StrToDateTime(std::string_view text) {
-    TDateTime value = 0;
-    if (!TryStrToDateTime(text, value)) {
-        throw EConvertError(Quoted(text) + " is not a valid date and time");
-    }
-    return value;
 }
 
 }  // namespace rtl

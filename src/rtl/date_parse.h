@@ -1,7 +1,6 @@
 // Reading date and time texts under the format settings in force or given ones.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -31,17 +30,5 @@ bool TryStrToTime(std::string_view text, TDateTime& result);
 bool TryStrToDateTime(std::string_view text, TDateTime& result, const FormatSettings& settings,
                       int currentYear);
 bool TryStrToDateTime(std::string_view text, TDateTime& result);
-
-// The throwing forms, under the settings in force, throw EConvertError ("'31/31' is not a
-// valid date" and so on). Nothing may throw across a layer, so code that answers to another
-// layer uses the Try- forms.
-class EConvertError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
-TDateTime StrToDate(std::string_view text);
-TDateTime StrToTime(std::string_view text);
-TDateTime StrToDateTime(std::string_view text);
 
 }  // namespace rtl

@@ -52,7 +52,7 @@ std::string FixedText(double value, int decimals) {
 // The code of the engine's last failure, so that a person reads what went wrong; `fallback`
 // when the engine recorded none.
 DbiResult EngineFailure(DbiResult fallback) {
-    int code = sx_LastError();
+    int code = static_cast<int>(sx_LastStatus().code());
     return code > 0 && code <= 0xFFFF ? static_cast<DbiResult>(code) : fallback;
 }
 
@@ -116,13 +116,13 @@ DbiResult EngineAdaptor::Start() {
         messages_.ShowInformation(kVersionMessage);
         return dbi::kEngineTooOld;
     }
-    stateArea_.assign(static_cast<std::size_t>(sx_SysProp(65010)), 0);
+    stateArea_.assign(static_cast<std::size_t>(sx_SysProp(SxProp::kCursorStateSize)), 0);
     return dbi::kOk;
 }
 
 DbiResult EngineAdaptor::End() {
     sx_CloseAll();
-    sx_SysProp(65005);
+    sx_SysProp(SxProp::kReleaseScratch);
     stateArea_.clear();
     for (auto& cursor : cursors_) {
         cursor.reset();
@@ -142,7 +142,7 @@ DbiResult EngineAdaptor::OpenDatabase(std::string_view directory, int& database)
     database = 0;
     std::string text(directory);
     if (text.empty()) {
-        text = defaultDirectory_.empty() ? "./" : defaultDirectory_;
+        text = "./";
     }
     for (int slot = 1; slot <= dbi::kDatabaseSlots; ++slot) {
         if (!databases_[slot]) {
@@ -154,30 +154,11 @@ DbiResult EngineAdaptor::OpenDatabase(std::string_view directory, int& database)
     return dbi::kNotFound;  // every slot is taken: no database can be opened
 }
 
-DbiResult EngineAdaptor::DbiSetDirectory(int database, std::string_view directory) {
-    if (database == 0) {
-        messages_.ShowInformation("DbiSetDirectory : hDb = 0");
-        return dbi::kOk;
-    }
-    if (database < 0 || database > dbi::kDatabaseSlots || !databases_[database]) {
-        return dbi::kNotFound;
-    }
-    databases_[database] = WithDirectoryEnd(directory);
-    return dbi::kOk;
-}
-
 DbiResult EngineAdaptor::CloseDatabase(int database) {
     if (database > 0 && database <= dbi::kDatabaseSlots) {
         databases_[database].reset();
     }
     return dbi::kOk;
-}
-
-std::string EngineAdaptor::DatabaseDirectory(int database) const {
-    if (database <= 0 || database > dbi::kDatabaseSlots || !databases_[database]) {
-        return {};
-    }
-    return *databases_[database];
 }
 
 int EngineAdaptor::DriverCode(std::string_view driverName) {
@@ -263,7 +244,7 @@ EngineAdaptor::Cursor* EngineAdaptor::CursorOf(int cursor) {
 }
 
 DbiResult EngineAdaptor::Enter(int cursor, AreaGuard& guard) {
-    if (cursor <= 0 || cursor >= 256 || sx_SysProp(65002, cursor) == 0) {
+    if (cursor <= 0 || cursor >= 256 || sx_SysProp(SxProp::kAreaInUse, cursor) == 0) {
         return dbi::kNotOpenCursor;
     }
     guard.Select(cursor);
@@ -287,7 +268,7 @@ DbiResult EngineAdaptor::BuildDescriptors(int area, Cursor& cursor) {
         std::string type = sx_FieldType(name);
         char letter = type.empty() ? ' ' : type[0];
         FieldDesc d = DescribeField(i, name, letter, sx_FieldWidth(name), sx_FieldDecimals(name),
-                                    sx_SysProp(65012, i) != 0);
+                                    sx_SysProp(SxProp::kFieldThroughEngine, i) != 0);
         d.offset = sx_FieldOffset(name);
         if (d.type == FieldType::Unknown) {
             messages_.ShowInformation("Invalid Field Type " + std::string(1, letter));
@@ -303,7 +284,7 @@ DbiResult EngineAdaptor::OrderOfIndexName(std::string_view tagName, int& order) 
     if (tagName.empty()) {
         return dbi::kOk;
     }
-    if (sx_SysProp(65006) == 1) {
+    if (sx_SysProp(SxProp::kSeparateIndexes) == 1) {
         std::string wanted = Upper(WithoutExtension(BaseName(tagName)));
         for (int i = 1;; ++i) {
             std::string name = sx_TagName(i);
@@ -374,9 +355,6 @@ DbiResult EngineAdaptor::CloseCursor(int cursor) {
         fieldListNext_ = 0;
         return dbi::kOk;
     }
-    if (cursor == dbi::kEmptyListHandle) {
-        return dbi::kOk;
-    }
     AreaGuard guard;
     if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {
         return r;
@@ -441,7 +419,7 @@ DbiResult EngineAdaptor::GetCursorProps(int cursor, CursorProps& props) {
     }
     props.recordSize = sx_RecSize();
     props.fieldCount = sx_FieldCount();
-    props.indexCount = static_cast<int>(sx_SysProp(3000));
+    props.indexCount = static_cast<int>(sx_SysProp(SxProp::kOrderCount));
     props.validityChecks = 0;
     props.bookmarkSize = 4;
     return dbi::kOk;
@@ -605,7 +583,7 @@ DbiResult EngineAdaptor::GetRecord(int cursor, bool lock, RecordImage* buffer, R
     if (lock && !sx_Rlock(sx_RecNo())) {
         return dbi::kLockRefused;
     }
-    if (!sx_DBFilter().empty() || sx_SysProp(1006) == 1) {
+    if (!sx_DBFilter().empty() || sx_SysProp(SxProp::kDeletedHidden) == 1) {
         int number = sx_RecNo();
         sx_Skip(1);
         sx_Skip(-1);
@@ -646,19 +624,6 @@ DbiResult EngineAdaptor::SetToBookmark(int cursor, std::int32_t bookmark) {
     } else {
         sx_Go(bookmark);
     }
-    return dbi::kOk;
-}
-
-DbiResult EngineAdaptor::SetToCursor(int cursor, int source) {
-    std::int32_t bookmark = 0;
-    if (DbiResult r = GetBookmark(source, bookmark); r != dbi::kOk) {
-        return r;
-    }
-    AreaGuard guard;
-    if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {
-        return r;
-    }
-    sx_Go(bookmark);
     return dbi::kOk;
 }
 
@@ -749,12 +714,12 @@ DbiResult EngineAdaptor::GetField(int cursor, int field, const RecordImage& buff
     std::string raw(bytes, static_cast<std::size_t>(d->width));
     if (d->throughEngine) {
         // The engine reads this field itself: lend it the caller's image for the read.
-        char* engine = reinterpret_cast<char*>(sx_SysProp(65000));
-        if (engine != nullptr) {
-            RecordImage saved(engine, engine + sx_RecSize());
-            std::memcpy(engine, buffer.data(), std::min(buffer.size(), saved.size()));
+        std::span<char> engine = sx_RecordBuffer();
+        if (!engine.empty()) {
+            RecordImage saved(engine.begin(), engine.end());
+            std::memcpy(engine.data(), buffer.data(), std::min(buffer.size(), saved.size()));
             raw = sx_GetString(d->name);
-            std::memcpy(engine, saved.data(), saved.size());
+            std::memcpy(engine.data(), saved.data(), saved.size());
         }
     }
     switch (d->type) {
@@ -889,14 +854,6 @@ DbiResult EngineAdaptor::PutField(int cursor, int field, RecordImage& buffer,
     return dbi::kOk;
 }
 
-DbiResult EngineAdaptor::GetBlobSize(int cursor, int field, const RecordImage& buffer,
-                                     std::size_t& size) {
-    std::string text;
-    DbiResult r = GetBlob(cursor, field, buffer, text);
-    size = text.size();
-    return r;
-}
-
 DbiResult EngineAdaptor::GetBlob(int cursor, int field, const RecordImage& buffer,
                                  std::string& text) {
     text.clear();
@@ -905,19 +862,19 @@ DbiResult EngineAdaptor::GetBlob(int cursor, int field, const RecordImage& buffe
         return r;
     }
     const FieldDesc* d = FieldOf(cursor, field);
-    char* engine = reinterpret_cast<char*>(sx_SysProp(65000));
-    if (d == nullptr || engine == nullptr) {
+    std::span<char> engine = sx_RecordBuffer();
+    if (d == nullptr || engine.empty()) {
         return dbi::kNotFound;
     }
-    RecordImage saved(engine, engine + sx_RecSize());
-    std::memcpy(engine, buffer.data(), std::min(buffer.size(), saved.size()));
+    RecordImage saved(engine.begin(), engine.end());
+    std::memcpy(engine.data(), buffer.data(), std::min(buffer.size(), saved.size()));
     sx_ClearLastError();
     std::string memo = sx_GetMemo(d->name);
     // A memo that cannot be read is an error, never an empty note.
-    DbiResult result = sx_LastError() == 0 ? dbi::kOk : EngineFailure(dbi::kNotFound);
+    DbiResult result = sx_LastStatus().ok() ? dbi::kOk : EngineFailure(dbi::kNotFound);
     text = memo;
     sx_MemDealloc(memo);
-    std::memcpy(engine, saved.data(), saved.size());
+    std::memcpy(engine.data(), saved.data(), saved.size());
     return result;
 }
 
@@ -928,166 +885,18 @@ DbiResult EngineAdaptor::PutBlob(int cursor, int field, RecordImage& buffer, std
         return r;
     }
     const FieldDesc* d = FieldOf(cursor, field);
-    char* engine = reinterpret_cast<char*>(sx_SysProp(65000));
-    if (d == nullptr || engine == nullptr) {
+    std::span<char> engine = sx_RecordBuffer();
+    if (d == nullptr || engine.empty()) {
         return dbi::kNotFound;
     }
-    const auto size = static_cast<std::size_t>(sx_RecSize());
-    RecordImage saved(engine, engine + size);
-    std::memcpy(engine, buffer.data(), std::min(buffer.size(), size));
+    RecordImage saved(engine.begin(), engine.end());
+    std::memcpy(engine.data(), buffer.data(), std::min(buffer.size(), engine.size()));
     sx_ClearLastError();
-    bool written =
-        sx_Replace(d->name, 3072, text.substr(0, text.size() - std::min(offset, text.size())));
-    buffer.assign(engine, engine + size);
-    std::memcpy(engine, saved.data(), size);
+    bool written = sx_Replace(d->name, SxReplace::kMemo,
+                              text.substr(0, text.size() - std::min(offset, text.size())));
+    buffer.assign(engine.begin(), engine.end());
+    std::memcpy(engine.data(), saved.data(), saved.size());
     return written ? dbi::kOk : EngineFailure(dbi::kOpenFailed);
-}
-
-DbiResult EngineAdaptor::TruncateBlob(int cursor, int field, RecordImage& buffer) {
-    return PutBlob(cursor, field, buffer, 0, {});
-}
-
-std::string EngineAdaptor::KeyOfCurrent() {
-    std::string expression = sx_IndexKey();
-    switch (sx_EvalTest(expression)) {
-        case 1:
-            return sx_EvalString(expression);
-        case 2:
-            return sx_EvalString("LTRIM(STR(" + expression + ", 19))");
-        case 3:
-            return sx_EvalLogical(expression) ? ".T." : ".F.";
-        default:
-            return {};
-    }
-}
-
-std::string EngineAdaptor::KeyOfRecord(const RecordImage& record, bool commit) {
-    if (commit) {
-        sx_Commit();
-    }
-    char* engine = reinterpret_cast<char*>(sx_SysProp(65000));
-    if (engine == nullptr) {
-        return {};
-    }
-    const auto size = static_cast<std::size_t>(sx_RecSize());
-    RecordImage saved(engine, engine + size);
-    std::memcpy(engine, record.data(), std::min(record.size(), size));
-    std::string key = KeyOfCurrent();
-    std::memcpy(engine, saved.data(), size);
-    return key;
-}
-
-DbiResult EngineAdaptor::GetRecordForKey(int cursor, std::optional<std::string_view> key,
-                                         const RecordImage* record, RecordImage* buffer) {
-    AreaGuard guard;
-    if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {
-        return r;
-    }
-    if (sx_IndexOrd() == 0) {
-        return dbi::kNoIndexSearch;
-    }
-    std::string wanted;
-    if (key) {
-        wanted = std::string(*key);
-    } else if (record != nullptr) {
-        wanted = KeyOfRecord(*record, true);
-    }
-    bool softSeek = sx_SysProp(1000) != 0;
-    bool exact = sx_SysProp(1002) != 0;
-    sx_SysProp(1003, 1);
-    sx_SysProp(1001, 0);
-    int before = sx_RecNo();
-    bool found = sx_Seek(wanted);
-    if (!found && key) {
-        sx_Go(before);
-    }
-    sx_SysProp(1003, exact ? 1 : 0);
-    sx_SysProp(1001, softSeek ? 1 : 0);
-    if (!found) {
-        return dbi::kKeyNotFound;
-    }
-    if (buffer != nullptr) {
-        ReadCurrent(buffer, nullptr);
-    }
-    return dbi::kOk;
-}
-
-DbiResult EngineAdaptor::SetRange(int cursor, std::string_view low, std::string_view high) {
-    {
-        AreaGuard guard;
-        if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {
-            return r;
-        }
-        sx_SetScope(low, high);
-    }
-    return SetToBegin(cursor);
-}
-
-DbiResult EngineAdaptor::SetRangeFromRecords(int cursor, const RecordImage& low,
-                                             const RecordImage& high) {
-    std::string lowKey, highKey;
-    {
-        AreaGuard guard;
-        if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {
-            return r;
-        }
-        lowKey = KeyOfRecord(low, true);
-        highKey = KeyOfRecord(high, true);
-    }
-    return SetRange(cursor, lowKey, highKey);
-}
-
-DbiResult EngineAdaptor::ResetRange(int cursor) {
-    AreaGuard guard;
-    if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {
-        return r;
-    }
-    bool atEnd = sx_Eof();
-    int number = sx_RecNo();
-    sx_SetScope({}, {});
-    if (atEnd) {
-        sx_GoBottom();
-        sx_Skip(1);
-    } else {
-        sx_Go(number);
-    }
-    return dbi::kOk;
-}
-
-DbiResult EngineAdaptor::DropFilter(int cursor) {
-    AreaGuard guard;
-    if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {
-        return r;
-    }
-    sx_Query({});
-    return dbi::kOk;
-}
-
-DbiResult EngineAdaptor::ExtractKey(int cursor, const RecordImage* record, std::string& key) {
-    AreaGuard guard;
-    if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {
-        return r;
-    }
-    if (sx_IndexOrd() == 0) {
-        return dbi::kNoIndexSearch;
-    }
-    key = record != nullptr ? KeyOfRecord(*record, false) : sx_KeyData();
-    return dbi::kOk;
-}
-
-DbiResult EngineAdaptor::DbiGetProp(std::uint32_t property, std::string& value) {
-    value.clear();
-    if (property == 0x40002) {
-        value = "STANDARD";
-        return dbi::kOk;
-    }
-    if (property == 0x20003 || property == 0x4040009) {
-        return dbi::kOk;
-    }
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "%08X", property);
-    messages_.ShowInformation(std::string("DbiGetProp: iProp = ") + hex);
-    return dbi::kOk;
 }
 
 std::string EngineAdaptor::ErrorText(DbiResult code) {
@@ -1095,19 +904,6 @@ std::string EngineAdaptor::ErrorText(DbiResult code) {
         return "File Open Error";
     }
     return "Engine Error : " + std::to_string(code);
-}
-
-std::string EngineAdaptor::NativeToAnsi(std::string_view text, int length) {
-    if (length <= 0) {
-        return std::string(text);
-    }
-    return std::string(text.substr(0, static_cast<std::size_t>(length)));
-}
-
-DbiResult EngineAdaptor::Unsupported(std::string_view operation) {
-    messages_.ShowInformation("This function not supported by the table engine adaptor : " +
-                              std::string(operation));
-    return dbi::kOk;
 }
 
 }  // namespace store

@@ -1,6 +1,6 @@
 // The cursor-level database interface that record sets use, implemented on the table engine:
 // database slots, cursors (work areas), field descriptors, moves, record and field access,
-// memos, key searches, ranges, result codes and their texts.
+// memos, key searches, result codes and their texts.
 #pragma once
 
 #include <array>
@@ -12,30 +12,33 @@
 #include <variant>
 #include <vector>
 
+#include "platform/xbase/status.h"
 #include "store/sinks.h"
 
 namespace store {
 
+// The cursor interface's result: 0, a code of the cursor's own (its ends, a record hidden
+// from it), or the engine's code of a failure, which passes through unchanged.
 using DbiResult = std::uint16_t;
 
 namespace dbi {
+constexpr DbiResult FromEngine(xbase::ErrorCode code) {
+    return static_cast<DbiResult>(code);
+}
+
 constexpr DbiResult kOk = 0;
 constexpr DbiResult kEngineTooOld = 99;
 constexpr DbiResult kBof = 8705;
 constexpr DbiResult kEof = 8706;
 constexpr DbiResult kRecordNotVisible = 8709;
-constexpr DbiResult kKeyNotFound = 8710;
 constexpr DbiResult kNotFound = 8712;
-constexpr DbiResult kNotOpenCursor = 9990;
-constexpr DbiResult kNumberTooLong = 10019;
-constexpr DbiResult kLockRefused = 10245;
 constexpr DbiResult kNoIndexDesc = 10757;
-constexpr DbiResult kNoIndexSearch = 10764;
-constexpr DbiResult kOpenFailed = 11011;
-constexpr DbiResult kNoQueries = 12289;
+constexpr DbiResult kNotOpenCursor = FromEngine(xbase::ErrorCode::kNoArea);
+constexpr DbiResult kNumberTooLong = FromEngine(xbase::ErrorCode::kNumberTooLong);
+constexpr DbiResult kLockRefused = FromEngine(xbase::ErrorCode::kLockFailed);
+constexpr DbiResult kOpenFailed = FromEngine(xbase::ErrorCode::kOpenFailed);
 
 constexpr int kFieldListHandle = 260;
-constexpr int kEmptyListHandle = 261;
 constexpr int kDatabaseSlots = 199;
 constexpr std::int32_t kDateDelta = 693594;  // day 1 = 0001-01-01; program dates from 1899-12-30
 }  // namespace dbi
@@ -111,10 +114,7 @@ class EngineAdaptor {
 
     // Databases: slots 1..199 holding a directory.
     DbiResult OpenDatabase(std::string_view directory, int& database);
-    DbiResult DbiSetDirectory(int database, std::string_view directory);
     DbiResult CloseDatabase(int database);
-    std::string DatabaseDirectory(int database) const;
-    void SetDefaultDirectory(std::string_view directory) { defaultDirectory_ = directory; }
 
     // Cursors are the engine's work areas.
     DbiResult OpenTable(int database, std::string_view tableName, std::string_view driverName,
@@ -137,7 +137,6 @@ class EngineAdaptor {
     DbiResult GetRecord(int cursor, bool lock, RecordImage* buffer, RecordProps* props);
     DbiResult GetBookmark(int cursor, std::int32_t& bookmark);
     DbiResult SetToBookmark(int cursor, std::int32_t bookmark);
-    DbiResult SetToCursor(int cursor, int source);
 
     DbiResult InitRecord(int cursor, RecordImage& buffer);
     DbiResult AppendRecord(int cursor, const RecordImage& buffer);
@@ -151,29 +150,11 @@ class EngineAdaptor {
     DbiResult GetField(int cursor, int field, const RecordImage& buffer, FieldValue& value);
     DbiResult PutField(int cursor, int field, RecordImage& buffer, const FieldValue& value);
 
-    DbiResult GetBlobSize(int cursor, int field, const RecordImage& buffer, std::size_t& size);
     DbiResult GetBlob(int cursor, int field, const RecordImage& buffer, std::string& text);
     DbiResult PutBlob(int cursor, int field, RecordImage& buffer, std::size_t offset,
                       std::string_view text);
-    DbiResult TruncateBlob(int cursor, int field, RecordImage& buffer);
 
-    // key: the key to search, or nullopt for the key of `record`.
-    DbiResult GetRecordForKey(int cursor, std::optional<std::string_view> key,
-                              const RecordImage* record, RecordImage* buffer);
-    DbiResult SetRange(int cursor, std::string_view low, std::string_view high);
-    DbiResult SetRangeFromRecords(int cursor, const RecordImage& low, const RecordImage& high);
-    DbiResult ResetRange(int cursor);
-    DbiResult DropFilter(int cursor);
-    DbiResult ExtractKey(int cursor, const RecordImage* record, std::string& key);
-
-    DbiResult DbiGetProp(std::uint32_t property, std::string& value);
     static std::string ErrorText(DbiResult code);
-    static std::string NativeToAnsi(std::string_view text, int length);
-    // Operations the adaptor does not carry out: a notice, then success.
-    DbiResult Unsupported(std::string_view operation);
-    static DbiResult LookupAlias() { return dbi::kNotFound; }
-    static DbiResult AllocateQuery() { return dbi::kNoQueries; }
-    static int OpenOtherList() { return dbi::kEmptyListHandle; }
 
     // The rules the interface is built on, open to tests.
     static int DriverCode(std::string_view driverName);
@@ -195,8 +176,6 @@ class EngineAdaptor {
     Cursor* CursorOf(int cursor);
     const FieldDesc* FieldOf(int cursor, int field);
     void ReadCurrent(RecordImage* buffer, RecordProps* props);
-    std::string KeyOfRecord(const RecordImage& record, bool commit);
-    std::string KeyOfCurrent();
     DbiResult BuildDescriptors(int area, Cursor& cursor);
     DbiResult OrderOfIndexName(std::string_view tagName, int& order);
 
@@ -206,7 +185,6 @@ class EngineAdaptor {
     std::vector<FieldDesc> fieldList_;
     std::size_t fieldListNext_ = 0;
     std::string currentDirectory_ = "./";
-    std::string defaultDirectory_;
     std::vector<char> stateArea_;
 };
 

@@ -264,14 +264,14 @@ int TEngineComponent::ApplyFilter(std::string_view expression) {
     std::string text(expression);
     // The set's re-read under the new filter walks forward, back and forward again when the
     // filter admits no record: it is one look at the table, which the engine walks once.
-    const std::intptr_t oneLook = sx_SysProp(65014, 1);
+    const std::intptr_t oneLook = sx_SysProp(SxProp::kOneLook, 1);
     // A refused expression leaves the engine's filter in force, and so this one.
     int result = sx_Query(text);
     if (result == 1) {
         filter_ = std::move(text);
     }
     Reread();
-    sx_SysProp(65014, oneLook);
+    sx_SysProp(SxProp::kOneLook, oneLook);
     return result;
 }
 
@@ -287,9 +287,9 @@ int TEngineComponent::TestFilter(std::string_view expression) {
     }
     Synchronise();
     int result = sx_QueryTest(expression);
-    const std::intptr_t oneLook = sx_SysProp(65014, 1);
+    const std::intptr_t oneLook = sx_SysProp(SxProp::kOneLook, 1);
     Reread();
-    sx_SysProp(65014, oneLook);
+    sx_SysProp(SxProp::kOneLook, oneLook);
     return result;
 }
 
@@ -322,7 +322,7 @@ bool TEngineComponent::Seek(std::string_view key) {
     bool found = sx_Seek(key);
     // A soft seek that finds no match stands on the next key of the order: the set goes
     // there too. Only a seek past the last key leaves the set at its end.
-    if (found || (sx_SysProp(1000) != 0 && !sx_Eof())) {
+    if (found || (sx_SysProp(SxProp::kSoftSeek) != 0 && !sx_Eof())) {
         Reread();
     } else {
         table_->Last();
@@ -363,9 +363,9 @@ std::string TEngineComponent::TagName(int order) {
     return Open() ? sx_TagName(order) : std::string();
 }
 
-std::intptr_t TEngineComponent::SysProp(int code, std::intptr_t value) {
+std::intptr_t TEngineComponent::SysProp(SxProp property, std::intptr_t value) {
     Scope scope(*this);
-    return sx_SysProp(code, value);
+    return sx_SysProp(property, value);
 }
 
 int TEngineComponent::IndexCheck(int budget) {

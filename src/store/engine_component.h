@@ -80,7 +80,7 @@ class TEngineComponent {
     int SetOrder(int order);
     int TagOrder(std::string_view tag);
     std::string TagName(int order);
-    std::intptr_t SysProp(int code, std::intptr_t value);
+    std::intptr_t SysProp(SxProp property, std::intptr_t value);
     // The next slice of the check of every tag against the table (see sx_IndexCheck).
     int IndexCheck(int budget);
     // The records under the filter in the order an index on `expression` would give them

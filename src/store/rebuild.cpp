@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "rtl/rounding.h"
 #include "store/task_file.h"
@@ -64,11 +65,20 @@ bool TRebuildWork::Finish(bool ok) {
     return ok;
 }
 
+bool TRebuildWork::Fail() {
+    failureText_ = sx_LastStatus().message();
+    if (failureText_.empty()) {
+        failureText_ = "Engine Error : " + std::to_string(static_cast<int>(sx_LastStatus().code()));
+    }
+    return Finish(false);
+}
+
 bool TRebuildWork::Run(bool packFirst) {
     if (ran_) {
         return ok_;  // a second activation while the work runs, or after it, does nothing
     }
     ran_ = true;
+    sx_ClearLastError();
     TTaskStore& s = store_;
     TTable& table = s.TodoTable;
     TEngineComponent& engine = s.TodoEngine;
@@ -101,7 +111,7 @@ bool TRebuildWork::Run(bool packFirst) {
         bool packed = engine.Pack();
         engine.SetGaugeHook(nullptr);
         if (!packed) {
-            return Finish(false);
+            return Fail();
         }
     }
     if (view_ != nullptr) {
@@ -111,7 +121,7 @@ bool TRebuildWork::Run(bool packFirst) {
     engine.SetGaugeHook(hook);
     for (const TaskTag& tag : kTaskTags) {
         if (engine.CreateTag({}, tag.name, tag.expression, 0, false, tag.condition) == 0) {
-            return Finish(false);
+            return Fail();
         }
     }
     engine.SetOrder(engine.TagOrder(kDateTimeTag));

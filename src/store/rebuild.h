@@ -45,18 +45,22 @@ class RebuildView {
 // once; false when the pack or a tag build failed (the work then ends at that point, with
 // the display updates resumed, deleted records hidden again and the filter and order put
 // back). A later Run does nothing and answers how the work went.
+// FailureText gives the engine's words for the failure, read when it happened, so that the
+// clean-up after it cannot replace them.
 class TRebuildWork {
   public:
     TRebuildWork(TTaskStore& store, RebuildView* view) : store_(store), view_(view) {}
     bool Run(bool packFirst);
     bool Ran() const { return ran_; }
     bool CanCloseNow() const { return canCloseNow_; }
+    const std::string& FailureText() const { return failureText_; }
     const RebuildGauge& Gauge() const { return gauge_; }
     RebuildGauge& Gauge() { return gauge_; }
 
   private:
     void Progress(int percent);
     bool Finish(bool ok);
+    bool Fail();
 
     TTaskStore& store_;
     RebuildView* view_;
@@ -64,6 +68,7 @@ class TRebuildWork {
     bool ran_ = false;
     bool ok_ = false;
     bool canCloseNow_ = false;
+    std::string failureText_;
     std::string filter_;  // the filter and order in force before the work
     int order_ = 0;
 };

@@ -40,7 +40,7 @@ bool CurrentShows() {
     if (sx_Eof()) {
         return false;
     }
-    if (sx_SysProp(1006) != 0 && sx_Deleted()) {
+    if (sx_SysProp(SxProp::kDeletedHidden) != 0 && sx_Deleted()) {
         return false;
     }
     const std::string filter = sx_DBFilter();

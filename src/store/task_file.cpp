@@ -102,7 +102,7 @@ bool TTaskStore::CreateTaskTable() {
         created = TodoEngine.WriteNewTable() && Exists(path);
     }
     if (!created) {
-        createFailure_ = sx_LastErrorText();
+        createFailure_ = sx_LastStatus().message();
         // Nothing new was made, so the files found stay where they were for the next try.
         for (const auto& [from, to] : orphans) {
             Rename(to, from);
@@ -209,7 +209,7 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
         TodoTable.SetExclusive(exclusive);
         sx_ClearLastError();
         if (TodoTable.Open() != dbi::kOk) {
-            words = sx_LastErrorText();
+            words = sx_LastStatus().message();
             return false;
         }
         return true;
@@ -219,12 +219,12 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
     // Records past the header's count (an append stopped before it counted its record) make
     // the engine open the table read-only, so that nothing writes over them: nor can the index
     // be rebuilt, and setting it aside would only leave the table without one.
-    const std::intptr_t hidden = opened ? TodoEngine.SysProp(65017, 0) : 0;
+    const std::intptr_t hidden = opened ? TodoEngine.SysProp(SxProp::kRecordsBeyondCount, 0) : 0;
     // An index the engine could not read (empty, cut short, overwritten), or one a writer
     // left half-written, is rebuilt as a missing one is; the damaged file stays beside the
     // table for whoever wants it.
     if (opened && hidden == 0 && Exists(FoundPath(kTaskIndexName)) &&
-        (!HasAllTags() || TodoEngine.SysProp(65016, 0) != 0)) {
+        (!HasAllTags() || TodoEngine.SysProp(SxProp::kIndexInterrupted, 0) != 0)) {
         TodoTable.Close();
         opened = SetIndexAside(words) && openTable(forRebuild);
         indexRebuiltAtOpen_ = opened;
@@ -240,10 +240,10 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
     }
     if (opened) {
         TodoEngine.SetOrder(TodoEngine.TagOrder("DATETIME"));
-        TodoEngine.SysProp(1303, 3);
+        TodoEngine.SysProp(SxProp::kSetUserNumber, 3);
         sx_ClearLastError();
         if (TodoTable.First() != dbi::kOk) {
-            words = sx_LastErrorText();
+            words = sx_LastStatus().message();
             opened = false;
         }
     }

@@ -124,7 +124,7 @@ class HeardLink : public store::TDataLink {
 
 class ExportTest : public report_test::ReportStoreTest {
   protected:
-    report::ExportResult Run(Kind kind, const std::string& file, bool notes = true) {
+    xbase::Status Run(Kind kind, const std::string& file, bool notes = true) {
         const report::ExportJob job{Store().TodoTable, Store().TodoEngine, measure_};
         return report::CopyTasks(kind, job, file, kTitle, notes, "FFFF80");
     }
@@ -222,8 +222,8 @@ TEST_F(ExportTest, EveryFormatToTheByte) {
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.kind));
         const std::string file = PathOf("out");
-        const report::ExportResult result = Run(c.kind, file, c.notes);
-        ASSERT_TRUE(result.ok) << result.error;
+        const xbase::Status result = Run(c.kind, file, c.notes);
+        ASSERT_TRUE(result.ok()) << result.message();
         EXPECT_EQ(ReadFile(file), Lines(c.lines));
         EXPECT_EQ(table.GetBookmark(), current);
         EXPECT_FALSE(table.Eof());
@@ -238,11 +238,11 @@ TEST_F(ExportTest, EveryFormatToTheByte) {
     // An empty task set: the heading and closing lines alone.
     Store().TodoEngine.ApplyFilter("DESCRIPT = \"none such\"");
     const std::string file = PathOf("empty");
-    ASSERT_TRUE(Run(Kind::kHtml, file).ok);
+    ASSERT_TRUE(Run(Kind::kHtml, file).ok());
     EXPECT_EQ(ReadFile(file), Lines(Join<std::string>({HtmlHeading(), kHtmlClosing})));
-    ASSERT_TRUE(Run(Kind::kRtf, file).ok);
+    ASSERT_TRUE(Run(Kind::kRtf, file).ok());
     EXPECT_EQ(ReadFile(file), Lines(Join<std::string>({RtfHeading(), {"}}}"}})));
-    ASSERT_TRUE(Run(Kind::kText, file).ok);
+    ASSERT_TRUE(Run(Kind::kText, file).ok());
     EXPECT_EQ(ReadFile(file), Lines(textHeading));
 }
 
@@ -252,7 +252,7 @@ TEST_F(ExportTest, EveryFormatToTheByte) {
 TEST_F(ExportTest, WalkGoesOnFromItsLastTaskWhateverMovesTheEngineMeanwhile) {
     OpenTasks(store_test::NumberedTasks(12));
     store::TTable& table = Store().TodoTable;
-    ASSERT_TRUE(Run(Kind::kText, PathOf("undisturbed")).ok);
+    ASSERT_TRUE(Run(Kind::kText, PathOf("undisturbed")).ok());
     const std::function<void()> moves[] = {
         [&] { table.First(); },
         [&] { table.Last(); },
@@ -267,7 +267,7 @@ TEST_F(ExportTest, WalkGoesOnFromItsLastTaskWhateverMovesTheEngineMeanwhile) {
                                         moves[i]();
                                         return true;
                                     }};
-        ASSERT_TRUE(report::CopyTasks(Kind::kText, job, PathOf("out"), kTitle, true, {}).ok);
+        ASSERT_TRUE(report::CopyTasks(Kind::kText, job, PathOf("out"), kTitle, true, {}).ok());
         EXPECT_EQ(ReadFile(PathOf("out")), ReadFile(PathOf("undisturbed")));
     }
 }
@@ -277,7 +277,7 @@ TEST_F(ExportTest, WalkFollowsFilterAndOrder) {
     store::TEngineComponent& engine = Store().TodoEngine;
     engine.SetOrder(engine.TagOrder("DESCRIPT"));
     engine.ApplyFilter("(.not.DONE).and.(\"EVEN\"$UPPER(KEYS))");
-    ASSERT_TRUE(Run(Kind::kText, PathOf("out"), false).ok);
+    ASSERT_TRUE(Run(Kind::kText, PathOf("out"), false).ok());
     std::vector<std::string> tasks;
     std::istringstream in(ReadFile(PathOf("out")));
     for (std::string line; std::getline(in, line);) {
@@ -324,11 +324,11 @@ TEST_F(ExportTest, UnreadableNoteFailsAnExportThatCopiesNotes) {
     ASSERT_EQ(Store().TodoTable.Open(), store::dbi::kOk);
     WriteFile(PathOf("out.txt"), "earlier");
 
-    const report::ExportResult withNotes = Run(Kind::kText, PathOf("out.txt"), true);
-    EXPECT_FALSE(withNotes.ok);
-    EXPECT_FALSE(withNotes.error.empty());
+    const xbase::Status withNotes = Run(Kind::kText, PathOf("out.txt"), true);
+    EXPECT_FALSE(withNotes.ok());
+    EXPECT_FALSE(withNotes.message().empty());
     EXPECT_EQ(ReadFile(PathOf("out.txt")), "earlier");
-    EXPECT_TRUE(Run(Kind::kText, PathOf("out.txt"), false).ok);
+    EXPECT_TRUE(Run(Kind::kText, PathOf("out.txt"), false).ok());
 }
 
 // A file that cannot be made or fails part-way leaves the earlier file as it was, and no
@@ -338,7 +338,7 @@ TEST_F(ExportTest, FailedWriteLeavesEarlierFileWhole) {
     const std::string earlier = "earlier export\r\n";
     WriteFile(PathOf("out.htm"), earlier);
 
-    EXPECT_FALSE(Run(Kind::kHtml, PathOf("gone/out.htm")).ok);
+    EXPECT_FALSE(Run(Kind::kHtml, PathOf("gone/out.htm")).ok());
 
     // The file system refuses the write past 200 bytes (as a full disk would).
     struct rlimit saved {};
@@ -347,12 +347,12 @@ TEST_F(ExportTest, FailedWriteLeavesEarlierFileWhole) {
     small.rlim_cur = 200;
     const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const report::ExportResult result = Run(Kind::kHtml, PathOf("out.htm"));
+    const xbase::Status result = Run(Kind::kHtml, PathOf("out.htm"));
     setrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, oldHandler);
 
-    EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.error.find(PathOf("out.htm")), std::string::npos) << result.error;
+    EXPECT_FALSE(result.ok());
+    EXPECT_NE(result.message().find(PathOf("out.htm")), std::string::npos) << result.message();
     EXPECT_EQ(ReadFile(PathOf("out.htm")), earlier);
     for (const auto& entry : std::filesystem::directory_iterator(Dir())) {
         EXPECT_EQ(entry.path().filename().string().find("out.htm."), std::string::npos)

@@ -290,7 +290,7 @@ TEST_F(ComponentTest, EveryOperationPutsTheCurrentAreaBack) {
         {"RecordCount", [&] { engine.RecordCount(); }},
         {"RecordNumber", [&] { engine.RecordNumber(); }},
         {"RecordSize", [&] { engine.RecordSize(); }},
-        {"SysProp", [&] { engine.SysProp(1303, 3); }},
+        {"SysProp", [&] { engine.SysProp(SxProp::kSetUserNumber, 3); }},
         {"CreateTag", [&] { engine.CreateTag({}, "EXTRA", "KEYS", 0, false, {}); }},
         {"PostIfEditing", [&] { engine.PostIfEditing(); }},
         {"CloseIndexes", [&] { engine.CloseIndexes(); }},
@@ -300,7 +300,7 @@ TEST_F(ComponentTest, EveryOperationPutsTheCurrentAreaBack) {
         EXPECT_EQ(sx_WorkArea(), bystander) << name;
     }
     EXPECT_EQ(sx_Select(table.Handle()), bystander);
-    EXPECT_EQ(sx_SysProp(1304), 3) << "the property went to the set's own area";
+    EXPECT_EQ(sx_SysProp(SxProp::kUserNumber), 3) << "the property went to the set's own area";
     sx_Select(bystander);
 
     // With the set's own area current, it stays current.
@@ -403,14 +403,14 @@ TEST_F(EngineEnvTest, DateFormatAndCenturySetTheProgramsShortDate) {
 TEST_F(EngineEnvTest, SettingsReachTheEngine) {
     TEngineEnv env;
     env.SetDeleted(true);
-    EXPECT_EQ(sx_SysProp(1006), 1);
+    EXPECT_EQ(sx_SysProp(SxProp::kDeletedHidden), 1);
     env.SetDeleted(false);
-    EXPECT_EQ(sx_SysProp(1006), 0);
+    EXPECT_EQ(sx_SysProp(SxProp::kDeletedHidden), 0);
     env.SetSoftSeek(true);
-    EXPECT_EQ(sx_SysProp(1000), 1);
+    EXPECT_EQ(sx_SysProp(SxProp::kSoftSeek), 1);
     EXPECT_TRUE(env.SoftSeek());
     env.SetExact(true);
-    EXPECT_EQ(sx_SysProp(1002), 1);
+    EXPECT_EQ(sx_SysProp(SxProp::kExact), 1);
     env.SetLockTimeout(5);
     EXPECT_EQ(sx_SetLockTimeout(0), 5);
     env.SetMemoBlockSize(1024);

@@ -136,7 +136,7 @@ TEST_F(KillLoopTest, EverySavedTaskSurvivesAKillInEveryOrder) {
         ASSERT_TRUE(store.Start());
         store.EngineEnv1.SetDeleted(true);
         ASSERT_TRUE(store.OpenTaskTable(false)) << testing::PrintToString(sink.messages);
-        if (store.TodoEngine.SysProp(65017, 0) > 0) {
+        if (store.TodoEngine.SysProp(SxProp::kRecordsBeyondCount, 0) > 0) {
             // An append killed before it counted its record: read-only until repaired, as a
             // person would with xbtool.
             ++leftReadOnly;

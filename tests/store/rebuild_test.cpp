@@ -282,7 +282,8 @@ class RebuildTest : public store_test::StoreTest {
         EXPECT_TRUE(work_->CanCloseNow());
         EXPECT_FALSE(store_->TodoTable.ControlsDisabled()) << "display updates resumed";
         EXPECT_TRUE(store_->EngineEnv1.Deleted());
-        EXPECT_EQ(sx_SysProp(1006), 1) << "the engine hides deleted records again";
+        EXPECT_EQ(sx_SysProp(SxProp::kDeletedHidden), 1)
+            << "the engine hides deleted records again";
         ASSERT_FALSE(view.events.empty());
         EXPECT_EQ(view.events.back(), "hide gauge");
         EXPECT_EQ(work_->Gauge().Position(), 0);
@@ -547,8 +548,8 @@ TEST_F(RebuildTest, AFailedPackEndsTheWorkWithTheTableIntact) {
     sx_ClearLastError();
     EXPECT_FALSE(RunWork(true));
     ExpectHandedBack(*view_);
-    EXPECT_NE(sx_LastErrorText().find(".pack"), std::string::npos)
-        << "the failure's own words are left for the error display: " << sx_LastErrorText();
+    EXPECT_NE(work_->FailureText().find(".pack"), std::string::npos)
+        << "the failure's own words are kept for the error display: " << work_->FailureText();
     EXPECT_FALSE(view_->Showed(kIndexLabel)) << "no tag is built after the failed pack";
     EXPECT_EQ(e.RecordCount(), 9) << "every record is still there";
     EXPECT_EQ(e.FilterText(), "DONE") << "the filter is put back";
@@ -592,7 +593,7 @@ TEST_F(RebuildTest, ATagThatCannotBeBuiltEndsTheWorkAtThatTag) {
     sx_ClearLastError();
     EXPECT_FALSE(RunWork(false));
     ExpectHandedBack(*view_);
-    EXPECT_NE(sx_LastError(), 0) << "the failure is left for the error display";
+    EXPECT_FALSE(work_->FailureText().empty()) << "the failure is kept for the error display";
     EXPECT_EQ(TagNames(), (std::vector<std::string>{"DATETIME", "DESCRIPT", "DONE", "KEYS"}));
     EXPECT_EQ(e.FilterText(), ".not. DONE");
     EXPECT_EQ(e.RecordCount(), 5);
@@ -609,7 +610,7 @@ TEST_F(RebuildTest, AnIndexFileThatCannotBeCreatedEndsTheWorkAtTheFirstTag) {
     sx_ClearLastError();
     EXPECT_FALSE(RunWork(false));
     ExpectHandedBack(*view_);
-    EXPECT_NE(sx_LastError(), 0) << "the failure is left for the error display";
+    EXPECT_FALSE(work_->FailureText().empty()) << "the failure is kept for the error display";
     EXPECT_TRUE(TagNames().empty());
     EXPECT_FALSE(Exists("QUILX.CDX"));
     EXPECT_EQ(e.IndexOrder(), 0) << "the lost order falls back to record order";

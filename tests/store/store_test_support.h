@@ -112,23 +112,23 @@ class StoreTest : public ::testing::Test {
         for (const Task& t : tasks) {
             ASSERT_TRUE(sx_AppendBlank());
             if (!t.date.empty()) {
-                ASSERT_TRUE(sx_Replace("DATE", 1024, t.date));
+                ASSERT_TRUE(sx_Replace("DATE", SxReplace::kText, t.date));
             }
             if (!t.time.empty()) {
-                ASSERT_TRUE(sx_Replace("TIME", 1024, t.time));
+                ASSERT_TRUE(sx_Replace("TIME", SxReplace::kText, t.time));
             }
             if (!t.descript.empty()) {
-                ASSERT_TRUE(sx_Replace("DESCRIPT", 1024, t.descript));
+                ASSERT_TRUE(sx_Replace("DESCRIPT", SxReplace::kText, t.descript));
             }
             if (!t.note.empty()) {
-                ASSERT_TRUE(sx_Replace("NOTE", 3072, t.note));
+                ASSERT_TRUE(sx_Replace("NOTE", SxReplace::kMemo, t.note));
             }
-            ASSERT_TRUE(sx_Replace("DONE", 128, t.done));
+            ASSERT_TRUE(sx_Replace("DONE", SxReplace::kLogical, t.done));
             if (!t.keys.empty()) {
-                ASSERT_TRUE(sx_Replace("KEYS", 1024, t.keys));
+                ASSERT_TRUE(sx_Replace("KEYS", SxReplace::kText, t.keys));
             }
             if (withPriority && !t.priority.empty()) {
-                ASSERT_TRUE(sx_Replace("PRIORITY", 1024, t.priority));
+                ASSERT_TRUE(sx_Replace("PRIORITY", SxReplace::kText, t.priority));
             }
         }
         ASSERT_TRUE(sx_Commit());

@@ -204,8 +204,8 @@ TEST_F(TaskFileTest, FirstStartCreatesTheTableAndBuildsTheTagsInDateTimeOrder) {
     EXPECT_EQ(sx_FieldWidth("NOTE"), 10);
     EXPECT_EQ(sx_FieldType("NOTE"), "M");
     EXPECT_EQ(sx_FieldWidth("DONE"), 1);
-    EXPECT_EQ(sx_SysProp(1304), 3);
-    EXPECT_EQ(sx_SysProp(3000), 5);
+    EXPECT_EQ(sx_SysProp(SxProp::kUserNumber), 3);
+    EXPECT_EQ(sx_SysProp(SxProp::kOrderCount), 5);
     sx_Select(previous);
 
     TEngineComponent& e = store_->TodoEngine;

@@ -22,9 +22,9 @@ constexpr int kNotFound = 3;
 constexpr int kMismatch = 4;
 
 int Fail(const std::string& context) {
-    std::string text = sx_LastErrorText();
+    std::string text = sx_LastStatus().message();
     if (text.empty()) {
-        text = "engine error " + std::to_string(sx_LastError());
+        text = "engine error " + std::to_string(static_cast<int>(sx_LastStatus().code()));
     }
     std::cerr << "xbtool: " << context << ": " << rtl::AnsiToUtf8(text) << "\n";
     return kEngine;
@@ -77,8 +77,9 @@ int Open(const std::string& path, int mode) {
     if (sx_Use(path, "", mode, 2) == 0) {
         return Fail(path);
     }
-    if (sx_LastError() != 0) {
-        std::cerr << "xbtool: " << path << ": " << rtl::AnsiToUtf8(sx_LastErrorText()) << "\n";
+    if (!sx_LastStatus().ok()) {
+        std::cerr << "xbtool: " << path << ": " << rtl::AnsiToUtf8(sx_LastStatus().message())
+                  << "\n";
     }
     return kOk;
 }
@@ -172,7 +173,7 @@ int Seek(std::vector<std::string> args) {
     sx_SetSoftSeek(soft);
     sx_ClearLastError();
     bool found = sx_Seek(rtl::Utf8ToAnsi(args[3]));
-    if (sx_LastError() != 0) {
+    if (!sx_LastStatus().ok()) {
         return Fail("seek");
     }
     if ((!found && !soft) || sx_Eof()) {

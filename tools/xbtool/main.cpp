@@ -42,9 +42,9 @@ int Usage(const std::string& why = {}) {
 }
 
 int EngineError(const std::string& context = {}) {
-    std::string text = sx_LastErrorText();
+    std::string text = sx_LastStatus().message();
     if (text.empty()) {
-        text = "engine error " + std::to_string(sx_LastError());
+        text = "engine error " + std::to_string(static_cast<int>(sx_LastStatus().code()));
     }
     std::cerr << "xbtool: " << (context.empty() ? "" : context + ": ") << rtl::AnsiToUtf8(text)
               << "\n";
@@ -221,7 +221,9 @@ int Append(const std::string& path, const std::string& csvPath) {
                 continue;
             }
             std::string type = sx_FieldType(names[i]);
-            int kind = type == "M" ? 3072 : type == "D" ? 1056 : 1024;
+            SxReplace kind = type == "M"   ? SxReplace::kMemo
+                             : type == "D" ? SxReplace::kDateText
+                                           : SxReplace::kText;
             if (!sx_Replace(names[i], kind, rtl::Utf8ToAnsi(row[i]))) {
                 return EngineError("row " + std::to_string(line) + ", field " + header[i]);
             }
@@ -263,7 +265,7 @@ int Dump(const std::string& path) {
             if (types[i] == "M") {
                 sx_ClearLastError();
                 value = sx_GetMemo(names[i]);
-                if (sx_LastError() != 0) {
+                if (!sx_LastStatus().ok()) {
                     return EngineError("record " + std::to_string(n) + ", field " + names[i]);
                 }
             } else if (types[i] == "L") {
@@ -294,7 +296,7 @@ int CountOrList(const std::string& path, const std::string& expr, bool all, bool
     if (!list) {
         sx_ClearLastError();
         int n = sx_QueryRecCount();
-        if (sx_LastError() != 0) {
+        if (!sx_LastStatus().ok()) {
             return EngineError();
         }
         std::printf("%d\n", n);

@@ -273,19 +273,19 @@ bool ReadBool(const std::string& file, std::string_view section, std::string_vie
     return ReadInteger(file, section, key, defaultValue ? 1 : 0) != 0;
 }
 
-WriteResult WriteString(const std::string& file, std::string_view section, std::string_view key,
+bool WriteString(const std::string& file, std::string_view section, std::string_view key,
                         std::string_view value) {
     if (!ValidName(section, false) || !ValidName(key, true)) {
-        return WriteResult::kInvalidName;
+        return false;
     }
     if (HasLineBreak(value)) {
-        return WriteResult::kInvalidValue;
+        return false;
     }
     std::vector<std::string> lines;
     if (auto content = ReadFile(file)) {
         lines = SplitLines(*content);
     } else if (::access(file.c_str(), F_OK) == 0) {
-        return WriteResult::kFailed;  // there, but unreadable: never overwrite what we cannot keep
+        return false;  // there, but unreadable: never overwrite what we cannot keep
     }
 
     std::string entry = std::string(key) + "=" + std::string(value);
@@ -313,15 +313,15 @@ WriteResult WriteString(const std::string& file, std::string_view section, std::
         out += line;
         out += kLineEnd;
     }
-    return ReplaceFile(file, out) ? WriteResult::kOk : WriteResult::kFailed;
+    return ReplaceFile(file, out);
 }
 
-WriteResult WriteInteger(const std::string& file, std::string_view section, std::string_view key,
+bool WriteInteger(const std::string& file, std::string_view section, std::string_view key,
                          int value) {
     return WriteString(file, section, key, std::to_string(value));
 }
 
-WriteResult WriteBool(const std::string& file, std::string_view section, std::string_view key,
+bool WriteBool(const std::string& file, std::string_view section, std::string_view key,
                       bool value) {
     return WriteString(file, section, key, value ? "1" : "0");
 }

@@ -10,13 +10,6 @@ namespace ini {
 // The longest value a read gives; longer stored values are cut to this many characters.
 inline constexpr std::size_t kMaxValueLength = 1024;
 
-enum class WriteResult {
-    kOk,
-    kInvalidName,   // a section or key that is empty or cannot be stored on one line
-    kInvalidValue,  // a value with a line break: it cannot be stored on one line
-    kFailed,  // the file could not be read or replaced (missing folder, no permission, full disk)
-};
-
 // The value of `key` in `section`, without surrounding blanks or one pair of enclosing quotes.
 // Section and key names match without regard to case. A missing file, section or key gives
 // `defaultValue`.
@@ -34,15 +27,18 @@ bool ReadBool(const std::string& file, std::string_view section, std::string_vie
 
 // Sets `key` in `section` to `value`, creating the file, the section and the key as needed and
 // keeping every other line. The new file replaces the old one whole, so a crash leaves either.
-WriteResult WriteString(const std::string& file, std::string_view section, std::string_view key,
-                        std::string_view value);
+// False, with the file as it was, for a section or key that is empty or cannot be stored on
+// one line, a value with a line break, or a file that could not be read or replaced (missing
+// folder, no permission, full disk). Callers only ask whether the setting was kept.
+bool WriteString(const std::string& file, std::string_view section, std::string_view key,
+                 std::string_view value);
 
 // Writes the integer in decimal.
-WriteResult WriteInteger(const std::string& file, std::string_view section, std::string_view key,
-                         int value);
+bool WriteInteger(const std::string& file, std::string_view section, std::string_view key,
+                  int value);
 
 // Writes "1" or "0".
-WriteResult WriteBool(const std::string& file, std::string_view section, std::string_view key,
-                      bool value);
+bool WriteBool(const std::string& file, std::string_view section, std::string_view key,
+               bool value);
 
 }  // namespace ini

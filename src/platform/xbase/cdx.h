@@ -12,32 +12,9 @@
 
 #include "platform/xbase/expr.h"
 #include "platform/xbase/file_system.h"
+#include "platform/xbase/status.h"
 
 namespace xbase {
-
-enum class CdxCode {
-    kOk,
-    kIoError,          // the file could not be read or written
-    kCorrupt,          // the file is not a sound compound index
-    kInvalidArgument,  // a bad tag name, key length, expression or order number
-    kNotFound,         // no such tag
-    kExpression,       // a key or FOR expression that does not compile or evaluate
-};
-
-// The result of an index operation: a code and, when it failed, words for a person.
-class CdxStatus {
-  public:
-    CdxStatus() = default;
-    CdxStatus(CdxCode code, std::string message) : code_(code), message_(std::move(message)) {}
-    static CdxStatus Ok() { return {}; }
-    bool ok() const { return code_ == CdxCode::kOk; }
-    CdxCode code() const { return code_; }
-    const std::string& message() const { return message_; }
-
-  private:
-    CdxCode code_ = CdxCode::kOk;
-    std::string message_;
-};
 
 // kInteger: a tag whose key is one I field by itself; its keys are 4 bytes wide.
 enum class KeyType { kCharacter, kNumeric, kDate, kLogical, kInteger };
@@ -129,7 +106,7 @@ class IndexCheck {
     ~IndexCheck();
     // Does about `budget` records' worth of work; `done` turns true when every tag has been
     // checked, and then report() holds the findings.
-    CdxStatus Step(IndexRecords& records, std::uint32_t budget, bool& done);
+    Status Step(IndexRecords& records, std::uint32_t budget, bool& done);
     const CheckReport& report() const;
 
   private:
@@ -144,17 +121,17 @@ class IndexCheck {
 class TagCursor {
   public:
     ~TagCursor();
-    CdxStatus First();
-    CdxStatus Last();
-    CdxStatus Next();
-    CdxStatus Prior();
+    Status First();
+    Status Last();
+    Status Next();
+    Status Prior();
     // Character keys may be shorter than the key length and then match as a prefix; with
     // `exact` they must match the whole key once padded with blanks. Found: on the first
     // matching key in the tag's order. Not found: with `soft`, on the next key in the tag's
     // order (invalid when none); else invalid.
-    CdxStatus Seek(std::string_view key, bool soft, bool exact, bool& found);
+    Status Seek(std::string_view key, bool soft, bool exact, bool& found);
     // Positions on the entry of record `recno` with key `key` (the key it has in this tag).
-    CdxStatus SeekRecord(std::string_view key, std::uint32_t recno, bool& found);
+    Status SeekRecord(std::string_view key, std::uint32_t recno, bool& found);
     // Limits every move to keys between `low` and `high` (prefix comparison, either may be
     // absent). The position is not moved.
     void SetScope(std::optional<std::string> low, std::optional<std::string> high);
@@ -176,14 +153,14 @@ class CompoundIndex {
     CompoundIndex& operator=(const CompoundIndex&) = delete;
 
     // Writes a new index with no tags into `file` (which should be empty).
-    static CdxStatus Create(std::unique_ptr<File> file, const IndexTable& table,
-                            std::unique_ptr<CompoundIndex>& out);
+    static Status Create(std::unique_ptr<File> file, const IndexTable& table,
+                         std::unique_ptr<CompoundIndex>& out);
     // Opens an existing index: checks the directory and every tag's header and root. A tag
     // whose expressions do not compile against `table` (another program's tag naming a field
     // by a name the table does not hold) opens marked unreadable (TagInfo). With `shared`
     // every operation takes the index lock and notices other processes' changes.
-    static CdxStatus Open(std::unique_ptr<File> file, const IndexTable& table, bool shared,
-                          std::unique_ptr<CompoundIndex>& out);
+    static Status Open(std::unique_ptr<File> file, const IndexTable& table, bool shared,
+                       std::unique_ptr<CompoundIndex>& out);
 
     // Tags in creation order; orders are 1-based.
     int TagCount() const;
@@ -192,41 +169,40 @@ class CompoundIndex {
 
     // Adds a tag (replacing one of the same name) and builds it from `records`; returns its
     // order in `order`.
-    CdxStatus AddTag(const TagSpec& spec, IndexRecords& records, const IndexProgress& progress,
-                     int& order);
-    CdxStatus RemoveTag(std::string_view name);
+    Status AddTag(const TagSpec& spec, IndexRecords& records, const IndexProgress& progress,
+                  int& order);
+    Status RemoveTag(std::string_view name);
     // Builds one tag, or every tag (order 0), from scratch: sort, then bottom-up.
-    CdxStatus Rebuild(int order, IndexRecords& records, const IndexProgress& progress);
+    Status Rebuild(int order, IndexRecords& records, const IndexProgress& progress);
 
     // Key upkeep for one record: `before` is its image before the change (null for an
     // append), `after` the image now. Every tag is updated.
-    CdxStatus UpdateRecord(std::uint32_t recno, const RecordSource* before,
-                           const RecordSource& after);
+    Status UpdateRecord(std::uint32_t recno, const RecordSource* before, const RecordSource& after);
     // Takes every key of record `recno`, whose image is `before`, out of every tag: the
     // undoing of an append.
-    CdxStatus RemoveRecord(std::uint32_t recno, const RecordSource& before);
+    Status RemoveRecord(std::uint32_t recno, const RecordSource& before);
     // The key that tag `order` gives `record`; `included` false when its FOR condition
     // leaves the record out.
-    CdxStatus KeyOf(int order, const RecordSource& record, std::string& key, bool& included);
+    Status KeyOf(int order, const RecordSource& record, std::string& key, bool& included);
     std::uint64_t KeyCount(int order);
     // Whether tag `order`'s FOR condition admits `record`, on the tags as last loaded (no
     // look at the file): for scans that stand in for a walk of the tag.
-    CdxStatus Admits(int order, const RecordSource& record, bool& admitted);
+    Status Admits(int order, const RecordSource& record, bool& admitted);
 
     // Every tag against the records: missing, extra and misordered keys, broken structure.
-    CdxStatus Check(IndexRecords& records, CheckReport& report);
+    Status Check(IndexRecords& records, CheckReport& report);
     // The same check in slices; the index must outlive the check.
     std::unique_ptr<IndexCheck> StartCheck();
     // Walks every tag's tree and reports the first structural fault.
-    CdxStatus Verify();
+    Status Verify();
 
     std::unique_ptr<TagCursor> NewCursor(int order);
     // Writes cached changes to the file (and clears the in-progress mark).
-    CdxStatus Flush();
+    Status Flush();
     // Sets the in-progress mark ahead of a change of the table that the tags must follow, so
     // that a writer stopped between the two leaves the index known as behind. With
     // `untilRebuilt` (a pack renumbers every record) only a rebuild of every tag clears it.
-    CdxStatus MarkInProgress(bool untilRebuilt = false);
+    Status MarkInProgress(bool untilRebuilt = false);
     // While on, the mark once set stays set: the table has records the tags name still to
     // write. Off, the next Flush clears it.
     void HoldMark(bool hold);

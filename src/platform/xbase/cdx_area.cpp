@@ -47,21 +47,11 @@ bool SameText(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-Status FromCdx(const CdxStatus& s) {
-    switch (s.code()) {
-        case CdxCode::kOk:
-            return Status::Ok();
-        case CdxCode::kIoError:
-            return {ErrorCode::kWriteFailed, "index: " + s.message()};
-        case CdxCode::kCorrupt:
-            return {ErrorCode::kCorrupt, s.message()};
-        case CdxCode::kInvalidArgument:
-        case CdxCode::kNotFound:
-            return {ErrorCode::kBadArgument, "index: " + s.message()};
-        case CdxCode::kExpression:
-            return {ErrorCode::kBadExpression, "index: " + s.message()};
+Status FromCdx(const Status& s) {
+    if (s.ok() || s.code() == ErrorCode::kCorrupt) {
+        return s;
     }
-    return {ErrorCode::kCorrupt, s.message()};
+    return {s.code(), "index: " + s.message()};
 }
 
 std::string AreaIndexes::StructuralPath(const std::string& tablePath) {
@@ -113,9 +103,9 @@ Status AreaIndexes::OpenFile(FileSystem& fs, const std::string& path, bool struc
     OpenFileEntry entry;
     entry.path = path;
     entry.structural = structural;
-    CdxStatus s = create ? CompoundIndex::Create(std::move(file), TableShape(), entry.index)
-                         : CompoundIndex::Open(std::move(file), TableShape(),
-                                               area_.table().shared(), entry.index);
+    Status s = create ? CompoundIndex::Create(std::move(file), TableShape(), entry.index)
+                      : CompoundIndex::Open(std::move(file), TableShape(), area_.table().shared(),
+                                            entry.index);
     if (!s.ok()) {
         return FromCdx(s);
     }
@@ -428,7 +418,7 @@ Status AreaIndexes::Walk(int order, const std::function<void(std::uint32_t, std:
     }
     auto cursor = index->NewCursor(tag);
     KeyType type = index->Tag(tag).type;
-    CdxStatus s = cursor->First();
+    Status s = cursor->First();
     for (; s.ok() && cursor->Valid(); s = cursor->Next()) {
         visit(cursor->RecNo(), KeyToText(type, cursor->Key()));
     }
@@ -582,7 +572,7 @@ std::uint32_t AreaIndexes::SeqPrev(std::uint32_t n) {
         return SeqLast();
     }
     bool on = Sync(n);
-    CdxStatus s = on || c->Valid() ? c->Prior() : c->Last();
+    Status s = on || c->Valid() ? c->Prior() : c->Last();
     return s.ok() && c->Valid() ? c->RecNo() : 0;
 }
 

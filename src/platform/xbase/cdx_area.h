@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/xbase/cdx.h"
-#include "platform/xbase/corrupt.h"
+#include "platform/xbase/status.h"
 
 namespace xbase {
 
@@ -130,6 +130,8 @@ class AreaIndexes {
     } counted_;  // the tag of the count under way (CountableInRecordOrder)
 };
 
-Status FromCdx(const CdxStatus& s);
+// An index failure as the work area answers it: words other than a corruption report's
+// (which names the index already) are marked as the index's.
+Status FromCdx(const Status& s);
 
 }  // namespace xbase

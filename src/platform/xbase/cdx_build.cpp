@@ -18,9 +18,9 @@ struct LevelEntries {
 
 }  // namespace
 
-CdxStatus Tree::Build(std::size_t count, const std::function<const std::uint8_t*(std::size_t)>& key,
-                      const std::function<std::uint32_t(std::size_t)>& recno,
-                      const std::function<void(std::size_t done)>& progress) {
+Status Tree::Build(std::size_t count, const std::function<const std::uint8_t*(std::size_t)>& key,
+                   const std::function<std::uint32_t(std::size_t)>& recno,
+                   const std::function<void(std::size_t done)>& progress) {
     const std::size_t kl = ref_.keyLength;
     if (count == 0) {
         return CreateEmpty();
@@ -33,7 +33,7 @@ CdxStatus Tree::Build(std::size_t count, const std::function<const std::uint8_t*
     pending.keyLength = ref_.keyLength;
     pending.attributes = node::kAttrLeaf;
     Node current = pending;
-    if (CdxStatus s = pager_.Allocate(current.offset); !s.ok()) {
+    if (Status s = pager_.Allocate(current.offset); !s.ok()) {
         return s;
     }
     auto flush = [&](Node& n, std::uint32_t right) {
@@ -54,22 +54,22 @@ CdxStatus Tree::Build(std::size_t count, const std::function<const std::uint8_t*
             current.Insert(current.Count(), k, r, 0);
         } else {
             if (current.Count() == 0) {
-                return CdxStatus(CdxCode::kInvalidArgument, "key does not fit a page");
+                return Status(ErrorCode::kBadArgument, "key does not fit a page");
             }
             Node next;
             next.keyLength = ref_.keyLength;
             next.attributes = node::kAttrLeaf;
             next.left = current.offset;
-            if (CdxStatus s = pager_.Allocate(next.offset); !s.ok()) {
+            if (Status s = pager_.Allocate(next.offset); !s.ok()) {
                 return s;
             }
-            if (CdxStatus s = flush(current, next.offset); !s.ok()) {
+            if (Status s = flush(current, next.offset); !s.ok()) {
                 return s;
             }
             current = std::move(next);
             packer.Reset();
             if (!packer.TryAdd(k, r)) {
-                return CdxStatus(CdxCode::kInvalidArgument, "key does not fit a page");
+                return Status(ErrorCode::kBadArgument, "key does not fit a page");
             }
             current.Insert(0, k, r, 0);
         }
@@ -80,7 +80,7 @@ CdxStatus Tree::Build(std::size_t count, const std::function<const std::uint8_t*
     if (level.Count() == 0) {
         current.attributes |= node::kAttrRoot;
     }
-    if (CdxStatus s = flush(current, kNoPage); !s.ok()) {
+    if (Status s = flush(current, kNoPage); !s.ok()) {
         return s;
     }
 
@@ -92,7 +92,7 @@ CdxStatus Tree::Build(std::size_t count, const std::function<const std::uint8_t*
         std::size_t nodes = (n + cap - 1) / cap;
         std::vector<std::uint32_t> offsets(nodes);
         for (auto& offset : offsets) {
-            if (CdxStatus s = pager_.Allocate(offset); !s.ok()) {
+            if (Status s = pager_.Allocate(offset); !s.ok()) {
                 return s;
             }
         }
@@ -111,7 +111,7 @@ CdxStatus Tree::Build(std::size_t count, const std::function<const std::uint8_t*
                              level.recnos.begin() + static_cast<std::ptrdiff_t>(to));
             in.children.assign(level.offsets.begin() + static_cast<std::ptrdiff_t>(from),
                                level.offsets.begin() + static_cast<std::ptrdiff_t>(to));
-            if (CdxStatus s = WriteInterior(in); !s.ok()) {
+            if (Status s = WriteInterior(in); !s.ok()) {
                 return s;
             }
             std::size_t last = to - 1;

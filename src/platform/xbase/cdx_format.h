@@ -148,9 +148,9 @@ using xbase::PutBE32;
 using xbase::PutLE16;
 using xbase::PutLE32;
 
-// Every corrupt-index path goes through here: it names what was wrong, where in the file,
-// and where in the engine it was noticed.
-CdxStatus CorruptAt(const char* what, std::uint64_t fileOffset, const char* sourceFile, int line);
-#define CDX_CORRUPT(what, offset) ::xbase::cdx::CorruptAt((what), (offset), __FILE__, __LINE__)
+// What was wrong with an index and where in its file, for the engine's corruption report.
+std::string AtOffset(const char* what, std::uint64_t fileOffset);
+#define CDX_CORRUPT(what, offset) \
+    ::xbase::ReportCorrupt(__FILE__, __LINE__, "index", ::xbase::cdx::AtOffset((what), (offset)))
 
 }  // namespace xbase::cdx

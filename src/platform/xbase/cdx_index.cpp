@@ -26,8 +26,8 @@ struct TagState {
     std::unique_ptr<Expression> condition;
 };
 
-CdxStatus Invalid(std::string message) {
-    return CdxStatus(CdxCode::kInvalidArgument, std::move(message));
+Status Invalid(std::string message) {
+    return Status(ErrorCode::kBadArgument, std::move(message));
 }
 
 std::string UpperAscii(std::string_view text) {
@@ -170,9 +170,9 @@ int CompareEntries(const std::uint8_t* a, std::uint32_t ra, const std::uint8_t* 
     return ra < rb ? -1 : (ra > rb ? 1 : 0);
 }
 
-CdxStatus Unreadable(const TagState& tag) {
-    return CdxStatus(CdxCode::kExpression,
-                     "tag " + tag.info.name + " cannot be read: " + tag.info.unreadable);
+Status Unreadable(const TagState& tag) {
+    return Status(ErrorCode::kBadExpression,
+                  "tag " + tag.info.name + " cannot be read: " + tag.info.unreadable);
 }
 
 // One problem of an index check, its key (when there is one) as text.
@@ -215,25 +215,25 @@ struct CompoundIndex::Impl {
     bool interrupted = false;
     EvalSettings settings;
 
-    CdxStatus LoadAll();
-    CdxStatus LoadTag(std::uint32_t headerOffset, std::string name, TagState& tag);
-    CdxStatus BindExpressions(TagState& tag);
-    CdxStatus WriteHeader(std::uint32_t offset, std::uint16_t keyLength, std::uint8_t options,
-                          bool descending, const std::string& key, const std::string& condition,
-                          std::uint32_t root);
-    CdxStatus Begin(bool write, bool optimistic = false);
-    CdxStatus End(bool write, CdxStatus result);
+    Status LoadAll();
+    Status LoadTag(std::uint32_t headerOffset, std::string name, TagState& tag);
+    Status BindExpressions(TagState& tag);
+    Status WriteHeader(std::uint32_t offset, std::uint16_t keyLength, std::uint8_t options,
+                       bool descending, const std::string& key, const std::string& condition,
+                       std::uint32_t root);
+    Status Begin(bool write, bool optimistic = false);
+    Status End(bool write, Status result);
     // After a failed change: the file back as it was before it, and the tags reloaded.
     void TakeBack();
     bool InOperation() const { return locked || unlocked; }
     bool StillValid();
-    CdxStatus MakeKey(TagState& tag, const RecordSource& record, std::string& key, bool& included);
-    CdxStatus Gather(TagState& tag, IndexRecords& records, EntrySet& set,
-                     const std::function<void(std::uint32_t done, std::uint32_t total)>& step,
-                     std::vector<std::int64_t>* keyOfRecord);
-    CdxStatus BuildTag(TagState& tag, IndexRecords& records, const IndexProgress& progress);
-    CdxStatus RemoveTagLocked(std::size_t i);
-    CdxStatus CheckTag(TagState& tag, IndexRecords& records, CheckReport& report);
+    Status MakeKey(TagState& tag, const RecordSource& record, std::string& key, bool& included);
+    Status Gather(TagState& tag, IndexRecords& records, EntrySet& set,
+                  const std::function<void(std::uint32_t done, std::uint32_t total)>& step,
+                  std::vector<std::int64_t>* keyOfRecord);
+    Status BuildTag(TagState& tag, IndexRecords& records, const IndexProgress& progress);
+    Status RemoveTagLocked(std::size_t i);
+    Status CheckTag(TagState& tag, IndexRecords& records, CheckReport& report);
     int FindTag(std::string_view name) const;
     std::uint32_t ReadCounter();
 };
@@ -257,13 +257,13 @@ std::uint32_t CompoundIndex::Impl::ReadCounter() {
     return cdx::GetBE32(bytes);
 }
 
-CdxStatus CompoundIndex::Impl::BindExpressions(TagState& tag) {
-    CompileResult key = CompileExpression(tag.info.key, table.fields, table.alias);
-    if (!key.expression) {
-        return CdxStatus(CdxCode::kExpression,
-                         "key of tag " + tag.info.name + " (" + tag.info.key + "): " + key.error);
+Status CompoundIndex::Impl::BindExpressions(TagState& tag) {
+    std::unique_ptr<Expression> key;
+    if (Status s = CompileExpression(tag.info.key, table.fields, table.alias, key); !s) {
+        return Status(ErrorCode::kBadExpression,
+                      "key of tag " + tag.info.name + " (" + tag.info.key + "): " + s.message());
     }
-    switch (key.expression->Type()) {
+    switch (key->Type()) {
         case ValueType::kText:
             tag.info.type = KeyType::kCharacter;
             break;
@@ -280,32 +280,31 @@ CdxStatus CompoundIndex::Impl::BindExpressions(TagState& tag) {
     if (tag.info.type == KeyType::kNumeric && IsIntegerField(tag.info.key, table)) {
         tag.info.type = KeyType::kInteger;
     }
-    tag.key = std::move(key.expression);
+    tag.key = std::move(key);
     tag.condition.reset();
     if (!tag.info.condition.empty()) {
-        CompileResult cond = CompileExpression(tag.info.condition, table.fields, table.alias);
-        if (!cond.expression) {
-            return CdxStatus(CdxCode::kExpression, "condition of tag " + tag.info.name + " (" +
-                                                       tag.info.condition + "): " + cond.error);
+        std::unique_ptr<Expression> cond;
+        if (Status s = CompileExpression(tag.info.condition, table.fields, table.alias, cond); !s) {
+            return Status(ErrorCode::kBadExpression, "condition of tag " + tag.info.name + " (" +
+                                                         tag.info.condition + "): " + s.message());
         }
-        if (cond.expression->Type() != ValueType::kLogical) {
-            return CdxStatus(CdxCode::kExpression,
-                             "condition of tag " + tag.info.name + " is not logical");
+        if (cond->Type() != ValueType::kLogical) {
+            return Status(ErrorCode::kBadExpression,
+                          "condition of tag " + tag.info.name + " is not logical");
         }
-        tag.condition = std::move(cond.expression);
+        tag.condition = std::move(cond);
     }
     tag.ref.fill = tag.info.type == KeyType::kCharacter ? ' ' : 0;
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
-CdxStatus CompoundIndex::Impl::LoadTag(std::uint32_t headerOffset, std::string name,
-                                       TagState& tag) {
+Status CompoundIndex::Impl::LoadTag(std::uint32_t headerOffset, std::string name, TagState& tag) {
     Page head;
     Page pool;
-    if (CdxStatus s = pager.Read(headerOffset, head); !s.ok()) {
+    if (Status s = pager.Read(headerOffset, head); !s.ok()) {
         return s;
     }
-    if (CdxStatus s = pager.Read(headerOffset + kPageSize, pool); !s.ok()) {
+    if (Status s = pager.Read(headerOffset + kPageSize, pool); !s.ok()) {
         return s;
     }
     const std::uint8_t* h = head.data();
@@ -341,10 +340,10 @@ CdxStatus CompoundIndex::Impl::LoadTag(std::uint32_t headerOffset, std::string n
     tag.ref.keyLength = keyLength;
     tag.ref.root = cdx::GetLE32(h + cdx::hdr::kRoot);
     tag.info.unreadable.clear();
-    if (CdxStatus s = BindExpressions(tag); !s.ok()) {
+    if (Status s = BindExpressions(tag); !s.ok()) {
         // Another program's tag may name a field by a name this table does not hold: its keys
         // cannot be computed, but the other tags of the file stay usable.
-        if (s.code() != CdxCode::kExpression) {
+        if (s.code() != ErrorCode::kBadExpression) {
             return s;
         }
         tag.info.unreadable = s.message();
@@ -359,31 +358,31 @@ CdxStatus CompoundIndex::Impl::LoadTag(std::uint32_t headerOffset, std::string n
     }
     // The root must be a node marked as root; deeper damage is found when it is reached.
     Page root;
-    if (CdxStatus s = pager.Read(tag.ref.root, root); !s.ok()) {
+    if (Status s = pager.Read(tag.ref.root, root); !s.ok()) {
         return s;
     }
     cdx::Node node;
     if (tag.ref.root < kHeaderSize) {
         return CDX_CORRUPT("tag root inside the file header", headerOffset);
     }
-    if (CdxStatus s = cdx::DecodeNode(root, tag.ref.root, keyLength, tag.ref.fill, node); !s.ok()) {
+    if (Status s = cdx::DecodeNode(root, tag.ref.root, keyLength, tag.ref.fill, node); !s.ok()) {
         return s;
     }
     if ((node.attributes & cdx::node::kAttrRoot) == 0) {
         return CDX_CORRUPT("tag root without the root mark", tag.ref.root);
     }
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
-CdxStatus CompoundIndex::Impl::LoadAll() {
-    if (CdxStatus s = pager.Open(); !s.ok()) {
+Status CompoundIndex::Impl::LoadAll() {
+    if (Status s = pager.Open(); !s.ok()) {
         return s;
     }
     if (pager.FileSize() < kHeaderSize + kPageSize) {
         return CDX_CORRUPT("file too short for an index", pager.FileSize());
     }
     Page head;
-    if (CdxStatus s = pager.Read(0, head); !s.ok()) {
+    if (Status s = pager.Read(0, head); !s.ok()) {
         return s;
     }
     const std::uint8_t* h = head.data();
@@ -410,8 +409,8 @@ CdxStatus CompoundIndex::Impl::LoadAll() {
     };
     std::vector<Entry> entries;
     cdx::Tree dir(pager, directory);
-    CdxStatus bad;
-    CdxStatus walked = dir.Walk([&](const std::uint8_t* key, std::uint32_t header) {
+    Status bad;
+    Status walked = dir.Walk([&](const std::uint8_t* key, std::uint32_t header) {
         std::string name(reinterpret_cast<const char*>(key), cdx::kMaxTagName);
         while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) {
             name.pop_back();
@@ -439,19 +438,19 @@ CdxStatus CompoundIndex::Impl::LoadAll() {
     }
     std::vector<TagState> loaded(entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (CdxStatus s = LoadTag(entries[i].header, entries[i].name, loaded[i]); !s.ok()) {
+        if (Status s = LoadTag(entries[i].header, entries[i].name, loaded[i]); !s.ok()) {
             return s;
         }
     }
     tags = std::move(loaded);
     ++version;
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
-CdxStatus CompoundIndex::Impl::WriteHeader(std::uint32_t offset, std::uint16_t keyLength,
-                                           std::uint8_t options, bool descending,
-                                           const std::string& key, const std::string& condition,
-                                           std::uint32_t root) {
+Status CompoundIndex::Impl::WriteHeader(std::uint32_t offset, std::uint16_t keyLength,
+                                        std::uint8_t options, bool descending,
+                                        const std::string& key, const std::string& condition,
+                                        std::uint32_t root) {
     if (key.size() + condition.size() + 2 > cdx::hdr::kPoolSize) {
         return Invalid("key and condition too long for a tag header");
     }
@@ -472,7 +471,7 @@ CdxStatus CompoundIndex::Impl::WriteHeader(std::uint32_t offset, std::uint16_t k
     cdx::PutLE16(h + cdx::hdr::kKeyTextLength, keyText);
     std::memcpy(pool.data(), key.data(), key.size());
     std::memcpy(pool.data() + keyText, condition.data(), condition.size());
-    if (CdxStatus s = pager.Write(offset, head); !s.ok()) {
+    if (Status s = pager.Write(offset, head); !s.ok()) {
         return s;
     }
     return pager.Write(offset + kPageSize, pool);
@@ -484,23 +483,24 @@ CdxStatus CompoundIndex::Impl::WriteHeader(std::uint32_t offset, std::uint16_t k
 // (`optimistic`): pages it lacks come through the file's view, and StillValid tells afterwards
 // whether a writer began meanwhile, in which case the caller repeats the read under the lock.
 // Otherwise a reader takes the lock shared and, when the counter moved, drops its pages.
-CdxStatus CompoundIndex::Impl::Begin(bool write, bool optimistic) {
+Status CompoundIndex::Impl::Begin(bool write, bool optimistic) {
     if (!shared) {
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
     if (optimistic && !write) {
         if (file->ViewAt(0, kHeaderSize) != nullptr && ReadCounter() == counter) {
             std::atomic_thread_fence(std::memory_order_acquire);
             unlocked = true;
-            return CdxStatus::Ok();
+            return Status::Ok();
         }
     }
     if (!file->Lock(cdx::kIndexLockOffset, 1, write ? LockKind::kExclusive : LockKind::kShared,
                     true)) {
-        return CdxStatus(CdxCode::kIoError, "the index is locked by another process");
+        return Status(write ? ErrorCode::kWriteFailed : ErrorCode::kReadFailed,
+                      "the index is locked by another process");
     }
     locked = true;
-    CdxStatus s;
+    Status s;
     if (ReadCounter() != counter) {
         pager.DropCache();
         s = LoadAll();
@@ -521,7 +521,7 @@ bool CompoundIndex::Impl::StillValid() {
     return ReadCounter() == counter;
 }
 
-CdxStatus CompoundIndex::Impl::End(bool write, CdxStatus result) {
+Status CompoundIndex::Impl::End(bool write, Status result) {
     if (unlocked) {
         unlocked = false;
         return result;
@@ -556,13 +556,13 @@ void CompoundIndex::Impl::TakeBack() {
         pager.KeepMark(true);
     }
     pager.DropCache();
-    if (CdxStatus s = pager.Open(); s.ok()) {
+    if (Status s = pager.Open(); s.ok()) {
         LoadAll();
     }
 }
 
-CdxStatus CompoundIndex::Impl::MakeKey(TagState& tag, const RecordSource& record, std::string& key,
-                                       bool& included) {
+Status CompoundIndex::Impl::MakeKey(TagState& tag, const RecordSource& record, std::string& key,
+                                    bool& included) {
     Value v;
     included = true;
     if (!tag.info.unreadable.empty()) {
@@ -570,14 +570,14 @@ CdxStatus CompoundIndex::Impl::MakeKey(TagState& tag, const RecordSource& record
     }
     if (tag.condition) {
         if (!tag.condition->Evaluate(record, settings, v)) {
-            return CdxStatus(CdxCode::kExpression,
-                             "condition of tag " + tag.info.name + " failed to evaluate");
+            return Status(ErrorCode::kBadExpression,
+                          "condition of tag " + tag.info.name + " failed to evaluate");
         }
         included = v.logical;
     }
     if (!tag.key->Evaluate(record, settings, v)) {
-        return CdxStatus(CdxCode::kExpression,
-                         "key of tag " + tag.info.name + " failed to evaluate");
+        return Status(ErrorCode::kBadExpression,
+                      "key of tag " + tag.info.name + " failed to evaluate");
     }
     switch (tag.info.type) {
         case KeyType::kCharacter:
@@ -597,12 +597,12 @@ CdxStatus CompoundIndex::Impl::MakeKey(TagState& tag, const RecordSource& record
             key = EncodeIntegerKey(static_cast<std::int32_t>(v.number));
             break;
     }
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
-CdxStatus CompoundIndex::Impl::Gather(TagState& tag, IndexRecords& records, EntrySet& set,
-                                      const std::function<void(std::uint32_t, std::uint32_t)>& step,
-                                      std::vector<std::int64_t>* keyOfRecord) {
+Status CompoundIndex::Impl::Gather(TagState& tag, IndexRecords& records, EntrySet& set,
+                                   const std::function<void(std::uint32_t, std::uint32_t)>& step,
+                                   std::vector<std::int64_t>* keyOfRecord) {
     set.keyLength = tag.info.keyLength;
     std::uint32_t total = records.RecordCount();
     set.keys.reserve(std::size_t{total} * set.keyLength);
@@ -614,11 +614,11 @@ CdxStatus CompoundIndex::Impl::Gather(TagState& tag, IndexRecords& records, Entr
     for (std::uint32_t recno = 1; recno <= total; ++recno) {
         const RecordSource* record = records.Record(recno);
         if (record == nullptr) {
-            return CdxStatus(CdxCode::kIoError,
-                             "record " + std::to_string(recno) + " could not be read");
+            return Status(ErrorCode::kReadFailed,
+                          "record " + std::to_string(recno) + " could not be read");
         }
         bool included = false;
-        if (CdxStatus s = MakeKey(tag, *record, key, included); !s.ok()) {
+        if (Status s = MakeKey(tag, *record, key, included); !s.ok()) {
             return s;
         }
         if (included) {
@@ -635,13 +635,13 @@ CdxStatus CompoundIndex::Impl::Gather(TagState& tag, IndexRecords& records, Entr
     if (tag.info.unique) {
         set.KeepFirstOfEachKey();
     }
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
 // Progress: reading the records is most of the work (up to 80%), the sort and the writing of
 // the tree share the rest.
-CdxStatus CompoundIndex::Impl::BuildTag(TagState& tag, IndexRecords& records,
-                                        const IndexProgress& progress) {
+Status CompoundIndex::Impl::BuildTag(TagState& tag, IndexRecords& records,
+                                     const IndexProgress& progress) {
     int last = -1;
     auto report = [&](int percent) {
         percent = std::clamp(percent, 0, 100);
@@ -652,7 +652,7 @@ CdxStatus CompoundIndex::Impl::BuildTag(TagState& tag, IndexRecords& records,
     };
     report(0);
     EntrySet set;
-    CdxStatus s = Gather(
+    Status s = Gather(
         tag, records, set,
         [&](std::uint32_t done, std::uint32_t total) {
             report(static_cast<int>(std::uint64_t{done} * 80 / std::max<std::uint32_t>(total, 1)));
@@ -677,31 +677,31 @@ CdxStatus CompoundIndex::Impl::BuildTag(TagState& tag, IndexRecords& records,
         return s;
     }
     report(100);
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
-CdxStatus CompoundIndex::Impl::RemoveTagLocked(std::size_t i) {
+Status CompoundIndex::Impl::RemoveTagLocked(std::size_t i) {
     TagState& tag = tags[i];
     cdx::Tree tree(pager, tag.ref);
-    if (CdxStatus s = tree.FreeAll(); !s.ok()) {
+    if (Status s = tree.FreeAll(); !s.ok()) {
         return s;
     }
     std::string name = tag.info.name;
     name.resize(cdx::kMaxTagName, ' ');
     cdx::Tree dir(pager, directory);
     bool removed = false;
-    if (CdxStatus s =
+    if (Status s =
             dir.Remove(reinterpret_cast<const std::uint8_t*>(name.data()), tag.ref.header, removed);
         !s.ok()) {
         return s;
     }
     for (std::uint32_t page = 0; page < kHeaderSize; page += kPageSize) {
-        if (CdxStatus s = pager.Free(tag.ref.header + page); !s.ok()) {
+        if (Status s = pager.Free(tag.ref.header + page); !s.ok()) {
             return s;
         }
     }
     tags.erase(tags.begin() + static_cast<std::ptrdiff_t>(i));
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
 CompoundIndex::CompoundIndex(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -712,26 +712,26 @@ CompoundIndex::~CompoundIndex() {
     }
 }
 
-CdxStatus CompoundIndex::Create(std::unique_ptr<File> file, const IndexTable& table,
-                                std::unique_ptr<CompoundIndex>& out) {
+Status CompoundIndex::Create(std::unique_ptr<File> file, const IndexTable& table,
+                             std::unique_ptr<CompoundIndex>& out) {
     if (!file) {
         return Invalid("no file for the index");
     }
     auto impl = std::make_unique<Impl>(std::move(file));
     impl->table = table;
     if (!impl->file->Truncate(0)) {
-        return CdxStatus(CdxCode::kIoError, "the index file could not be emptied");
+        return Status(ErrorCode::kWriteFailed, "the index file could not be emptied");
     }
-    if (CdxStatus s = impl->pager.Open(); !s.ok()) {
+    if (Status s = impl->pager.Open(); !s.ok()) {
         return s;
     }
     std::uint32_t header = 0;
-    if (CdxStatus s = impl->pager.AllocateAtEnd(2, header); !s.ok()) {
+    if (Status s = impl->pager.AllocateAtEnd(2, header); !s.ok()) {
         return s;
     }
-    if (CdxStatus s = impl->WriteHeader(0, cdx::kMaxTagName,
-                                        cdx::kOptStructure | cdx::kOptCompound | cdx::kOptCompact,
-                                        false, "", "", kNoPage);
+    if (Status s = impl->WriteHeader(0, cdx::kMaxTagName,
+                                     cdx::kOptStructure | cdx::kOptCompound | cdx::kOptCompact,
+                                     false, "", "", kNoPage);
         !s.ok()) {
         return s;
     }
@@ -739,18 +739,18 @@ CdxStatus CompoundIndex::Create(std::unique_ptr<File> file, const IndexTable& ta
     impl->directory.keyLength = cdx::kMaxTagName;
     impl->directory.fill = ' ';
     cdx::Tree dir(impl->pager, impl->directory);
-    if (CdxStatus s = dir.CreateEmpty(); !s.ok()) {
+    if (Status s = dir.CreateEmpty(); !s.ok()) {
         return s;
     }
-    if (CdxStatus s = impl->pager.Flush(false); !s.ok()) {
+    if (Status s = impl->pager.Flush(false); !s.ok()) {
         return s;
     }
     out.reset(new CompoundIndex(std::move(impl)));
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
-CdxStatus CompoundIndex::Open(std::unique_ptr<File> file, const IndexTable& table, bool shared,
-                              std::unique_ptr<CompoundIndex>& out) {
+Status CompoundIndex::Open(std::unique_ptr<File> file, const IndexTable& table, bool shared,
+                           std::unique_ptr<CompoundIndex>& out) {
     if (!file) {
         return Invalid("no file for the index");
     }
@@ -758,22 +758,22 @@ CdxStatus CompoundIndex::Open(std::unique_ptr<File> file, const IndexTable& tabl
     impl->table = table;
     impl->shared = shared;
     impl->counter = impl->ReadCounter();
-    if (CdxStatus s = impl->Begin(false); !s.ok()) {
+    if (Status s = impl->Begin(false); !s.ok()) {
         return s;
     }
-    CdxStatus s = impl->LoadAll();
+    Status s = impl->LoadAll();
     s = impl->End(false, s);
     if (!s.ok()) {
         return s;
     }
     out.reset(new CompoundIndex(std::move(impl)));
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
 // In shared mode the tag list is looked at again when another process changed the file.
 int CompoundIndex::TagCount() const {
     if (impl_->shared && !impl_->InOperation() && impl_->Begin(false, true).ok()) {
-        impl_->End(false, CdxStatus::Ok());
+        impl_->End(false, Status::Ok());
     }
     return static_cast<int>(impl_->tags.size());
 }
@@ -790,8 +790,8 @@ int CompoundIndex::FindTag(std::string_view name) const {
     return impl_->FindTag(name);
 }
 
-CdxStatus CompoundIndex::AddTag(const TagSpec& spec, IndexRecords& records,
-                                const IndexProgress& progress, int& order) {
+Status CompoundIndex::AddTag(const TagSpec& spec, IndexRecords& records,
+                             const IndexProgress& progress, int& order) {
     order = 0;
     if (!ValidTagName(spec.name)) {
         return Invalid("tag name \"" + spec.name +
@@ -803,7 +803,7 @@ CdxStatus CompoundIndex::AddTag(const TagSpec& spec, IndexRecords& records,
     tag.info.condition = spec.condition;
     tag.info.unique = spec.unique;
     tag.info.descending = spec.descending;
-    if (CdxStatus s = impl_->BindExpressions(tag); !s.ok()) {
+    if (Status s = impl_->BindExpressions(tag); !s.ok()) {
         return s;
     }
     switch (tag.info.type) {
@@ -817,8 +817,8 @@ CdxStatus CompoundIndex::AddTag(const TagSpec& spec, IndexRecords& records,
                 BlankRecord blank(length);
                 Value v;
                 if (!tag.key->Evaluate(blank, impl_->settings, v)) {
-                    return CdxStatus(CdxCode::kExpression,
-                                     "key of tag " + tag.info.name + " failed to evaluate");
+                    return Status(ErrorCode::kBadExpression,
+                                  "key of tag " + tag.info.name + " failed to evaluate");
                 }
                 width = static_cast<int>(v.text.size());
             }
@@ -842,10 +842,10 @@ CdxStatus CompoundIndex::AddTag(const TagSpec& spec, IndexRecords& records,
     }
     tag.ref.keyLength = tag.info.keyLength;
 
-    if (CdxStatus s = impl_->Begin(true); !s.ok()) {
+    if (Status s = impl_->Begin(true); !s.ok()) {
         return s;
     }
-    CdxStatus s;
+    Status s;
     if (int existing = impl_->FindTag(tag.info.name); existing != 0) {
         s = impl_->RemoveTagLocked(static_cast<std::size_t>(existing - 1));
     }
@@ -882,21 +882,21 @@ CdxStatus CompoundIndex::AddTag(const TagSpec& spec, IndexRecords& records,
     return impl_->End(true, s);
 }
 
-CdxStatus CompoundIndex::RemoveTag(std::string_view name) {
-    if (CdxStatus s = impl_->Begin(true); !s.ok()) {
+Status CompoundIndex::RemoveTag(std::string_view name) {
+    if (Status s = impl_->Begin(true); !s.ok()) {
         return s;
     }
     int order = impl_->FindTag(name);
-    CdxStatus s = order == 0 ? CdxStatus(CdxCode::kNotFound, "no tag " + std::string(name))
-                             : impl_->RemoveTagLocked(static_cast<std::size_t>(order - 1));
+    Status s = order == 0 ? Status(ErrorCode::kBadArgument, "no tag " + std::string(name))
+                          : impl_->RemoveTagLocked(static_cast<std::size_t>(order - 1));
     return impl_->End(true, s);
 }
 
-CdxStatus CompoundIndex::Rebuild(int order, IndexRecords& records, const IndexProgress& progress) {
-    if (CdxStatus s = impl_->Begin(true); !s.ok()) {
+Status CompoundIndex::Rebuild(int order, IndexRecords& records, const IndexProgress& progress) {
+    if (Status s = impl_->Begin(true); !s.ok()) {
         return s;
     }
-    CdxStatus s;
+    Status s;
     if (order < 0 || order > TagCount()) {
         s = Invalid("no tag of order " + std::to_string(order));
     }
@@ -916,12 +916,12 @@ CdxStatus CompoundIndex::Rebuild(int order, IndexRecords& records, const IndexPr
     return s;
 }
 
-CdxStatus CompoundIndex::UpdateRecord(std::uint32_t recno, const RecordSource* before,
-                                      const RecordSource& after) {
-    if (CdxStatus s = impl_->Begin(true); !s.ok()) {
+Status CompoundIndex::UpdateRecord(std::uint32_t recno, const RecordSource* before,
+                                   const RecordSource& after) {
+    if (Status s = impl_->Begin(true); !s.ok()) {
         return s;
     }
-    CdxStatus s;
+    Status s;
     std::string oldKey;
     std::string newKey;
     for (TagState& tag : impl_->tags) {
@@ -955,11 +955,11 @@ CdxStatus CompoundIndex::UpdateRecord(std::uint32_t recno, const RecordSource* b
     return impl_->End(true, s);
 }
 
-CdxStatus CompoundIndex::RemoveRecord(std::uint32_t recno, const RecordSource& before) {
-    if (CdxStatus s = impl_->Begin(true); !s.ok()) {
+Status CompoundIndex::RemoveRecord(std::uint32_t recno, const RecordSource& before) {
+    if (Status s = impl_->Begin(true); !s.ok()) {
         return s;
     }
-    CdxStatus s;
+    Status s;
     std::string key;
     for (TagState& tag : impl_->tags) {
         bool in = false;
@@ -977,7 +977,7 @@ CdxStatus CompoundIndex::RemoveRecord(std::uint32_t recno, const RecordSource& b
     return impl_->End(true, s);
 }
 
-CdxStatus CompoundIndex::Admits(int order, const RecordSource& record, bool& admitted) {
+Status CompoundIndex::Admits(int order, const RecordSource& record, bool& admitted) {
     admitted = false;
     if (order < 1 || static_cast<std::size_t>(order) > impl_->tags.size()) {
         return Invalid("no tag of order " + std::to_string(order));
@@ -988,19 +988,19 @@ CdxStatus CompoundIndex::Admits(int order, const RecordSource& record, bool& adm
     }
     if (!tag.condition) {
         admitted = true;
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
     Value v;
     if (!tag.condition->Evaluate(record, impl_->settings, v)) {
-        return CdxStatus(CdxCode::kExpression,
-                         "condition of tag " + tag.info.name + " failed to evaluate");
+        return Status(ErrorCode::kBadExpression,
+                      "condition of tag " + tag.info.name + " failed to evaluate");
     }
     admitted = v.logical;
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
-CdxStatus CompoundIndex::KeyOf(int order, const RecordSource& record, std::string& key,
-                               bool& included) {
+Status CompoundIndex::KeyOf(int order, const RecordSource& record, std::string& key,
+                            bool& included) {
     if (order < 1 || order > TagCount()) {
         return Invalid("no tag of order " + std::to_string(order));
     }
@@ -1014,7 +1014,7 @@ std::uint64_t CompoundIndex::KeyCount(int order) {
     std::uint64_t count = 0;
     if (order >= 1 && order <= TagCount()) {
         cdx::Tree tree(impl_->pager, impl_->tags[static_cast<std::size_t>(order - 1)].ref);
-        CdxStatus s = tree.Walk([&](const std::uint8_t*, std::uint32_t) {
+        Status s = tree.Walk([&](const std::uint8_t*, std::uint32_t) {
             ++count;
             return true;
         });
@@ -1022,11 +1022,11 @@ std::uint64_t CompoundIndex::KeyCount(int order) {
             count = 0;
         }
     }
-    impl_->End(false, CdxStatus::Ok());
+    impl_->End(false, Status::Ok());
     return count;
 }
 
-CdxStatus CompoundIndex::Impl::CheckTag(TagState& tag, IndexRecords& records, CheckReport& report) {
+Status CompoundIndex::Impl::CheckTag(TagState& tag, IndexRecords& records, CheckReport& report) {
     constexpr std::size_t kExamples = 5;
     const std::size_t kl = tag.info.keyLength;
     std::size_t examples[5] = {};
@@ -1042,7 +1042,7 @@ CdxStatus CompoundIndex::Impl::CheckTag(TagState& tag, IndexRecords& records, Ch
     if (!tag.info.unreadable.empty()) {
         ++report.unreadable;
         note(CheckProblem::Kind::kUnreadable, 0, nullptr, Unreadable(tag).message());
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
 
     EntrySet actual;
@@ -1050,7 +1050,7 @@ CdxStatus CompoundIndex::Impl::CheckTag(TagState& tag, IndexRecords& records, Ch
     cdx::Tree tree(pager, tag.ref);
     std::vector<std::uint8_t> prev;
     std::uint32_t prevRec = 0;
-    CdxStatus walked = tree.Walk([&](const std::uint8_t* key, std::uint32_t recno) {
+    Status walked = tree.Walk([&](const std::uint8_t* key, std::uint32_t recno) {
         if (!prev.empty() && CompareEntries(prev.data(), prevRec, key, recno, kl) >= 0) {
             ++report.misordered;
             note(CheckProblem::Kind::kMisordered, recno, key, {});
@@ -1062,18 +1062,18 @@ CdxStatus CompoundIndex::Impl::CheckTag(TagState& tag, IndexRecords& records, Ch
         return true;
     });
     if (!walked.ok()) {
-        if (walked.code() != CdxCode::kCorrupt) {
+        if (walked.code() != ErrorCode::kCorrupt) {
             return walked;
         }
         ++report.structural;
         note(CheckProblem::Kind::kStructure, 0, nullptr, walked.message());
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
     actual.Sort();
 
     EntrySet expected;
     std::vector<std::int64_t> keyOfRecord;
-    if (CdxStatus s = Gather(tag, records, expected, nullptr, &keyOfRecord); !s.ok()) {
+    if (Status s = Gather(tag, records, expected, nullptr, &keyOfRecord); !s.ok()) {
         return s;
     }
     if (!tag.info.unique) {
@@ -1099,7 +1099,7 @@ CdxStatus CompoundIndex::Impl::CheckTag(TagState& tag, IndexRecords& records, Ch
                 ++j;
             }
         }
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
     // A unique tag holds one entry per key, for a record that has that key; which record
     // holds it depends on the order the records came in.
@@ -1128,15 +1128,15 @@ CdxStatus CompoundIndex::Impl::CheckTag(TagState& tag, IndexRecords& records, Ch
             note(CheckProblem::Kind::kMissing, expected.SortedRecno(i), key, {});
         }
     }
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
-CdxStatus CompoundIndex::Check(IndexRecords& records, CheckReport& report) {
+Status CompoundIndex::Check(IndexRecords& records, CheckReport& report) {
     report = {};
-    if (CdxStatus s = impl_->Begin(false); !s.ok()) {
+    if (Status s = impl_->Begin(false); !s.ok()) {
         return s;
     }
-    CdxStatus s;
+    Status s;
     for (TagState& tag : impl_->tags) {
         s = impl_->CheckTag(tag, records, report);
         if (!s.ok()) {
@@ -1146,17 +1146,17 @@ CdxStatus CompoundIndex::Check(IndexRecords& records, CheckReport& report) {
     return impl_->End(false, s);
 }
 
-CdxStatus CompoundIndex::Verify() {
-    if (CdxStatus s = impl_->Begin(false); !s.ok()) {
+Status CompoundIndex::Verify() {
+    if (Status s = impl_->Begin(false); !s.ok()) {
         return s;
     }
-    CdxStatus s;
+    Status s;
     for (TagState& tag : impl_->tags) {
         cdx::Tree tree(impl_->pager, tag.ref);
         std::vector<std::uint8_t> prev;
         std::uint32_t prevRec = 0;
         const std::size_t kl = tag.info.keyLength;
-        CdxStatus order;
+        Status order;
         s = tree.Walk([&](const std::uint8_t* key, std::uint32_t recno) {
             if (!prev.empty() && CompareEntries(prev.data(), prevRec, key, recno, kl) >= 0) {
                 order = CDX_CORRUPT("keys out of order in a tag", tag.ref.header);
@@ -1176,15 +1176,15 @@ CdxStatus CompoundIndex::Verify() {
     return impl_->End(false, s);
 }
 
-CdxStatus CompoundIndex::Flush() {
+Status CompoundIndex::Flush() {
     if (!impl_->pager.Dirty() && !impl_->pager.Marked()) {
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
     return impl_->pager.Flush(true);
 }
 
-CdxStatus CompoundIndex::MarkInProgress(bool untilRebuilt) {
-    CdxStatus s = impl_->pager.Mark();
+Status CompoundIndex::MarkInProgress(bool untilRebuilt) {
+    Status s = impl_->pager.Mark();
     if (s.ok() && untilRebuilt) {
         impl_->pager.KeepMark(true);
     }
@@ -1235,11 +1235,11 @@ struct IndexCheck::State {
         }
         report.problems.push_back(MakeProblem(kind, t.info, recno, key, std::move(detail)));
     }
-    CdxStatus Walk(TagState& t);
-    CdxStatus CheckRecords(TagState& t, IndexRecords& records, std::uint32_t last);
+    Status Walk(TagState& t);
+    Status CheckRecords(TagState& t, IndexRecords& records, std::uint32_t last);
 };
 
-CdxStatus IndexCheck::State::Walk(TagState& t) {
+Status IndexCheck::State::Walk(TagState& t) {
     const std::size_t kl = t.info.keyLength;
     keys.clear();
     stored.clear();
@@ -1247,7 +1247,7 @@ CdxStatus IndexCheck::State::Walk(TagState& t) {
     std::vector<std::uint8_t> prev;
     std::uint32_t prevRec = 0;
     cdx::Tree tree(impl->pager, t.ref);
-    CdxStatus walked = tree.Walk([&](const std::uint8_t* key, std::uint32_t recno) {
+    Status walked = tree.Walk([&](const std::uint8_t* key, std::uint32_t recno) {
         if (!prev.empty() && CompareEntries(prev.data(), prevRec, key, recno, kl) >= 0) {
             Note(CheckProblem::Kind::kMisordered, t, recno, key);
         }
@@ -1266,25 +1266,25 @@ CdxStatus IndexCheck::State::Walk(TagState& t) {
         return true;
     });
     if (!walked.ok()) {
-        if (walked.code() != CdxCode::kCorrupt) {
+        if (walked.code() != ErrorCode::kCorrupt) {
             return walked;
         }
         Note(CheckProblem::Kind::kStructure, t, 0, nullptr, walked.message());
         next = count + 1;  // a broken tree says all there is to say about this tag
     }
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
-CdxStatus IndexCheck::State::CheckRecords(TagState& t, IndexRecords& records, std::uint32_t last) {
+Status IndexCheck::State::CheckRecords(TagState& t, IndexRecords& records, std::uint32_t last) {
     const std::size_t kl = t.info.keyLength;
     std::string key;
     for (; next <= last; ++next) {
         const RecordSource* record = records.Record(next);
         if (record == nullptr) {
-            return CdxStatus(CdxCode::kIoError, "record " + std::to_string(next) + " unreadable");
+            return Status(ErrorCode::kReadFailed, "record " + std::to_string(next) + " unreadable");
         }
         bool included = false;
-        if (CdxStatus s = impl->MakeKey(t, *record, key, included); !s.ok()) {
+        if (Status s = impl->MakeKey(t, *record, key, included); !s.ok()) {
             return s;
         }
         const auto* want = reinterpret_cast<const std::uint8_t*>(key.data());
@@ -1301,7 +1301,7 @@ CdxStatus IndexCheck::State::CheckRecords(TagState& t, IndexRecords& records, st
             Note(CheckProblem::Kind::kMissing, t, next, want);
         }
     }
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
 IndexCheck::IndexCheck(std::unique_ptr<State> state) : state_(std::move(state)) {}
@@ -1311,21 +1311,21 @@ const CheckReport& IndexCheck::report() const {
     return state_->report;
 }
 
-CdxStatus IndexCheck::Step(IndexRecords& records, std::uint32_t budget, bool& done) {
+Status IndexCheck::Step(IndexRecords& records, std::uint32_t budget, bool& done) {
     State& st = *state_;
     CompoundIndex::Impl& impl = *st.impl;
     done = st.done;
     if (st.done) {
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
-    if (CdxStatus s = impl.Begin(false); !s.ok()) {
+    if (Status s = impl.Begin(false); !s.ok()) {
         return s;
     }
     std::uint32_t count = records.RecordCount();
     if (impl.version != st.version || count != st.count) {
         st.Restart(count);
     }
-    CdxStatus s;
+    Status s;
     std::uint32_t spent = 0;
     while (s.ok() && st.tag < impl.tags.size() && spent < std::max<std::uint32_t>(budget, 1)) {
         TagState& tag = impl.tags[st.tag];
@@ -1396,7 +1396,7 @@ struct TagCursor::State {
         }
         version = impl->version;
     }
-    CdxStatus AscFirst(TagState& tag) {
+    Status AscFirst(TagState& tag) {
         cdx::Tree tree(impl->pager, tag.ref);
         if (low) {
             std::string t = low->substr(0, tag.info.keyLength);
@@ -1405,11 +1405,11 @@ struct TagCursor::State {
         }
         return tree.First(pos);
     }
-    CdxStatus AscLast(TagState& tag) {
+    Status AscLast(TagState& tag) {
         cdx::Tree tree(impl->pager, tag.ref);
         if (high) {
             std::string t = high->substr(0, tag.info.keyLength);
-            CdxStatus s = tree.Seek(
+            Status s = tree.Seek(
                 [&](const std::uint8_t* k, std::uint32_t) { return ComparePrefix(k, t) <= 0; },
                 pos);
             if (!s.ok()) {
@@ -1419,9 +1419,9 @@ struct TagCursor::State {
         }
         return tree.Last(pos);
     }
-    CdxStatus AscStep(TagState& tag, bool forward) {
+    Status AscStep(TagState& tag, bool forward) {
         if (!valid) {
-            return CdxStatus::Ok();
+            return Status::Ok();
         }
         cdx::Tree tree(impl->pager, tag.ref);
         if (version == impl->version) {
@@ -1439,10 +1439,9 @@ struct TagCursor::State {
                 },
                 pos);
         }
-        CdxStatus s =
-            tree.Seek([&](const std::uint8_t* k,
-                          std::uint32_t rk) { return CompareEntries(k, rk, at, r, kl) < 0; },
-                      pos);
+        Status s = tree.Seek([&](const std::uint8_t* k,
+                                 std::uint32_t rk) { return CompareEntries(k, rk, at, r, kl) < 0; },
+                             pos);
         if (!s.ok()) {
             return s;
         }
@@ -1452,15 +1451,15 @@ struct TagCursor::State {
     // writer began meanwhile it runs again under the lock (the cursor finds its place again
     // from the entry it stood on, as the reload changes the version).
     template <typename Op>
-    CdxStatus Run(Op op) {
+    Status Run(Op op) {
         for (bool optimistic : {true, false}) {
-            if (CdxStatus s = impl->Begin(false, optimistic); !s.ok()) {
+            if (Status s = impl->Begin(false, optimistic); !s.ok()) {
                 valid = false;
                 return s;
             }
             bool unlocked = impl->unlocked;
             TagState* tag = Tag();
-            CdxStatus s = tag ? op(*tag) : CdxStatus(CdxCode::kNotFound, "the tag is gone");
+            Status s = tag ? op(*tag) : Status(ErrorCode::kBadArgument, "the tag is gone");
             if (unlocked && !impl->StillValid()) {
                 impl->End(false, s);
                 continue;
@@ -1472,34 +1471,34 @@ struct TagCursor::State {
             }
             return impl->End(false, s);
         }
-        return CdxStatus(CdxCode::kIoError, "the index kept changing");
+        return Status(ErrorCode::kReadFailed, "the index kept changing");
     }
 };
 
 TagCursor::TagCursor(std::unique_ptr<State> state) : state_(std::move(state)) {}
 TagCursor::~TagCursor() = default;
 
-CdxStatus TagCursor::First() {
+Status TagCursor::First() {
     return state_->Run([&](TagState& tag) {
         return tag.info.descending ? state_->AscLast(tag) : state_->AscFirst(tag);
     });
 }
 
-CdxStatus TagCursor::Last() {
+Status TagCursor::Last() {
     return state_->Run([&](TagState& tag) {
         return tag.info.descending ? state_->AscFirst(tag) : state_->AscLast(tag);
     });
 }
 
-CdxStatus TagCursor::Next() {
+Status TagCursor::Next() {
     return state_->Run([&](TagState& tag) { return state_->AscStep(tag, !tag.info.descending); });
 }
 
-CdxStatus TagCursor::Prior() {
+Status TagCursor::Prior() {
     return state_->Run([&](TagState& tag) { return state_->AscStep(tag, tag.info.descending); });
 }
 
-CdxStatus TagCursor::Seek(std::string_view key, bool soft, bool exact, bool& found) {
+Status TagCursor::Seek(std::string_view key, bool soft, bool exact, bool& found) {
     found = false;
     return state_->Run([&](TagState& tag) {
         std::string t(key.substr(0, tag.info.keyLength));
@@ -1512,7 +1511,7 @@ CdxStatus TagCursor::Seek(std::string_view key, bool soft, bool exact, bool& fou
         }
         cdx::Tree tree(state_->impl->pager, tag.ref);
         cdx::Position& pos = state_->pos;
-        CdxStatus s;
+        Status s;
         if (!tag.info.descending) {
             s = tree.Seek(
                 [&](const std::uint8_t* k, std::uint32_t) { return ComparePrefix(k, t) < 0; }, pos);
@@ -1538,11 +1537,11 @@ CdxStatus TagCursor::Seek(std::string_view key, bool soft, bool exact, bool& fou
         if (!found && !soft) {
             pos.valid = false;
         }
-        return CdxStatus::Ok();
+        return Status::Ok();
     });
 }
 
-CdxStatus TagCursor::SeekRecord(std::string_view key, std::uint32_t recno, bool& found) {
+Status TagCursor::SeekRecord(std::string_view key, std::uint32_t recno, bool& found) {
     found = false;
     return state_->Run([&](TagState& tag) {
         if (key.size() != tag.info.keyLength) {
@@ -1551,7 +1550,7 @@ CdxStatus TagCursor::SeekRecord(std::string_view key, std::uint32_t recno, bool&
         const auto* at = reinterpret_cast<const std::uint8_t*>(key.data());
         const std::size_t kl = tag.info.keyLength;
         cdx::Tree tree(state_->impl->pager, tag.ref);
-        CdxStatus s =
+        Status s =
             tree.Seek([&](const std::uint8_t* k,
                           std::uint32_t r) { return CompareEntries(k, r, at, recno, kl) < 0; },
                       state_->pos);

@@ -77,8 +77,8 @@ std::size_t Dup(const std::uint8_t* key, const std::uint8_t* prev, std::size_t k
 
 }  // namespace
 
-CdxStatus DecodeNode(const Page& page, std::uint32_t offset, std::uint16_t keyLength,
-                     std::uint8_t fill, Node& out) {
+Status DecodeNode(const Page& page, std::uint32_t offset, std::uint16_t keyLength,
+                  std::uint8_t fill, Node& out) {
     const std::uint8_t* p = page.data();
     out.offset = offset;
     out.attributes = GetLE16(p + node::kAttributes);
@@ -107,7 +107,7 @@ CdxStatus DecodeNode(const Page& page, std::uint32_t offset, std::uint16_t keyLe
             out.recnos[i] = GetBE32(e + keyLength);
             out.children[i] = GetBE32(e + keyLength + 4);
         }
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
 
     const unsigned recBits = p[leaf::kRecBits];
@@ -152,7 +152,7 @@ CdxStatus DecodeNode(const Page& page, std::uint32_t offset, std::uint16_t keyLe
         std::memcpy(prev.data(), key, keyLength);
         out.recnos[i] = static_cast<std::uint32_t>(v & recMask);
     }
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
 bool LeafPacker::TryAdd(const std::uint8_t* key, std::uint32_t recno) {

@@ -1,5 +1,4 @@
-// The compound index's page cache, its file-wide free-page list and the located corruption
-// report.
+// The compound index's page cache and its file-wide free-page list.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -9,33 +8,30 @@
 
 namespace xbase::cdx {
 
-CdxStatus CorruptAt(const char* what, std::uint64_t fileOffset, const char* sourceFile, int line) {
-    const char* file = sourceFile;
-    if (const char* slash = std::strrchr(file, '/')) {
-        file = slash + 1;
-    }
-    char buffer[256];
-    std::snprintf(buffer, sizeof buffer, "corrupt index: %s at offset 0x%llX [%s:%u]", what,
-                  static_cast<unsigned long long>(fileOffset), file, static_cast<unsigned>(line));
-    return CdxStatus(CdxCode::kCorrupt, buffer);
+std::string AtOffset(const char* what, std::uint64_t fileOffset) {
+    char buffer[192];
+    std::snprintf(buffer, sizeof buffer, "%s at offset 0x%llX", what,
+                  static_cast<unsigned long long>(fileOffset));
+    return buffer;
 }
 
 namespace {
-// Called right after the failed call, so that errno still holds the system's words.
-CdxStatus IoError(const char* what, std::uint64_t offset) {
+// Called right after the failed call, so that errno still holds the system's words. `code`
+// says whether a read or a write failed.
+Status IoError(ErrorCode code, const char* what, std::uint64_t offset) {
     const char* why = errno != 0 ? std::strerror(errno) : "refused";
     char buffer[192];
     std::snprintf(buffer, sizeof buffer, "index file %s failed at offset 0x%llX: %s", what,
                   static_cast<unsigned long long>(offset), why);
-    return CdxStatus(CdxCode::kIoError, buffer);
+    return Status(code, buffer);
 }
 }  // namespace
 
-CdxStatus Pager::Open() {
+Status Pager::Open() {
     if (!file_.Size(fileSize_)) {
-        return IoError("size", 0);
+        return IoError(ErrorCode::kReadFailed, "size", 0);
     }
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
 Pager::Slot* Pager::Lookup(std::uint32_t offset) {
@@ -47,86 +43,86 @@ Pager::Slot* Pager::Lookup(std::uint32_t offset) {
     return &it->second;
 }
 
-CdxStatus Pager::ReadFromFile(std::uint32_t offset, Page& out) {
+Status Pager::ReadFromFile(std::uint32_t offset, Page& out) {
     std::size_t got = 0;
     if (!file_.ReadAt(offset, out.data(), kPageSize, got)) {
-        return IoError("read", offset);
+        return IoError(ErrorCode::kReadFailed, "read", offset);
     }
     if (got != kPageSize) {
         return CDX_CORRUPT("page beyond the end of the file", offset);
     }
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
-CdxStatus Pager::Evict() {
+Status Pager::Evict() {
     while (cache_.size() >= kCacheLimit && !lru_.empty()) {
         std::uint32_t victim = lru_.back();
         auto it = cache_.find(victim);
         if (it->second.dirty) {
-            if (CdxStatus s = SetMark(true); !s.ok()) {
+            if (Status s = SetMark(true); !s.ok()) {
                 return s;
             }
             errno = 0;
             if (!file_.WriteAt(victim, it->second.page.data(), kPageSize)) {
-                return IoError("write", victim);
+                return IoError(ErrorCode::kWriteFailed, "write", victim);
             }
             --dirtyCount_;
         }
         lru_.pop_back();
         cache_.erase(it);
     }
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
-CdxStatus Pager::Read(std::uint32_t offset, Page& out) {
+Status Pager::Read(std::uint32_t offset, Page& out) {
     if (offset % kPageSize != 0 || offset == kNoPage ||
         static_cast<std::uint64_t>(offset) + kPageSize > fileSize_) {
         return CDX_CORRUPT("page pointer outside the file", offset);
     }
     if (Slot* slot = Lookup(offset)) {
         out = slot->page;
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
-    if (CdxStatus s = ReadFromFile(offset, out); !s.ok()) {
+    if (Status s = ReadFromFile(offset, out); !s.ok()) {
         return s;
     }
-    if (CdxStatus s = Evict(); !s.ok()) {
+    if (Status s = Evict(); !s.ok()) {
         return s;
     }
     lru_.push_front(offset);
     Slot& slot = cache_[offset];
     slot.page = out;
     slot.lru = lru_.begin();
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
-CdxStatus Pager::Journal(std::uint32_t offset, const Page* clean) {
+Status Pager::Journal(std::uint32_t offset, const Page* clean) {
     if (!journaling_) {
         journaling_ = true;
         journal_.clear();
         journalComplete_ = file_.Size(journalSize_);
     }
     if (offset >= journalSize_ || journal_.count(offset) != 0) {
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
     Page before;
     if (clean == nullptr) {
-        if (CdxStatus s = ReadFromFile(offset, before); !s.ok()) {
+        if (Status s = ReadFromFile(offset, before); !s.ok()) {
             return s;
         }
         clean = &before;
     }
     journal_.emplace(offset, *clean);
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
-CdxStatus Pager::Write(std::uint32_t offset, const Page& page) {
+Status Pager::Write(std::uint32_t offset, const Page& page) {
     if (offset % kPageSize != 0 || static_cast<std::uint64_t>(offset) + kPageSize > fileSize_) {
         return CDX_CORRUPT("write outside the file", offset);
     }
     if (Slot* slot = Lookup(offset)) {
         if (!slot->dirty) {
-            if (CdxStatus s = Journal(offset, &slot->page); !s.ok()) {
+            if (Status s = Journal(offset, &slot->page); !s.ok()) {
                 return s;
             }
         }
@@ -135,12 +131,12 @@ CdxStatus Pager::Write(std::uint32_t offset, const Page& page) {
             slot->dirty = true;
             ++dirtyCount_;
         }
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
-    if (CdxStatus s = Journal(offset, nullptr); !s.ok()) {
+    if (Status s = Journal(offset, nullptr); !s.ok()) {
         return s;
     }
-    if (CdxStatus s = Evict(); !s.ok()) {
+    if (Status s = Evict(); !s.ok()) {
         return s;
     }
     lru_.push_front(offset);
@@ -149,31 +145,31 @@ CdxStatus Pager::Write(std::uint32_t offset, const Page& page) {
     slot.dirty = true;
     slot.lru = lru_.begin();
     ++dirtyCount_;
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
-CdxStatus Pager::AllocateAtEnd(std::uint32_t count, std::uint32_t& offset) {
+Status Pager::AllocateAtEnd(std::uint32_t count, std::uint32_t& offset) {
     std::uint64_t end = (fileSize_ + kPageSize - 1) / kPageSize * kPageSize;
     if (end + std::uint64_t{count} * kPageSize >= kIndexLockOffset) {
-        return CdxStatus(CdxCode::kIoError, "index file would exceed its size limit");
+        return Status(ErrorCode::kWriteFailed, "index file would exceed its size limit");
     }
     offset = static_cast<std::uint32_t>(end);
     fileSize_ = end + std::uint64_t{count} * kPageSize;
     Page zero{};
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (CdxStatus s = Write(offset + i * kPageSize, zero); !s.ok()) {
+        if (Status s = Write(offset + i * kPageSize, zero); !s.ok()) {
             return s;
         }
     }
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
 // A page on the free list carries the next free page in its first four bytes and zeros after
 // them. A list entry that does not look like that (another writer's stale list, a damaged
 // file) is dropped rather than trusted: handing out a page still in use would corrupt a tag.
-CdxStatus Pager::Allocate(std::uint32_t& offset) {
+Status Pager::Allocate(std::uint32_t& offset) {
     Page header;
-    if (CdxStatus s = Read(0, header); !s.ok()) {
+    if (Status s = Read(0, header); !s.ok()) {
         return s;
     }
     std::uint32_t head = GetLE32(header.data() + hdr::kFreeList);
@@ -184,7 +180,7 @@ CdxStatus Pager::Allocate(std::uint32_t& offset) {
                       std::all_of(freed.begin() + 4, freed.end(), [](auto b) { return b == 0; });
         std::uint32_t next = usable ? GetLE32(freed.data()) : kNoPage;
         PutLE32(header.data() + hdr::kFreeList, next == 0 ? kNoPage : next);
-        if (CdxStatus s = Write(0, header); !s.ok()) {
+        if (Status s = Write(0, header); !s.ok()) {
             return s;
         }
         if (usable) {
@@ -196,36 +192,36 @@ CdxStatus Pager::Allocate(std::uint32_t& offset) {
     return AllocateAtEnd(1, offset);
 }
 
-CdxStatus Pager::Free(std::uint32_t offset) {
+Status Pager::Free(std::uint32_t offset) {
     Page header;
-    if (CdxStatus s = Read(0, header); !s.ok()) {
+    if (Status s = Read(0, header); !s.ok()) {
         return s;
     }
     Page freed{};
     std::uint32_t head = GetLE32(header.data() + hdr::kFreeList);
     PutLE32(freed.data(), head == 0 ? kNoPage : head);
-    if (CdxStatus s = Write(offset, freed); !s.ok()) {
+    if (Status s = Write(offset, freed); !s.ok()) {
         return s;
     }
     PutLE32(header.data() + hdr::kFreeList, offset);
     return Write(0, header);
 }
 
-CdxStatus Pager::Flush(bool bump) {
+Status Pager::Flush(bool bump) {
     if (bump) {
         Page header;
-        if (CdxStatus s = Read(0, header); !s.ok()) {
+        if (Status s = Read(0, header); !s.ok()) {
             return s;
         }
         PutBE32(header.data() + hdr::kCounter, GetBE32(header.data() + hdr::kCounter) + 1);
-        if (CdxStatus s = Write(0, header); !s.ok()) {
+        if (Status s = Write(0, header); !s.ok()) {
             return s;
         }
     }
     if (dirtyCount_ == 0) {
-        return marked_ ? SetMark(false) : CdxStatus::Ok();
+        return marked_ ? SetMark(false) : Status::Ok();
     }
-    if (CdxStatus s = SetMark(true); !s.ok()) {
+    if (Status s = SetMark(true); !s.ok()) {
         return s;
     }
     // In offset order, so that the file grows front to back and the header goes first.
@@ -241,7 +237,7 @@ CdxStatus Pager::Flush(bool bump) {
         Slot& slot = cache_[offset];
         errno = 0;
         if (!file_.WriteAt(offset, slot.page.data(), kPageSize)) {
-            return IoError("write", offset);
+            return IoError(ErrorCode::kWriteFailed, "write", offset);
         }
         slot.dirty = false;
         --dirtyCount_;
@@ -249,14 +245,14 @@ CdxStatus Pager::Flush(bool bump) {
     return SetMark(false);
 }
 
-CdxStatus Pager::SetMark(bool on) {
+Status Pager::SetMark(bool on) {
     if (marked_ == on || (!on && (keepMark_ || holdMark_))) {
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
     std::uint8_t byte = on ? 1 : 0;
     errno = 0;
     if (!file_.WriteAt(hdr::kInProgress, &byte, 1)) {
-        return IoError("write", hdr::kInProgress);
+        return IoError(ErrorCode::kWriteFailed, "write", hdr::kInProgress);
     }
     if (Slot* slot = Lookup(0)) {
         slot->page[hdr::kInProgress] = byte;
@@ -266,28 +262,28 @@ CdxStatus Pager::SetMark(bool on) {
         journaling_ = false;
         journal_.clear();
     }
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
-CdxStatus Pager::Rollback() {
+Status Pager::Rollback() {
     DropCache();
     if (!journaling_) {
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
     if (!marked_) {  // nothing reached the file
         journaling_ = false;
         journal_.clear();
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
     if (!journalComplete_) {
-        return CdxStatus(CdxCode::kIoError, "the index change cannot be taken back");
+        return Status(ErrorCode::kWriteFailed, "the index change cannot be taken back");
     }
     // The change counter only ever grows: the header goes back with the counter the file
     // has now, once more bumped, so that every reader drops what it read of the change.
     std::uint8_t now[4] = {};
     std::size_t got = 0;
     if (!file_.ReadAt(hdr::kCounter, now, sizeof now, got) || got != sizeof now) {
-        return IoError("read", hdr::kCounter);
+        return IoError(ErrorCode::kReadFailed, "read", hdr::kCounter);
     }
     for (auto& [offset, image] : journal_) {
         if (offset == 0) {
@@ -296,34 +292,34 @@ CdxStatus Pager::Rollback() {
         }
         errno = 0;
         if (!file_.WriteAt(offset, image.data(), kPageSize)) {
-            return IoError("write", offset);
+            return IoError(ErrorCode::kWriteFailed, "write", offset);
         }
     }
     std::uint64_t size = 0;
     errno = 0;
     if (!file_.Size(size) || (size > journalSize_ && !file_.Truncate(journalSize_))) {
-        return IoError("truncate", journalSize_);
+        return IoError(ErrorCode::kWriteFailed, "truncate", journalSize_);
     }
     fileSize_ = journalSize_;
-    if (CdxStatus s = SetMark(false); !s.ok()) {
+    if (Status s = SetMark(false); !s.ok()) {
         return s;
     }
     journaling_ = false;
     journal_.clear();
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
-CdxStatus Pager::SetCounter(std::uint32_t counter) {
+Status Pager::SetCounter(std::uint32_t counter) {
     std::uint8_t bytes[4];
     PutBE32(bytes, counter);
     errno = 0;
     if (!file_.WriteAt(hdr::kCounter, bytes, sizeof bytes)) {
-        return IoError("write", hdr::kCounter);
+        return IoError(ErrorCode::kWriteFailed, "write", hdr::kCounter);
     }
     if (Slot* slot = Lookup(0)) {
         std::memcpy(slot->page.data() + hdr::kCounter, bytes, sizeof bytes);
     }
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
 void Pager::DropCache() {
@@ -332,15 +328,15 @@ void Pager::DropCache() {
     dirtyCount_ = 0;
 }
 
-CdxStatus Pager::WriteDirect(std::uint32_t offset, const std::uint8_t* data, std::size_t n) {
+Status Pager::WriteDirect(std::uint32_t offset, const std::uint8_t* data, std::size_t n) {
     for (std::size_t done = 0; done < n; done += kPageSize) {
         auto page = static_cast<std::uint32_t>(offset + done);
         Slot* slot = Lookup(page);
-        if (CdxStatus s = Journal(page, slot && !slot->dirty ? &slot->page : nullptr); !s.ok()) {
+        if (Status s = Journal(page, slot && !slot->dirty ? &slot->page : nullptr); !s.ok()) {
             return s;
         }
     }
-    if (CdxStatus s = SetMark(true); !s.ok()) {
+    if (Status s = SetMark(true); !s.ok()) {
         return s;
     }
     for (std::size_t done = 0; done < n; done += kPageSize) {
@@ -355,10 +351,10 @@ CdxStatus Pager::WriteDirect(std::uint32_t offset, const std::uint8_t* data, std
     }
     errno = 0;
     if (!file_.WriteAt(offset, data, n)) {
-        return IoError("write", offset);
+        return IoError(ErrorCode::kWriteFailed, "write", offset);
     }
     fileSize_ = std::max<std::uint64_t>(fileSize_, std::uint64_t{offset} + n);
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
 }  // namespace xbase::cdx

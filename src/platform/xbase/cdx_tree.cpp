@@ -35,20 +35,20 @@ std::size_t FirstNotBefore(const Node& n, const BeforeTarget& before) {
 
 }  // namespace
 
-CdxStatus Tree::LoadNode(std::uint32_t offset, Node& node) {
+Status Tree::LoadNode(std::uint32_t offset, Node& node) {
     if (offset < kHeaderSize) {
         return CDX_CORRUPT("node pointer into the file header", offset);
     }
     Page page;
-    if (CdxStatus s = pager_.Read(offset, page); !s.ok()) {
+    if (Status s = pager_.Read(offset, page); !s.ok()) {
         return s;
     }
     return DecodeNode(page, offset, ref_.keyLength, ref_.fill, node);
 }
 
-CdxStatus Tree::SetRoot(std::uint32_t root) {
+Status Tree::SetRoot(std::uint32_t root) {
     Page header;
-    if (CdxStatus s = pager_.Read(ref_.header, header); !s.ok()) {
+    if (Status s = pager_.Read(ref_.header, header); !s.ok()) {
         return s;
     }
     PutLE32(header.data() + hdr::kRoot, root);
@@ -56,49 +56,49 @@ CdxStatus Tree::SetRoot(std::uint32_t root) {
     return pager_.Write(ref_.header, header);
 }
 
-CdxStatus Tree::SetSibling(std::uint32_t offset, bool left, std::uint32_t value) {
+Status Tree::SetSibling(std::uint32_t offset, bool left, std::uint32_t value) {
     if (offset == kNoPage) {
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
     Page page;
-    if (CdxStatus s = pager_.Read(offset, page); !s.ok()) {
+    if (Status s = pager_.Read(offset, page); !s.ok()) {
         return s;
     }
     PutLE32(page.data() + (left ? node::kLeft : node::kRight), value);
     return pager_.Write(offset, page);
 }
 
-CdxStatus Tree::WriteLeaf(const Node& n) {
+Status Tree::WriteLeaf(const Node& n) {
     Page page;
     EncodeLeaf(n, 0, n.Count(), ref_.fill, page);
     return pager_.Write(n.offset, page);
 }
 
-CdxStatus Tree::WriteInterior(const Node& n) {
+Status Tree::WriteInterior(const Node& n) {
     Page page;
     EncodeInterior(n, 0, n.Count(), page);
     return pager_.Write(n.offset, page);
 }
 
-CdxStatus Tree::CreateEmpty() {
+Status Tree::CreateEmpty() {
     Node root;
     root.attributes = node::kAttrRoot | node::kAttrLeaf;
     root.keyLength = ref_.keyLength;
-    if (CdxStatus s = pager_.Allocate(root.offset); !s.ok()) {
+    if (Status s = pager_.Allocate(root.offset); !s.ok()) {
         return s;
     }
-    if (CdxStatus s = WriteLeaf(root); !s.ok()) {
+    if (Status s = WriteLeaf(root); !s.ok()) {
         return s;
     }
     return SetRoot(root.offset);
 }
 
-CdxStatus Tree::Descend(const BeforeTarget& before, std::vector<PathStep>& path, Node& leaf) {
+Status Tree::Descend(const BeforeTarget& before, std::vector<PathStep>& path, Node& leaf) {
     path.clear();
     std::uint32_t offset = ref_.root;
     for (int depth = 0; depth < kMaxDepth; ++depth) {
         Node n;
-        if (CdxStatus s = LoadNode(offset, n); !s.ok()) {
+        if (Status s = LoadNode(offset, n); !s.ok()) {
             return s;
         }
         if (depth == 0 && (n.attributes & node::kAttrRoot) == 0) {
@@ -106,7 +106,7 @@ CdxStatus Tree::Descend(const BeforeTarget& before, std::vector<PathStep>& path,
         }
         if (n.IsLeaf()) {
             leaf = std::move(n);
-            return CdxStatus::Ok();
+            return Status::Ok();
         }
         if (n.Count() == 0) {
             return CDX_CORRUPT("empty interior node", offset);
@@ -121,8 +121,8 @@ CdxStatus Tree::Descend(const BeforeTarget& before, std::vector<PathStep>& path,
 // Splits into pieces that each fit a page. After an insert at the end of the node the old
 // node stays full and the new one starts nearly empty, which suits keys that arrive in order;
 // elsewhere the entries are shared evenly so that both halves have room to grow.
-CdxStatus Tree::WriteSplit(Node& n, bool appendHeavy,
-                           std::vector<std::pair<std::uint32_t, std::size_t>>& pieces) {
+Status Tree::WriteSplit(Node& n, bool appendHeavy,
+                        std::vector<std::pair<std::uint32_t, std::size_t>>& pieces) {
     pieces.clear();
     const std::size_t count = n.Count();
     if (n.IsLeaf()) {
@@ -154,7 +154,7 @@ CdxStatus Tree::WriteSplit(Node& n, bool appendHeavy,
                 for (std::size_t at = 0; at < count;) {
                     std::size_t fit = LeafFitCount(n, at, ref_.fill);
                     if (fit == 0) {
-                        return CdxStatus(CdxCode::kInvalidArgument, "key does not fit a page");
+                        return Status(ErrorCode::kBadArgument, "key does not fit a page");
                     }
                     starts.push_back(at);
                     at += fit;
@@ -180,7 +180,7 @@ CdxStatus Tree::WriteSplit(Node& n, bool appendHeavy,
     std::vector<std::uint32_t> offsets(starts.size());
     offsets[0] = n.offset;
     for (std::size_t j = 1; j < starts.size(); ++j) {
-        if (CdxStatus s = pager_.Allocate(offsets[j]); !s.ok()) {
+        if (Status s = pager_.Allocate(offsets[j]); !s.ok()) {
             return s;
         }
     }
@@ -209,7 +209,7 @@ CdxStatus Tree::WriteSplit(Node& n, bool appendHeavy,
             n.right = piece.right;
             EncodeInterior(n, from, to - from, page);
         }
-        if (CdxStatus s = pager_.Write(offsets[j], page); !s.ok()) {
+        if (Status s = pager_.Write(offsets[j], page); !s.ok()) {
             return s;
         }
         pieces.emplace_back(offsets[j], to - 1);
@@ -217,18 +217,18 @@ CdxStatus Tree::WriteSplit(Node& n, bool appendHeavy,
     n.left = oldLeft;
     n.right = oldRight;
     if (starts.size() > 1) {
-        if (CdxStatus s = SetSibling(oldRight, true, offsets.back()); !s.ok()) {
+        if (Status s = SetSibling(oldRight, true, offsets.back()); !s.ok()) {
             return s;
         }
     }
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
 // After a node below was rewritten as `pieces`, brings every ancestor up to date: entries
 // for new pieces, and greatest keys that changed, up to the root (which may split in turn).
-CdxStatus Tree::FixParents(std::vector<PathStep>& path, Node& child,
-                           std::vector<std::pair<std::uint32_t, std::size_t>>& pieces,
-                           bool appendHeavy) {
+Status Tree::FixParents(std::vector<PathStep>& path, Node& child,
+                        std::vector<std::pair<std::uint32_t, std::size_t>>& pieces,
+                        bool appendHeavy) {
     const std::size_t kl = ref_.keyLength;
     Node* below = &child;
     for (std::size_t level = path.size(); level-- > 0;) {
@@ -238,7 +238,7 @@ CdxStatus Tree::FixParents(std::vector<PathStep>& path, Node& child,
         std::uint32_t maxRec = below->recnos[pieces[0].second];
         if (pieces.size() == 1 && parent.children[ci] == pieces[0].first &&
             parent.recnos[ci] == maxRec && CompareKeys(parent.Key(ci), maxKey, kl) == 0) {
-            return CdxStatus::Ok();
+            return Status::Ok();
         }
         std::memcpy(parent.keys.data() + ci * kl, maxKey, kl);
         parent.recnos[ci] = maxRec;
@@ -248,14 +248,14 @@ CdxStatus Tree::FixParents(std::vector<PathStep>& path, Node& child,
                           pieces[j].first);
         }
         std::vector<std::pair<std::uint32_t, std::size_t>> up;
-        if (CdxStatus s = WriteSplit(parent, appendHeavy, up); !s.ok()) {
+        if (Status s = WriteSplit(parent, appendHeavy, up); !s.ok()) {
             return s;
         }
         pieces = std::move(up);
         below = &parent;
     }
     if (pieces.size() == 1) {
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
     Node root;
     root.attributes = node::kAttrRoot;
@@ -264,25 +264,25 @@ CdxStatus Tree::FixParents(std::vector<PathStep>& path, Node& child,
         root.Insert(j, below->Key(pieces[j].second), below->recnos[pieces[j].second],
                     pieces[j].first);
     }
-    if (CdxStatus s = pager_.Allocate(root.offset); !s.ok()) {
+    if (Status s = pager_.Allocate(root.offset); !s.ok()) {
         return s;
     }
     std::vector<std::pair<std::uint32_t, std::size_t>> top;
     if (root.Count() > InteriorCapacity(ref_.keyLength)) {
         // Several pieces at once overflow even a fresh root: build one more level.
         std::vector<PathStep> none;
-        if (CdxStatus s = WriteSplit(root, appendHeavy, top); !s.ok()) {
+        if (Status s = WriteSplit(root, appendHeavy, top); !s.ok()) {
             return s;
         }
         return FixParents(none, root, top, appendHeavy);
     }
-    if (CdxStatus s = WriteInterior(root); !s.ok()) {
+    if (Status s = WriteInterior(root); !s.ok()) {
         return s;
     }
     return SetRoot(root.offset);
 }
 
-CdxStatus Tree::Insert(const std::uint8_t* key, std::uint32_t recno, bool unique, bool& inserted) {
+Status Tree::Insert(const std::uint8_t* key, std::uint32_t recno, bool unique, bool& inserted) {
     inserted = false;
     const std::size_t kl = ref_.keyLength;
     if (unique) {
@@ -290,11 +290,11 @@ CdxStatus Tree::Insert(const std::uint8_t* key, std::uint32_t recno, bool unique
         BeforeTarget lowerKey = [&](const std::uint8_t* k, std::uint32_t) {
             return CompareKeys(k, key, kl) < 0;
         };
-        if (CdxStatus s = Seek(lowerKey, pos); !s.ok()) {
+        if (Status s = Seek(lowerKey, pos); !s.ok()) {
             return s;
         }
         if (pos.valid && CompareKeys(pos.Key(), key, kl) == 0) {
-            return CdxStatus::Ok();
+            return Status::Ok();
         }
     }
     BeforeTarget before = [&](const std::uint8_t* k, std::uint32_t r) {
@@ -302,67 +302,67 @@ CdxStatus Tree::Insert(const std::uint8_t* key, std::uint32_t recno, bool unique
     };
     std::vector<PathStep> path;
     Node leaf;
-    if (CdxStatus s = Descend(before, path, leaf); !s.ok()) {
+    if (Status s = Descend(before, path, leaf); !s.ok()) {
         return s;
     }
     std::size_t i = FirstNotBefore(leaf, before);
     if (i < leaf.Count() && leaf.recnos[i] == recno && CompareKeys(leaf.Key(i), key, kl) == 0) {
-        return CdxStatus::Ok();  // already there
+        return Status::Ok();  // already there
     }
     leaf.Insert(i, key, recno, 0);
     // Keys arriving in order (appends, or a run of equal keys growing at its end) land at
     // the end of a leaf again and again: keep the full part full when splitting there.
     bool appendHeavy = i + 1 == leaf.Count();
     std::vector<std::pair<std::uint32_t, std::size_t>> pieces;
-    if (CdxStatus s = WriteSplit(leaf, appendHeavy, pieces); !s.ok()) {
+    if (Status s = WriteSplit(leaf, appendHeavy, pieces); !s.ok()) {
         return s;
     }
     inserted = true;
     return FixParents(path, leaf, pieces, appendHeavy);
 }
 
-CdxStatus Tree::CollapseRoot() {
+Status Tree::CollapseRoot() {
     for (int guard = 0; guard < kMaxDepth; ++guard) {
         Node root;
-        if (CdxStatus s = LoadNode(ref_.root, root); !s.ok()) {
+        if (Status s = LoadNode(ref_.root, root); !s.ok()) {
             return s;
         }
         if (root.IsLeaf() || root.Count() != 1) {
-            return CdxStatus::Ok();
+            return Status::Ok();
         }
         Page page;
         std::uint32_t child = root.children[0];
-        if (CdxStatus s = pager_.Read(child, page); !s.ok()) {
+        if (Status s = pager_.Read(child, page); !s.ok()) {
             return s;
         }
         PutLE16(page.data() + node::kAttributes,
                 GetLE16(page.data() + node::kAttributes) | node::kAttrRoot);
         PutLE32(page.data() + node::kLeft, kNoPage);
         PutLE32(page.data() + node::kRight, kNoPage);
-        if (CdxStatus s = pager_.Write(child, page); !s.ok()) {
+        if (Status s = pager_.Write(child, page); !s.ok()) {
             return s;
         }
-        if (CdxStatus s = SetRoot(child); !s.ok()) {
+        if (Status s = SetRoot(child); !s.ok()) {
             return s;
         }
-        if (CdxStatus s = pager_.Free(root.offset); !s.ok()) {
+        if (Status s = pager_.Free(root.offset); !s.ok()) {
             return s;
         }
     }
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
 // Takes the entry for the emptied node out of its parent; a parent left empty goes too. The
 // greatest keys above change when the entry was the last of its node.
-CdxStatus Tree::RemoveFromParents(std::vector<PathStep>& path, Node& emptied) {
+Status Tree::RemoveFromParents(std::vector<PathStep>& path, Node& emptied) {
     const std::size_t kl = ref_.keyLength;
-    if (CdxStatus s = SetSibling(emptied.left, false, emptied.right); !s.ok()) {
+    if (Status s = SetSibling(emptied.left, false, emptied.right); !s.ok()) {
         return s;
     }
-    if (CdxStatus s = SetSibling(emptied.right, true, emptied.left); !s.ok()) {
+    if (Status s = SetSibling(emptied.right, true, emptied.left); !s.ok()) {
         return s;
     }
-    if (CdxStatus s = pager_.Free(emptied.offset); !s.ok()) {
+    if (Status s = pager_.Free(emptied.offset); !s.ok()) {
         return s;
     }
     for (std::size_t level = path.size(); level-- > 0;) {
@@ -378,18 +378,18 @@ CdxStatus Tree::RemoveFromParents(std::vector<PathStep>& path, Node& emptied) {
                 root.keyLength = ref_.keyLength;
                 return WriteLeaf(root);
             }
-            if (CdxStatus s = SetSibling(parent.left, false, parent.right); !s.ok()) {
+            if (Status s = SetSibling(parent.left, false, parent.right); !s.ok()) {
                 return s;
             }
-            if (CdxStatus s = SetSibling(parent.right, true, parent.left); !s.ok()) {
+            if (Status s = SetSibling(parent.right, true, parent.left); !s.ok()) {
                 return s;
             }
-            if (CdxStatus s = pager_.Free(parent.offset); !s.ok()) {
+            if (Status s = pager_.Free(parent.offset); !s.ok()) {
                 return s;
             }
             continue;
         }
-        if (CdxStatus s = WriteInterior(parent); !s.ok()) {
+        if (Status s = WriteInterior(parent); !s.ok()) {
             return s;
         }
         Node* below = &parent;
@@ -399,7 +399,7 @@ CdxStatus Tree::RemoveFromParents(std::vector<PathStep>& path, Node& emptied) {
             std::size_t last = below->Count() - 1;
             std::memcpy(anc.keys.data() + ai * kl, below->Key(last), kl);
             anc.recnos[ai] = below->recnos[last];
-            if (CdxStatus s = WriteInterior(anc); !s.ok()) {
+            if (Status s = WriteInterior(anc); !s.ok()) {
                 return s;
             }
             wasLast = ai + 1 == anc.Count();
@@ -412,9 +412,9 @@ CdxStatus Tree::RemoveFromParents(std::vector<PathStep>& path, Node& emptied) {
 
 // A leaf that shrank joins its right neighbour under the same parent (or its left one) when
 // both fit in one page, so that removals do not leave a trail of nearly empty pages.
-CdxStatus Tree::TryMerge(std::vector<PathStep>& path, Node& n) {
+Status Tree::TryMerge(std::vector<PathStep>& path, Node& n) {
     if (path.empty()) {
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
     Node& parent = path.back().node;
     std::size_t ci = path.back().child;
@@ -425,7 +425,7 @@ CdxStatus Tree::TryMerge(std::vector<PathStep>& path, Node& n) {
         }
         std::size_t li = right ? ci : ci - 1;  // parent entries of the two nodes: li, li + 1
         Node other;
-        if (CdxStatus s = LoadNode(parent.children[right ? ci + 1 : ci - 1], other); !s.ok()) {
+        if (Status s = LoadNode(parent.children[right ? ci + 1 : ci - 1], other); !s.ok()) {
             return s;
         }
         if (!other.IsLeaf()) {
@@ -443,26 +443,26 @@ CdxStatus Tree::TryMerge(std::vector<PathStep>& path, Node& n) {
             continue;
         }
         joined.right = second.right;
-        if (CdxStatus s = WriteLeaf(joined); !s.ok()) {
+        if (Status s = WriteLeaf(joined); !s.ok()) {
             return s;
         }
-        if (CdxStatus s = SetSibling(second.right, true, joined.offset); !s.ok()) {
+        if (Status s = SetSibling(second.right, true, joined.offset); !s.ok()) {
             return s;
         }
-        if (CdxStatus s = pager_.Free(second.offset); !s.ok()) {
+        if (Status s = pager_.Free(second.offset); !s.ok()) {
             return s;
         }
         parent.children[li + 1] = joined.offset;
         parent.Erase(li);
-        if (CdxStatus s = WriteInterior(parent); !s.ok()) {
+        if (Status s = WriteInterior(parent); !s.ok()) {
             return s;
         }
         return CollapseRoot();
     }
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
-CdxStatus Tree::Remove(const std::uint8_t* key, std::uint32_t recno, bool& removed) {
+Status Tree::Remove(const std::uint8_t* key, std::uint32_t recno, bool& removed) {
     removed = false;
     const std::size_t kl = ref_.keyLength;
     BeforeTarget before = [&](const std::uint8_t* k, std::uint32_t r) {
@@ -470,12 +470,12 @@ CdxStatus Tree::Remove(const std::uint8_t* key, std::uint32_t recno, bool& remov
     };
     std::vector<PathStep> path;
     Node leaf;
-    if (CdxStatus s = Descend(before, path, leaf); !s.ok()) {
+    if (Status s = Descend(before, path, leaf); !s.ok()) {
         return s;
     }
     std::size_t i = FirstNotBefore(leaf, before);
     if (i >= leaf.Count() || leaf.recnos[i] != recno || CompareKeys(leaf.Key(i), key, kl) != 0) {
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
     removed = true;
     bool wasLast = i + 1 == leaf.Count();
@@ -484,74 +484,74 @@ CdxStatus Tree::Remove(const std::uint8_t* key, std::uint32_t recno, bool& remov
         return RemoveFromParents(path, leaf);
     }
     std::vector<std::pair<std::uint32_t, std::size_t>> pieces;
-    if (CdxStatus s = WriteSplit(leaf, false, pieces); !s.ok()) {
+    if (Status s = WriteSplit(leaf, false, pieces); !s.ok()) {
         return s;
     }
     if (leaf.Count() == 0) {
-        return CdxStatus::Ok();  // the root leaf of an empty tag
+        return Status::Ok();  // the root leaf of an empty tag
     }
     if (wasLast || pieces.size() > 1) {
-        if (CdxStatus s = FixParents(path, leaf, pieces, false); !s.ok()) {
+        if (Status s = FixParents(path, leaf, pieces, false); !s.ok()) {
             return s;
         }
         if (pieces.size() > 1) {
-            return CdxStatus::Ok();
+            return Status::Ok();
         }
     }
     return TryMerge(path, leaf);
 }
 
-CdxStatus Tree::Seek(const BeforeTarget& before, Position& pos) {
+Status Tree::Seek(const BeforeTarget& before, Position& pos) {
     std::vector<PathStep> path;
     pos.valid = false;
-    if (CdxStatus s = Descend(before, path, pos.leaf); !s.ok()) {
+    if (Status s = Descend(before, path, pos.leaf); !s.ok()) {
         return s;
     }
     pos.index = FirstNotBefore(pos.leaf, before);
     if (pos.index < pos.leaf.Count()) {
         pos.valid = true;
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
     // Only the last leaf has no entry at or after a target below the greatest key, but a
     // leaf emptied by another writer may sit on the way: continue along the level.
     if (pos.leaf.Count() == 0) {
         if (pos.leaf.right == kNoPage) {
-            return CdxStatus::Ok();
+            return Status::Ok();
         }
         Node next;
         for (int hops = 0; hops < kMaxDepth && pos.leaf.right != kNoPage; ++hops) {
-            if (CdxStatus s = LoadNode(pos.leaf.right, next); !s.ok()) {
+            if (Status s = LoadNode(pos.leaf.right, next); !s.ok()) {
                 return s;
             }
             pos.leaf = std::move(next);
             pos.index = FirstNotBefore(pos.leaf, before);
             if (pos.index < pos.leaf.Count()) {
                 pos.valid = true;
-                return CdxStatus::Ok();
+                return Status::Ok();
             }
         }
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
     pos.index = pos.leaf.Count() - 1;
     pos.valid = true;
-    CdxStatus s = Next(pos);
+    Status s = Next(pos);
     if (s.ok() && pos.valid && before(pos.Key(), pos.RecNo())) {
         return CDX_CORRUPT("interior keys disagree with their leaves", pos.leaf.offset);
     }
     return s;
 }
 
-CdxStatus Tree::First(Position& pos) {
+Status Tree::First(Position& pos) {
     BeforeTarget none = [](const std::uint8_t*, std::uint32_t) { return false; };
     return Seek(none, pos);
 }
 
-CdxStatus Tree::Last(Position& pos) {
+Status Tree::Last(Position& pos) {
     pos.valid = false;
     std::uint32_t offset = ref_.root;
     for (int depth = 0; depth < kMaxDepth; ++depth) {
         Node n;
-        if (CdxStatus s = LoadNode(offset, n); !s.ok()) {
+        if (Status s = LoadNode(offset, n); !s.ok()) {
             return s;
         }
         if (n.IsLeaf()) {
@@ -560,14 +560,14 @@ CdxStatus Tree::Last(Position& pos) {
                 pos.index = 0;
                 pos.valid = false;
                 if (pos.leaf.left == kNoPage) {
-                    return CdxStatus::Ok();
+                    return Status::Ok();
                 }
                 pos.valid = true;  // step back over the empty leaf
                 return Prior(pos);
             }
             pos.index = pos.leaf.Count() - 1;
             pos.valid = true;
-            return CdxStatus::Ok();
+            return Status::Ok();
         }
         if (n.Count() == 0) {
             return CDX_CORRUPT("empty interior node", offset);
@@ -579,13 +579,13 @@ CdxStatus Tree::Last(Position& pos) {
 
 // Moves along the sibling chain. Each step must reach a strictly greater (or, backwards,
 // smaller) entry, so a chain that loops or wanders is reported instead of followed forever.
-CdxStatus Tree::Next(Position& pos) {
+Status Tree::Next(Position& pos) {
     if (!pos.valid) {
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
     if (pos.index + 1 < pos.leaf.Count()) {
         ++pos.index;
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
     const std::size_t kl = ref_.keyLength;
     std::vector<std::uint8_t> key;
@@ -602,7 +602,7 @@ CdxStatus Tree::Next(Position& pos) {
             return CDX_CORRUPT("sibling chain loops", offset);
         }
         Node n;
-        if (CdxStatus s = LoadNode(offset, n); !s.ok()) {
+        if (Status s = LoadNode(offset, n); !s.ok()) {
             return s;
         }
         if (!n.IsLeaf()) {
@@ -614,21 +614,21 @@ CdxStatus Tree::Next(Position& pos) {
             }
             pos.leaf = std::move(n);
             pos.index = 0;
-            return CdxStatus::Ok();
+            return Status::Ok();
         }
         offset = n.right;
     }
     pos.valid = false;
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
-CdxStatus Tree::Prior(Position& pos) {
+Status Tree::Prior(Position& pos) {
     if (!pos.valid) {
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
     if (pos.index > 0 && pos.index <= pos.leaf.Count()) {
         --pos.index;
-        return CdxStatus::Ok();
+        return Status::Ok();
     }
     const std::size_t kl = ref_.keyLength;
     std::vector<std::uint8_t> key;
@@ -645,7 +645,7 @@ CdxStatus Tree::Prior(Position& pos) {
             return CDX_CORRUPT("sibling chain loops", offset);
         }
         Node n;
-        if (CdxStatus s = LoadNode(offset, n); !s.ok()) {
+        if (Status s = LoadNode(offset, n); !s.ok()) {
             return s;
         }
         if (!n.IsLeaf()) {
@@ -658,15 +658,15 @@ CdxStatus Tree::Prior(Position& pos) {
             }
             pos.leaf = std::move(n);
             pos.index = last;
-            return CdxStatus::Ok();
+            return Status::Ok();
         }
         offset = n.left;
     }
     pos.valid = false;
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
-CdxStatus Tree::VisitNodes(const std::function<CdxStatus(const Node&, int depth)>& visit) {
+Status Tree::VisitNodes(const std::function<Status(const Node&, int depth)>& visit) {
     std::unordered_set<std::uint32_t> seen;
     const std::size_t kl = ref_.keyLength;
     // Depth-first with an explicit stack; each interior entry must be at least the greatest
@@ -691,7 +691,7 @@ CdxStatus Tree::VisitNodes(const std::function<CdxStatus(const Node&, int depth)
             return CDX_CORRUPT("page reached twice (a cycle or shared page)", f.offset);
         }
         Node n;
-        if (CdxStatus s = LoadNode(f.offset, n); !s.ok()) {
+        if (Status s = LoadNode(f.offset, n); !s.ok()) {
             return s;
         }
         if ((f.depth == 0) != ((n.attributes & node::kAttrRoot) != 0)) {
@@ -711,7 +711,7 @@ CdxStatus Tree::VisitNodes(const std::function<CdxStatus(const Node&, int depth)
         } else if (n.Count() == 0) {
             return CDX_CORRUPT("empty interior node", f.offset);
         }
-        if (CdxStatus s = visit(n, f.depth); !s.ok()) {
+        if (Status s = visit(n, f.depth); !s.ok()) {
             return s;
         }
         if (!n.IsLeaf()) {
@@ -721,10 +721,10 @@ CdxStatus Tree::VisitNodes(const std::function<CdxStatus(const Node&, int depth)
             }
         }
     }
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
-CdxStatus Tree::Walk(const std::function<bool(const std::uint8_t*, std::uint32_t)>& visit) {
+Status Tree::Walk(const std::function<bool(const std::uint8_t*, std::uint32_t)>& visit) {
     bool stopped = false;
     return VisitNodes([&](const Node& n, int) {
         if (n.IsLeaf()) {
@@ -732,28 +732,28 @@ CdxStatus Tree::Walk(const std::function<bool(const std::uint8_t*, std::uint32_t
                 stopped = !visit(n.Key(i), n.recnos[i]);
             }
         }
-        return CdxStatus::Ok();
+        return Status::Ok();
     });
 }
 
-CdxStatus Tree::FreeAll() {
+Status Tree::FreeAll() {
     std::vector<std::uint32_t> pages;
     if (ref_.root != kNoPage) {
-        if (CdxStatus s = VisitNodes([&](const Node& n, int) {
+        if (Status s = VisitNodes([&](const Node& n, int) {
                 pages.push_back(n.offset);
-                return CdxStatus::Ok();
+                return Status::Ok();
             });
             !s.ok()) {
             return s;
         }
     }
     for (std::uint32_t page : pages) {
-        if (CdxStatus s = pager_.Free(page); !s.ok()) {
+        if (Status s = pager_.Free(page); !s.ok()) {
             return s;
         }
     }
     ref_.root = kNoPage;
-    return CdxStatus::Ok();
+    return Status::Ok();
 }
 
 }  // namespace xbase::cdx

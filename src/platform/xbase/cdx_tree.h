@@ -25,33 +25,33 @@ namespace xbase::cdx {
 class Pager {
   public:
     explicit Pager(File& file) : file_(file) {}
-    CdxStatus Open();  // learns the file size
+    Status Open();  // learns the file size
     std::uint64_t FileSize() const { return fileSize_; }
-    CdxStatus Read(std::uint32_t offset, Page& out);
-    CdxStatus Write(std::uint32_t offset, const Page& page);
+    Status Read(std::uint32_t offset, Page& out);
+    Status Write(std::uint32_t offset, const Page& page);
     // A page from the free list, else a new one at the end of the file.
-    CdxStatus Allocate(std::uint32_t& offset);
+    Status Allocate(std::uint32_t& offset);
     // `count` contiguous new pages at the end of the file (tag headers need two).
-    CdxStatus AllocateAtEnd(std::uint32_t count, std::uint32_t& offset);
-    CdxStatus Free(std::uint32_t offset);
+    Status AllocateAtEnd(std::uint32_t count, std::uint32_t& offset);
+    Status Free(std::uint32_t offset);
     // Writes every dirty page; with `bump` the file header's change counter goes up first.
-    CdxStatus Flush(bool bump);
+    Status Flush(bool bump);
     bool Dirty() const { return dirtyCount_ > 0; }
     // Forgets every cached page (they must be clean).
     void DropCache();
     // Writes the file header's change counter at once, ahead of every other write.
-    CdxStatus SetCounter(std::uint32_t counter);
+    Status SetCounter(std::uint32_t counter);
     // Writes straight to the file, bypassing (and invalidating) the cache: for bulk builds.
-    CdxStatus WriteDirect(std::uint32_t offset, const std::uint8_t* data, std::size_t n);
+    Status WriteDirect(std::uint32_t offset, const std::uint8_t* data, std::size_t n);
     // Sets the mark at once, ahead of a change that is about to begin.
-    CdxStatus Mark() { return SetMark(true); }
+    Status Mark() { return SetMark(true); }
     // Whether the mark is set by this pager and not yet cleared.
     bool Marked() const { return marked_; }
     // Takes back every change since the mark was set: the journal's images are written back,
     // the file cut to its length before, the mark cleared and the cache dropped. Fails (and
     // leaves the mark) when the file refuses those writes or a bulk write bypassed the
     // journal.
-    CdxStatus Rollback();
+    Status Rollback();
     // While on, the mark once set stays set: the file is known to disagree with its table
     // (a change that could not be taken back) until every tag is rebuilt.
     void KeepMark(bool keep) { keepMark_ = keep; }
@@ -65,12 +65,12 @@ class Pager {
         bool dirty = false;
         std::list<std::uint32_t>::iterator lru;
     };
-    CdxStatus ReadFromFile(std::uint32_t offset, Page& out);
-    CdxStatus Evict();
+    Status ReadFromFile(std::uint32_t offset, Page& out);
+    Status Evict();
     Slot* Lookup(std::uint32_t offset);
-    CdxStatus SetMark(bool on);
+    Status SetMark(bool on);
     // Keeps the image `offset` has in the file before its first write under the mark.
-    CdxStatus Journal(std::uint32_t offset, const Page* clean);
+    Status Journal(std::uint32_t offset, const Page* clean);
 
     static constexpr std::size_t kCacheLimit = 16384;  // pages (8 MiB)
     File& file_;
@@ -106,8 +106,8 @@ struct Node {
 };
 
 // Decoding checks every count, bit width and offset against the page (Corrupt on failure).
-CdxStatus DecodeNode(const Page& page, std::uint32_t offset, std::uint16_t keyLength,
-                     std::uint8_t fill, Node& out);
+Status DecodeNode(const Page& page, std::uint32_t offset, std::uint16_t keyLength,
+                  std::uint8_t fill, Node& out);
 // Tracks the bytes a leaf being filled in key order needs, one entry at a time.
 class LeafPacker {
   public:
@@ -165,30 +165,30 @@ class Tree {
     Tree(Pager& pager, TreeRef& ref) : pager_(pager), ref_(ref) {}
 
     // Writes an empty root leaf and points the tag header at it.
-    CdxStatus CreateEmpty();
-    CdxStatus Insert(const std::uint8_t* key, std::uint32_t recno, bool unique, bool& inserted);
-    CdxStatus Remove(const std::uint8_t* key, std::uint32_t recno, bool& removed);
+    Status CreateEmpty();
+    Status Insert(const std::uint8_t* key, std::uint32_t recno, bool unique, bool& inserted);
+    Status Remove(const std::uint8_t* key, std::uint32_t recno, bool& removed);
 
-    CdxStatus First(Position& pos);
-    CdxStatus Last(Position& pos);
+    Status First(Position& pos);
+    Status Last(Position& pos);
     // The first entry that is not before the target (invalid when there is none).
-    CdxStatus Seek(const BeforeTarget& before, Position& pos);
-    CdxStatus Next(Position& pos);
-    CdxStatus Prior(Position& pos);
+    Status Seek(const BeforeTarget& before, Position& pos);
+    Status Next(Position& pos);
+    Status Prior(Position& pos);
 
     // Calls `visit` for every entry in tree order, reaching leaves through the interior
     // nodes (not the sibling chain). Pages met twice, broken links and depth beyond reason
     // are reported as Corrupt; `visit` returning false stops the walk.
-    CdxStatus Walk(const std::function<bool(const std::uint8_t*, std::uint32_t)>& visit);
+    Status Walk(const std::function<bool(const std::uint8_t*, std::uint32_t)>& visit);
     // The same walk over whole nodes.
-    CdxStatus VisitNodes(const std::function<CdxStatus(const Node&, int depth)>& visit);
+    Status VisitNodes(const std::function<Status(const Node&, int depth)>& visit);
     // Returns every page of the tree to the free list.
-    CdxStatus FreeAll();
+    Status FreeAll();
     // Replaces the tree by one built from `count` entries in ascending order; `key(i)` and
     // `recno(i)` give entry i. Existing pages must have been freed.
-    CdxStatus Build(std::size_t count, const std::function<const std::uint8_t*(std::size_t)>& key,
-                    const std::function<std::uint32_t(std::size_t)>& recno,
-                    const std::function<void(std::size_t done)>& progress);
+    Status Build(std::size_t count, const std::function<const std::uint8_t*(std::size_t)>& key,
+                 const std::function<std::uint32_t(std::size_t)>& recno,
+                 const std::function<void(std::size_t done)>& progress);
 
     static constexpr int kMaxDepth = 32;
 
@@ -197,22 +197,21 @@ class Tree {
         Node node;
         std::size_t child = 0;
     };
-    CdxStatus LoadNode(std::uint32_t offset, Node& node);
-    CdxStatus SetRoot(std::uint32_t root);
-    CdxStatus Descend(const BeforeTarget& before, std::vector<PathStep>& path, Node& leaf);
-    CdxStatus WriteLeaf(const Node& node);
-    CdxStatus WriteInterior(const Node& node);
+    Status LoadNode(std::uint32_t offset, Node& node);
+    Status SetRoot(std::uint32_t root);
+    Status Descend(const BeforeTarget& before, std::vector<PathStep>& path, Node& leaf);
+    Status WriteLeaf(const Node& node);
+    Status WriteInterior(const Node& node);
     // Writes `node` (which may hold too many entries), splitting it into as many nodes as
     // needed; the first keeps its offset. `pieces` receives (offset, last index) of each.
-    CdxStatus WriteSplit(Node& node, bool appendHeavy,
-                         std::vector<std::pair<std::uint32_t, std::size_t>>& pieces);
-    CdxStatus FixParents(std::vector<PathStep>& path, Node& child,
-                         std::vector<std::pair<std::uint32_t, std::size_t>>& pieces,
-                         bool appendHeavy);
-    CdxStatus RemoveFromParents(std::vector<PathStep>& path, Node& emptied);
-    CdxStatus SetSibling(std::uint32_t offset, bool left, std::uint32_t value);
-    CdxStatus CollapseRoot();
-    CdxStatus TryMerge(std::vector<PathStep>& path, Node& node);
+    Status WriteSplit(Node& node, bool appendHeavy,
+                      std::vector<std::pair<std::uint32_t, std::size_t>>& pieces);
+    Status FixParents(std::vector<PathStep>& path, Node& child,
+                      std::vector<std::pair<std::uint32_t, std::size_t>>& pieces, bool appendHeavy);
+    Status RemoveFromParents(std::vector<PathStep>& path, Node& emptied);
+    Status SetSibling(std::uint32_t offset, bool left, std::uint32_t value);
+    Status CollapseRoot();
+    Status TryMerge(std::vector<PathStep>& path, Node& node);
 
     Pager& pager_;
     TreeRef& ref_;

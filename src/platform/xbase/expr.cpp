@@ -747,22 +747,23 @@ class CompiledExpression final : public Expression {
 
 }  // namespace
 
-CompileResult CompileExpression(std::string_view text, std::span<const FieldInfo> fields,
-                                std::string_view alias) {
-    CompileResult result;
+Status CompileExpression(std::string_view text, std::span<const FieldInfo> fields,
+                         std::string_view alias, std::unique_ptr<Expression>& expression) {
+    expression.reset();
     std::vector<Token> tokens;
-    if (!Lexer(text).Run(tokens, result.error)) {
-        return result;
+    std::string error;
+    if (!Lexer(text).Run(tokens, error)) {
+        return {ErrorCode::kBadExpression, error};
     }
     if (tokens.size() == 1) {
-        result.error = "The expression is empty";
-        return result;
+        return {ErrorCode::kBadExpression, "The expression is empty"};
     }
-    NodePtr root = Parser(tokens, fields, alias).Parse(result.error);
-    if (root) {
-        result.expression = std::make_unique<CompiledExpression>(std::move(root));
+    NodePtr root = Parser(tokens, fields, alias).Parse(error);
+    if (!root) {
+        return {ErrorCode::kBadExpression, error};
     }
-    return result;
+    expression = std::make_unique<CompiledExpression>(std::move(root));
+    return Status::Ok();
 }
 
 std::string FormatValue(const Value& value, const EvalSettings& settings) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/xbase/status.h"
+
 namespace xbase {
 
 // One field of a table, as the record image holds it.
@@ -66,16 +68,12 @@ class Expression {
     virtual bool Evaluate(const RecordSource& record, const EvalSettings& settings, Value& out) = 0;
 };
 
-struct CompileResult {
-    std::unique_ptr<Expression> expression;  // null on failure
-    std::string error;                       // why it failed, for a person
-};
-
 // `alias` is the table's alias, so that `ALIAS->FIELD` resolves; other aliases fail. The
 // fields must lie inside every record image the expression is later evaluated on (the
-// table checks its descriptors against the record length when it opens).
-CompileResult CompileExpression(std::string_view text, std::span<const FieldInfo> fields,
-                                std::string_view alias);
+// table checks its descriptors against the record length when it opens). A text that does
+// not compile answers kBadExpression with why, and leaves `expression` empty.
+Status CompileExpression(std::string_view text, std::span<const FieldInfo> fields,
+                         std::string_view alias, std::unique_ptr<Expression>& expression);
 
 // A value as text, the way the engine hands any result back as a string: texts as they are,
 // numbers as STR(n) with the decimals they need (at most 10 wide unless they need more), dates

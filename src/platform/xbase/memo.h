@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/xbase/corrupt.h"
 #include "platform/xbase/file_system.h"
+#include "platform/xbase/status.h"
 
 namespace xbase {
 

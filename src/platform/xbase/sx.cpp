@@ -136,7 +136,7 @@ bool TrueLetter(char c) {
 }
 
 // Writes `value` into field `index` of the buffer, converted for the field's type.
-Status StoreValue(WorkArea& area, int index, int kind, const SxValue& value) {
+Status StoreValue(WorkArea& area, int index, SxReplace kind, const SxValue& value) {
     const FieldInfo& f = area.fields()[index];
     char* bytes = area.buffer() + f.offset;
     const Settings& settings = TheEngine().settings;
@@ -147,7 +147,7 @@ Status StoreValue(WorkArea& area, int index, int kind, const SxValue& value) {
                 text.assign(value.text);
             } else if (value.isLogical) {
                 text = value.logical ? "T" : "F";
-            } else if (kind == 32) {
+            } else if (kind == SxReplace::kJulian) {
                 text = JulianToStoredDate(value.number);
             } else {
                 char buffer[64];
@@ -169,7 +169,7 @@ Status StoreValue(WorkArea& area, int index, int kind, const SxValue& value) {
                     return Status::Ok();
                 }
             }
-            if (kind == 1 || kind == 2) {
+            if (kind == SxReplace::kInteger || kind == SxReplace::kLong) {
                 number = std::trunc(number);
             }
             if (number == 0) {
@@ -335,50 +335,51 @@ bool sx_SetTurboRead(bool on) {
     return old;
 }
 
-std::intptr_t sx_SysProp(int code, std::intptr_t value) {
+std::span<char> sx_RecordBuffer() {
+    WorkArea* area = CurrentArea();
+    return area == nullptr ? std::span<char>() : area->image();
+}
+
+std::intptr_t sx_SysProp(SxProp property, std::intptr_t value) {
     Engine& e = TheEngine();
     Settings& s = e.settings;
-    switch (code) {
-        case 1000:
+    switch (property) {
+        case SxProp::kSoftSeek:
             return s.softSeek ? 1 : 0;
-        case 1001:
+        case SxProp::kSetSoftSeek:
             return std::exchange(s.softSeek, value != 0) ? 1 : 0;
-        case 1002:
+        case SxProp::kExact:
             return s.exact ? 1 : 0;
-        case 1003:
+        case SxProp::kSetExact:
             return std::exchange(s.exact, value != 0) ? 1 : 0;
-        case 1006:
+        case SxProp::kDeletedHidden:
             return s.deletedHidden ? 1 : 0;
-        case 1009:
+        case SxProp::kSetDiagnostics:
             return std::exchange(s.diagnostics, value != 0) ? 1 : 0;
-        case 1303:
-        case 1304: {
+        case SxProp::kSetUserNumber:
+        case SxProp::kUserNumber: {
             WorkArea* area = CurrentArea();
             if (area == nullptr) {
                 return 0;
             }
             int old = area->userProperty;
-            if (code == 1303) {
+            if (property == SxProp::kSetUserNumber) {
                 area->userProperty = static_cast<int>(value);
             }
             return old;
         }
-        case 3000: {
+        case SxProp::kOrderCount: {
             WorkArea* area = CurrentArea();
             return area == nullptr || !area->indexes ? 0 : area->indexes->OrderCount();
         }
-        case 65000: {
-            WorkArea* area = CurrentArea();
-            return area == nullptr ? 0 : reinterpret_cast<std::intptr_t>(area->buffer());
-        }
-        case 65002:
+        case SxProp::kAreaInUse:
             return value >= 1 && value <= 255 && e.areas[value] && !e.areas[value]->creating() ? 1
                                                                                                : 0;
-        case 65005:
+        case SxProp::kReleaseScratch:
             return 0;
-        case 65006:
+        case SxProp::kSeparateIndexes:
             return 0;
-        case 65008: {
+        case SxProp::kCursorState: {
             WorkArea* area = CurrentArea();
             if (area == nullptr) {
                 return 0;
@@ -391,33 +392,31 @@ std::intptr_t sx_SysProp(int code, std::intptr_t value) {
             std::memcpy(&state, reinterpret_cast<const void*>(value), sizeof state);
             return area->RestoreCursor(state) ? 1 : 0;
         }
-        case 65010:
+        case SxProp::kCursorStateSize:
             return static_cast<std::intptr_t>(sizeof(CursorState));
-        case 65012:
+        case SxProp::kFieldThroughEngine:
             return 0;
-        case 65014: {
+        case SxProp::kOneLook: {
             WorkArea* area = CurrentArea();
             return area != nullptr && !area->creating() && area->SetOneLook(value != 0) ? 1 : 0;
         }
-        case 65017: {
+        case SxProp::kRecordsBeyondCount: {
             WorkArea* area = CurrentArea();
             return area != nullptr && !area->creating() ? area->table().hiddenRecords() : 0;
         }
-        case 65016: {
+        case SxProp::kIndexInterrupted: {
             WorkArea* area = CurrentArea();
             return area != nullptr && area->indexes && area->indexes->Interrupted() ? 1 : 0;
         }
         default:
-            Fail({ErrorCode::kBadArgument, "unknown property " + std::to_string(code)});
+            Fail({ErrorCode::kBadArgument,
+                  "unknown property " + std::to_string(static_cast<int>(property))});
             return 0;
     }
 }
 
-int sx_LastError() {
-    return static_cast<int>(TheEngine().last.code());
-}
-std::string sx_LastErrorText() {
-    return TheEngine().last.message();
+const Status& sx_LastStatus() {
+    return TheEngine().last;
 }
 
 void sx_ClearLastError() {
@@ -707,7 +706,7 @@ bool sx_Commit() {
     return area != nullptr && Check(area->Commit());
 }
 
-bool sx_Replace(std::string_view field, int kind, const SxValue& value) {
+bool sx_Replace(std::string_view field, SxReplace kind, const SxValue& value) {
     int index = 0;
     WorkArea* area = AreaAndField(field, index);
     if (area == nullptr) {
@@ -920,10 +919,13 @@ int sx_QueryTest(std::string_view filter) {
     if (filter.find_first_not_of(' ') == std::string_view::npos) {
         return 1;
     }
-    CompileResult r = area->Compile(filter);
-    if (!r.expression || r.expression->Type() != ValueType::kLogical) {
-        Fail({ErrorCode::kBadExpression,
-              r.expression ? "filter: not a logical expression" : "filter: " + r.error});
+    std::unique_ptr<Expression> compiled;
+    if (Status s = area->Compile(filter, compiled); !s) {
+        Fail({s.code(), "filter: " + s.message()});
+        return 0;
+    }
+    if (compiled->Type() != ValueType::kLogical) {
+        Fail({ErrorCode::kBadExpression, "filter: not a logical expression"});
         return 0;
     }
     return 1;
@@ -951,12 +953,9 @@ bool EvaluateText(std::string_view expression, Value& value, std::unique_ptr<Exp
     if (area == nullptr) {
         return false;
     }
-    CompileResult r = area->Compile(expression);
-    if (!r.expression) {
-        Fail({ErrorCode::kBadExpression, r.error});
+    if (!Check(area->Compile(expression, keep))) {
         return false;
     }
-    keep = std::move(r.expression);
     if (!area->Evaluate(*keep, value)) {
         Fail({ErrorCode::kBadExpression, "the expression cannot be evaluated on this record"});
         return false;
@@ -971,12 +970,11 @@ int sx_EvalTest(std::string_view expression) {
     if (area == nullptr) {
         return 0;
     }
-    CompileResult r = area->Compile(expression);
-    if (!r.expression) {
-        Fail({ErrorCode::kBadExpression, r.error});
+    std::unique_ptr<Expression> compiled;
+    if (!Check(area->Compile(expression, compiled))) {
         return 0;
     }
-    switch (r.expression->Type()) {
+    switch (compiled->Type()) {
         case ValueType::kText:
             return 1;
         case ValueType::kNumber:

@@ -1,43 +1,12 @@
 // The table engine's public interface: free sx_* functions over one engine state with one
 // current work area (areas 1 to 255). Texts are 8-bit (Windows-1252 inside the tables).
-// Nothing here throws; failures answer 0 / false / "" and leave a code in sx_LastError().
+// Nothing here throws; failures answer 0 / false / "" and leave their status in
+// sx_LastStatus().
 //
-// Settings and property codes (sx_SysProp):
-//   1000  read: soft seek on (1) or off (0)            1001  set soft seek to value; answers the
-//   old 1002  read: exact text comparison (SET EXACT)      1003  set exact to value; answers the
-//   old 1006  read: deleted records hidden (1) or not (0) 1009  set engine messages on standard
-//   error (non-zero) or off (0, the start); answers the old 1303  set a number kept with the
-//   current work area for its user; the engine does not act on
-//         it; answers the old (the program stores 3 there on every open)
-//   1304  read the number of 1303
-//   3000  read: the number of index orders of the current area (0 until an index is open)
-//   65000 read: address of the current area's record buffer (sx_RecSize bytes; 0 when none)
-//   65002 read: whether work area `value` has a table open (1) or not (0)
-//   65005 release engine scratch memory (memo texts handed out); answers 0
-//   65006 read: whether the indexes are separate files (1) or one compound file (0: driver 2)
-//   65008 value 0: save the current area's cursor state into the engine's state block and
-//         answer the block's address; value = a block's address: restore the cursor from it
-//         (answers 1 when the block was valid for the current area, else 0)
-//   65010 read: the size of the state block of 65008 in bytes
-//   65012 read: whether field number `value` must be read and written through the engine (1)
-//         or may be read from the record image directly (0; every field of driver 2)
-//   65014 value 1/0: one look on or off for the current area, answers the old. While on, a
-//         walk of the whole order that finds no record under the filter and the deleted
-//         setting is remembered, and the moves after it find none without walking again,
-//         until the filter, order, deleted setting or record count change or the area
-//         writes. For a caller's few moves that make one look at a shared table.
-//   65016 read: whether an index of the current area was found half-written by a writer
-//         that stopped midway (its in-progress mark set), or a change of ours to it failed
-//         and could not be taken back: it may disagree with the table until rebuilt (1)
-//   65017 read: how many whole records the current area's table holds beyond the count in
-//         its header; such a table is opened read-only, and a write to it fails with words
-//         that say so (sx_LastErrorText); xbtool repair sets the count
 // Date format codes (sx_SetDateFormat): 0 American mm/dd/yy, 1 ANSI yy.mm.dd, 2 British and
 // 3 French dd/mm/yy, 4 German dd.mm.yy, 5 Italian and 6 Spanish dd-mm-yy; century on makes
 // the year four digits. Open modes: 0 shared, 1 read-only, 2 exclusive. Drivers 1, 2, 3, 11
 // and 12 are accepted and all read and write xBase tables with FPT memos.
-// Replace kinds: 1 integer and 2 long (value as a number), 8 floating, 32 Julian day number,
-// 128 logical, 1024 text, 1056 date text in the date format in force (or yyyymmdd), 3072 memo.
 //
 // Durability: a write returned by the engine is in the operating system's hands (it survives
 // the program being killed) except appends and changes to a table opened exclusively, which
@@ -51,9 +20,65 @@
 #include <string>
 #include <string_view>
 
+#include "platform/xbase/status.h"
+
 namespace xbase {
 class FileSystem;
 }
+
+// The engine's settings and properties, read or set through sx_SysProp. A setter answers
+// the value it replaced.
+enum class SxProp : int {
+    kSoftSeek = 1000,        // read: soft seek on (1) or off (0)
+    kSetSoftSeek = 1001,     // set soft seek to the value
+    kExact = 1002,           // read: exact text comparison (SET EXACT)
+    kSetExact = 1003,        // set exact comparison to the value
+    kDeletedHidden = 1006,   // read: deleted records hidden (1) or not (0)
+    kSetDiagnostics = 1009,  // engine messages on standard error (non-zero) or off (0, the start)
+    // A number kept with the current work area for its user; the engine does not act on it
+    // (the program stores 3 there on every open).
+    kSetUserNumber = 1303,
+    kUserNumber = 1304,
+    kOrderCount = 3000,       // read: the current area's index orders (0 until an index is open)
+    kAreaInUse = 65002,       // read: whether work area `value` has a table open (1) or not (0)
+    kReleaseScratch = 65005,  // release engine scratch memory (memo texts handed out); answers 0
+    // Read: whether the indexes are separate files (1) or one compound file (0: driver 2).
+    kSeparateIndexes = 65006,
+    // Value 0: save the current area's cursor state into the engine's state block and answer
+    // the block's address; value = a block's address: restore the cursor from it (answers 1
+    // when the block was valid for the current area, else 0).
+    kCursorState = 65008,
+    kCursorStateSize = 65010,  // read: the size of the state block of kCursorState in bytes
+    // Read: whether field number `value` must be read and written through the engine (1) or
+    // may be read from the record image directly (0; every field of driver 2).
+    kFieldThroughEngine = 65012,
+    // Value 1/0: one look on or off for the current area. While on, a walk of the whole
+    // order that finds no record under the filter and the deleted setting is remembered, and
+    // the moves after it find none without walking again, until the filter, order, deleted
+    // setting or record count change or the area writes. For a caller's few moves that make
+    // one look at a shared table.
+    kOneLook = 65014,
+    // Read: whether an index of the current area was found half-written by a writer that
+    // stopped midway (its in-progress mark set), or a change of ours to it failed and could
+    // not be taken back: it may disagree with the table until rebuilt (1).
+    kIndexInterrupted = 65016,
+    // Read: how many whole records the current area's table holds beyond the count in its
+    // header; such a table is opened read-only, and a write to it fails with words that say
+    // so (sx_LastStatus); xbtool repair sets the count.
+    kRecordsBeyondCount = 65017,
+};
+
+// How sx_Replace reads its value.
+enum class SxReplace : int {
+    kInteger = 1,      // a number, truncated
+    kLong = 2,         // a number, truncated
+    kFloating = 8,     // a number
+    kJulian = 32,      // a Julian day number
+    kLogical = 128,    // true or false
+    kText = 1024,      // a text, converted for the field's type
+    kDateText = 1056,  // a date text in the date format in force (or yyyymmdd)
+    kMemo = 3072,      // the text of a memo
+};
 
 // A value for sx_Replace; the kind says how it is read.
 struct SxValue {
@@ -85,11 +110,13 @@ int sx_SetLockTimeout(int seconds);  // 0: never wait; negative: wait as long as
 int sx_SetMemoBlockSize(int size);   // bytes per block of new memo files; 1..32 mean n*512
 bool sx_SetTurboRead(bool on);       // kept for callers: reads are always current and fast
                                      // (the engine notes say how)
-std::intptr_t sx_SysProp(int code, std::intptr_t value = 0);
+std::intptr_t sx_SysProp(SxProp property, std::intptr_t value = 0);
+// The current area's record image (sx_RecSize bytes; empty when no table is open there).
+std::span<char> sx_RecordBuffer();
 
-// The last failure: its code (0 none) and words for a person.
-int sx_LastError();
-std::string sx_LastErrorText();
+// The last failure, with its code and words for a person; ok when there was none since the
+// last clear. Calls that succeed leave it as it was.
+const xbase::Status& sx_LastStatus();
 void sx_ClearLastError();
 
 // Work areas
@@ -130,7 +157,7 @@ bool sx_Recall();
 bool sx_Rlock(int recNo);
 bool sx_Unlock(int recNo);  // 0: every lock of the area
 bool sx_Commit();
-bool sx_Replace(std::string_view field, int kind, const SxValue& value);
+bool sx_Replace(std::string_view field, SxReplace kind, const SxValue& value);
 std::string sx_GetString(std::string_view field);
 std::string sx_GetTrimString(std::string_view field);
 std::string sx_GetDateString(std::string_view field);
@@ -169,7 +196,7 @@ bool sx_SetScope(std::string_view low, std::string_view high);
 // The next slice of a check of every tag of the current area's indexes against the table,
 // about `budget` records of work (a few thousand take milliseconds): 0 while it goes on, 1
 // when it ended with every tag agreeing, 2 when it ended with a disagreement, -1 on failure
-// (sx_LastError). A change of the table or index between slices starts it again; the call
+// (sx_LastStatus). A change of the table or index between slices starts it again; the call
 // after an end starts a new check.
 int sx_IndexCheck(int budget);
 

@@ -1,12 +1,12 @@
 # Sources of the engine's table part.
 target_sources(quillet_xbase PRIVATE
-  corrupt.cpp
   field_codec.cpp
   file_system_posix.cpp
   lock.cpp
   memo.cpp
   memory_file_system.cpp
   pack.cpp
+  status.cpp
   sx.cpp
   sx_index.cpp
   table.cpp

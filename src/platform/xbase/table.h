@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/xbase/corrupt.h"
 #include "platform/xbase/expr.h"
 #include "platform/xbase/file_system.h"
 #include "platform/xbase/memo.h"
+#include "platform/xbase/status.h"
 
 namespace xbase {
 

@@ -618,8 +618,8 @@ std::uint32_t WorkArea::MemoFloor() {
 
 // ---- filters -----------------------------------------------------------------------------
 
-CompileResult WorkArea::Compile(std::string_view text) const {
-    return CompileExpression(text, table_->fields(), alias_);
+Status WorkArea::Compile(std::string_view text, std::unique_ptr<Expression>& expression) const {
+    return CompileExpression(text, table_->fields(), alias_, expression);
 }
 
 Status WorkArea::SetFilter(std::string_view text) {
@@ -630,14 +630,14 @@ Status WorkArea::SetFilter(std::string_view text) {
         filterText_.clear();
         return Status::Ok();
     }
-    CompileResult r = Compile(text);
-    if (!r.expression) {
-        return {ErrorCode::kBadExpression, "filter: " + r.error};
+    std::unique_ptr<Expression> filter;
+    if (Status s = Compile(text, filter); !s) {
+        return {s.code(), "filter: " + s.message()};
     }
-    if (r.expression->Type() != ValueType::kLogical) {
+    if (filter->Type() != ValueType::kLogical) {
         return {ErrorCode::kBadExpression, "filter: not a logical expression"};
     }
-    filter_ = std::move(r.expression);
+    filter_ = std::move(filter);
     filterText_.assign(text);
     noneVisible_ = false;
     return Status::Ok();

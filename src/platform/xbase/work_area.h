@@ -23,12 +23,13 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "platform/xbase/corrupt.h"
 #include "platform/xbase/expr.h"
 #include "platform/xbase/file_system.h"
+#include "platform/xbase/status.h"
 #include "platform/xbase/sx.h"
 #include "platform/xbase/table.h"
 
@@ -77,7 +78,7 @@ class ImageSource final : public RecordSource {
     std::uint32_t recNo_ = 0;
 };
 
-// The saved cursor of sx_SysProp(65008).
+// The saved cursor of sx_SysProp(SxProp::kCursorState).
 struct CursorState {
     std::uint32_t magic = 0;
     std::uint32_t area = 0;
@@ -107,6 +108,7 @@ class WorkArea {
     bool bof() const { return bof_; }
     bool eof() const { return eof_; }
     char* buffer() { return record_.data(); }
+    std::span<char> image() { return record_; }
     const char* buffer() const { return record_.data(); }
     bool atRecord() const { return !eof_ && recNo_ >= 1 && recNo_ <= table_->count(); }
     // The current record passes the deleted setting and the filter (seeks land on others).
@@ -144,10 +146,10 @@ class WorkArea {
     // Filters
     Status SetFilter(std::string_view text);
     const std::string& filterText() const { return filterText_; }
-    CompileResult Compile(std::string_view text) const;
+    Status Compile(std::string_view text, std::unique_ptr<Expression>& expression) const;
     bool Evaluate(Expression& e, Value& out);  // on the current buffer
 
-    // One look (sx_SysProp 65014): while on, a walk of the whole order that found no visible
+    // One look (SxProp::kOneLook): while on, a walk of the whole order that found no visible
     // record is remembered, so that the moves after it need not walk it again, until the
     // filter, the order, the deleted setting or the record count change or this area writes.
     bool SetOneLook(bool on);
@@ -155,7 +157,7 @@ class WorkArea {
     CursorState SaveCursor() const;
     bool RestoreCursor(const CursorState& state);
 
-    int userProperty = 0;  // sx_SysProp 1303
+    int userProperty = 0;  // SxProp::kSetUserNumber
     // The compound indexes open on the table and the order in force (null: none yet).
     std::unique_ptr<AreaIndexes> indexes;
 

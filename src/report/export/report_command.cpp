@@ -199,11 +199,11 @@ int RunExportCommand(const ExportCommand& command, const TextMeasure& measure,
     UseInternalFormats();
     const ExportJob job{
         store.TodoTable, store.TodoEngine, measure, {}, listed ? &records : nullptr};
-    const ExportResult result = CopyTasks(command.format, job, command.outFile, command.title,
-                                          command.notes, command.color);
+    const xbase::Status result = CopyTasks(command.format, job, command.outFile, command.title,
+                                           command.notes, command.color);
     rtl::SetCurrentFormats(formats);
-    if (!result.ok) {
-        return fail(result.error);
+    if (!result.ok()) {
+        return fail(result.message());
     }
     return 0;
 }

@@ -61,13 +61,13 @@ namespace {
 
 // Runs the walk into a new file: the heading, `row` for each task, the closing lines. Notes are
 // read only for a writer that copies them.
-ExportResult Export(const ExportJob& job, const std::string& fileName, bool withNotes,
-                    const std::function<void(ExportFile&)>& heading,
-                    const std::function<void(ExportFile&, const TaskRowTexts&)>& row,
-                    const std::function<void(ExportFile&)>& closing) {
+xbase::Status Export(const ExportJob& job, const std::string& fileName, bool withNotes,
+                     const std::function<void(ExportFile&)>& heading,
+                     const std::function<void(ExportFile&, const TaskRowTexts&)>& row,
+                     const std::function<void(ExportFile&)>& closing) {
     ExportFile file;
     if (!file.Open(fileName)) {
-        return {false, file.ErrorText()};
+        return {xbase::ErrorCode::kWriteFailed, file.ErrorText()};
     }
     heading(file);
     TaskWalk walk(job.table, job.engine, job.progress);
@@ -79,16 +79,16 @@ ExportResult Export(const ExportJob& job, const std::string& fileName, bool with
         },
         withNotes);
     if (walk.Cancelled()) {
-        return {false, {}, true};
+        return {xbase::ErrorCode::kCancelled, {}};
     }
     if (!walked) {
-        return {false, walk.ErrorText()};
+        return {xbase::ErrorCode::kReadFailed, walk.ErrorText()};
     }
     closing(file);
     if (!file.Commit()) {
-        return {false, file.ErrorText()};
+        return {xbase::ErrorCode::kWriteFailed, file.ErrorText()};
     }
-    return {true, {}};
+    return xbase::Status::Ok();
 }
 
 std::array<const std::string*, 5> CellsOf(const TaskRowTexts& task) {
@@ -97,8 +97,8 @@ std::array<const std::string*, 5> CellsOf(const TaskRowTexts& task) {
 
 }  // namespace
 
-ExportResult CopyHTML(const ExportJob& job, const std::string& fileName, std::string_view title,
-                      bool copyNotes, std::string_view color) {
+xbase::Status CopyHTML(const ExportJob& job, const std::string& fileName, std::string_view title,
+                       bool copyNotes, std::string_view color) {
     const std::string t = EscapeHtml(title);
     auto heading = [&](ExportFile& f) {
         f.Line("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">");
@@ -152,8 +152,8 @@ ExportResult CopyHTML(const ExportJob& job, const std::string& fileName, std::st
     return Export(job, fileName, copyNotes, heading, row, closing);
 }
 
-ExportResult CopyRTF(const ExportJob& job, const std::string& fileName, std::string_view title,
-                     bool copyNotes) {
+xbase::Status CopyRTF(const ExportJob& job, const std::string& fileName, std::string_view title,
+                      bool copyNotes) {
     static constexpr const char* kHeading[] = {
         "{\\rtf1\\ansi\\deff0\\deftab720",
         "{\\fonttbl{\\f0\\fnil\\charset0 Times New Roman;}}",
@@ -214,8 +214,8 @@ ExportResult CopyRTF(const ExportJob& job, const std::string& fileName, std::str
     return Export(job, fileName, copyNotes, heading, row, closing);
 }
 
-ExportResult CopyText(const ExportJob& job, const std::string& fileName, std::string_view title,
-                      bool copyNotes) {
+xbase::Status CopyText(const ExportJob& job, const std::string& fileName, std::string_view title,
+                       bool copyNotes) {
     const int noteWidth = job.measure.TextWidth(kTextNoteWidthSample);
     auto heading = [&](ExportFile& f) {
         f.Line(title);
@@ -238,8 +238,8 @@ ExportResult CopyText(const ExportJob& job, const std::string& fileName, std::st
     return Export(job, fileName, copyNotes, heading, row, [](ExportFile&) {});
 }
 
-ExportResult CopyTasks(ExportFormat format, const ExportJob& job, const std::string& fileName,
-                       std::string_view title, bool copyNotes, std::string_view color) {
+xbase::Status CopyTasks(ExportFormat format, const ExportJob& job, const std::string& fileName,
+                        std::string_view title, bool copyNotes, std::string_view color) {
     switch (format) {
         case ExportFormat::kHtml:
             return CopyHTML(job, fileName, title, copyNotes, color);

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/xbase/status.h"
 #include "report/export/task_walk.h"
 #include "report/export/text_measure.h"
 
@@ -23,13 +24,9 @@ struct ExportJob {
     const std::vector<std::int32_t>* records = nullptr;
 };
 
-// Success, a cancel by the progress, or the words of the first failure (file or table). A
-// failed or cancelled export leaves any earlier file of that name as it was.
-struct ExportResult {
-    bool ok = false;
-    std::string error;
-    bool cancelled = false;
-};
+// Each writer answers success, kCancelled when the progress cancelled it, or the first
+// failure with its words (kWriteFailed for the file, kReadFailed for the table). A failed or
+// cancelled export leaves any earlier file of that name as it was.
 
 // The note widths: HTML and RTF in pixels, text as wide as this text in the dialog's font.
 inline constexpr int kHtmlNoteWidth = 384;
@@ -37,17 +34,17 @@ inline constexpr int kRtfNoteWidth = 288;
 inline constexpr char kTextNoteWidthSample[] = "1234567890123456789012345678901234";
 
 // `color` is the page's background as six hex digits RRGGBB.
-ExportResult CopyHTML(const ExportJob& job, const std::string& fileName, std::string_view title,
-                      bool copyNotes, std::string_view color);
-ExportResult CopyRTF(const ExportJob& job, const std::string& fileName, std::string_view title,
-                     bool copyNotes);
-ExportResult CopyText(const ExportJob& job, const std::string& fileName, std::string_view title,
+xbase::Status CopyHTML(const ExportJob& job, const std::string& fileName, std::string_view title,
+                       bool copyNotes, std::string_view color);
+xbase::Status CopyRTF(const ExportJob& job, const std::string& fileName, std::string_view title,
                       bool copyNotes);
+xbase::Status CopyText(const ExportJob& job, const std::string& fileName, std::string_view title,
+                       bool copyNotes);
 
 // The writer of `format`, for callers that choose the format at run time; `color` serves HTML.
 enum class ExportFormat { kHtml, kRtf, kText };
-ExportResult CopyTasks(ExportFormat format, const ExportJob& job, const std::string& fileName,
-                       std::string_view title, bool copyNotes, std::string_view color);
+xbase::Status CopyTasks(ExportFormat format, const ExportJob& job, const std::string& fileName,
+                        std::string_view title, bool copyNotes, std::string_view color);
 
 // The text left-justified in exactly `width` characters: padded with blanks or cut.
 std::string PadField(std::string_view text, std::size_t width);

@@ -314,7 +314,7 @@ controls::ToxSplit* TMainScreen::oxSplit1() const {
 // ---- creation, first activation, closing ----------------------------------------------------
 
 void TMainScreen::FormCreate() {
-    store_->TodoEngine.SysProp(1009, 0);
+    store_->TodoEngine.SysProp(SxProp::kSetDiagnostics, 0);
     SaveUserFormats();
     UseInternalFormats();
     firstActivation_ = true;

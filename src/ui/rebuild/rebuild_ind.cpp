@@ -7,12 +7,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 
-#include <string>
-
 #include "controls/gauge.h"
 #include "platform/ui/application.h"
 #include "platform/ui/message_box.h"
-#include "platform/xbase/sx.h"
 #include "store/task_file.h"
 #include "ui_rebuild_ind.h"
 
@@ -53,7 +50,6 @@ void TRebuildInd::FormActivate() {
         return;
     }
     started_ = true;
-    sx_ClearLastError();
     succeeded_ = work_.Run(PackFirst);
     ui_->Gauge1->setProgress(work_.Gauge().Position());
     if (!succeeded_) {
@@ -101,11 +97,8 @@ void TRebuildInd::GaugeChanged(int position) {
 // A failed pack or tag build is the engine's error, shown in the application's error box
 // with the engine's own words; the window then closes as after a finished run.
 void TRebuildInd::ShowFailure() {
-    std::string text = sx_LastErrorText();
-    if (text.empty()) {
-        text = "Engine Error : " + std::to_string(sx_LastError());
-    }
-    ui::MessageBox(text, ui::ApplicationTitle().toStdString(), ui::kMbOk | ui::kMbIconHand);
+    ui::MessageBox(work_.FailureText(), ui::ApplicationTitle().toStdString(),
+                   ui::kMbOk | ui::kMbIconHand);
 }
 
 void RebuildWindowRunner::RunRebuildWindow(bool packFirst) {

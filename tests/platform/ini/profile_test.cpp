@@ -78,9 +78,9 @@ TEST_F(ProfileTest, LongValuesAreCutToTheReadLimit) {
 }
 
 TEST_F(ProfileTest, WritingCreatesTheFileSectionAndKeyWithCrLf) {
-    ASSERT_EQ(ini::WriteInteger(file_, "Preferences", "SplitterBar", 200), ini::WriteResult::kOk);
-    ASSERT_EQ(ini::WriteBool(file_, "Preferences", "ShowDone", false), ini::WriteResult::kOk);
-    ASSERT_EQ(ini::WriteInteger(file_, "TMainScreen_Placement", "Left", -5), ini::WriteResult::kOk);
+    ASSERT_TRUE(ini::WriteInteger(file_, "Preferences", "SplitterBar", 200));
+    ASSERT_TRUE(ini::WriteBool(file_, "Preferences", "ShowDone", false));
+    ASSERT_TRUE(ini::WriteInteger(file_, "TMainScreen_Placement", "Left", -5));
     EXPECT_EQ(Content(),
               "[Preferences]\r\nSplitterBar=200\r\nShowDone=0\r\n\r\n"
               "[TMainScreen_Placement]\r\nLeft=-5\r\n");
@@ -91,8 +91,8 @@ TEST_F(ProfileTest, WritingKeepsEveryOtherLineAndReplacesTheKeyInPlace) {
     Store(
         "; settings\r\n[Report]\r\nFont=Arial\r\n\r\n[Preferences]\r\nORDER=2\r\nodd line\r\n\r\n"
         "[Last]\r\nx=1\r\n");
-    ASSERT_EQ(ini::WriteInteger(file_, "preferences", "Order", 4), ini::WriteResult::kOk);
-    ASSERT_EQ(ini::WriteString(file_, "Preferences", "ShowDone", "1"), ini::WriteResult::kOk);
+    ASSERT_TRUE(ini::WriteInteger(file_, "preferences", "Order", 4));
+    ASSERT_TRUE(ini::WriteString(file_, "Preferences", "ShowDone", "1"));
     EXPECT_EQ(Content(),
               "; settings\r\n[Report]\r\nFont=Arial\r\n\r\n[Preferences]\r\nOrder=4\r\nodd line\r\n"
               "ShowDone=1\r\n\r\n[Last]\r\nx=1\r\n");
@@ -100,19 +100,19 @@ TEST_F(ProfileTest, WritingKeepsEveryOtherLineAndReplacesTheKeyInPlace) {
 
 TEST_F(ProfileTest, AValueWithALineBreakIsRefusedAndTheFileStaysAsItWas) {
     Store("[S]\r\nk=old\r\n");
-    EXPECT_EQ(ini::WriteString(file_, "S", "k", "two\r\nlines"), ini::WriteResult::kInvalidValue);
-    EXPECT_EQ(ini::WriteString(file_, "S", "k", "lf\nonly"), ini::WriteResult::kInvalidValue);
-    EXPECT_EQ(ini::WriteString(file_, "S", "bad=key", "v"), ini::WriteResult::kInvalidName);
-    EXPECT_EQ(ini::WriteString(file_, "Bad]", "k", "v"), ini::WriteResult::kInvalidName);
-    EXPECT_EQ(ini::WriteString(file_, "S", "", "v"), ini::WriteResult::kInvalidName);
+    EXPECT_FALSE(ini::WriteString(file_, "S", "k", "two\r\nlines"));
+    EXPECT_FALSE(ini::WriteString(file_, "S", "k", "lf\nonly"));
+    EXPECT_FALSE(ini::WriteString(file_, "S", "bad=key", "v"));
+    EXPECT_FALSE(ini::WriteString(file_, "Bad]", "k", "v"));
+    EXPECT_FALSE(ini::WriteString(file_, "S", "", "v"));
     EXPECT_EQ(Content(), "[S]\r\nk=old\r\n");
 }
 
 TEST_F(ProfileTest, AFailedWriteIsReportedAndLeavesNoTemporaryFile) {
     const std::string nowhere = (dir_ / "missing" / "TODO.INI").string();
-    EXPECT_EQ(ini::WriteString(nowhere, "S", "k", "v"), ini::WriteResult::kFailed);
+    EXPECT_FALSE(ini::WriteString(nowhere, "S", "k", "v"));
 
-    ASSERT_EQ(ini::WriteString(file_, "S", "k", "v"), ini::WriteResult::kOk);
+    ASSERT_TRUE(ini::WriteString(file_, "S", "k", "v"));
     int entries = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir_)) {
         ++entries;

@@ -29,13 +29,13 @@ struct Built {
     std::uint32_t Root(std::uint32_t header) const { return cdx::GetLE32(bytes->data() + header); }
     void Put32(std::size_t at, std::uint32_t v) { cdx::PutLE32(bytes->data() + at, v); }
     // Opens, verifies, walks and checks; answers the first failure.
-    CdxStatus Use() {
+    Status Use() {
         std::unique_ptr<CompoundIndex> index;
-        CdxStatus s = CompoundIndex::Open(OpenMem(bytes), table.Table(), false, index);
+        Status s = CompoundIndex::Open(OpenMem(bytes), table.Table(), false, index);
         if (!s.ok()) {
             return s;
         }
-        CdxStatus verified = index->Verify();
+        Status verified = index->Verify();
         for (int order = 1; order <= index->TagCount(); ++order) {
             auto c = index->NewCursor(order);
             int guard = 0;
@@ -82,9 +82,9 @@ TEST(CdxCorrupt, HeaderFaultsFailTheOpen) {
     for (const Case& c : cases) {
         Built b;
         c.damage(b);
-        CdxStatus s = b.Use();
+        Status s = b.Use();
         EXPECT_FALSE(s.ok()) << c.what;
-        EXPECT_EQ(s.code(), CdxCode::kCorrupt) << c.what << ": " << s.message();
+        EXPECT_EQ(s.code(), ErrorCode::kCorrupt) << c.what << ": " << s.message();
     }
 }
 
@@ -97,7 +97,7 @@ TEST(CdxCorrupt, CyclesAreReportedNotFollowed) {
             << "expected an interior root";
         // First entry's child (after the 20-byte key and the record number) -> the root.
         cdx::PutBE32(reinterpret_cast<std::uint8_t*>(b.bytes->data()) + root + 12 + 20 + 4, root);
-        EXPECT_EQ(b.Use().code(), CdxCode::kCorrupt);
+        EXPECT_EQ(b.Use().code(), ErrorCode::kCorrupt);
     }
     {
         Built b;
@@ -110,13 +110,13 @@ TEST(CdxCorrupt, CyclesAreReportedNotFollowed) {
         std::unique_ptr<CompoundIndex> index;
         ASSERT_TRUE(CompoundIndex::Open(OpenMem(b.bytes), b.table.Table(), false, index).ok());
         auto c = index->NewCursor(1);
-        CdxStatus s = c->First();
+        Status s = c->First();
         int steps = 0;
         while (s.ok() && c->Valid() && steps < 10000) {
             s = c->Next();
             ++steps;
         }
-        EXPECT_EQ(s.code(), CdxCode::kCorrupt);
+        EXPECT_EQ(s.code(), ErrorCode::kCorrupt);
         EXPECT_LT(steps, 10000);
     }
 }

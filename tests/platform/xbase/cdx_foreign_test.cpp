@@ -116,8 +116,8 @@ TEST_F(ForeignIndexTest, TagsAreWalkedSoughtAndCheckedLikeTheTableSortedHere) {
         Plant(c.table);
         sx_ClearLastError();
         ASSERT_NE(sx_Use("/f/" + std::string(c.table) + ".dbf", "", 1, 2), 0);
-        EXPECT_EQ(sx_LastError(), 0) << sx_LastErrorText();
-        ASSERT_EQ(sx_SysProp(3000, 0), static_cast<int>(c.tags.size()));
+        EXPECT_TRUE(sx_LastStatus().ok()) << sx_LastStatus().message();
+        ASSERT_EQ(sx_SysProp(SxProp::kOrderCount, 0), static_cast<int>(c.tags.size()));
         for (std::size_t i = 0; i < c.tags.size(); ++i) {
             EXPECT_EQ(sx_TagName(static_cast<int>(i) + 1), c.tags[i]);
         }
@@ -152,8 +152,9 @@ TEST_F(ForeignIndexTest, TagNamingAFieldTheTableDoesNotHoldIsUnreadableAndKeepsT
         SCOPED_TRACE(mode);
         sx_ClearLastError();
         EXPECT_EQ(sx_Use("/f/contacts.dbf", "", mode, 2), 0);
-        EXPECT_EQ(sx_LastError(), 11019);
-        EXPECT_NE(sx_LastErrorText().find("TYPE_ID"), std::string::npos) << sx_LastErrorText();
+        EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kNotSupported);
+        EXPECT_NE(sx_LastStatus().message().find("TYPE_ID"), std::string::npos)
+            << sx_LastStatus().message();
     }
     EXPECT_EQ(fs_.Contents("/f/contacts.CDX"), index);
 }
@@ -164,17 +165,18 @@ TEST_F(ForeignIndexTest, WritesAndANewDateTimeTagKeepTheForeignIndexRight) {
     Plant("calls");
     ASSERT_NE(sx_Use("/f/calls.dbf", "", 2, 2), 0);
     ASSERT_TRUE(sx_AppendBlank());
-    ASSERT_TRUE(sx_Replace("CALL_ID", 1024, "-3"));
-    ASSERT_TRUE(sx_Replace("CONTACT_ID", 1024, "2"));
-    ASSERT_TRUE(sx_Replace("CALL_DATE", 8, 2449354.0 + 8.0 / 24));  // 1 Jan 1994, 08:00
+    ASSERT_TRUE(sx_Replace("CALL_ID", SxReplace::kText, "-3"));
+    ASSERT_TRUE(sx_Replace("CONTACT_ID", SxReplace::kText, "2"));
+    ASSERT_TRUE(
+        sx_Replace("CALL_DATE", SxReplace::kFloating, 2449354.0 + 8.0 / 24));  // 1 Jan 1994, 08:00
     sx_Go(5);
-    ASSERT_TRUE(sx_Replace("CONTACT_ID", 1024, "9"));
+    ASSERT_TRUE(sx_Replace("CONTACT_ID", SxReplace::kText, "9"));
     ASSERT_TRUE(sx_Commit());
-    ASSERT_NE(sx_IndexTag("", "WHEN", "CALL_DATE", 0, false, ""), 0) << sx_LastErrorText();
+    ASSERT_NE(sx_IndexTag("", "WHEN", "CALL_DATE", 0, false, ""), 0) << sx_LastStatus().message();
     sx_Close();
 
     ASSERT_NE(sx_Use("/f/calls.dbf", "", 1, 2), 0);
-    EXPECT_EQ(sx_SysProp(3000, 0), 3);
+    EXPECT_EQ(sx_SysProp(SxProp::kOrderCount, 0), 3);
     EXPECT_TRUE(Check().ok());
     ExpectTagFollowsField("CALL_ID", "CALL_ID");
     ExpectTagFollowsField("CONTACT_ID", "CONTACT_ID");

@@ -120,7 +120,7 @@ TEST_F(CdxInterop, TaskTagsWalkTheSameThroughTheIndependentReader) {
     for (int order = 1; order <= index->TagCount(); ++order) {
         std::vector<std::string> ours;
         auto cursor = index->NewCursor(order);
-        for (CdxStatus s = cursor->First(); s.ok() && cursor->Valid(); s = cursor->Next()) {
+        for (Status s = cursor->First(); s.ok() && cursor->Valid(); s = cursor->Next()) {
             ours.push_back(KeyToText(KeyType::kCharacter, cursor->Key()) + " " +
                            std::to_string(cursor->RecNo()));
         }
@@ -163,7 +163,7 @@ TEST_F(CdxInterop, NumericAndDateTagsDecodeToTheSameValues) {
         std::vector<std::string> theirs = ReaderWalk(index->Tag(order).name, "num");
         auto cursor = index->NewCursor(order);
         std::size_t i = 0;
-        for (CdxStatus s = cursor->First(); s.ok() && cursor->Valid(); s = cursor->Next(), ++i) {
+        for (Status s = cursor->First(); s.ok() && cursor->Valid(); s = cursor->Next(), ++i) {
             ASSERT_LT(i, theirs.size());
             double value = 0;
             unsigned recno = 0;

@@ -48,8 +48,8 @@ TEST_F(CdxEngineTest, TagsFollowTheTableThroughEveryWrite) {
     AddTask("call mum", "", false);              // 3
     AddTask("answer mail", "20260305", false);   // 4
     BuildTaskTags();
-    EXPECT_EQ(sx_SysProp(3000, 0), 5);
-    EXPECT_EQ(sx_SysProp(65006, 0), 0);
+    EXPECT_EQ(sx_SysProp(SxProp::kOrderCount, 0), 5);
+    EXPECT_EQ(sx_SysProp(SxProp::kSeparateIndexes, 0), 0);
     EXPECT_EQ(sx_TagArea("datetime"), 1);
     EXPECT_EQ(sx_TagArea("NOPE"), 0);
     EXPECT_EQ(sx_TagName(5), "PRIORITY");
@@ -66,7 +66,7 @@ TEST_F(CdxEngineTest, TagsFollowTheTableThroughEveryWrite) {
     // A new record and a changed one take their places at once.
     AddTask("zebra", "20260302", false);  // 5
     sx_Go(1);
-    ASSERT_TRUE(sx_Replace("DATE", 1024, "20260101"));
+    ASSERT_TRUE(sx_Replace("DATE", SxReplace::kText, "20260101"));
     ASSERT_TRUE(sx_Commit());
     EXPECT_EQ(Walk(), (std::vector<int>{3, 1, 2, 5, 4}));
     sx_SetOrder(2);
@@ -97,23 +97,23 @@ TEST_F(CdxEngineTest, StructuralIndexOpensWithTheTableAndMayBeMissing) {
     EXPECT_TRUE(fs_.Exists(kIndex));
 
     ASSERT_NE(sx_Use(kPath, "", 0, 2), 0);
-    EXPECT_EQ(sx_SysProp(3000, 0), 5);
+    EXPECT_EQ(sx_SysProp(SxProp::kOrderCount, 0), 5);
     sx_SetOrder(sx_TagArea("DATETIME"));
     EXPECT_EQ(Walk(), (std::vector<int>{2, 1}));
     sx_Close();
 
     fs_.Remove(kIndex);
     ASSERT_NE(sx_Use(kPath, "", 0, 2), 0);  // the table opens; there are no orders
-    EXPECT_EQ(sx_SysProp(3000, 0), 0);
+    EXPECT_EQ(sx_SysProp(SxProp::kOrderCount, 0), 0);
     EXPECT_EQ(sx_TagArea("DATETIME"), 0);
     sx_Close();
 
     // A damaged index does not keep the table closed either.
     fs_.SetContents(kIndex, std::vector<char>(2048, 'x'));
     ASSERT_NE(sx_Use(kPath, "", 2, 2), 0);
-    EXPECT_EQ(sx_SysProp(3000, 0), 0);
+    EXPECT_EQ(sx_SysProp(SxProp::kOrderCount, 0), 0);
     BuildTaskTags();  // and can be built afresh
-    EXPECT_EQ(sx_SysProp(3000, 0), 5);
+    EXPECT_EQ(sx_SysProp(SxProp::kOrderCount, 0), 5);
 }
 
 TEST_F(CdxEngineTest, SeekExactSoftAndScope) {
@@ -254,16 +254,16 @@ TEST_F(CdxEngineTest, AHalfWrittenIndexIsReportedAndTheSlicedCheckFindsAForeignO
 
     // The write after the mark never happens: the process died there.
     ASSERT_NE(sx_Use(kPath, "", 0, 2), 0);
-    EXPECT_EQ(sx_SysProp(65016), 0);
+    EXPECT_EQ(sx_SysProp(SxProp::kIndexInterrupted), 0);
     ASSERT_TRUE(sx_Go(7));
-    ASSERT_TRUE(sx_Replace("DESCRIPT", 1024, "changed"));
+    ASSERT_TRUE(sx_Replace("DESCRIPT", SxReplace::kText, "changed"));
     fs_.FailFromWrite(2);
     sx_Commit();
     sx_CloseAll();
     fs_.FailFromWrite(0);
     EXPECT_EQ(fs_.Contents(kIndex)[500], 1);
     ASSERT_NE(sx_Use(kPath, "", 0, 2), 0);
-    EXPECT_EQ(sx_SysProp(65016), 1);
+    EXPECT_EQ(sx_SysProp(SxProp::kIndexInterrupted), 1);
     sx_CloseAll();
 
     // A table of 10 tasks with the index of the table of 40.

@@ -155,14 +155,14 @@ struct Fixture {
     Fixture() { EXPECT_TRUE(CompoundIndex::Create(OpenMem(bytes), table.Table(), index).ok()); }
     int Add(TagSpec spec) {
         int order = 0;
-        CdxStatus s = index->AddTag(spec, table, nullptr, order);
+        Status s = index->AddTag(spec, table, nullptr, order);
         EXPECT_TRUE(s.ok()) << s.message();
         return order;
     }
     void Reopen() {
         ASSERT_TRUE(index->Flush().ok());
         index.reset();
-        CdxStatus s = CompoundIndex::Open(OpenMem(bytes), table.Table(), false, index);
+        Status s = CompoundIndex::Open(OpenMem(bytes), table.Table(), false, index);
         ASSERT_TRUE(s.ok()) << s.message();
     }
     // Changes one field of a record and keeps the index up to date, as the engine does.
@@ -170,7 +170,7 @@ struct Fixture {
         auto before = table.Snapshot(recno);
         table.Set(recno, field, value);
         auto after = table.Snapshot(recno);
-        CdxStatus s = index->UpdateRecord(recno, &before, after);
+        Status s = index->UpdateRecord(recno, &before, after);
         ASSERT_TRUE(s.ok()) << s.message();
     }
     std::uint32_t Append(const std::vector<std::string>& values) {
@@ -234,7 +234,7 @@ TEST(CdxTree, RandomUpkeepMatchesAModel) {
     // Backwards gives the same entries reversed.
     auto cursor = f.index->NewCursor(order);
     std::size_t back = walked.size();
-    for (CdxStatus s = cursor->Last(); s.ok() && cursor->Valid(); s = cursor->Prior()) {
+    for (Status s = cursor->Last(); s.ok() && cursor->Valid(); s = cursor->Prior()) {
         ASSERT_GT(back, 0u);
         --back;
         ASSERT_EQ(cursor->RecNo(), walked[back].first);
@@ -410,7 +410,7 @@ TEST(CdxScope, MovesStayInsideTheRange) {
     auto c = f.index->NewCursor(order);
     c->SetScope(std::string("20260110"), std::string("20260112"));
     int n = 0;
-    for (CdxStatus s = c->First(); s.ok() && c->Valid(); s = c->Next()) {
+    for (Status s = c->First(); s.ok() && c->Valid(); s = c->Next()) {
         ASSERT_GE(c->Key(), "20260110");
         ASSERT_LE(c->Key(), "20260112");
         ++n;
@@ -495,7 +495,7 @@ TEST(CdxTags, ReplacingAndRemovingTagsKeepsTheOthers) {
     EXPECT_EQ(f.index->Tag(2).name, "A");
     EXPECT_TRUE(f.index->Tag(2).descending);
     ASSERT_TRUE(f.index->RemoveTag("b").ok());
-    EXPECT_EQ(f.index->RemoveTag("b").code(), CdxCode::kNotFound);
+    EXPECT_EQ(f.index->RemoveTag("b").code(), ErrorCode::kBadArgument);
     f.Reopen();
     ASSERT_EQ(f.index->TagCount(), 1);
     EXPECT_EQ(f.index->Tag(1).name, "A");
@@ -506,19 +506,19 @@ TEST(CdxTags, RefusesBadSpecifications) {
     Fixture f;
     int order = 0;
     EXPECT_EQ(f.index->AddTag({"", "DATE", "", false, false}, f.table, nullptr, order).code(),
-              CdxCode::kInvalidArgument);
+              ErrorCode::kBadArgument);
     EXPECT_EQ(
         f.index->AddTag({"ELEVENCHARS", "DATE", "", false, false}, f.table, nullptr, order).code(),
-        CdxCode::kInvalidArgument);
+        ErrorCode::kBadArgument);
     EXPECT_EQ(f.index->AddTag({"X", "NOFIELD", "", false, false}, f.table, nullptr, order).code(),
-              CdxCode::kExpression);
+              ErrorCode::kBadExpression);
     EXPECT_EQ(f.index->AddTag({"X", "DATE", "DATE", false, false}, f.table, nullptr, order).code(),
-              CdxCode::kExpression);
+              ErrorCode::kBadExpression);
     EXPECT_EQ(
         f.index
             ->AddTag({"X", "KEYS+KEYS+KEYS+KEYS+KEYS", "", false, false}, f.table, nullptr, order)
             .code(),
-        CdxCode::kInvalidArgument);
+        ErrorCode::kBadArgument);
     EXPECT_EQ(f.index->TagCount(), 0);
 }
 
@@ -550,7 +550,9 @@ TEST(CdxTree, LongestKeysSplitAndMerge) {
     EXPECT_EQ(index->KeyCount(order), 400u);
 }
 
-TEST(CdxIndex, FailedWritesAreReported) {
+// A failed read is reported as a read and a failed write as a write: the person is told
+// which of the two the system refused.
+TEST(CdxIndex, FailedReadsAndWritesAreReportedAsSuch) {
     FakeTable table = TaskTable();
     auto bytes = std::make_shared<std::vector<char>>();
     auto file = std::make_unique<cdxtest::MemFile>(bytes);
@@ -567,7 +569,13 @@ TEST(CdxIndex, FailedWritesAreReported) {
     table.Append({"", "", "new"});
     EXPECT_EQ(index->UpdateRecord(table.RecordCount(), nullptr, *table.Record(table.RecordCount()))
                   .code(),
-              CdxCode::kIoError);
+              ErrorCode::kWriteFailed);
+
+    auto unreadable = std::make_unique<cdxtest::MemFile>(bytes);
+    unreadable->FailReads();
+    std::unique_ptr<CompoundIndex> reopened;
+    EXPECT_EQ(CompoundIndex::Open(std::move(unreadable), table.Table(), false, reopened).code(),
+              ErrorCode::kReadFailed);
 }
 
 }  // namespace

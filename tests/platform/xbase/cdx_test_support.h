@@ -18,6 +18,9 @@ class MemFile final : public File {
     explicit MemFile(std::shared_ptr<std::vector<char>> data) : data_(std::move(data)) {}
     bool ReadAt(std::uint64_t offset, void* buffer, std::size_t n, std::size_t& got) override {
         got = 0;
+        if (failReads_) {
+            return false;
+        }
         if (offset >= data_->size()) {
             return true;
         }
@@ -47,10 +50,12 @@ class MemFile final : public File {
     bool Lock(std::uint64_t, std::uint64_t, LockKind, bool) override { return true; }
     bool Unlock(std::uint64_t, std::uint64_t) override { return true; }
     void FailWrites() { failWrites_ = true; }
+    void FailReads() { failReads_ = true; }
 
   private:
     std::shared_ptr<std::vector<char>> data_;
     bool failWrites_ = false;
+    bool failReads_ = false;
 };
 
 inline std::unique_ptr<File> OpenMem(const std::shared_ptr<std::vector<char>>& data) {
@@ -140,7 +145,7 @@ inline std::vector<std::pair<std::uint32_t, std::string>> WalkTag(CompoundIndex&
     std::vector<std::pair<std::uint32_t, std::string>> out;
     auto cursor = index.NewCursor(order);
     KeyType type = index.Tag(order).type;
-    for (CdxStatus s = cursor->First(); s.ok() && cursor->Valid(); s = cursor->Next()) {
+    for (Status s = cursor->First(); s.ok() && cursor->Valid(); s = cursor->Next()) {
         out.emplace_back(cursor->RecNo(), KeyToText(type, cursor->Key()));
     }
     return out;

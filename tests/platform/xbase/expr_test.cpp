@@ -77,15 +77,18 @@ class TestRecord final : public RecordSource {
 class Expr : public ::testing::Test {
   protected:
     std::unique_ptr<Expression> Compile(std::string_view text) {
-        CompileResult r = CompileExpression(text, record_.Fields(), "QUILX");
-        EXPECT_TRUE(r.expression) << text << ": " << r.error;
-        return std::move(r.expression);
+        std::unique_ptr<Expression> expression;
+        Status s = CompileExpression(text, record_.Fields(), "QUILX", expression);
+        EXPECT_TRUE(s.ok() && expression) << text << ": " << s.message();
+        return expression;
     }
     std::string CompileError(std::string_view text) {
-        CompileResult r = CompileExpression(text, record_.Fields(), "QUILX");
-        EXPECT_FALSE(r.expression) << text << " compiled";
-        EXPECT_FALSE(r.error.empty()) << text;
-        return r.error;
+        std::unique_ptr<Expression> expression;
+        Status s = CompileExpression(text, record_.Fields(), "QUILX", expression);
+        EXPECT_FALSE(expression) << text << " compiled";
+        EXPECT_EQ(s.code(), ErrorCode::kBadExpression) << text;
+        EXPECT_FALSE(s.message().empty()) << text;
+        return s.message();
     }
     // The expression is kept until the next call, since text answers live in it.
     bool Eval(std::string_view text, Value& v) {
@@ -533,15 +536,17 @@ TEST_F(Expr, RandomExpressionsNeverHarm) {
             text += pieces[random() % std::size(pieces)];
             text += ' ';
         }
-        CompileResult r = CompileExpression(text, record_.Fields(), "QUILX");
-        ASSERT_EQ(!r.expression, !r.error.empty()) << text;
-        if (!r.expression) {
+        std::unique_ptr<Expression> expression;
+        Status s = CompileExpression(text, record_.Fields(), "QUILX", expression);
+        ASSERT_EQ(!expression, !s.ok()) << text;
+        if (!expression) {
+            ASSERT_FALSE(s.message().empty()) << text;
             continue;
         }
         ++compiled;
         Value v;
-        if (r.expression->Width() > 0 && r.expression->Evaluate(record_, settings_, v)) {
-            EXPECT_EQ(v.text.size(), static_cast<size_t>(r.expression->Width())) << text;
+        if (expression->Width() > 0 && expression->Evaluate(record_, settings_, v)) {
+            EXPECT_EQ(v.text.size(), static_cast<size_t>(expression->Width())) << text;
         }
     }
     EXPECT_GT(compiled, 100);

@@ -56,7 +56,7 @@ bool AppendWithNote() {
     if (!sx_AppendRecord(image)) {
         return false;
     }
-    bool ok = sx_Replace("NOTE", 3072, std::string(700, 'n')) && sx_Commit();
+    bool ok = sx_Replace("NOTE", SxReplace::kMemo, std::string(700, 'n')) && sx_Commit();
     if (!ok) {
         sx_UndoAppend();
     }
@@ -64,8 +64,8 @@ bool AppendWithNote() {
 }
 
 bool EditWithNote() {
-    return sx_Go(2) && sx_Replace("NOTE", 3072, std::string(300, 'e')) &&
-           sx_Replace("DESCRIPT", 1024, "task 2 changed") && sx_Commit();
+    return sx_Go(2) && sx_Replace("NOTE", SxReplace::kMemo, std::string(300, 'e')) &&
+           sx_Replace("DESCRIPT", SxReplace::kText, "task 2 changed") && sx_Commit();
 }
 
 const std::vector<Save>& Saves() {
@@ -82,7 +82,7 @@ const std::vector<Save>& Saves() {
         {"delete", false, [] { return sx_Go(3) && sx_Delete() && sx_Commit(); },
          [](Tasks& t) { t[2].deleted = true; }},
         {"done toggle", false,
-         [] { return sx_Go(1) && sx_Replace("DONE", 128, true) && sx_Commit(); },
+         [] { return sx_Go(1) && sx_Replace("DONE", SxReplace::kLogical, true) && sx_Commit(); },
          [](Tasks& t) { t[0].done = true; }},
         {"pack", true, [] { return sx_Pack(); },
          [](Tasks& t) { std::erase_if(t, [](const Task& x) { return x.deleted; }); }},
@@ -117,11 +117,11 @@ void MakeBase() {
     for (const Task& t : BaseTasks()) {
         ++n;
         ASSERT_TRUE(sx_AppendBlank());
-        sx_Replace("DATE", 1024, "2026010" + std::to_string(7 - n));
-        sx_Replace("DESCRIPT", 1024, t.descript);
-        sx_Replace("DONE", 128, t.done);
+        sx_Replace("DATE", SxReplace::kText, "2026010" + std::to_string(7 - n));
+        sx_Replace("DESCRIPT", SxReplace::kText, t.descript);
+        sx_Replace("DONE", SxReplace::kLogical, t.done);
         if (!t.note.empty()) {
-            sx_Replace("NOTE", 3072, t.note);
+            sx_Replace("NOTE", SxReplace::kMemo, t.note);
         }
         if (t.deleted) {
             sx_Delete();
@@ -153,10 +153,10 @@ Found ReadBack(xbase::FileSystem* fs) {
     sx_ClearLastError();
     sx_SetDeleted(false);
     if (sx_Use(kTable, "", 0, 2) == 0) {
-        f.why = "open: " + sx_LastErrorText();
+        f.why = "open: " + sx_LastStatus().message();
         return f;
     }
-    if (sx_SysProp(65017) != 0) {
+    if (sx_SysProp(SxProp::kRecordsBeyondCount) != 0) {
         // Killed between an append's record and the header that counts it: the table opens
         // read-only until the count is repaired, as xbtool repair does.
         sx_CloseAll();
@@ -170,7 +170,8 @@ Found ReadBack(xbase::FileSystem* fs) {
         fs->Remove(std::string(kTable) + ".bak");
     }
     xbase::WorkArea* area = xbase::CurrentArea();
-    if (sx_SysProp(65016) != 0 && (!area->indexes || !area->indexes->RebuildAll(nullptr))) {
+    if (sx_SysProp(SxProp::kIndexInterrupted) != 0 &&
+        (!area->indexes || !area->indexes->RebuildAll(nullptr))) {
         f.why = "rebuild failed";
     }
     int check = 0;
@@ -184,8 +185,8 @@ Found ReadBack(xbase::FileSystem* fs) {
         sx_Go(n);
         Task t{sx_GetTrimString("DESCRIPT"), sx_GetMemo("NOTE"), sx_GetLogical("DONE"),
                sx_Deleted()};
-        if (sx_LastError() != 0) {
-            f.why = "record " + std::to_string(n) + ": " + sx_LastErrorText();
+        if (!sx_LastStatus().ok()) {
+            f.why = "record " + std::to_string(n) + ": " + sx_LastStatus().message();
         }
         sx_ClearLastError();
         f.tasks.push_back(t);
@@ -295,7 +296,7 @@ TEST_F(FaultInjection, EveryFailedWriteOfEverySaveLeavesEveryCommittedTaskInEver
                         fs_.FailFromWrite(n);
                     }
                 });
-                std::string words = sx_LastErrorText();
+                std::string words = sx_LastStatus().message();
                 if (fault != Fault::kDeath) {
                     fs_.FailOneWrite(0);  // the program goes on, and closes the file
                 }

@@ -84,12 +84,12 @@ void WriteSample(const std::string& path) {
     };
     for (const Row& r : rows) {
         ASSERT_TRUE(sx_AppendBlank());
-        sx_Replace("NAME", 1024, r.name);
-        sx_Replace("QTY", 8, r.qty);
-        sx_Replace("COUNT", 2, r.count);
-        sx_Replace("BORN", 1024, r.born);  // the invalid one stays blank
-        sx_Replace("OK", 128, r.ok);
-        sx_Replace("NOTES", 3072, r.notes);
+        sx_Replace("NAME", SxReplace::kText, r.name);
+        sx_Replace("QTY", SxReplace::kFloating, r.qty);
+        sx_Replace("COUNT", SxReplace::kLong, r.count);
+        sx_Replace("BORN", SxReplace::kText, r.born);  // the invalid one stays blank
+        sx_Replace("OK", SxReplace::kLogical, r.ok);
+        sx_Replace("NOTES", SxReplace::kMemo, r.notes);
         if (r.deleted) {
             sx_Delete();
         }
@@ -180,7 +180,7 @@ t.close()
         ASSERT_EQ(Capture("/usr/bin/python3 " + script + " " + table + " " +
                           std::to_string(blockSize == 64 ? 64 : 512) + " 2>&1"),
                   "");
-        ASSERT_NE(sx_Use(table, "", 1, 2), 0) << sx_LastErrorText();
+        ASSERT_NE(sx_Use(table, "", 1, 2), 0) << sx_LastStatus().message();
         ASSERT_EQ(sx_RecCount(), 4);
         sx_Go(1);
         EXPECT_EQ(sx_GetTrimString("NAME"), "Bob");
@@ -206,8 +206,8 @@ t.close()
         // And the engine may write to it: dbf reads the additions back.
         ASSERT_NE(sx_Use(table, "", 2, 2), 0);
         ASSERT_TRUE(sx_AppendBlank());
-        sx_Replace("NAME", 1024, "Eve");
-        sx_Replace("NOTES", 3072, "added by the engine");
+        sx_Replace("NAME", SxReplace::kText, "Eve");
+        sx_Replace("NOTES", SxReplace::kMemo, "added by the engine");
         ASSERT_TRUE(sx_Close());
         std::string reader = Script("reread.py", R"(import sys, dbf
 t = dbf.Table(sys.argv[1]); t.open()
@@ -232,9 +232,9 @@ TEST_F(InteropTest, ChangesOfAForeignWriterAreSeenByTheNextCall) {
     ASSERT_NE(sx_CreateExec(), 0);
     for (int i = 1; i <= 3; ++i) {
         ASSERT_TRUE(sx_AppendBlank());
-        sx_Replace("NAME", 1024, "row" + std::to_string(i));
-        sx_Replace("QTY", 2, i);
-        sx_Replace("NOTES", 3072, "note " + std::to_string(i));
+        sx_Replace("NAME", SxReplace::kText, "row" + std::to_string(i));
+        sx_Replace("QTY", SxReplace::kLong, i);
+        sx_Replace("NOTES", SxReplace::kMemo, "note " + std::to_string(i));
     }
     ASSERT_TRUE(sx_Close());
     ASSERT_NE(sx_Use(table, "", 0, 2), 0);

@@ -125,8 +125,8 @@ TEST_F(ProcessTest, AppendsOfAnotherProcessAreSeen) {
                       return 1;
                   }
                   for (int i = 1; i <= 50; ++i) {
-                      if (!sx_AppendBlank() || !sx_Replace("N", 2, i) ||
-                          !sx_Replace("NOTE", 3072, NoteFor(i)) || !sx_Unlock(0)) {
+                      if (!sx_AppendBlank() || !sx_Replace("N", SxReplace::kLong, i) ||
+                          !sx_Replace("NOTE", SxReplace::kMemo, NoteFor(i)) || !sx_Unlock(0)) {
                           return 2;
                       }
                   }
@@ -161,8 +161,8 @@ TEST_F(ProcessTest, SharedReaderSeesEveryChangeInCountsWalksSeeksAndWindows) {
         {"append three",
          [] {
              for (const char* t : {"bob", "dora", "fay"}) {
-                 if (!sx_AppendBlank() || !sx_Replace("TEXT", 1024, t) ||
-                     !sx_Replace("N", 2, static_cast<int>(t[0])) || !sx_Commit()) {
+                 if (!sx_AppendBlank() || !sx_Replace("TEXT", SxReplace::kText, t) ||
+                     !sx_Replace("N", SxReplace::kLong, static_cast<int>(t[0])) || !sx_Commit()) {
                      return false;
                  }
              }
@@ -172,13 +172,17 @@ TEST_F(ProcessTest, SharedReaderSeesEveryChangeInCountsWalksSeeksAndWindows) {
              m = {{"bob", 'b', false}, {"dora", 'd', false}, {"fay", 'f', false}};
          }},
         {"append before the others",
-         [] { return sx_AppendBlank() && sx_Replace("TEXT", 1024, "al") && sx_Commit(); },
+         [] {
+             return sx_AppendBlank() && sx_Replace("TEXT", SxReplace::kText, "al") && sx_Commit();
+         },
          [](std::vector<Row>& m) {
              m.push_back({"al", 0, false});
          }},
-        {"change a key", [go] { return go(2) && sx_Replace("TEXT", 1024, "zed") && sx_Commit(); },
+        {"change a key",
+         [go] { return go(2) && sx_Replace("TEXT", SxReplace::kText, "zed") && sx_Commit(); },
          [](std::vector<Row>& m) { m[1].text = "zed"; }},
-        {"change no key", [go] { return go(3) && sx_Replace("N", 2, 77) && sx_Commit(); },
+        {"change no key",
+         [go] { return go(3) && sx_Replace("N", SxReplace::kLong, 77) && sx_Commit(); },
          [](std::vector<Row>& m) { m[2].n = 77; }},
         {"delete", [go] { return go(1) && sx_Delete() && sx_Commit(); },
          [](std::vector<Row>& m) { m[0].deleted = true; }},
@@ -259,7 +263,7 @@ TEST_F(ProcessTest, SharedReaderSeesEveryChangeInCountsWalksSeeksAndWindows) {
                           0);
             } else {
                 sx_Select(writer);
-                ASSERT_TRUE(step.write()) << sx_LastErrorText();
+                ASSERT_TRUE(step.write()) << sx_LastStatus().message();
             }
             step.model(model);
             sx_Select(reader);
@@ -276,7 +280,7 @@ TEST_F(ProcessTest, TableShortenedByAnotherProgramWhileOpenFailsItsReadsNotThePr
     ASSERT_NE(sx_Use(path_, "", 0, 2), 0);
     for (int i = 1; i <= 2000; ++i) {
         ASSERT_TRUE(sx_AppendBlank());
-        ASSERT_TRUE(sx_Replace("N", 2, i));
+        ASSERT_TRUE(sx_Replace("N", SxReplace::kLong, i));
     }
     ASSERT_TRUE(sx_Commit());
     ASSERT_TRUE(sx_Go(2000));  // every page of the file read once
@@ -284,7 +288,7 @@ TEST_F(ProcessTest, TableShortenedByAnotherProgramWhileOpenFailsItsReadsNotThePr
     ASSERT_EQ(::truncate(path_.c_str(), 4096), 0);
     sx_ClearLastError();
     EXPECT_FALSE(sx_Go(2000));
-    EXPECT_NE(sx_LastError(), 0);
+    EXPECT_FALSE(sx_LastStatus().ok());
     EXPECT_TRUE(sx_Go(5));
     EXPECT_EQ(sx_GetLong("N"), 5);
 }
@@ -313,15 +317,15 @@ TEST_F(ProcessTest, KilledWriterNeverLosesCommittedRecords) {
                     _exit(2);
                 }
                 int n = sx_RecNo();
-                if (!sx_Replace("N", 2, n) ||
-                    !sx_Replace("TEXT", 1024, "record " + std::to_string(n)) ||
-                    !sx_Replace("NOTE", 3072, NoteFor(n)) || !sx_Commit()) {
+                if (!sx_Replace("N", SxReplace::kLong, n) ||
+                    !sx_Replace("TEXT", SxReplace::kText, "record " + std::to_string(n)) ||
+                    !sx_Replace("NOTE", SxReplace::kMemo, NoteFor(n)) || !sx_Commit()) {
                     _exit(2);
                 }
                 if (sx_RecNo() % 7 == 0) {  // rewrite an older record now and then
                     int back = sx_RecNo() - 3;
                     sx_Go(back);
-                    sx_Replace("NOTE", 3072, NoteFor(back));
+                    sx_Replace("NOTE", SxReplace::kMemo, NoteFor(back));
                     sx_Commit();
                 }
                 ssize_t w = write(report[1], &n, sizeof n);
@@ -338,7 +342,7 @@ TEST_F(ProcessTest, KilledWriterNeverLosesCommittedRecords) {
         close(report[0]);
         waitpid(pid, nullptr, 0);
 
-        ASSERT_NE(sx_Use(path_, "", 0, 2), 0) << sx_LastErrorText();
+        ASSERT_NE(sx_Use(path_, "", 0, 2), 0) << sx_LastStatus().message();
         ASSERT_GE(sx_RecCount(), reported.empty() ? 0 : reported.back());
         for (int i : reported) {
             ASSERT_TRUE(sx_Go(i));

@@ -174,7 +174,7 @@ TEST_F(EngineTest, HiddenDeletedRecordsAndFilterAreSkippedByEveryMove) {
     EXPECT_EQ(sx_RecNo(), 3);
 
     EXPECT_EQ(sx_Query("DATE >= "), 0);  // malformed: refused, old filter kept
-    EXPECT_NE(sx_LastError(), 0);
+    EXPECT_FALSE(sx_LastStatus().ok());
     EXPECT_EQ(sx_QueryRecCount(), 2);
     EXPECT_EQ(sx_QueryTest("DESCRIPT"), 0);  // not logical
     EXPECT_EQ(sx_Query(""), 1);
@@ -207,18 +207,18 @@ TEST_F(EngineTest, NumbersAreRoundedRightAlignedOrRefused) {
     ASSERT_TRUE(CreateTasks(kPath));
     ASSERT_NE(sx_Use(kPath, "", 0, 2), 0);
     AddTask("n", "", false);
-    ASSERT_TRUE(sx_Replace("QTY", 8, 123.456));
+    ASSERT_TRUE(sx_Replace("QTY", SxReplace::kFloating, 123.456));
     EXPECT_EQ(sx_GetString("QTY"), "123.46");
-    ASSERT_TRUE(sx_Replace("QTY", 8, 12345.6));
+    ASSERT_TRUE(sx_Replace("QTY", SxReplace::kFloating, 12345.6));
     EXPECT_EQ(sx_GetString("QTY"), " 12346");
-    EXPECT_FALSE(sx_Replace("QTY", 8, 1234567.0));
-    EXPECT_EQ(sx_LastError(), 10019);
+    EXPECT_FALSE(sx_Replace("QTY", SxReplace::kFloating, 1234567.0));
+    EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kNumberTooLong);
     EXPECT_EQ(sx_GetString("QTY"), " 12346");  // unchanged by the refusal
-    ASSERT_TRUE(sx_Replace("QTY", 8, -0.001));
+    ASSERT_TRUE(sx_Replace("QTY", SxReplace::kFloating, -0.001));
     EXPECT_EQ(sx_GetString("QTY"), " -0.00");
-    ASSERT_TRUE(sx_Replace("QTY", 1024, "  7.5"));
+    ASSERT_TRUE(sx_Replace("QTY", SxReplace::kText, "  7.5"));
     EXPECT_DOUBLE_EQ(sx_GetDouble("QTY"), 7.5);
-    ASSERT_TRUE(sx_Replace("QTY", 1024, ""));
+    ASSERT_TRUE(sx_Replace("QTY", SxReplace::kText, ""));
     EXPECT_EQ(sx_GetString("QTY"), "      ");
 }
 
@@ -226,20 +226,20 @@ TEST_F(EngineTest, DatesFollowTheDateFormatAndCentury) {
     ASSERT_TRUE(CreateTasks(kPath));
     ASSERT_NE(sx_Use(kPath, "", 0, 2), 0);
     AddTask("d", "", false);
-    ASSERT_TRUE(sx_Replace("BORN", 1056, "12/31/99"));
+    ASSERT_TRUE(sx_Replace("BORN", SxReplace::kDateText, "12/31/99"));
     EXPECT_EQ(sx_GetString("BORN"), "19991231");
     EXPECT_EQ(sx_GetDateString("BORN"), "12/31/99");
     sx_SetCentury(true);
     sx_SetDateFormat(4);
     EXPECT_EQ(sx_GetDateString("BORN"), "31.12.1999");
-    ASSERT_TRUE(sx_Replace("BORN", 1056, "01.02.2026"));
+    ASSERT_TRUE(sx_Replace("BORN", SxReplace::kDateText, "01.02.2026"));
     EXPECT_EQ(sx_GetString("BORN"), "20260201");
-    EXPECT_FALSE(sx_Replace("BORN", 1056, "31.02.2026"));
+    EXPECT_FALSE(sx_Replace("BORN", SxReplace::kDateText, "31.02.2026"));
     EXPECT_EQ(sx_GetString("BORN"), "20260201");
     double julian = sx_GetDateJulian("BORN");
-    ASSERT_TRUE(sx_Replace("BORN", 32, julian + 28));
+    ASSERT_TRUE(sx_Replace("BORN", SxReplace::kJulian, julian + 28));
     EXPECT_EQ(sx_GetString("BORN"), "20260301");
-    ASSERT_TRUE(sx_Replace("BORN", 1056, ""));
+    ASSERT_TRUE(sx_Replace("BORN", SxReplace::kDateText, ""));
     EXPECT_EQ(sx_GetDateString("BORN"), "  .  .    ");
 }
 
@@ -247,15 +247,15 @@ TEST_F(EngineTest, TextsArePaddedOrCutAndLogicalsReadBack) {
     ASSERT_TRUE(CreateTasks(kPath));
     ASSERT_NE(sx_Use(kPath, "", 0, 2), 0);
     AddTask("x", "", true);
-    ASSERT_TRUE(sx_Replace("TIME", 1024, "12:30:45"));
+    ASSERT_TRUE(sx_Replace("TIME", SxReplace::kText, "12:30:45"));
     EXPECT_EQ(sx_GetString("TIME"), "12:30");
-    ASSERT_TRUE(sx_Replace("tasks->priority", 1024, ""));
+    ASSERT_TRUE(sx_Replace("tasks->priority", SxReplace::kText, ""));
     EXPECT_EQ(sx_GetString("PRIORITY"), " ");
     EXPECT_TRUE(sx_GetLogical("DONE"));
-    ASSERT_TRUE(sx_Replace("DONE", 1024, ".F."));
+    ASSERT_TRUE(sx_Replace("DONE", SxReplace::kText, ".F."));
     EXPECT_FALSE(sx_GetLogical("DONE"));
-    EXPECT_FALSE(sx_Replace("NOSUCH", 1024, "x"));
-    EXPECT_FALSE(sx_Replace("OTHER->DONE", 128, true));
+    EXPECT_FALSE(sx_Replace("NOSUCH", SxReplace::kText, "x"));
+    EXPECT_FALSE(sx_Replace("OTHER->DONE", SxReplace::kLogical, true));
     EXPECT_EQ(sx_FieldNum("keys"), 6);
     EXPECT_EQ(sx_FieldOffset("TIME"), 10);
     EXPECT_EQ(sx_FieldName(4), "NOTE");
@@ -315,7 +315,7 @@ TEST_F(EngineTest, MemosOfEveryLengthRoundTripAcrossReopen) {
     }
     sx_Go(static_cast<int>(notes.size() + 1));
     EXPECT_EQ(sx_GetMemo("NOTE"), "");
-    EXPECT_EQ(sx_LastError(), 0);
+    EXPECT_TRUE(sx_LastStatus().ok());
     // 56 bytes fill block 9 alone: the next memo starts at block 10
     std::vector<char> fpt = fs_.Contents(kMemo);
     EXPECT_EQ(xbase::GetBE32(&fpt[10 * 64 + 4]), 120u);
@@ -330,16 +330,16 @@ TEST_F(EngineTest, ChangedMemoMovesToTheEndAndLeavesTheOldBlocksAsTheyWere) {
     sx_Commit();
     std::vector<char> before = fs_.Contents(kMemo);
     std::uint32_t next = xbase::GetBE32(&before[0]);
-    ASSERT_TRUE(sx_Replace("NOTE", 3072, "tiny"));
+    ASSERT_TRUE(sx_Replace("NOTE", SxReplace::kMemo, "tiny"));
     sx_Commit();
     std::vector<char> after = fs_.Contents(kMemo);
     EXPECT_GT(xbase::GetBE32(&after[0]), next);
     EXPECT_TRUE(std::equal(before.begin() + 512, before.end(), after.begin() + 512));
     EXPECT_EQ(sx_GetMemo("NOTE"), "tiny");
-    ASSERT_TRUE(sx_Replace("NOTE", 3072, std::string(300, 'y')));
+    ASSERT_TRUE(sx_Replace("NOTE", SxReplace::kMemo, std::string(300, 'y')));
     sx_Commit();
     EXPECT_EQ(sx_GetMemo("NOTE"), std::string(300, 'y'));
-    ASSERT_TRUE(sx_Replace("NOTE", 3072, ""));
+    ASSERT_TRUE(sx_Replace("NOTE", SxReplace::kMemo, ""));
     EXPECT_EQ(sx_GetMemo("NOTE"), "");
 }
 
@@ -371,12 +371,15 @@ TEST_F(CorruptTest, BadHeadersAreRefusedWithAnError) {
     auto bytes = good_;
     bytes[0] = static_cast<char>(0x83);  // dBASE with DBT memo
     EXPECT_EQ(OpenWith(bytes), 0);
-    EXPECT_EQ(sx_LastError(), 11013);
+    EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kNotTable);
 
     bytes = good_;
     xbase::PutLE16(&bytes[8], static_cast<std::uint16_t>(good_.size() + 10));
     EXPECT_EQ(OpenWith(bytes), 0);
-    EXPECT_EQ(sx_LastError(), 11012);
+    EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kCorrupt);
+    // Like the index's, the table's corruption report says where the engine noticed it.
+    EXPECT_NE(sx_LastStatus().message().find(" [table.cpp:"), std::string::npos)
+        << sx_LastStatus().message();
 
     bytes = good_;
     xbase::PutLE16(&bytes[10], static_cast<std::uint16_t>(length_ + 1));
@@ -413,11 +416,11 @@ TEST_F(CorruptTest, BadMemoPointersFailOnlyThatRead) {
     ASSERT_NE(OpenWith(bytes), 0);
     sx_Go(1);
     EXPECT_EQ(sx_GetMemo("NOTE"), "");
-    EXPECT_EQ(sx_LastError(), 11012);
+    EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kCorrupt);
     sx_Go(2);
     sx_ClearLastError();
     EXPECT_EQ(sx_GetMemo("NOTE"), "");
-    EXPECT_EQ(sx_LastError(), 11012);
+    EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kCorrupt);
     EXPECT_EQ(sx_GetTrimString("DESCRIPT"), "two");
     sx_CloseAll();
 
@@ -428,7 +431,7 @@ TEST_F(CorruptTest, BadMemoPointersFailOnlyThatRead) {
     sx_Go(1);
     sx_ClearLastError();
     EXPECT_EQ(sx_GetMemo("NOTE"), "");
-    EXPECT_EQ(sx_LastError(), 11012);
+    EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kCorrupt);
     EXPECT_EQ(sx_Query("\"memo\" $ NOTE"), 1);
     EXPECT_EQ(sx_QueryRecCount(), 0);  // an unreadable memo reads as empty in expressions
 }
@@ -439,11 +442,12 @@ TEST_F(CorruptTest, HeaderCountBelowTheRecordsOpensReadOnlyUntilRepaired) {
     auto bytes = good_;
     xbase::PutLE32(&bytes[4], 0);
     ASSERT_NE(OpenWith(bytes), 0);
-    EXPECT_EQ(sx_SysProp(65017), 2);
+    EXPECT_EQ(sx_SysProp(SxProp::kRecordsBeyondCount), 2);
     EXPECT_EQ(sx_RecCount(), 0);
     EXPECT_FALSE(sx_AppendBlank());
-    EXPECT_EQ(sx_LastError(), 11018);
-    EXPECT_NE(sx_LastErrorText().find("xbtool repair"), std::string::npos) << sx_LastErrorText();
+    EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kReadOnly);
+    EXPECT_NE(sx_LastStatus().message().find("xbtool repair"), std::string::npos)
+        << sx_LastStatus().message();
     sx_CloseAll();
     EXPECT_EQ(fs_.Contents(kPath), bytes);
 
@@ -455,7 +459,7 @@ TEST_F(CorruptTest, HeaderCountBelowTheRecordsOpensReadOnlyUntilRepaired) {
     EXPECT_EQ(fs_.Contents(kPath + ".bak"), bytes);
     EXPECT_EQ(xbase::GetLE32(&fs_.Contents(kPath)[4]), 2u);
     ASSERT_NE(sx_Use(kPath, "", 0, 2), 0);
-    EXPECT_EQ(sx_SysProp(65017), 0);
+    EXPECT_EQ(sx_SysProp(SxProp::kRecordsBeyondCount), 0);
     EXPECT_EQ(sx_RecCount(), 2);
     EXPECT_TRUE(sx_AppendBlank());
 }
@@ -495,7 +499,7 @@ TEST_F(CorruptTest, NewNotesNeverLandWhereRecordsPointOrBelowTheEnd) {
         std::uint32_t old = std::stoul(std::string(&table[note], 10));
         std::uint64_t end = (damaged.size() + 63) / 64;
         ASSERT_TRUE(sx_Go(2));
-        ASSERT_TRUE(sx_Replace("NOTE", 3072, "a new note"));
+        ASSERT_TRUE(sx_Replace("NOTE", SxReplace::kMemo, "a new note"));
         ASSERT_TRUE(sx_Commit());
         sx_CloseAll();
         auto after = fs_.Contents(kPath);
@@ -534,14 +538,14 @@ TEST_F(EngineTest, FailedWritesAreReportedAndNeverCostCommittedRecords) {
         fs_.FailFromWrite(static_cast<std::uint64_t>(failAt));
         bool ok = true;
         for (int i = 0; i < 4 && ok; ++i) {
-            ok = sx_AppendBlank() && sx_Replace("DESCRIPT", 1024, "more") &&
-                 sx_Replace("NOTE", 3072, std::string(200, 'n')) && sx_Commit();
+            ok = sx_AppendBlank() && sx_Replace("DESCRIPT", SxReplace::kText, "more") &&
+                 sx_Replace("NOTE", SxReplace::kMemo, std::string(200, 'n')) && sx_Commit();
         }
         EXPECT_FALSE(ok);
-        EXPECT_NE(sx_LastError(), 0);
+        EXPECT_FALSE(sx_LastStatus().ok());
         sx_CloseAll();
         fs_.FailFromWrite(0);
-        ASSERT_NE(sx_Use(kPath, "", 0, 2), 0) << sx_LastErrorText();
+        ASSERT_NE(sx_Use(kPath, "", 0, 2), 0) << sx_LastStatus().message();
         ASSERT_GE(sx_RecCount(), 2);
         sx_Go(1);
         EXPECT_EQ(sx_GetTrimString("DESCRIPT"), "kept 1");
@@ -590,7 +594,7 @@ TEST_F(EngineTest, AnotherHandleSeesAppendsAndRecordLocks) {
     ASSERT_TRUE(sx_Rlock(1));
     sx_Select(b);
     EXPECT_FALSE(sx_Rlock(1));
-    EXPECT_EQ(sx_LastError(), 10245);
+    EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kLockFailed);
     EXPECT_TRUE(sx_Rlock(2));
     sx_Select(a);
     sx_Unlock(0);
@@ -606,29 +610,30 @@ TEST_F(EngineTest, PropertiesAnswerWhatTheAdaptorNeeds) {
     ASSERT_TRUE(CreateTasks(kPath));
     int a = sx_Use(kPath, "", 0, 2);
     AddTask("p", "", false);
-    EXPECT_EQ(sx_SysProp(65002, a), 1);
-    EXPECT_EQ(sx_SysProp(65002, a + 1), 0);
-    EXPECT_EQ(sx_SysProp(3000), 0);
-    EXPECT_EQ(sx_SysProp(65006), 0);
-    EXPECT_EQ(sx_SysProp(65012, 1), 0);
+    EXPECT_EQ(sx_SysProp(SxProp::kAreaInUse, a), 1);
+    EXPECT_EQ(sx_SysProp(SxProp::kAreaInUse, a + 1), 0);
+    EXPECT_EQ(sx_SysProp(SxProp::kOrderCount), 0);
+    EXPECT_EQ(sx_SysProp(SxProp::kSeparateIndexes), 0);
+    EXPECT_EQ(sx_SysProp(SxProp::kFieldThroughEngine, 1), 0);
     sx_SetDeleted(true);
-    EXPECT_EQ(sx_SysProp(1006), 1);
-    EXPECT_EQ(sx_SysProp(1001, 1), 0);
-    EXPECT_EQ(sx_SysProp(1000), 1);
-    EXPECT_EQ(sx_SysProp(1003, 1), 0);
-    EXPECT_EQ(sx_SysProp(1002), 1);
-    EXPECT_EQ(sx_SysProp(1303, 3), 0);
-    EXPECT_EQ(sx_SysProp(1304), 3);
-    EXPECT_EQ(sx_SysProp(1009, 0), 0);
-    auto* buffer = reinterpret_cast<const char*>(sx_SysProp(65000));
-    ASSERT_NE(buffer, nullptr);
-    EXPECT_EQ(std::string(buffer + 14, 1), "p");
+    EXPECT_EQ(sx_SysProp(SxProp::kDeletedHidden), 1);
+    EXPECT_EQ(sx_SysProp(SxProp::kSetSoftSeek, 1), 0);
+    EXPECT_EQ(sx_SysProp(SxProp::kSoftSeek), 1);
+    EXPECT_EQ(sx_SysProp(SxProp::kSetExact, 1), 0);
+    EXPECT_EQ(sx_SysProp(SxProp::kExact), 1);
+    EXPECT_EQ(sx_SysProp(SxProp::kSetUserNumber, 3), 0);
+    EXPECT_EQ(sx_SysProp(SxProp::kUserNumber), 3);
+    EXPECT_EQ(sx_SysProp(SxProp::kSetDiagnostics, 0), 0);
+    std::span<char> buffer = sx_RecordBuffer();
+    ASSERT_EQ(buffer.size(), static_cast<std::size_t>(sx_RecSize()));
+    EXPECT_EQ(buffer[14], 'p');
     // Save the cursor, move, restore.
-    std::vector<char> state(static_cast<std::size_t>(sx_SysProp(65010)));
-    std::memcpy(state.data(), reinterpret_cast<const void*>(sx_SysProp(65008, 0)), state.size());
+    std::vector<char> state(static_cast<std::size_t>(sx_SysProp(SxProp::kCursorStateSize)));
+    std::memcpy(state.data(), reinterpret_cast<const void*>(sx_SysProp(SxProp::kCursorState, 0)),
+                state.size());
     sx_Go(0);
     EXPECT_TRUE(sx_Eof());
-    EXPECT_EQ(sx_SysProp(65008, reinterpret_cast<std::intptr_t>(state.data())), 1);
+    EXPECT_EQ(sx_SysProp(SxProp::kCursorState, reinterpret_cast<std::intptr_t>(state.data())), 1);
     EXPECT_EQ(sx_RecNo(), 1);
     EXPECT_FALSE(sx_Eof());
     std::string version = sx_Version();
@@ -638,14 +643,14 @@ TEST_F(EngineTest, PropertiesAnswerWhatTheAdaptorNeeds) {
 
 TEST_F(EngineTest, CallsWithoutATableFailCleanly) {
     EXPECT_FALSE(sx_GoTop());
-    EXPECT_EQ(sx_LastError(), 9990);
+    EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kNoArea);
     EXPECT_TRUE(sx_Eof());
     EXPECT_EQ(sx_RecCount(), 0);
     EXPECT_EQ(sx_GetString("X"), "");
-    EXPECT_FALSE(sx_Replace("X", 1024, "y"));
+    EXPECT_FALSE(sx_Replace("X", SxReplace::kText, "y"));
     EXPECT_FALSE(sx_Close());
     EXPECT_EQ(sx_Use("/t/none.dbf", "", 0, 2), 0);
-    EXPECT_EQ(sx_LastError(), 11011);
+    EXPECT_EQ(sx_LastStatus().code(), xbase::ErrorCode::kOpenFailed);
     EXPECT_EQ(sx_Use(kPath, "", 7, 2), 0);
     EXPECT_FALSE(sx_Seek("x"));
     EXPECT_EQ(sx_TagName(1), "");
@@ -666,7 +671,7 @@ TEST_F(EngineTest, PackRemovesDeletedRecordsAndTheirMemos) {
     std::size_t memoBefore = fs_.Contents(kMemo).size();
     std::vector<int> gauge;
     sx_SetGaugeHook([&gauge](int percent) { gauge.push_back(percent); });
-    ASSERT_TRUE(sx_Pack()) << sx_LastErrorText();
+    ASSERT_TRUE(sx_Pack()) << sx_LastStatus().message();
     sx_SetGaugeHook({});
     EXPECT_EQ(sx_RecCount(), 6);
     ASSERT_FALSE(gauge.empty());
@@ -716,8 +721,8 @@ TEST_F(EngineTest, InterruptedPackIsFinishedOrDiscardedAtTheNextOpen) {
     auto oldFpt = fs_.Contents(kMemo);
     // A packed copy that holds a different record, left at the commit point.
     ASSERT_NE(sx_Use(kPath, "", 2, 2), 0);
-    sx_Replace("DESCRIPT", 1024, "new");
-    sx_Replace("NOTE", 3072, "new note");
+    sx_Replace("DESCRIPT", SxReplace::kText, "new");
+    sx_Replace("NOTE", SxReplace::kMemo, "new note");
     sx_CloseAll();
     fs_.SetContents(kPath + ".packed", fs_.Contents(kPath));
     fs_.SetContents(kMemo + ".pack", fs_.Contents(kMemo));
@@ -771,7 +776,7 @@ TEST_F(EngineTest, OneLookForgetsNothingVisibleWhenAnythingCouldShowARecord) {
         {"own change", "DESCRIPT = \"late\"", false,
          [](int, int) {
              sx_Go(2);
-             ASSERT_TRUE(sx_Replace("DESCRIPT", 1024, "late"));
+             ASSERT_TRUE(sx_Replace("DESCRIPT", SxReplace::kText, "late"));
          }},
         {"another area's append", "DESCRIPT = \"late\"", false,
          [](int a, int b) {
@@ -802,7 +807,7 @@ TEST_F(EngineTest, OneLookForgetsNothingVisibleWhenAnythingCouldShowARecord) {
         sx_Commit();
         sx_SetDeleted(c.hideAll);
         ASSERT_EQ(sx_Query(c.filter), 1);
-        EXPECT_EQ(sx_SysProp(65014, 1), 0);
+        EXPECT_EQ(sx_SysProp(SxProp::kOneLook, 1), 0);
         sx_GoTop();
         ASSERT_TRUE(sx_Eof());
         sx_Skip(-1);  // answered from what the walk found
@@ -810,6 +815,6 @@ TEST_F(EngineTest, OneLookForgetsNothingVisibleWhenAnythingCouldShowARecord) {
         c.change(a, b);
         sx_GoTop();
         EXPECT_FALSE(sx_Eof());
-        EXPECT_EQ(sx_SysProp(65014, 0), 1);
+        EXPECT_EQ(sx_SysProp(SxProp::kOneLook, 0), 1);
     }
 }

@@ -51,12 +51,12 @@ class EngineTest : public ::testing::Test {
     static void AddTask(const std::string& descript, const std::string& date, bool done,
                         const std::string& note = {}) {
         ASSERT_TRUE(sx_AppendBlank());
-        ASSERT_TRUE(sx_Replace("DESCRIPT", 1024, descript));
-        ASSERT_TRUE(sx_Replace("DATE", 1024, date));
-        ASSERT_TRUE(sx_Replace("DONE", 128, done));
-        ASSERT_TRUE(sx_Replace("PRIORITY", 1024, "B"));
+        ASSERT_TRUE(sx_Replace("DESCRIPT", SxReplace::kText, descript));
+        ASSERT_TRUE(sx_Replace("DATE", SxReplace::kText, date));
+        ASSERT_TRUE(sx_Replace("DONE", SxReplace::kLogical, done));
+        ASSERT_TRUE(sx_Replace("PRIORITY", SxReplace::kText, "B"));
         if (!note.empty()) {
-            ASSERT_TRUE(sx_Replace("NOTE", 3072, note));
+            ASSERT_TRUE(sx_Replace("NOTE", SxReplace::kMemo, note));
         }
     }
 

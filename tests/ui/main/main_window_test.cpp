@@ -1124,8 +1124,8 @@ void AppendElsewhere(const std::string& table, const std::string& descript, bool
             std::filesystem::rename(index, index + ".away");
         }
         bool ok = sx_Use(table, "OTHERPRG", 0, 2) != 0 && sx_AppendBlank() &&
-                  sx_Replace("DESCRIPT", 1024, descript) && sx_Replace("DATE", 1024, "20260301") &&
-                  sx_Commit();
+                  sx_Replace("DESCRIPT", SxReplace::kText, descript) &&
+                  sx_Replace("DATE", SxReplace::kText, "20260301") && sx_Commit();
         if (!keepIndex) {
             std::filesystem::rename(index + ".away", index);
         }

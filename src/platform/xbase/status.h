@@ -1,17 +1,20 @@
-// Engine results: a small status value, and the one located helper every corrupt-file path
-// goes through (break on ReportCorrupt to catch them all).
+// The one result value of the engine, the store and the report writers (a code and words for
+// a person), and the one located helper every corrupt-file path goes through (break on
+// ReportCorrupt to catch them all).
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace xbase {
 
-// Codes the engine answers through sx_LastError(); the numbers are kept stable.
+// What went wrong, for the engine, the store and the report writers. The numbers are kept
+// stable: programs and tools show them.
 enum class ErrorCode {
     kNone = 0,
     kOpenFailed = 11011,     // the file is missing, refused or locked by another
-    kCorrupt = 11012,        // a table or memo file whose bytes do not hold together
+    kCorrupt = 11012,        // a table, memo or index file whose bytes do not hold together
     kNotTable = 11013,       // a file type this engine does not read
     kReadFailed = 11014,     // the operating system refused a read
     kWriteFailed = 11015,    // the operating system refused a write, or the disk is full
@@ -22,6 +25,7 @@ enum class ErrorCode {
     kBadExpression = 11017,  // an xBase expression that does not compile or evaluate
     kReadOnly = 11018,       // a write to a table opened read-only
     kNotSupported = 11019,   // a call the engine has no means for (indexes, for now)
+    kCancelled = 11020,      // a long job the person stopped (never the engine's own)
 };
 
 class Status {
@@ -44,9 +48,12 @@ class Status {
 // on device"); call it right after the failed call, while errno still tells why.
 Status WriteFailure(const std::string& path);
 
-// Records where corruption was detected; `what` names the file and the structure.
-Status ReportCorrupt(const char* sourceFile, int line, const std::string& what);
+// Every corrupt-file path of the engine goes through here. `kind` names the kind of file
+// ("file" for tables and memos, "index"), `what` the file or structure and what was wrong;
+// the words end with where in the engine it was noticed.
+Status ReportCorrupt(const char* sourceFile, int line, std::string_view kind,
+                     std::string_view what);
 
-#define XBASE_CORRUPT(what) ::xbase::ReportCorrupt(__FILE__, __LINE__, (what))
+#define XBASE_CORRUPT(what) ::xbase::ReportCorrupt(__FILE__, __LINE__, "file", (what))
 
 }  // namespace xbase
