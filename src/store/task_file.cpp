@@ -239,7 +239,7 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
         }
     }
     if (opened) {
-        TodoEngine.SetOrder(TodoEngine.TagOrder("DATETIME"));
+        TodoEngine.SetOrder(TodoEngine.TagOrder(kDateTimeTag));
         TodoEngine.SysProp(SxProp::kSetUserNumber, 3);
         sx_ClearLastError();
         if (TodoTable.First() != dbi::kOk) {

@@ -3,7 +3,7 @@
 // it with pages painted into images.
 #pragma once
 
-#include "platform/xbase/corrupt.h"
+#include "platform/xbase/status.h"
 #include "report/model/base_report.h"
 
 #include <string>

@@ -10,6 +10,7 @@
 #include "report/export/text_measure.h"
 #include "report/export/writers.h"
 #include "store/filter_expression.h"
+#include "store/task_record.h"
 
 namespace report {
 
@@ -25,7 +26,7 @@ struct ExportCommand {
     std::string title = "Quillet";  // Windows-1252
     bool notes = false;
     std::string color = "FFFF80";
-    std::string orderTag = "DATETIME";  // empty: record order
+    std::string orderTag = store::kDateTimeTag;  // empty: record order
     store::TaskFilter filter;
 };
 

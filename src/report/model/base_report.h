@@ -3,7 +3,7 @@
 // draws through a ReportSurface that each kind of output (printer, stream, page image) provides.
 #pragma once
 
-#include "platform/xbase/corrupt.h"
+#include "platform/xbase/status.h"
 #include "report/model/report_surface.h"
 #include "report/model/tab_stops.h"
 

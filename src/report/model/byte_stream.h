@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/xbase/corrupt.h"
+#include "platform/xbase/status.h"
 
 namespace report {
 
