@@ -123,7 +123,7 @@ TEST(PainterSurface, ClippedTextStaysInItsRectangleOnItsBackground) {
     }
 }
 
-TEST(ReportPrinter, DrawsABoxAShadedCellAndTextsWhereTheyBelong) {
+TEST(PrinterReport, DrawsABoxAShadedCellAndTextsWhereTheyBelong) {
     ImageTarget device;  // 100 dots per inch; a quarter inch lost left, half an inch at the top
     TestPrinter printer(device);
     printer.SetMarginLeft(1);
@@ -187,7 +187,7 @@ TEST(ReportPrinter, DrawsABoxAShadedCellAndTextsWhereTheyBelong) {
     EXPECT_EQ(page.pixel(cell.center()), qRgb(0x7F, 0x7F, 0x7F));
 }
 
-TEST(ReportPrinter, RunsADocumentOnTheDeviceAPageAtATime) {
+TEST(PrinterReport, RunsADocumentOnTheDeviceAPageAtATime) {
     ImageTarget device;
     TestPrinter printer(device);
     printer.SetTitle("A title longer than thirty-one characters");
