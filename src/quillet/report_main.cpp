@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/fonts/fonts.h"
+#include "report/draw/stream_commands.h"
 #include "report/export/report_command.h"
 #include "report/measure/font_measure.h"
 
@@ -21,6 +22,7 @@ int main(int argc, char* argv[]) {
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     QGuiApplication application(qtArgc, qtArgv);
     ui::installFontMapping();
+    if (const auto code = report::RunStreamCommand(args, std::cout, std::cerr)) return *code;
     const report::FontTextMeasure measure(ui::dialogFont());
     return report::ReportMain(args, measure, std::cerr);
 }
