@@ -15,8 +15,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -34,9 +34,10 @@ struct Row {
 
 // Deterministic rows: a quarter with a note of one to four sentences.
 std::vector<Row> MakeRows(int count) {
-    static const char* words[] = {"call", "the", "plumber", "about", "kitchen", "sink", "invoice",
-                                  "review", "draft", "meeting", "notes", "send", "quarterly",
-                                  "report", "to", "Anna", "buy", "milk", "bread", "garden"};
+    static const char* words[] = {"call",  "the",     "plumber",   "about",  "kitchen",
+                                  "sink",  "invoice", "review",    "draft",  "meeting",
+                                  "notes", "send",    "quarterly", "report", "to",
+                                  "Anna",  "buy",     "milk",      "bread",  "garden"};
     std::vector<Row> rows;
     unsigned seed = 12345;
     auto next = [&] { return seed = seed * 1103515245 + 12345, (seed >> 16) & 0x7fff; };
@@ -69,7 +70,8 @@ std::vector<std::string> Wrap(report::TBaseReport& r, const std::string& text, d
     std::size_t at = 0;
     while (at < text.size()) {
         std::size_t end = text.find(' ', at);
-        if (end == std::string::npos) end = text.size();
+        if (end == std::string::npos)
+            end = text.size();
         const std::string word = text.substr(at, end - at);
         const double wordWidth = r.TextWidth(word);
         if (!line.empty() && lineWidth + space + wordWidth > width) {
@@ -80,7 +82,8 @@ std::vector<std::string> Wrap(report::TBaseReport& r, const std::string& text, d
         line += (line.empty() ? "" : " ") + word;
         at = end + 1;
     }
-    if (!line.empty()) lines.push_back(line);
+    if (!line.empty())
+        lines.push_back(line);
     return lines;
 }
 
@@ -105,8 +108,8 @@ void LayOut(report::TBaseReport& r, const std::vector<Row>& rows) {
         rep.SetFontBold(false);
         while (next < rows.size()) {
             const Row& row = rows[next];
-            const auto noteLines = row.note.empty() ? std::vector<std::string>()
-                                                    : Wrap(rep, row.note, 6.0);
+            const auto noteLines =
+                row.note.empty() ? std::vector<std::string>() : Wrap(rep, row.note, 6.0);
             if (rep.LinesRemaining() < 1 + static_cast<int>(noteLines.size()) &&
                 rep.LinesRemaining() < 12)
                 return true;
@@ -140,7 +143,9 @@ bool Record(const std::vector<Row>& rows, report::MemoryStream& stream) {
     return filer.RunReport().ok();
 }
 
-double Seconds(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e9; }
+double Seconds(const QElapsedTimer& t) {
+    return static_cast<double>(t.nsecsElapsed()) / 1e9;
+}
 
 // Processor time of the process: on a shared machine the wall clock also counts the time other
 // processes had the processor.
@@ -154,7 +159,8 @@ double CpuSeconds() {
 double ResidentMiB() {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024;
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stod(line.substr(6)) / 1024;
     return 0;
 }
 
@@ -191,7 +197,8 @@ int Run(int count) {
     report::TFilePreview preview;
     preview.SetStreamMode(report::TStreamMode::smUser);
     preview.SetStream(&stream);
-    if (!preview.Open()) return 1;
+    if (!preview.Open())
+        return 1;
     double page[2] = {};
     double pageCpu[2] = {};
     for (int z = 0; z < 2; ++z) {
@@ -222,7 +229,8 @@ int Run(int count) {
     report::TFilePrinter player(&target);
     player.SetStreamMode(report::TStreamMode::smFile);
     player.SetFileName(streamFile);
-    if (!player.RunReport()) return 1;
+    if (!player.RunReport())
+        return 1;
     const double pdf = Seconds(timer);
     const double pdfCpu = CpuSeconds() - cpu;
 
@@ -230,15 +238,17 @@ int Run(int count) {
     cpu = CpuSeconds();
     timer.restart();
     {
-        QString html = QStringLiteral("<table cellspacing=0 cellpadding=2>"
-                                      "<tr><th>Date</th><th>Time</th><th>P</th><th>Description</th>"
-                                      "<th>Keys</th></tr>");
+        QString html = QStringLiteral(
+            "<table cellspacing=0 cellpadding=2>"
+            "<tr><th>Date</th><th>Time</th><th>P</th><th>Description</th>"
+            "<th>Keys</th></tr>");
         for (const Row& row : rows) {
-            html += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td><td>%5</td></tr>")
-                        .arg(QString::fromStdString(row.date), QString::fromStdString(row.time),
-                             QString::fromStdString(row.priority),
-                             QString::fromStdString(row.description).toHtmlEscaped(),
-                             QString::fromStdString(row.keys));
+            html +=
+                QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td><td>%5</td></tr>")
+                    .arg(QString::fromStdString(row.date), QString::fromStdString(row.time),
+                         QString::fromStdString(row.priority),
+                         QString::fromStdString(row.description).toHtmlEscaped(),
+                         QString::fromStdString(row.keys));
             if (!row.note.empty())
                 html += QStringLiteral("<tr><td></td><td colspan=4><i>%1</i></td></tr>")
                             .arg(QString::fromStdString(row.note).toHtmlEscaped());
@@ -260,7 +270,8 @@ int Run(int count) {
                 static_cast<double>(stream.bytes().size()) / (1 << 20), preview.PageCount(),
                 target.PagesWritten());
     std::printf("  (wall clock / processor time)\n");
-    std::printf("  record the stream          %8.3f s  / %8.3f s   (goal <= 1 s)\n", record, recordCpu);
+    std::printf("  record the stream          %8.3f s  / %8.3f s   (goal <= 1 s)\n", record,
+                recordCpu);
     std::printf("  memory the recording adds  %8.1f MiB (goal <= 64 MiB, the stream included)\n",
                 added);
     std::printf("  one page at page width    %8.2f ms / %8.2f ms  (goal <= 20 ms)\n", page[0],
@@ -268,8 +279,9 @@ int Run(int count) {
     std::printf("  one page at 200%%          %8.2f ms / %8.2f ms  (goal <= 50 ms)\n", page[1],
                 pageCpu[1]);
     std::printf("  whole stream into a PDF    %8.3f s  / %8.3f s   (goal <= 5 s)\n", pdf, pdfCpu);
-    std::printf("  record + PDF / QTextDocument PDF: %.3f s / %.3f s = %.2f (processor time %.2f)\n",
-                record + pdf, peer, (record + pdf) / peer, (recordCpu + pdfCpu) / peerCpu);
+    std::printf(
+        "  record + PDF / QTextDocument PDF: %.3f s / %.3f s = %.2f (processor time %.2f)\n",
+        record + pdf, peer, (record + pdf) / peer, (recordCpu + pdfCpu) / peerCpu);
     return 0;
 }
 
@@ -279,9 +291,12 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     std::vector<int> counts;
-    for (int i = 1; i < argc; ++i) counts.push_back(std::atoi(argv[i]));
-    if (counts.empty()) counts.push_back(10000);
+    for (int i = 1; i < argc; ++i)
+        counts.push_back(std::atoi(argv[i]));
+    if (counts.empty())
+        counts.push_back(10000);
     for (const int n : counts)
-        if (n <= 0 || Run(n) != 0) return 1;
+        if (n <= 0 || Run(n) != 0)
+            return 1;
     return 0;
 }

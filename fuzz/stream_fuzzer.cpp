@@ -18,14 +18,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     report::stream::StreamReader reader(bytes);
     report::stream::StreamHeader header;
-    if (!reader.ReadHeader(header)) return 0;
+    if (!reader.ReadHeader(header))
+        return 0;
     report::test::LogSurface surface;
     const int last = header.pageCount < 8 ? header.pageCount + 1 : 8;
-    for (const auto kind : {report::stream::PlayerKind::Printer, report::stream::PlayerKind::Preview}) {
+    for (const auto kind :
+         {report::stream::PlayerKind::Printer, report::stream::PlayerKind::Preview}) {
         for (int n = last; n >= 0; --n) {
             report::stream::PageRecord page;
             surface.calls.clear();
-            if (!report::stream::PlayPage(reader, n, surface, {kind, 150}, page)) break;
+            if (!report::stream::PlayPage(reader, n, surface, {kind, 150}, page))
+                break;
         }
     }
     return 0;

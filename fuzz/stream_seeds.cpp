@@ -26,7 +26,8 @@ bool Write(const std::string& path, int pages, report::TAccuracyMethod accuracy,
         draw(static_cast<TReportFiler&>(r), page);
         return page < pages;
     };
-    if (!filer.RunReport()) return false;
+    if (!filer.RunReport())
+        return false;
     std::ofstream file(path, std::ios::binary);
     file.write(reinterpret_cast<const char*>(out.bytes().data()),
                static_cast<std::streamsize>(out.bytes().size()));
@@ -62,7 +63,8 @@ int main(int argc, char* argv[]) {
     const std::string dir = argv[1];
     bool ok = Write(dir + "/one_page", 1, report::TAccuracyMethod::amAppearance,
                     [](TReportFiler& r, int) { r.PrintTextLine("Hello"); });
-    ok = Write(dir + "/three_pages_positioning", 3, report::TAccuracyMethod::amPositioning, Rows) && ok;
+    ok = Write(dir + "/three_pages_positioning", 3, report::TAccuracyMethod::amPositioning, Rows) &&
+         ok;
     ok = Write(dir + "/two_pages_appearance", 2, report::TAccuracyMethod::amAppearance, Rows) && ok;
     return ok ? 0 : 1;
 }

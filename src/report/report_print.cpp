@@ -7,6 +7,7 @@
 #include "platform/fonts/fonts.h"
 #include "platform/ui/application.h"
 #include "platform/ui/message_box.h"
+#include "report/draw/filer_device.h"
 #include "report/export/task_walk.h"
 #include "report/print_status.h"
 #include "ui_report_print.h"
@@ -15,7 +16,7 @@ namespace report {
 
 namespace {
 
-// The preview is laid out at the screen's resolution, in the pixels the preview window shows.
+// The hidden memo wraps notes in screen pixels.
 constexpr int kScreenDpi = 96;
 
 // The hidden memo's font: "System", 13 pixels high.
@@ -42,7 +43,7 @@ TReportPrint::TReportPrint(PrintTarget& printer, store::TTable& table,
       table_(table),
       engine_(engine),
       printer_(printer),
-      filer_(screenMeasure_),
+      filer_(filerMeasure_),
       memoMeasure_(MemoFont()) {
     ui_->setupUi(this);
     setFont(MemoFont());
@@ -54,9 +55,6 @@ TReportPrint::TReportPrint(PrintTarget& printer, store::TTable& table,
     }
     filer_.SetStreamMode(TStreamMode::smUser);
     filer_.SetAccuracyMethod(TAccuracyMethod::amPositioning);
-    DeviceMapping screen;
-    screen.dpiX = screen.dpiY = kScreenDpi;
-    screenMeasure_.SetMapping(screen);
 }
 
 TReportPrint::~TReportPrint() = default;
@@ -72,10 +70,8 @@ void TReportPrint::PrepareForPreview(ByteStream& stream) {
     setWindowTitle(QStringLiteral("Preview Status"));
     ui_->CancelButton->setText(QString::fromStdString(RunningButtonCaption(false)));
     filer_.SetStream(&stream);
-    // On the paper of the printer chosen, as it would print there, measured on the screen.
-    DeviceGeometry paper = device_.Geometry();
-    paper.dpiX = paper.dpiY = kScreenDpi;
-    filer_.SetDevice(paper, {});
+    // Laid out as it will print: on the chosen printer's paper, measured at its resolution.
+    PrepareFiler(filer_, filerMeasure_, &device_);
 }
 
 bool TReportPrint::Aborted() const {

@@ -36,7 +36,7 @@ class TReportPrint : public ui::TDialog {
     Q_OBJECT
 
   public:
-    // Prints on `printer`, or records for a preview at the screen's resolution on its paper.
+    // Prints on `printer`, or records for a preview laid out as it would print there.
     TReportPrint(PrintTarget& printer, store::TTable& table, store::TEngineComponent& engine,
                  QWidget* parent = nullptr);
     ~TReportPrint() override;
@@ -79,7 +79,7 @@ class TReportPrint : public ui::TDialog {
     store::TTable& table_;
     store::TEngineComponent& engine_;
     TReportPrinter printer_;
-    PainterSurface screenMeasure_;  // the screen the preview is measured on
+    PainterSurface filerMeasure_;  // the device the preview is measured on
     TReportFiler filer_;
     FontTextMeasure memoMeasure_;  // TempMemo's font, which wraps the notes
     PrintedReport* body_ = nullptr;  // during the run

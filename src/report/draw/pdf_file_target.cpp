@@ -7,6 +7,8 @@
 #include <QPageSize>
 #include <QPdfWriter>
 
+#include "rtl/ansi.h"
+
 namespace report {
 
 PdfFileTarget::PdfFileTarget(QString path, double paperWidth, double paperHeight, int dpi)
@@ -16,7 +18,12 @@ PdfFileTarget::PdfFileTarget(QString path, double paperWidth, double paperHeight
       dpi_(dpi) {}
 
 PdfFileTarget::~PdfFileTarget() {
-    if (active_) Abort();
+    if (active_)
+        Abort();
+}
+
+DeviceNames PdfFileTarget::Names() const {
+    return {"Print to PDF", "PDF", rtl::Utf8ToAnsi(path_.toStdString())};
 }
 
 DeviceGeometry PdfFileTarget::Geometry() const {
@@ -27,8 +34,9 @@ xbase::Status PdfFileTarget::BeginDoc(const std::string& title) {
     writer_ = std::make_unique<QPdfWriter>(path_);
     writer_->setResolution(dpi_);
     writer_->setTitle(QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size())));
-    writer_->setPageLayout(QPageLayout(QPageSize(QSizeF(paperWidth_, paperHeight_), QPageSize::Inch),
-                                       QPageLayout::Portrait, QMarginsF()));
+    writer_->setPageLayout(
+        QPageLayout(QPageSize(QSizeF(paperWidth_, paperHeight_), QPageSize::Inch),
+                    QPageLayout::Portrait, QMarginsF()));
     active_ = true;
     pageStarted_ = false;
     outputOn_ = true;
@@ -39,15 +47,18 @@ xbase::Status PdfFileTarget::BeginDoc(const std::string& title) {
 
 xbase::Status PdfFileTarget::NewPage() {
     pageStarted_ = false;
-    if (scratchPainter_.isActive()) scratchPainter_.end();
+    if (scratchPainter_.isActive())
+        scratchPainter_.end();
     return {};
 }
 
 QPainter* PdfFileTarget::Canvas() {
-    if (!active_) return nullptr;
+    if (!active_)
+        return nullptr;
     if (!outputOn_) {
         if (!scratchPainter_.isActive()) {
-            if (scratch_.isNull()) scratch_ = QImage(64, 64, QImage::Format_RGB32);
+            if (scratch_.isNull())
+                scratch_ = QImage(64, 64, QImage::Format_RGB32);
             scratchPainter_.begin(&scratch_);
         }
         return &scratchPainter_;
@@ -64,7 +75,8 @@ QPainter* PdfFileTarget::Canvas() {
 }
 
 xbase::Status PdfFileTarget::EndDoc() {
-    if (scratchPainter_.isActive()) scratchPainter_.end();
+    if (scratchPainter_.isActive())
+        scratchPainter_.end();
     const bool wrote = painter_.isActive() && painter_.end();
     active_ = false;
     writer_.reset();
@@ -74,8 +86,10 @@ xbase::Status PdfFileTarget::EndDoc() {
 }
 
 void PdfFileTarget::Abort() {
-    if (scratchPainter_.isActive()) scratchPainter_.end();
-    if (painter_.isActive()) painter_.end();
+    if (scratchPainter_.isActive())
+        scratchPainter_.end();
+    if (painter_.isActive())
+        painter_.end();
     active_ = false;
     writer_.reset();
     QFile::remove(path_);

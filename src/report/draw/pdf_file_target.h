@@ -22,7 +22,7 @@ class PdfFileTarget : public PrintTarget {
     ~PdfFileTarget() override;
 
     bool HasPrinters() const override { return true; }
-    DeviceNames Names() const override { return {"Print to PDF", "PDF", path_.toStdString()}; }
+    DeviceNames Names() const override;
     DeviceGeometry Geometry() const override;
     void SetCopies(int) override {}
     void SetOrientation(TOrientation) override {}

@@ -24,16 +24,20 @@ int Usage(std::ostream& err, const std::string& problem) {
 // One line: the message, and where a malformed stream went wrong.
 int Failed(std::ostream& err, const Status& status, std::int64_t offset) {
     err << status.message();
-    if (status.code() == xbase::ErrorCode::kCorrupt && offset >= 0) err << " at offset " << offset;
+    if (status.code() == xbase::ErrorCode::kCorrupt && offset >= 0)
+        err << " at offset " << offset;
     err << "\n";
     return 1;
 }
 
-bool Blank(std::string_view s) { return s.find_first_not_of(' ') == std::string_view::npos; }
+bool Blank(std::string_view s) {
+    return s.find_first_not_of(' ') == std::string_view::npos;
+}
 
 bool Number(std::string_view s) {
     const auto first = s.find_first_not_of(' ');
-    if (first == std::string_view::npos) return false;
+    if (first == std::string_view::npos)
+        return false;
     s = s.substr(first, s.find_last_not_of(' ') - first + 1);
     return s.find_first_not_of("0123456789") == std::string_view::npos;
 }
@@ -45,14 +49,16 @@ bool ValidSelection(std::string_view text) {
         const std::string_view part = text.substr(0, comma);
         const auto dash = part.find('-');
         if (dash == std::string_view::npos) {
-            if (!Number(part)) return false;
+            if (!Number(part))
+                return false;
         } else {
             const std::string_view from = part.substr(0, dash), to = part.substr(dash + 1);
             if (!(Number(from) || Blank(from)) || !(Number(to) || Blank(to)) ||
                 (Blank(from) && Blank(to)))
                 return false;
         }
-        if (comma == std::string_view::npos) return true;
+        if (comma == std::string_view::npos)
+            return true;
         text.remove_prefix(comma + 1);
     }
 }
@@ -75,7 +81,8 @@ int Play(const std::string& file, const std::string& pdf, const std::string& pag
     TFilePreview probe;
     probe.SetStreamMode(TStreamMode::smFile);
     probe.SetFileName(file);
-    if (Status s = probe.Open(); !s) return Failed(err, s, probe.ErrorOffset());
+    if (Status s = probe.Open(); !s)
+        return Failed(err, s, probe.ErrorOffset());
     const stream::StreamHeader& header = probe.Header();
 
     const QString out = QString::fromStdString(pdf);
@@ -101,25 +108,30 @@ int Play(const std::string& file, const std::string& pdf, const std::string& pag
 
 std::optional<int> RunStreamCommand(const std::vector<std::string>& args, std::ostream& out,
                                     std::ostream& err) {
-    if (args.empty() || (args[0] != "play" && args[0] != "dump")) return std::nullopt;
+    if (args.empty() || (args[0] != "play" && args[0] != "dump"))
+        return std::nullopt;
     if (args[0] == "dump") {
-        if (args.size() != 2) return Usage(err, "dump takes one stream file");
+        if (args.size() != 2)
+            return Usage(err, "dump takes one stream file");
         return Dump(args[1], out, err);
     }
     std::vector<std::string> files;
     std::string pages;
     for (std::size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "--pages") {
-            if (i + 1 >= args.size()) return Usage(err, "--pages needs a page selection");
+            if (i + 1 >= args.size())
+                return Usage(err, "--pages needs a page selection");
             pages = args[++i];
-            if (!ValidSelection(pages)) return Usage(err, "not a page selection: " + pages);
+            if (!ValidSelection(pages))
+                return Usage(err, "not a page selection: " + pages);
         } else if (args[i].rfind("--", 0) == 0) {
             return Usage(err, "unknown option " + args[i]);
         } else {
             files.push_back(args[i]);
         }
     }
-    if (files.size() != 2) return Usage(err, "play takes a stream file and a PDF file");
+    if (files.size() != 2)
+        return Usage(err, "play takes a stream file and a PDF file");
     return Play(files[0], files[1], pages, err);
 }
 

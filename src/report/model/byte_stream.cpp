@@ -20,7 +20,8 @@ Status Failed(xbase::ErrorCode code, const std::string& path) {
 
 Status MemoryStream::Write(std::span<const std::uint8_t> bytes) {
     const auto end = static_cast<std::size_t>(position_) + bytes.size();
-    if (end > bytes_.size()) bytes_.resize(end);
+    if (end > bytes_.size())
+        bytes_.resize(end);
     std::copy(bytes.begin(), bytes.end(), bytes_.begin() + position_);
     position_ = static_cast<std::int64_t>(end);
     return Status::Ok();
@@ -51,14 +52,16 @@ void MemoryStream::Assign(std::vector<std::uint8_t> bytes) {
 
 Status FileStream::Create(const std::string& path, std::unique_ptr<FileStream>& out) {
     std::FILE* f = std::fopen(path.c_str(), "w+b");
-    if (!f) return Failed(xbase::ErrorCode::kOpenFailed, path);
+    if (!f)
+        return Failed(xbase::ErrorCode::kOpenFailed, path);
     out.reset(new FileStream(f, path));
     return Status::Ok();
 }
 
 Status FileStream::OpenForReading(const std::string& path, std::unique_ptr<FileStream>& out) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return Failed(xbase::ErrorCode::kOpenFailed, path);
+    if (!f)
+        return Failed(xbase::ErrorCode::kOpenFailed, path);
     out.reset(new FileStream(f, path));
     return Status::Ok();
 }
@@ -66,9 +69,11 @@ Status FileStream::OpenForReading(const std::string& path, std::unique_ptr<FileS
 Status FileStream::CreateTemporary(const std::string& prefix, std::unique_ptr<FileStream>& out) {
     std::error_code ec;
     const auto folder = std::filesystem::temp_directory_path(ec);
-    std::string name = ((ec ? std::filesystem::path("/tmp") : folder) / (prefix + "XXXXXX")).string();
+    std::string name =
+        ((ec ? std::filesystem::path("/tmp") : folder) / (prefix + "XXXXXX")).string();
     const int fd = ::mkstemp(name.data());
-    if (fd < 0) return Failed(xbase::ErrorCode::kOpenFailed, name);
+    if (fd < 0)
+        return Failed(xbase::ErrorCode::kOpenFailed, name);
     std::FILE* f = ::fdopen(fd, "w+b");
     if (!f) {
         ::close(fd);
@@ -79,7 +84,8 @@ Status FileStream::CreateTemporary(const std::string& prefix, std::unique_ptr<Fi
 }
 
 FileStream::~FileStream() {
-    if (file_) std::fclose(file_);
+    if (file_)
+        std::fclose(file_);
 }
 
 Status FileStream::Write(std::span<const std::uint8_t> bytes) {
@@ -94,7 +100,9 @@ Status FileStream::Seek(std::int64_t position) {
     return Status::Ok();
 }
 
-std::int64_t FileStream::Position() const { return std::ftell(file_); }
+std::int64_t FileStream::Position() const {
+    return std::ftell(file_);
+}
 
 Status FileStream::ReadAll(std::vector<std::uint8_t>& bytes) {
     bytes.clear();
@@ -104,9 +112,11 @@ Status FileStream::ReadAll(std::vector<std::uint8_t>& bytes) {
     for (;;) {
         const std::size_t got = std::fread(block, 1, sizeof block, file_);
         bytes.insert(bytes.end(), block, block + got);
-        if (got < sizeof block) break;
+        if (got < sizeof block)
+            break;
     }
-    if (std::ferror(file_)) return Failed(xbase::ErrorCode::kReadFailed, path_);
+    if (std::ferror(file_))
+        return Failed(xbase::ErrorCode::kReadFailed, path_);
     return Status::Ok();
 }
 
@@ -120,14 +130,17 @@ Status FileStream::Clear() {
 Status FileStream::Close() {
     std::FILE* f = file_;
     file_ = nullptr;
-    if (f && std::fclose(f) != 0) return xbase::WriteFailure(path_);
+    if (f && std::fclose(f) != 0)
+        return xbase::WriteFailure(path_);
     return Status::Ok();
 }
 
 Status SaveBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
     std::unique_ptr<FileStream> file;
-    if (Status s = FileStream::Create(path, file); !s) return s;
-    if (Status s = file->Write(bytes); !s) return s;
+    if (Status s = FileStream::Create(path, file); !s)
+        return s;
+    if (Status s = file->Write(bytes); !s)
+        return s;
     return file->Close();
 }
 

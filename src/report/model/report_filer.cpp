@@ -21,13 +21,15 @@ xbase::Status TReportFiler::CopyRect() const {
 // During it the recorder drops what belongs to a skipped page, which an abort can make of the
 // page being drawn at any moment.
 ReportSurface& TReportFiler::Surface() {
-    if (!recorder_) return measure_;
+    if (!recorder_)
+        return measure_;
     recorder_->SetSkipping(PageSkipped());
     return *recorder_;
 }
 
 xbase::Status TReportFiler::OpenOutput() {
-    if (Status s = OpenRecording(streamMode_, fileName_, userStream_, stream_); !s) return s;
+    if (Status s = OpenRecording(streamMode_, fileName_, userStream_, stream_); !s)
+        return s;
     SetGeometry(geometry_);
     recorder_ = std::make_unique<StreamRecorder>(*stream_.stream, measure_, accuracy_);
     stream::StreamHeader header;

@@ -169,7 +169,7 @@ inline constexpr Layout kLayouts[] = {
     {Code::Arc, "pppp"},          // bounding box corners, start point, end point
     {Code::BrushCopy, "gppppl"},  // bitmap, destination, source, transparent colour
     {Code::Chord, "pppp"},
-    {Code::CopyRect, "pplpp"},  // destination, source canvas, source
+    {Code::CopyRect, "pplpp"},   // destination, source canvas, source
     {Code::DrawGraphic, "grr"},  // at (x, y)
     {Code::FocusRect, "pp"},
     {Code::Ellipse, "pp"},
@@ -187,7 +187,7 @@ inline constexpr Layout kLayouts[] = {
     {Code::ShadeBox, "pp"},
     {Code::RoundRect, "pprr"},  // corners, corner ellipse width and height
     {Code::StretchGraphic, "gpp"},
-    {Code::ClipText, "pppt"},  // clipping rectangle, top left of the text, text
+    {Code::ClipText, "pppt"},     // clipping rectangle, top left of the text, text
     {Code::PrintCentred, "rtr"},  // baseline y, text, x
     {Code::PrintLeft, "rtr"},
     {Code::PrintRight, "rtr"},
@@ -253,12 +253,12 @@ constexpr bool OperandsOf(std::uint8_t code, std::string_view& operands) {
 
 // The drawing state written after every page record, in this order.
 inline constexpr Code kPageStateOrder[] = {
-    Code::BrushColor, Code::BrushStyle,  Code::BrushBitmap,     Code::FontName,
-    Code::FontColor,  Code::FontPitch,   Code::FontSize,        Code::FontBold,
-    Code::FontItalic, Code::FontUnderline, Code::FontStrikeOut, Code::FontSuperscript,
-    Code::FontSubscript, Code::FontRotation, Code::FontAlign,   Code::PenColor,
-    Code::PenMode,    Code::PenStyle,    Code::PenWidth,        Code::ScaleX,
-    Code::ScaleY,     Code::BackgroundMode, Code::BackgroundColor,
+    Code::BrushColor,    Code::BrushStyle,     Code::BrushBitmap,     Code::FontName,
+    Code::FontColor,     Code::FontPitch,      Code::FontSize,        Code::FontBold,
+    Code::FontItalic,    Code::FontUnderline,  Code::FontStrikeOut,   Code::FontSuperscript,
+    Code::FontSubscript, Code::FontRotation,   Code::FontAlign,       Code::PenColor,
+    Code::PenMode,       Code::PenStyle,       Code::PenWidth,        Code::ScaleX,
+    Code::ScaleY,        Code::BackgroundMode, Code::BackgroundColor,
 };
 
 // Code 54's reference text: its width in the recording font (x 100 / horizontal scale) lets a

@@ -74,19 +74,23 @@ Status Dump(std::span<const std::uint8_t> bytes, std::ostream& out, std::int64_t
         return s;
     };
     StreamHeader header;
-    if (Status s = reader.ReadHeader(header); !s) return failed(s);
+    if (Status s = reader.ReadHeader(header); !s)
+        return failed(s);
     WriteHeader(out, header);
     while (!reader.AtEnd()) {
         if (reader.PeekCode() == static_cast<std::uint8_t>(Code::PageStart)) {
             PageRecord page;
-            if (Status s = reader.ReadPageRecord(page); !s) return failed(s);
+            if (Status s = reader.ReadPageRecord(page); !s)
+                return failed(s);
             WritePage(out, page);
             continue;
         }
         Command command;
-        if (Status s = reader.NextCommand(command); !s) return failed(s);
+        if (Status s = reader.NextCommand(command); !s)
+            return failed(s);
         out << command.offset << ' ' << static_cast<int>(command.code);
-        for (const Operand& o : command.operands) out << ' ' << std::visit(OperandText{}, o);
+        for (const Operand& o : command.operands)
+            out << ' ' << std::visit(OperandText{}, o);
         out << '\n';
     }
     return Status::Ok();

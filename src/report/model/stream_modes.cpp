@@ -20,21 +20,25 @@ Status OpenRecording(TStreamMode mode, std::string& fileName, ByteStream* user,
             break;
         case TStreamMode::smFile: {
             std::unique_ptr<FileStream> file;
-            if (!FileStream::Create(fileName, file)) return NotInitialized(fileName);
+            if (!FileStream::Create(fileName, file))
+                return NotInitialized(fileName);
             out.owned = std::move(file);
             break;
         }
         case TStreamMode::smTempFile: {
             std::unique_ptr<FileStream> file;
-            if (!FileStream::CreateTemporary("RS", file)) return NotInitialized(fileName);
+            if (!FileStream::CreateTemporary("RS", file))
+                return NotInitialized(fileName);
             fileName = file->path();
             out.owned = std::move(file);
             break;
         }
         case TStreamMode::smUser:
-            if (!user) return {xbase::ErrorCode::kBadArgument, std::string(kUserStreamMissing)};
+            if (!user)
+                return {xbase::ErrorCode::kBadArgument, std::string(kUserStreamMissing)};
             // A longer recording made before would leave its tail after this one's last page.
-            if (Status s = user->Clear(); !s) return NotInitialized(fileName);
+            if (Status s = user->Clear(); !s)
+                return NotInitialized(fileName);
             out.stream = user;
             return Status::Ok();
     }
@@ -55,11 +59,13 @@ Status CloseRecording(TStreamMode mode, const std::string& fileName, RecordingSt
 Status LoadRecording(TStreamMode mode, const std::string& fileName, ByteStream* user,
                      std::vector<std::uint8_t>& bytes) {
     if (mode == TStreamMode::smUser) {
-        if (!user) return {xbase::ErrorCode::kBadArgument, std::string(kUserStreamMissing)};
+        if (!user)
+            return {xbase::ErrorCode::kBadArgument, std::string(kUserStreamMissing)};
         return user->ReadAll(bytes);
     }
     std::unique_ptr<FileStream> file;
-    if (Status s = FileStream::OpenForReading(fileName, file); !s) return s;
+    if (Status s = FileStream::OpenForReading(fileName, file); !s)
+        return s;
     return file->ReadAll(bytes);
 }
 

@@ -20,11 +20,14 @@ constexpr double kMaxPenInches = 10;
 constexpr double kMaxFontPoints = 1000;
 
 double Bounded(double v, double limit) {
-    if (!std::isfinite(v)) return 0;
+    if (!std::isfinite(v))
+        return 0;
     return std::clamp(v, -limit, limit);
 }
 
-double R(const Command& c, std::size_t i) { return Bounded(c.Real(i), kMaxInches); }
+double R(const Command& c, std::size_t i) {
+    return Bounded(c.Real(i), kMaxInches);
+}
 
 Point P(const Command& c, std::size_t i) {
     const Point p = c.PointAt(i);
@@ -33,18 +36,24 @@ Point P(const Command& c, std::size_t i) {
 
 class PagePlayer {
   public:
-    PagePlayer(ReportSurface& target, const PlayOptions& options) : target_(target), options_(options) {}
+    PagePlayer(ReportSurface& target, const PlayOptions& options)
+        : target_(target), options_(options) {}
 
     // False at the page's end.
     bool Play(const Command& c);
 
   private:
     bool Drawing() {
-        if (!drawing_) return false;
-        if (fontDirty_) target_.SetFont(font_);
-        if (penDirty_) target_.SetPen(pen_);
-        if (brushDirty_) target_.SetBrush(brush_);
-        if (backgroundDirty_) target_.SetBackground(mode_, background_);
+        if (!drawing_)
+            return false;
+        if (fontDirty_)
+            target_.SetFont(font_);
+        if (penDirty_)
+            target_.SetPen(pen_);
+        if (brushDirty_)
+            target_.SetBrush(brush_);
+        if (backgroundDirty_)
+            target_.SetBackground(mode_, background_);
         fontDirty_ = penDirty_ = brushDirty_ = backgroundDirty_ = false;
         return true;
     }
@@ -65,7 +74,8 @@ class PagePlayer {
 
 std::vector<Point> PagePlayer::PointList(const Command& c) const {
     std::vector<Point> points;
-    for (std::size_t i = 1; i < c.operands.size(); ++i) points.push_back(P(c, i));
+    for (std::size_t i = 1; i < c.operands.size(); ++i)
+        points.push_back(P(c, i));
     return points;
 }
 
@@ -74,7 +84,8 @@ std::vector<Point> PagePlayer::PointList(const Command& c) const {
 void PagePlayer::FontSize(double inches, double referenceWidth) {
     font_.size = Bounded(inches * 72, kMaxFontPoints);
     fontDirty_ = true;
-    if (!(referenceWidth > 0) || !(options_.dotsPerInch > 0)) return;
+    if (!(referenceWidth > 0) || !(options_.dotsPerInch > 0))
+        return;
     referenceWidth = Bounded(referenceWidth, kMaxInches);
     target_.SetFont(font_);
     fontDirty_ = false;
@@ -88,7 +99,8 @@ void PagePlayer::FontSize(double inches, double referenceWidth) {
     for (int steps = 0; width > reference && steps < 1000; ++steps) {
         ReportFont smaller = font_;
         smaller.size -= step;
-        if (smaller.size <= 0) break;
+        if (smaller.size <= 0)
+            break;
         target_.SetFont(smaller);
         const long narrower = dots(target_.TextWidth(kFontSample));
         if (narrower >= width) {
@@ -119,16 +131,20 @@ bool PagePlayer::Play(const Command& c) {
         case Code::EndPage:
             return false;
         case Code::Arc:
-            if (Drawing()) target_.Arc(P(c, 0), P(c, 1), P(c, 2), P(c, 3));
+            if (Drawing())
+                target_.Arc(P(c, 0), P(c, 1), P(c, 2), P(c, 3));
             break;
         case Code::Chord:
-            if (Drawing()) target_.Chord(P(c, 0), P(c, 1), P(c, 2), P(c, 3));
+            if (Drawing())
+                target_.Chord(P(c, 0), P(c, 1), P(c, 2), P(c, 3));
             break;
         case Code::Pie:
-            if (Drawing()) target_.Pie(P(c, 0), P(c, 1), P(c, 2), P(c, 3));
+            if (Drawing())
+                target_.Pie(P(c, 0), P(c, 1), P(c, 2), P(c, 3));
             break;
         case Code::DrawGraphic:
-            if (Drawing()) target_.DrawGraphic(R(c, 1), R(c, 2), c.GraphicAt(0));
+            if (Drawing())
+                target_.DrawGraphic(R(c, 1), R(c, 2), c.GraphicAt(0));
             break;
         case Code::GraphicAtSize: {
             const Point at = P(c, 1);
@@ -138,16 +154,20 @@ bool PagePlayer::Play(const Command& c) {
         }
         case Code::GraphicCorners:
         case Code::StretchGraphic:
-            if (Drawing()) target_.StretchGraphic({P(c, 1), P(c, 2)}, c.GraphicAt(0));
+            if (Drawing())
+                target_.StretchGraphic({P(c, 1), P(c, 2)}, c.GraphicAt(0));
             break;
         case Code::FocusRect:
-            if (Drawing()) target_.FocusRect({P(c, 0), P(c, 1)});
+            if (Drawing())
+                target_.FocusRect({P(c, 0), P(c, 1)});
             break;
         case Code::Ellipse:
-            if (Drawing()) target_.Ellipse(P(c, 0), P(c, 1));
+            if (Drawing())
+                target_.Ellipse(P(c, 0), P(c, 1));
             break;
         case Code::FillRect:
-            if (Drawing()) target_.FillRect({P(c, 0), P(c, 1)});
+            if (Drawing())
+                target_.FillRect({P(c, 0), P(c, 1)});
             break;
         case Code::FloodFill:
             if (Drawing())
@@ -155,44 +175,57 @@ bool PagePlayer::Play(const Command& c) {
                                   static_cast<int>(c.Int(3)));
             break;
         case Code::FrameRect:
-            if (Drawing()) target_.FrameRect({P(c, 0), P(c, 1)});
+            if (Drawing())
+                target_.FrameRect({P(c, 0), P(c, 1)});
             break;
         case Code::LineTo:
-            if (Drawing()) target_.LineTo(P(c, 0));
+            if (Drawing())
+                target_.LineTo(P(c, 0));
             break;
         case Code::MoveTo:
-            if (Drawing()) target_.MoveTo(P(c, 0));
+            if (Drawing())
+                target_.MoveTo(P(c, 0));
             break;
         case Code::Polygon:
-            if (Drawing()) target_.Polygon(PointList(c));
+            if (Drawing())
+                target_.Polygon(PointList(c));
             break;
         case Code::Polyline:
-            if (Drawing()) target_.Polyline(PointList(c));
+            if (Drawing())
+                target_.Polyline(PointList(c));
             break;
         case Code::Rectangle:
-            if (Drawing()) target_.Rectangle(P(c, 0), P(c, 1));
+            if (Drawing())
+                target_.Rectangle(P(c, 0), P(c, 1));
             break;
         case Code::ShadeBox:
-            if (Drawing()) target_.ShadeBox(P(c, 0), P(c, 1));
+            if (Drawing())
+                target_.ShadeBox(P(c, 0), P(c, 1));
             break;
         case Code::RoundRect:
-            if (Drawing()) target_.RoundRect(P(c, 0), P(c, 1), R(c, 2), R(c, 3));
+            if (Drawing())
+                target_.RoundRect(P(c, 0), P(c, 1), R(c, 2), R(c, 3));
             break;
         case Code::ClipText:
-            if (Drawing()) target_.ClipText({P(c, 0), P(c, 1)}, P(c, 2), c.Text(3));
+            if (Drawing())
+                target_.ClipText({P(c, 0), P(c, 1)}, P(c, 2), c.Text(3));
             break;
         case Code::PrintCentred:
-            if (Drawing()) target_.PrintCentred(R(c, 2), R(c, 0), c.Text(1));
+            if (Drawing())
+                target_.PrintCentred(R(c, 2), R(c, 0), c.Text(1));
             break;
         case Code::PrintLeft:
-            if (Drawing()) target_.PrintLeft(R(c, 2), R(c, 0), c.Text(1));
+            if (Drawing())
+                target_.PrintLeft(R(c, 2), R(c, 0), c.Text(1));
             break;
         case Code::PrintRight:
-            if (Drawing()) target_.PrintRight(R(c, 2), R(c, 0), c.Text(1));
+            if (Drawing())
+                target_.PrintRight(R(c, 2), R(c, 0), c.Text(1));
             break;
         case Code::PrintBlockOld:
         case Code::PrintBlock:
-            if (Drawing()) PrintBlock(R(c, 2), R(c, 0), R(c, 3), c.Text(1));
+            if (Drawing())
+                PrintBlock(R(c, 2), R(c, 0), R(c, 3), c.Text(1));
             break;
         case Code::BackgroundMode:
             mode_ = c.Int(0) == 1 ? BackgroundMode::Opaque : BackgroundMode::Transparent;
@@ -203,13 +236,15 @@ bool PagePlayer::Play(const Command& c) {
             backgroundDirty_ = true;
             break;
         case Code::RawText:
-            if (Drawing()) target_.RawPrinterText(c.Text(0));
+            if (Drawing())
+                target_.RawPrinterText(c.Text(0));
             break;
         case Code::RawData: {
             const std::string& data = c.Text(1);
             for (std::size_t at = 0; at < data.size() && Drawing(); at += 4096) {
                 const std::size_t n = std::min<std::size_t>(4096, data.size() - at);
-                target_.RawPrinterData({reinterpret_cast<const std::uint8_t*>(data.data()) + at, n});
+                target_.RawPrinterData(
+                    {reinterpret_cast<const std::uint8_t*>(data.data()) + at, n});
             }
             break;
         }
@@ -267,11 +302,13 @@ bool PagePlayer::Play(const Command& c) {
             break;
         case Code::FontSuperscript:
             flag(font_.superscript);
-            if (font_.superscript) font_.subscript = false;
+            if (font_.superscript)
+                font_.subscript = false;
             break;
         case Code::FontSubscript:
             flag(font_.subscript);
-            if (font_.subscript) font_.superscript = false;
+            if (font_.subscript)
+                font_.superscript = false;
             break;
         case Code::FontRotation:
             font_.rotation = static_cast<int>(c.Int(0) % 360);
@@ -326,12 +363,15 @@ bool PagePlayer::Play(const Command& c) {
 
 Status PlayPage(StreamReader& reader, int n, ReportSurface& target, const PlayOptions& options,
                 PageRecord& played) {
-    if (Status s = reader.GoToPage(n, played); !s) return s;
+    if (Status s = reader.GoToPage(n, played); !s)
+        return s;
     PagePlayer player(target, options);
     Command command;
     for (;;) {
-        if (Status s = reader.NextCommand(command); !s) return s;
-        if (!player.Play(command)) return Status::Ok();
+        if (Status s = reader.NextCommand(command); !s)
+            return s;
+        if (!player.Play(command))
+            return Status::Ok();
     }
 }
 

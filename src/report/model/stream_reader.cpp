@@ -51,11 +51,14 @@ bool StreamReader::Has(std::int64_t at, std::int64_t n) const {
 
 std::uint32_t StreamReader::Le(std::int64_t at, int n) const {
     std::uint32_t v = 0;
-    for (int i = n - 1; i >= 0; --i) v = (v << 8) | bytes_[static_cast<std::size_t>(at + i)];
+    for (int i = n - 1; i >= 0; --i)
+        v = (v << 8) | bytes_[static_cast<std::size_t>(at + i)];
     return v;
 }
 
-float StreamReader::RealAt(std::int64_t at) const { return std::bit_cast<float>(Le(at, 4)); }
+float StreamReader::RealAt(std::int64_t at) const {
+    return std::bit_cast<float>(Le(at, 4));
+}
 
 Status StreamReader::ReadHeader(StreamHeader& h) {
     pos_ = 0;
@@ -79,7 +82,8 @@ Status StreamReader::ReadHeader(StreamHeader& h) {
     h.customWidth = static_cast<int>(Le(kHeaderOffCustomWidth, 2));
     h.customLength = static_cast<int>(Le(kHeaderOffCustomLength, 2));
     const int titleLength = bytes_[kHeaderOffTitle];
-    if (!Has(kHeaderOffTitle + 1, titleLength)) return Fail(kHeaderOffTitle);
+    if (!Has(kHeaderOffTitle + 1, titleLength))
+        return Fail(kHeaderOffTitle);
     h.title.assign(reinterpret_cast<const char*>(bytes_.data()) + kHeaderOffTitle + 1,
                    static_cast<std::size_t>(titleLength));
     pos_ = firstPage_ = kHeaderOffTitle + 1 + titleLength;
@@ -103,17 +107,20 @@ Status StreamReader::PageAt(std::int64_t at, std::int64_t linkField, PageRecord&
 }
 
 Status StreamReader::ReadPageRecord(PageRecord& page) {
-    if (Status s = PageAt(pos_, pos_, page); !s) return s;
+    if (Status s = PageAt(pos_, pos_, page); !s)
+        return s;
     pos_ += kPageRecordSize;
     return Status::Ok();
 }
 
 Status StreamReader::GoToPage(int n, PageRecord& page) {
-    if (firstPage_ == 0) return Fail(0);
+    if (firstPage_ == 0)
+        return Fail(0);
     // Before the first walk the reader stands on an imaginary page 0 whose next page follows the
     // header; the walk starts on the first real page, so that page 0 shows page 1.
     if (!havePage_) {
-        if (Status s = PageAt(firstPage_, firstPage_, current_); !s) return s;
+        if (Status s = PageAt(firstPage_, firstPage_, current_); !s)
+            return s;
         havePage_ = true;
     }
     std::set<std::int64_t> seen{current_.offset};
@@ -129,9 +136,11 @@ Status StreamReader::GoToPage(int n, PageRecord& page) {
         } else {
             break;
         }
-        if (seen.count(link)) return Fail(field);
+        if (seen.count(link))
+            return Fail(field);
         PageRecord step;
-        if (Status s = PageAt(link, field, step); !s) return s;
+        if (Status s = PageAt(link, field, step); !s)
+            return s;
         current_ = step;
         seen.insert(link);
     }
@@ -144,43 +153,52 @@ Status StreamReader::ReadOperand(char kind, std::vector<Operand>& out) {
     const std::int64_t at = pos_;
     switch (kind) {
         case 'b':
-            if (!Has(at, 1)) return Fail(at);
+            if (!Has(at, 1))
+                return Fail(at);
             out.emplace_back(static_cast<std::int64_t>(bytes_[static_cast<std::size_t>(at)]));
             pos_ += 1;
             return Status::Ok();
         case 'w':
-            if (!Has(at, 2)) return Fail(at);
+            if (!Has(at, 2))
+                return Fail(at);
             out.emplace_back(static_cast<std::int64_t>(Le(at, 2)));
             pos_ += 2;
             return Status::Ok();
         case 'l':
-            if (!Has(at, 4)) return Fail(at);
+            if (!Has(at, 4))
+                return Fail(at);
             out.emplace_back(static_cast<std::int64_t>(static_cast<std::int32_t>(Le(at, 4))));
             pos_ += 4;
             return Status::Ok();
         case 'r':
-            if (!Has(at, 4)) return Fail(at);
+            if (!Has(at, 4))
+                return Fail(at);
             out.emplace_back(static_cast<double>(RealAt(at)));
             pos_ += 4;
             return Status::Ok();
         case 'p':
-            if (!Has(at, 8)) return Fail(at);
+            if (!Has(at, 8))
+                return Fail(at);
             out.emplace_back(Point{RealAt(at), RealAt(at + 4)});
             pos_ += 8;
             return Status::Ok();
         case 't': {
-            if (!Has(at, 1)) return Fail(at);
+            if (!Has(at, 1))
+                return Fail(at);
             const int n = bytes_[static_cast<std::size_t>(at)];
-            if (!Has(at + 1, n)) return Fail(at);
+            if (!Has(at + 1, n))
+                return Fail(at);
             out.emplace_back(std::string(reinterpret_cast<const char*>(bytes_.data()) + at + 1,
                                          static_cast<std::size_t>(n)));
             pos_ += 1 + n;
             return Status::Ok();
         }
         case 'g': {
-            if (!Has(at, 5)) return Fail(at);
+            if (!Has(at, 5))
+                return Fail(at);
             const auto n = static_cast<std::int32_t>(Le(at + 1, 4));
-            if (!Has(at + 5, n)) return Fail(at);
+            if (!Has(at + 5, n))
+                return Fail(at);
             Graphic g{static_cast<GraphicKind>(bytes_[static_cast<std::size_t>(at)]),
                       std::string(reinterpret_cast<const char*>(bytes_.data()) + at + 5,
                                   static_cast<std::size_t>(n))};
@@ -189,9 +207,11 @@ Status StreamReader::ReadOperand(char kind, std::vector<Operand>& out) {
             return Status::Ok();
         }
         case 'n': {
-            if (!Has(at, 2)) return Fail(at);
+            if (!Has(at, 2))
+                return Fail(at);
             const std::int64_t last = Le(at, 2);
-            if (!Has(at + 2, (last + 1) * 8)) return Fail(at);
+            if (!Has(at + 2, (last + 1) * 8))
+                return Fail(at);
             out.emplace_back(last);
             pos_ += 2;
             for (std::int64_t i = 0; i <= last; ++i) {
@@ -201,9 +221,11 @@ Status StreamReader::ReadOperand(char kind, std::vector<Operand>& out) {
             return Status::Ok();
         }
         case 'd': {
-            if (!Has(at, 4)) return Fail(at);
+            if (!Has(at, 4))
+                return Fail(at);
             const auto n = static_cast<std::int32_t>(Le(at, 4));
-            if (!Has(at + 4, n)) return Fail(at);
+            if (!Has(at + 4, n))
+                return Fail(at);
             out.emplace_back(static_cast<std::int64_t>(n));
             out.emplace_back(std::string(reinterpret_cast<const char*>(bytes_.data()) + at + 4,
                                          static_cast<std::size_t>(n)));
@@ -211,7 +233,8 @@ Status StreamReader::ReadOperand(char kind, std::vector<Operand>& out) {
             return Status::Ok();
         }
         case 'f': {
-            if (!Has(at, 1)) return Fail(at);
+            if (!Has(at, 1))
+                return Fail(at);
             const int flag = bytes_[static_cast<std::size_t>(at)];
             out.emplace_back(static_cast<std::int64_t>(flag));
             pos_ += 1;
@@ -225,13 +248,16 @@ Status StreamReader::ReadOperand(char kind, std::vector<Operand>& out) {
 Status StreamReader::NextCommand(Command& command) {
     command.offset = pos_;
     command.operands.clear();
-    if (AtEnd()) return Fail(pos_);  // a page without its end
+    if (AtEnd())
+        return Fail(pos_);  // a page without its end
     command.code = PeekCode();
     std::string_view layout;
-    if (!OperandsOf(command.code, layout)) return Fail(pos_);
+    if (!OperandsOf(command.code, layout))
+        return Fail(pos_);
     ++pos_;
     for (const char kind : layout) {
-        if (Status s = ReadOperand(kind, command.operands); !s) return s;
+        if (Status s = ReadOperand(kind, command.operands); !s)
+            return s;
     }
     return Status::Ok();
 }

@@ -13,7 +13,9 @@ StreamRecorder::StreamRecorder(ByteStream& out, ReportSurface& measure, TAccurac
     measure_.SetFont(now_.font);
 }
 
-void StreamRecorder::Put(stream::Code code) { writer_.Byte(static_cast<std::uint8_t>(code)); }
+void StreamRecorder::Put(stream::Code code) {
+    writer_.Byte(static_cast<std::uint8_t>(code));
+}
 
 void StreamRecorder::WriteHeader(const stream::StreamHeader& h) {
     Put(Code::Header);
@@ -40,10 +42,12 @@ void StreamRecorder::WriteHeader(const stream::StreamHeader& h) {
 void StreamRecorder::BeginPage(double paperWidth, double paperHeight) {
     pageOpen_ = true;
     recordWritten_ = Writing();
-    if (!recordWritten_) return;
+    if (!recordWritten_)
+        return;
     // The previous page's "next" field learns where this record starts; the last page's stays 0.
     const std::int64_t here = writer_.Offset();
-    if (lastPage_ >= 0) writer_.PatchLong(lastPage_ + stream::kPageOffNext, static_cast<std::int32_t>(here));
+    if (lastPage_ >= 0)
+        writer_.PatchLong(lastPage_ + stream::kPageOffNext, static_cast<std::int32_t>(here));
     Put(Code::PageStart);
     writer_.Long(static_cast<std::int32_t>(lastPage_ < 0 ? 0 : lastPage_));
     writer_.Long(0);
@@ -59,7 +63,8 @@ void StreamRecorder::BeginPage(double paperWidth, double paperHeight) {
 }
 
 void StreamRecorder::EndPage() {
-    if (pageOpen_ && recordWritten_ && writer_.status()) Put(Code::EndPage);
+    if (pageOpen_ && recordWritten_ && writer_.status())
+        Put(Code::EndPage);
     pageOpen_ = recordWritten_ = false;
 }
 
@@ -71,7 +76,8 @@ Status StreamRecorder::Finish() {
 }
 
 void StreamRecorder::WriteLineMetrics(double ascent, double descent, double lineSpacing) {
-    if (!Writing()) return;
+    if (!Writing())
+        return;
     Put(Code::LineMetrics);
     writer_.Real(ascent);
     writer_.Real(descent);
@@ -83,7 +89,8 @@ void StreamRecorder::WriteFont(const std::optional<Written>& last) {
     const ReportFont* was = last ? &last->font : nullptr;
     auto changed = [&](auto member) { return !was || f.*member != was->*member; };
     auto flag = [&](stream::Code code, bool ReportFont::*member) {
-        if (!changed(member)) return;
+        if (!changed(member))
+            return;
         Put(code);
         writer_.Byte(f.*member ? 1 : 0);
     };
@@ -185,24 +192,28 @@ double StreamRecorder::TextWidth(std::string_view text) {
 }
 
 void StreamRecorder::SetFont(const ReportFont& font) {
-    if (!(font == now_.font)) measuredWidth_ = -1;
+    if (!(font == now_.font))
+        measuredWidth_ = -1;
     now_.font = font;
     measure_.SetFont(font);
-    if (!Writing()) return;
+    if (!Writing())
+        return;
     WriteFont(written_);
     written_ = now_;
 }
 
 void StreamRecorder::SetPen(const ReportPen& pen) {
     now_.pen = pen;
-    if (!Writing()) return;
+    if (!Writing())
+        return;
     WritePen(written_);
     written_ = now_;
 }
 
 void StreamRecorder::SetBrush(const ReportBrush& brush) {
     now_.brush = brush;
-    if (!Writing()) return;
+    if (!Writing())
+        return;
     WriteBrush(written_);
     written_ = now_;
 }
@@ -210,17 +221,20 @@ void StreamRecorder::SetBrush(const ReportBrush& brush) {
 void StreamRecorder::SetBackground(BackgroundMode mode, Color color) {
     now_.mode = mode;
     now_.background = color;
-    if (!Writing()) return;
+    if (!Writing())
+        return;
     WriteScaleAndBackground(written_);
     written_ = now_;
 }
 
 void StreamRecorder::SetScale(double percentX, double percentY) {
-    if (percentX != now_.scaleX || percentY != now_.scaleY) measuredWidth_ = -1;
+    if (percentX != now_.scaleX || percentY != now_.scaleY)
+        measuredWidth_ = -1;
     now_.scaleX = percentX;
     now_.scaleY = percentY;
     measure_.SetScale(percentX, percentY);
-    if (!Writing()) return;
+    if (!Writing())
+        return;
     WriteScaleAndBackground(written_);
     written_ = now_;
 }
@@ -229,8 +243,10 @@ void StreamRecorder::SetScale(double percentX, double percentY) {
 // player on another device covers exactly the same stretch of paper. Rotated text and driver
 // commands keep their own form.
 void StreamRecorder::PrintText(stream::Code appearance, double x, double y, std::string_view text) {
-    if (!Writing()) return;
-    if (text.size() > stream::kMaxText) text = text.substr(0, stream::kMaxText);
+    if (!Writing())
+        return;
+    if (text.size() > stream::kMaxText)
+        text = text.substr(0, stream::kMaxText);
     const bool keepForm = accuracy_ == TAccuracyMethod::amAppearance || now_.font.rotation != 0 ||
                           text.find(stream::kRawCommandMarker) != std::string_view::npos;
     if (keepForm) {
@@ -264,7 +280,8 @@ void StreamRecorder::PrintCentred(double x, double y, std::string_view text) {
 }
 
 void StreamRecorder::PrintBlock(double x, double y, double width, std::string_view text) {
-    if (!Writing()) return;
+    if (!Writing())
+        return;
     Put(Code::PrintBlock);
     writer_.Real(y);
     writer_.Text(text);
@@ -273,7 +290,8 @@ void StreamRecorder::PrintBlock(double x, double y, double width, std::string_vi
 }
 
 void StreamRecorder::ClipText(const Rect& clip, Point at, std::string_view text) {
-    if (!Writing()) return;
+    if (!Writing())
+        return;
     Put(Code::ClipText);
     writer_.PointAt(clip.topLeft);
     writer_.PointAt(clip.bottomRight);
@@ -282,48 +300,69 @@ void StreamRecorder::ClipText(const Rect& clip, Point at, std::string_view text)
 }
 
 void StreamRecorder::TwoPoints(stream::Code code, Point a, Point b) {
-    if (!Writing()) return;
+    if (!Writing())
+        return;
     Put(code);
     writer_.PointAt(a);
     writer_.PointAt(b);
 }
 
 void StreamRecorder::FourPoints(stream::Code code, Point a, Point b, Point c, Point d) {
-    if (!Writing()) return;
+    if (!Writing())
+        return;
     Put(code);
-    for (const Point p : {a, b, c, d}) writer_.PointAt(p);
+    for (const Point p : {a, b, c, d})
+        writer_.PointAt(p);
 }
 
 // A point list is stored with its last index; an empty list has none and draws nothing anyway.
 void StreamRecorder::Points(stream::Code code, std::span<const Point> points) {
-    if (!Writing() || points.empty()) return;
-    if (points.size() > 65536) points = points.first(65536);
+    if (!Writing() || points.empty())
+        return;
+    if (points.size() > 65536)
+        points = points.first(65536);
     Put(code);
     writer_.Word(static_cast<std::uint16_t>(points.size() - 1));
-    for (const Point p : points) writer_.PointAt(p);
+    for (const Point p : points)
+        writer_.PointAt(p);
 }
 
 void StreamRecorder::MoveTo(Point p) {
-    if (!Writing()) return;
+    if (!Writing())
+        return;
     Put(Code::MoveTo);
     writer_.PointAt(p);
 }
 
 void StreamRecorder::LineTo(Point p) {
-    if (!Writing()) return;
+    if (!Writing())
+        return;
     Put(Code::LineTo);
     writer_.PointAt(p);
 }
 
-void StreamRecorder::Rectangle(Point a, Point b) { TwoPoints(Code::Rectangle, a, b); }
-void StreamRecorder::ShadeBox(Point a, Point b) { TwoPoints(Code::ShadeBox, a, b); }
-void StreamRecorder::Ellipse(Point a, Point b) { TwoPoints(Code::Ellipse, a, b); }
-void StreamRecorder::FillRect(const Rect& r) { TwoPoints(Code::FillRect, r.topLeft, r.bottomRight); }
-void StreamRecorder::FrameRect(const Rect& r) { TwoPoints(Code::FrameRect, r.topLeft, r.bottomRight); }
-void StreamRecorder::FocusRect(const Rect& r) { TwoPoints(Code::FocusRect, r.topLeft, r.bottomRight); }
+void StreamRecorder::Rectangle(Point a, Point b) {
+    TwoPoints(Code::Rectangle, a, b);
+}
+void StreamRecorder::ShadeBox(Point a, Point b) {
+    TwoPoints(Code::ShadeBox, a, b);
+}
+void StreamRecorder::Ellipse(Point a, Point b) {
+    TwoPoints(Code::Ellipse, a, b);
+}
+void StreamRecorder::FillRect(const Rect& r) {
+    TwoPoints(Code::FillRect, r.topLeft, r.bottomRight);
+}
+void StreamRecorder::FrameRect(const Rect& r) {
+    TwoPoints(Code::FrameRect, r.topLeft, r.bottomRight);
+}
+void StreamRecorder::FocusRect(const Rect& r) {
+    TwoPoints(Code::FocusRect, r.topLeft, r.bottomRight);
+}
 
 void StreamRecorder::RoundRect(Point a, Point b, double cornerWidth, double cornerHeight) {
-    if (!Writing()) return;
+    if (!Writing())
+        return;
     Put(Code::RoundRect);
     writer_.PointAt(a);
     writer_.PointAt(b);
@@ -340,11 +379,16 @@ void StreamRecorder::Chord(Point a, Point b, Point start, Point end) {
 void StreamRecorder::Pie(Point a, Point b, Point start, Point end) {
     FourPoints(Code::Pie, a, b, start, end);
 }
-void StreamRecorder::Polygon(std::span<const Point> points) { Points(Code::Polygon, points); }
-void StreamRecorder::Polyline(std::span<const Point> points) { Points(Code::Polyline, points); }
+void StreamRecorder::Polygon(std::span<const Point> points) {
+    Points(Code::Polygon, points);
+}
+void StreamRecorder::Polyline(std::span<const Point> points) {
+    Points(Code::Polyline, points);
+}
 
 void StreamRecorder::FloodFill(double x, double y, Color color, int fillStyle) {
-    if (!Writing()) return;
+    if (!Writing())
+        return;
     Put(Code::FloodFill);
     writer_.Real(x);
     writer_.Real(y);
@@ -353,7 +397,8 @@ void StreamRecorder::FloodFill(double x, double y, Color color, int fillStyle) {
 }
 
 void StreamRecorder::DrawGraphic(double x, double y, const Graphic& g) {
-    if (!Writing()) return;
+    if (!Writing())
+        return;
     Put(Code::DrawGraphic);
     writer_.GraphicOf(g);
     writer_.Real(x);
@@ -361,7 +406,8 @@ void StreamRecorder::DrawGraphic(double x, double y, const Graphic& g) {
 }
 
 void StreamRecorder::StretchGraphic(const Rect& r, const Graphic& g) {
-    if (!Writing()) return;
+    if (!Writing())
+        return;
     Put(Code::StretchGraphic);
     writer_.GraphicOf(g);
     writer_.PointAt(r.topLeft);
@@ -369,23 +415,26 @@ void StreamRecorder::StretchGraphic(const Rect& r, const Graphic& g) {
 }
 
 void StreamRecorder::RawPrinterText(std::string_view text) {
-    if (!Writing()) return;
+    if (!Writing())
+        return;
     Put(Code::RawText);
     writer_.Text(text);
 }
 
 void StreamRecorder::RawPrinterData(std::span<const std::uint8_t> data) {
-    if (!Writing() || data.size() > 0x7FFFFFFF) return;
+    if (!Writing() || data.size() > 0x7FFFFFFF)
+        return;
     Put(Code::RawData);
     writer_.Long(static_cast<std::int32_t>(data.size()));
     writer_.Bytes(data);
 }
 
 void StreamRecorder::SelectDestination(Destination d) {
-    if (!Writing()) return;
+    if (!Writing())
+        return;
     Put(d == Destination::ScreenOnly    ? Code::ScreenOnly
-         : d == Destination::PrinterOnly ? Code::PrinterOnly
-                                         : Code::BothDestinations);
+        : d == Destination::PrinterOnly ? Code::PrinterOnly
+                                        : Code::BothDestinations);
 }
 
 }  // namespace report

@@ -104,7 +104,7 @@ class StreamRecorder final : public ReportSurface {
     Written now_;
     std::optional<Written> written_;  // empty until a page record has set the whole state
     bool skipping_ = false;
-    bool pageOpen_ = false;  // commands belong to a page: none before the first record
+    bool pageOpen_ = false;       // commands belong to a page: none before the first record
     bool recordWritten_ = false;  // the open page has its record in the stream
     int pagesWritten_ = 0;
     std::int64_t lastPage_ = -1;  // offset of the last page record written

@@ -13,22 +13,28 @@ namespace {
 template <typename T>
 void PutLe(std::uint8_t* at, T v) {
     auto u = static_cast<std::make_unsigned_t<T>>(v);
-    for (std::size_t i = 0; i < sizeof(T); ++i) at[i] = static_cast<std::uint8_t>(u >> (8 * i));
+    for (std::size_t i = 0; i < sizeof(T); ++i)
+        at[i] = static_cast<std::uint8_t>(u >> (8 * i));
 }
 
 }  // namespace
 
 void StreamWriter::Bytes(std::span<const std::uint8_t> bytes) {
-    if (!status_) return;
-    if (buffer_.size() + bytes.size() > kWriteBufferSize) Flush();
+    if (!status_)
+        return;
+    if (buffer_.size() + bytes.size() > kWriteBufferSize)
+        Flush();
     if (bytes.size() > kWriteBufferSize) {
-        if (status_) status_ = out_.Write(bytes);
+        if (status_)
+            status_ = out_.Write(bytes);
         return;
     }
     buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
 }
 
-void StreamWriter::Byte(std::uint8_t v) { Bytes({&v, 1}); }
+void StreamWriter::Byte(std::uint8_t v) {
+    Bytes({&v, 1});
+}
 
 void StreamWriter::Word(std::uint16_t v) {
     std::uint8_t b[2];
@@ -49,7 +55,8 @@ void StreamWriter::Real(double v) {
 }
 
 void StreamWriter::Text(std::string_view text) {
-    if (text.size() > kMaxText) text = text.substr(0, kMaxText);
+    if (text.size() > kMaxText)
+        text = text.substr(0, kMaxText);
     Byte(static_cast<std::uint8_t>(text.size()));
     Bytes({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
 }
@@ -61,14 +68,17 @@ void StreamWriter::PointAt(Point p) {
 
 void StreamWriter::GraphicOf(const Graphic& g) {
     // A graphic too large for the length field is written empty rather than with a lying length.
-    const bool fits = g.bytes.size() <= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
+    const bool fits =
+        g.bytes.size() <= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
     Byte(static_cast<std::uint8_t>(g.kind));
     Long(fits ? static_cast<std::int32_t>(g.bytes.size()) : 0);
-    if (fits) Bytes({reinterpret_cast<const std::uint8_t*>(g.bytes.data()), g.bytes.size()});
+    if (fits)
+        Bytes({reinterpret_cast<const std::uint8_t*>(g.bytes.data()), g.bytes.size()});
 }
 
 void StreamWriter::Flush() {
-    if (status_ && !buffer_.empty()) status_ = out_.Write(buffer_);
+    if (status_ && !buffer_.empty())
+        status_ = out_.Write(buffer_);
     buffer_.clear();
 }
 
@@ -79,13 +89,15 @@ std::int64_t StreamWriter::Offset() {
 
 void StreamWriter::Patch(std::int64_t at, std::span<const std::uint8_t> bytes) {
     const std::int64_t end = Offset();
-    if (!status_) return;
+    if (!status_)
+        return;
     if (Status s = out_.Seek(at); !s) {
         status_ = s;
         return;
     }
     status_ = out_.Write(bytes);
-    if (Status s = out_.Seek(end); status_ && !s) status_ = s;
+    if (Status s = out_.Seek(end); status_ && !s)
+        status_ = s;
 }
 
 void StreamWriter::PatchLong(std::int64_t at, std::int32_t v) {

@@ -18,27 +18,20 @@ constexpr int kCellMargin = 2;  // hundredths of an inch
 constexpr int kNoteShade = 10;  // percent
 constexpr double kCheckColumn = 0.125;
 
-// Stored dates and times are read and written under the program's own formats, whatever the
-// desktop's are, so a report reads the same on any desktop.
-const rtl::FormatSettings& ReportFormats() {
-    static const rtl::FormatSettings formats = rtl::InternalFormats();
-    return formats;
-}
-
-std::string ReportDate(std::string_view stored) {
+std::string ReportDate(std::string_view stored, const rtl::FormatSettings& formats) {
     rtl::TDateTime value = 0;
-    if (!store::StoredDateToValue(stored, value, ReportFormats())) {
+    if (!store::StoredDateToValue(stored, value, formats)) {
         return {};
     }
-    return rtl::FormatDateTime("dd mmm, yyyy (ddd)", value, ReportFormats());
+    return rtl::FormatDateTime("dd mmm, yyyy (ddd)", value, formats);
 }
 
-std::string ReportTime(std::string_view stored) {
+std::string ReportTime(std::string_view stored, const rtl::FormatSettings& formats) {
     rtl::TDateTime value = 0;
-    if (!rtl::TryStrToTime(stored, value, ReportFormats())) {
+    if (!rtl::TryStrToTime(stored, value, formats)) {
         return {};
     }
-    return rtl::FormatDateTime("hh:nn am/pm", value, ReportFormats());
+    return rtl::FormatDateTime("hh:nn am/pm", value, formats);
 }
 
 void AddColumn(TBaseReport& report, double width, int shade = 0) {
@@ -106,6 +99,9 @@ void PrintedReport::BeforePrintReport(TBaseReport& report) {
 
 void PrintedReport::PrintReport1(TBaseReport& report) {
     tasksFailed_ = false;
+    // Stored dates and times are read and the header's date written in the program's own
+    // notation, whatever the desktop's, with the desktop's month and day names.
+    formats_ = rtl::InternalFormats();
     SetRowArea(report, 1);
     report.SelectFont("Arial", 9);
     report.SetFontBold(false);
@@ -116,11 +112,11 @@ void PrintedReport::PrintReport1(TBaseReport& report) {
     if (options_.checkbox) {
         AddColumn(report, kCheckColumn);
     }
-    AddColumn(report, 1.5);                                // date
-    AddColumn(report, 1);                                  // time
+    AddColumn(report, 1.5);                                 // date
+    AddColumn(report, 1);                                   // time
     AddColumn(report, (report.PaperWidth() - 8.5) + 2.75);  // description
-    AddColumn(report, 0.75);                               // priority
-    AddColumn(report, 0.5);                                // done
+    AddColumn(report, 0.75);                                // priority
+    AddColumn(report, 0.5);                                 // done
 
     HeaderFooter1(report);
     report.ToTopOfArea();
@@ -150,9 +146,9 @@ void PrintedReport::PrintRow(TBaseReport& report, const TaskRowTexts& task) {
         report.DrawBox(x, top + 0.02, x + kCheckColumn, top + 0.145);
     }
     report.NextTabStop();
-    DoTextRect(report, ReportDate(task.storedDate));
+    DoTextRect(report, ReportDate(task.storedDate, formats_));
     report.NextTabStop();
-    DoTextRect(report, ReportTime(task.storedTime));
+    DoTextRect(report, ReportTime(task.storedTime, formats_));
     report.NextTabStop();
     DoTextRect(report, task.description);
     report.NextTabStop();
@@ -188,7 +184,7 @@ void PrintedReport::HeaderFooter1(TBaseReport& report) {
     report.PrintRightAt("Page " + std::to_string(report.PageNumber()), report.AreaRight());
     report.AdvanceLine();
     const rtl::TDateTime today = today_ ? *today_ : rtl::Today();
-    report.PrintRightAt(rtl::FormatDateTime("ddddd", today, ReportFormats()), report.AreaRight());
+    report.PrintRightAt(rtl::FormatDateTime("ddddd", today, formats_), report.AreaRight());
 
     report.SelectFont("Arial", 9);
     report.SetFontBold(true);
@@ -227,18 +223,20 @@ void PrintedReport::SetNoteColumns(TBaseReport& report) const {
 void PrintedReport::HandleMemo(TBaseReport& report, const std::string& note) {
     const std::vector<std::string> lines = NoteLines(note, noteWidth_, noteMeasure_);
     SetNoteColumns(report);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (options_.checkbox) {
-            report.NextTabStop();
-        }
-        report.NextTabStop();
-        report.PrintTextLine(lines[i]);
-        if (report.LinesRemaining() == 0 && i + 1 < lines.size()) {
+    for (const std::string& line : lines) {
+        // Asked before each line, the first included: a row on the page's last line would
+        // otherwise have its note's first line shaded across the bottom rule.
+        if (report.LinesRemaining() == 0) {
             report.RestoreTabStops();
             report.StartNewPage();
             HeaderFooter1(report);
             SetNoteColumns(report);
         }
+        if (options_.checkbox) {
+            report.NextTabStop();
+        }
+        report.NextTabStop();
+        report.PrintTextLine(line);
     }
     report.RestoreTabStops();
 }

@@ -6,13 +6,14 @@
 
 #include <functional>
 #include <optional>
-#include <string_view>
 #include <string>
+#include <string_view>
 
 #include "report/export/task_walk.h"
 #include "report/export/text_measure.h"
 #include "report/model/base_report.h"
 #include "rtl/date_time.h"
+#include "rtl/format_settings.h"
 
 namespace report {
 
@@ -80,6 +81,7 @@ class PrintedReport {
     int screenDpi_;
     int noteWidth_ = 0;
     std::optional<rtl::TDateTime> today_;
+    rtl::FormatSettings formats_;
     bool stopped_ = false;
     bool tasksFailed_ = false;
 };

@@ -15,6 +15,7 @@
 
 #include "image_target.h"
 #include "report/draw/file_player.h"
+#include "report/draw/filer_device.h"
 #include "report/draw/painter_surface.h"
 #include "report/draw/pdf_file_target.h"
 #include "report/draw/stream_commands.h"
@@ -55,7 +56,8 @@ std::string WriteFile(const QTemporaryDir& dir, const std::string& name,
                       const std::vector<std::uint8_t>& bytes) {
     const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();
     std::ofstream file(path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 
@@ -74,17 +76,21 @@ double Attribute(const std::string& line, const std::string& name) {
 std::map<std::string, Word> WordsOf(const std::string& pdf) {
     std::map<std::string, Word> words;
     FILE* pipe = ::popen(("pdftotext -bbox '" + pdf + "' - 2>/dev/null").c_str(), "r");
-    if (!pipe) return words;
+    if (!pipe)
+        return words;
     std::string text;
     char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        text.append(buffer, n);
     ::pclose(pipe);
     int pageNumber = 0;
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
-        if (line.find("<page ") != std::string::npos) ++pageNumber;
+        if (line.find("<page ") != std::string::npos)
+            ++pageNumber;
         const auto open = line.find("<word ");
-        if (open == std::string::npos) continue;
+        if (open == std::string::npos)
+            continue;
         const auto start = line.find('>', open) + 1;
         const std::string word = line.substr(start, line.find("</word>") - start);
         words[word] = {pageNumber, Attribute(line, "xMin"), Attribute(line, "yMin"),
@@ -98,7 +104,8 @@ std::map<std::string, Word> WordsOf(const std::string& pdf) {
 // the centred one around 4.25, all on line 1's baseline.
 TEST(FilePrinter, PlaysARecordedReportIntoAPdfWithEachTextInItsPlace) {
     QTemporaryDir dir;
-    for (const TAccuracyMethod accuracy : {TAccuracyMethod::amAppearance, TAccuracyMethod::amPositioning}) {
+    for (const TAccuracyMethod accuracy :
+         {TAccuracyMethod::amAppearance, TAccuracyMethod::amPositioning}) {
         SCOPED_TRACE(static_cast<int>(accuracy));
         const std::string streamFile = WriteFile(dir, "report.rs", RecordThreePages(accuracy));
         const std::string pdf = dir.filePath(QStringLiteral("report.pdf")).toStdString();
@@ -114,14 +121,18 @@ TEST(FilePrinter, PlaysARecordedReportIntoAPdfWithEachTextInItsPlace) {
         ASSERT_FALSE(words.empty()) << "pdftotext found no words";
         EXPECT_EQ(words.count("Alpha2"), 0u);
         const double baseline = (1 + 1.0 / 6) * 72;  // line 1, less the descent, in points
-        for (const auto& [text, page, x, anchor] :
-             {std::tuple{"Alpha1", 1, 72.0, 'l'}, {"Omega1", 1, 540.0, 'r'},
-              {"Middle1", 1, 306.0, 'c'}, {"Alpha3", 2, 72.0, 'l'}, {"Omega3", 2, 540.0, 'r'}}) {
+        for (const auto& [text, page, x, anchor] : {std::tuple{"Alpha1", 1, 72.0, 'l'},
+                                                    {"Omega1", 1, 540.0, 'r'},
+                                                    {"Middle1", 1, 306.0, 'c'},
+                                                    {"Alpha3", 2, 72.0, 'l'},
+                                                    {"Omega3", 2, 540.0, 'r'}}) {
             SCOPED_TRACE(text);
             ASSERT_EQ(words.count(text), 1u);
             const Word& w = words.at(text);
             EXPECT_EQ(w.page, page);
-            const double at = anchor == 'l' ? w.xMin : anchor == 'r' ? w.xMax : (w.xMin + w.xMax) / 2;
+            const double at = anchor == 'l'   ? w.xMin
+                              : anchor == 'r' ? w.xMax
+                                              : (w.xMin + w.xMax) / 2;
             EXPECT_NEAR(at, x, 2.0);
             EXPECT_LT(w.yMin, baseline);
             EXPECT_GT(w.yMax, baseline - 4);
@@ -132,7 +143,8 @@ TEST(FilePrinter, PlaysARecordedReportIntoAPdfWithEachTextInItsPlace) {
 
 TEST(FilePrinter, RefusesWithoutAPrinterAndOutputsOnlySelectedPages) {
     QTemporaryDir dir;
-    const std::string streamFile = WriteFile(dir, "r.rs", RecordThreePages(TAccuracyMethod::amAppearance));
+    const std::string streamFile =
+        WriteFile(dir, "r.rs", RecordThreePages(TAccuracyMethod::amAppearance));
     report_test::ImageTarget none;
     none.printers = false;
     report::TFilePrinter refused(&none);
@@ -151,7 +163,33 @@ TEST(FilePrinter, RefusesWithoutAPrinterAndOutputsOnlySelectedPages) {
     EXPECT_EQ(printer.log.front(), "begin Three pages");
 }
 
-bool Dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
+// A recording measures on the printer it is meant for, and at 96 dots per inch on Letter paper
+// when there is none: the header carries that paper, and text widths follow the resolution.
+TEST(FilerDevice, RecordsForThePrinterOrAt96DotsPerInch) {
+    report_test::ImageTarget printer;  // A4 with borders, at 100 dots per inch
+    printer.geometry = {8.27, 11.69, 0.25, 0.25, 0.5, 0.5, 100, 100};
+    report_test::ImageTarget none;
+    none.printers = false;
+    for (const auto& [device, width, dpi] : {std::tuple{&printer, 8.27, 100}, {&none, 8.5, 96}}) {
+        report::PainterSurface measure;
+        TReportFiler filer(measure);
+        report::PrepareFiler(filer, measure, device);
+        report::MemoryStream out;
+        filer.SetStreamMode(report::TStreamMode::smUser);
+        filer.SetStream(&out);
+        filer.OnPrint = [](TBaseReport& r) { r.PrintAt("x", 1); };
+        ASSERT_TRUE(filer.RunReport().ok());
+        report::stream::StreamReader reader(out.bytes());
+        report::stream::StreamHeader header;
+        ASSERT_TRUE(reader.ReadHeader(header).ok());
+        EXPECT_FLOAT_EQ(header.paperWidth, width);
+        EXPECT_EQ(measure.Mapping().dpiX, dpi);
+    }
+}
+
+bool Dark(const QImage& image, int x, int y) {
+    return qGray(image.pixel(x, y)) < 128;
+}
 
 // A page image covers the whole sheet at the zoom: the box's left edge at 1 inch is dark from
 // 2 to 4 inches down and the paper beside it is white, at every zoom and pixel ratio.
@@ -164,8 +202,8 @@ TEST(FilePreview, PlaysOnePageIntoAnImageAtTheZoom) {
     preview.SetStream(&stream);
     ASSERT_TRUE(preview.Open().ok());
     EXPECT_EQ(preview.PageCount(), 3);
-    for (const auto& [zoom, ratio, dots] : {std::tuple{100.0, 1.0, 96}, {200.0, 1.0, 192},
-                                            {100.0, 2.0, 192}, {50.0, 1.0, 48}}) {
+    for (const auto& [zoom, ratio, dots] :
+         {std::tuple{100.0, 1.0, 96}, {200.0, 1.0, 192}, {100.0, 2.0, 192}, {50.0, 1.0, 48}}) {
         SCOPED_TRACE(std::to_string(zoom) + " " + std::to_string(ratio));
         preview.SetZoomFactor(zoom);
         QImage image;
@@ -178,7 +216,8 @@ TEST(FilePreview, PlaysOnePageIntoAnImageAtTheZoom) {
         EXPECT_FALSE(Dark(image, dots, 5 * dots));
         int inked = 0;  // the left text on line 1, between 1 and 2 inches across
         for (int x = dots; x < 2 * dots; ++x)
-            for (int y = dots; y < dots + dots / 6; ++y) inked += Dark(image, x, y);
+            for (int y = dots; y < dots + dots / 6; ++y)
+                inked += Dark(image, x, y);
         EXPECT_GT(inked, 0);
     }
     QImage image;
@@ -218,7 +257,8 @@ TEST(StreamCommands, PlayAndDumpAnswerWithTheirExitCodes) {
     // Left text as code 24: its baseline, the text, its x.
     const auto alpha = dump.out.find(" \"Alpha2\" 1.0000\n");
     ASSERT_NE(alpha, std::string::npos) << dump.out;
-    const std::string line = dump.out.substr(dump.out.rfind('\n', alpha) + 1, alpha - dump.out.rfind('\n', alpha));
+    const std::string line =
+        dump.out.substr(dump.out.rfind('\n', alpha) + 1, alpha - dump.out.rfind('\n', alpha));
     EXPECT_NE(line.find(" 24 1.1"), std::string::npos) << line;
 
     CommandRun malformed = Command({"dump", bad});
@@ -226,13 +266,19 @@ TEST(StreamCommands, PlayAndDumpAnswerWithTheirExitCodes) {
     EXPECT_EQ(malformed.err, "Unexpected code found in report file. at offset 76\n");
 
     EXPECT_EQ(Command({"dump", missing}).code, 1);
-    EXPECT_EQ(Command({"play", bad, pdf}).err, "Unexpected code found in report file. at offset 76\n");
+    EXPECT_EQ(Command({"play", bad, pdf}).err,
+              "Unexpected code found in report file. at offset 76\n");
     EXPECT_FALSE(QFile::exists(QString::fromStdString(pdf)));
 
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"dump"}, {"dump", good, good}, {"play", good}, {"play", good, pdf, "--pages"},
-             {"play", good, pdf, "--pages", "two"}, {"play", good, pdf, "--pages", "1,-"},
-             {"play", good, pdf, "--pages", "1-2-3"}, {"play", good, pdf, "--copies", "2"}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"dump"},
+                                               {"dump", good, good},
+                                               {"play", good},
+                                               {"play", good, pdf, "--pages"},
+                                               {"play", good, pdf, "--pages", "two"},
+                                               {"play", good, pdf, "--pages", "1,-"},
+                                               {"play", good, pdf, "--pages", "1-2-3"},
+                                               {"play", good, pdf, "--copies", "2"}}) {
         const CommandRun run = Command(args);
         EXPECT_EQ(run.code, 2) << args.size();
         EXPECT_NE(run.err.find("usage: quillet-report play STREAMFILE OUT.pdf"), std::string::npos);

@@ -30,7 +30,9 @@ class LogSurface : public ReportSurface {
         font = f;
         ++fontChanges;
     }
-    void SetPen(const ReportPen& p) override { Log("pen " + std::to_string(p.color) + " " + N(p.width)); }
+    void SetPen(const ReportPen& p) override {
+        Log("pen " + std::to_string(p.color) + " " + N(p.width));
+    }
     void SetBrush(const ReportBrush& b) override {
         Log("brush " + std::to_string(b.color) + " " + std::to_string(static_cast<int>(b.style)));
     }
@@ -66,7 +68,9 @@ class LogSurface : public ReportSurface {
     void Chord(Point, Point, Point, Point) override { Log("chord"); }
     void Pie(Point, Point, Point, Point) override { Log("pie"); }
     void Polygon(std::span<const Point> p) override { Log("polygon " + std::to_string(p.size())); }
-    void Polyline(std::span<const Point> p) override { Log("polyline " + std::to_string(p.size())); }
+    void Polyline(std::span<const Point> p) override {
+        Log("polyline " + std::to_string(p.size()));
+    }
     void FillRect(const Rect& r) override { Log("fill " + P(r.topLeft) + P(r.bottomRight)); }
     void FrameRect(const Rect&) override { Log("frame"); }
     void FocusRect(const Rect&) override { Log("focus"); }

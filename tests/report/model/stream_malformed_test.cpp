@@ -16,7 +16,8 @@ std::vector<std::uint8_t> Hex(const std::string& text) {
     std::vector<std::uint8_t> bytes;
     std::string digits;
     for (const char c : text)
-        if (std::isxdigit(static_cast<unsigned char>(c))) digits += c;
+        if (std::isxdigit(static_cast<unsigned char>(c)))
+            digits += c;
     for (std::size_t i = 0; i + 1 < digits.size(); i += 2)
         bytes.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
     return bytes;
@@ -34,7 +35,8 @@ const std::string kPage = "50 00000000 00000000 0100 00000841 00003041";
 std::int64_t FirstFault(const std::vector<std::uint8_t>& bytes, int pages) {
     StreamReader reader(bytes);
     StreamHeader header;
-    if (!reader.ReadHeader(header)) return reader.errorOffset();
+    if (!reader.ReadHeader(header))
+        return reader.errorOffset();
     for (int n = 1; n <= pages; ++n) {
         PageRecord page;
         if (Status s = reader.GoToPage(n, page); !s) {
@@ -78,8 +80,8 @@ TEST(ReportStreamMalformed, IsRefusedAtTheFieldAtFault) {
         {"a page record inside a page", kHeader + kPage + kPage + "52", 1, 64},
         {"a header inside a page", kHeader + kPage + "59 52", 1, 64},
         // Page 1's "next" (at 50) points past the end.
-        {"a next page outside the stream", kHeader + "50 00000000 00100000 0100 00000841 00003041 52",
-         2, 50},
+        {"a next page outside the stream",
+         kHeader + "50 00000000 00100000 0100 00000841 00003041 52", 2, 50},
         // Page 1's "next" points at itself: the walk would never end.
         {"a next page pointing back", kHeader + "50 00000000 2d000000 0100 00000841 00003041 52", 2,
          50},
@@ -90,8 +92,8 @@ TEST(ReportStreamMalformed, IsRefusedAtTheFieldAtFault) {
              "50 2d000000 2d000000 0200 00000841 00003041 52",
          3, 50},
         // Page 1's "next" lands inside the page, on a command rather than a page record.
-        {"a next page on a command", kHeader + "50 00000000 40000000 0100 00000841 00003041 52",
-         2, 50},
+        {"a next page on a command", kHeader + "50 00000000 40000000 0100 00000841 00003041 52", 2,
+         50},
     };
     for (const Case& k : cases) {
         EXPECT_EQ(FirstFault(Hex(k.hex), k.pages), k.offset) << k.what;

@@ -52,7 +52,8 @@ std::string Listing(const Bytes& bytes) {
     std::ostringstream out;
     std::int64_t at = -1;
     const Status s = stream::Dump(bytes, out, at);
-    if (!s) out << "error: " << s.message() << " at offset " << at << '\n';
+    if (!s)
+        out << "error: " << s.message() << " at offset " << at << '\n';
     return out.str();
 }
 
@@ -134,10 +135,13 @@ std::vector<int> Codes(const std::string& listing) {
 
 TEST(ReportStream, ThreePagesAreLinkedBothWaysEachWithTheWholeStateAfterItsRecord) {
     FilerRun run;
-    ASSERT_TRUE(run.Run(3, [](TReportFiler& r, int page) {
-                       r.PrintAt("Page " + std::to_string(page), 1);
-                       if (page == 2) r.SetFontBold(true);  // changes reach later pages' blocks
-                   }).ok());
+    ASSERT_TRUE(run.Run(3,
+                        [](TReportFiler& r, int page) {
+                            r.PrintAt("Page " + std::to_string(page), 1);
+                            if (page == 2)
+                                r.SetFontBold(true);  // changes reach later pages' blocks
+                        })
+                    .ok());
     const Bytes& bytes = run.out.bytes();
     StreamReader reader(bytes);
     StreamHeader header;
@@ -166,7 +170,8 @@ TEST(ReportStream, ThreePagesAreLinkedBothWaysEachWithTheWholeStateAfterItsRecor
     const std::vector<int> codes = Codes(Listing(bytes));
     int pages = 0;
     for (std::size_t i = 0; i < codes.size(); ++i) {
-        if (codes[i] != 80) continue;
+        if (codes[i] != 80)
+            continue;
         ++pages;
         ASSERT_LE(i + std::size(stream::kPageStateOrder), codes.size());
         for (std::size_t k = 0; k < std::size(stream::kPageStateOrder); ++k)
@@ -189,9 +194,9 @@ TEST(ReportStream, RecordingIntoTheCallersStreamReplacesWhatItHeld) {
 TEST(ReportStream, PagesOutsideTheSelectionAreLeftOutAndTheLinksSkipThem) {
     FilerRun run;
     run.filer.SetPageSelection("1,3");
-    ASSERT_TRUE(run.Run(3, [](TReportFiler& r, int page) {
-                       r.PrintAt("Page " + std::to_string(page), 1);
-                   }).ok());
+    ASSERT_TRUE(
+        run.Run(3, [](TReportFiler& r, int page) { r.PrintAt("Page " + std::to_string(page), 1); })
+            .ok());
     const std::string listing = Listing(run.out.bytes());
     EXPECT_EQ(listing.find("Page 2"), std::string::npos);
     EXPECT_NE(listing.find("Page 3"), std::string::npos);
@@ -203,7 +208,8 @@ TEST(ReportStream, PagesOutsideTheSelectionAreLeftOutAndTheLinksSkipThem) {
     ASSERT_TRUE(reader.GoToPage(2, second).ok());
     EXPECT_EQ(second.number, 2);
     stream::Command c;
-    do ASSERT_TRUE(reader.NextCommand(c).ok());
+    do
+        ASSERT_TRUE(reader.NextCommand(c).ok());
     while (c.code != 24);
     EXPECT_EQ(c.Text(1), "Page 3");
 }
@@ -214,7 +220,8 @@ TEST(ReportStream, AnAbortDropsTheRestAndLeavesAWellFormedStream) {
     FilerRun run;
     run.Run(3, [](TReportFiler& r, int page) {
         r.PrintAt("before " + std::to_string(page), 1);
-        if (page == 2) r.AbortReport();
+        if (page == 2)
+            r.AbortReport();
         r.PrintAt("after " + std::to_string(page), 1);
         r.SetFontBold(page == 2);
     });
@@ -255,19 +262,25 @@ TEST(ReportStream, TextsAreRecordedByTheAccuracyMethod) {
     for (const Case& k : cases) {
         FilerRun run;
         run.filer.SetAccuracyMethod(k.method);
-        ASSERT_TRUE(run.Run(1, [&](TReportFiler& r, int) {
-                           r.SetFontRotation(k.rotation);
-                           if (k.print == 0) r.PrintAt(k.text, 2);
-                           if (k.print == 1) r.PrintRightAt(k.text, 2);
-                           if (k.print == 2) r.PrintCentredAt(k.text, 2);
-                       }).ok());
+        ASSERT_TRUE(run.Run(1,
+                            [&](TReportFiler& r, int) {
+                                r.SetFontRotation(k.rotation);
+                                if (k.print == 0)
+                                    r.PrintAt(k.text, 2);
+                                if (k.print == 1)
+                                    r.PrintRightAt(k.text, 2);
+                                if (k.print == 2)
+                                    r.PrintCentredAt(k.text, 2);
+                            })
+                        .ok());
         StreamReader reader(run.out.bytes());
         StreamHeader header;
         PageRecord page;
         ASSERT_TRUE(reader.ReadHeader(header).ok());
         ASSERT_TRUE(reader.GoToPage(1, page).ok());
         stream::Command c;
-        do ASSERT_TRUE(reader.NextCommand(c).ok());
+        do
+            ASSERT_TRUE(reader.NextCommand(c).ok());
         while (c.code < 23 || c.code > 33 || c.code == 26 || c.code == 27 || c.code == 28 ||
                c.code == 29);
         SCOPED_TRACE(k.text + " " + std::to_string(k.print) + " " + std::to_string(k.rotation));
@@ -343,7 +356,8 @@ TEST(ReportStream, TheWriterBuffersUpTo16384BytesAndFlushesBeforeOffsets) {
         }
     } out;
     stream::StreamWriter w(out);
-    for (int i = 0; i < 16384; ++i) w.Byte(1);
+    for (int i = 0; i < 16384; ++i)
+        w.Byte(1);
     EXPECT_TRUE(out.writes.empty());
     w.Byte(2);
     const std::vector<std::uint8_t> block(20000, 3);
@@ -364,16 +378,18 @@ TEST(ReportStream, TheWriterBuffersUpTo16384BytesAndFlushesBeforeOffsets) {
 TEST(ReportStream, APlayedPageDrawsWhatWasRecorded) {
     FilerRun run;
     run.filer.SetAccuracyMethod(TAccuracyMethod::amAppearance);
-    ASSERT_TRUE(run.Run(2, [](TReportFiler& r, int page) {
-                       r.PrintAt("page " + std::to_string(page), 1);
-                       r.SelectDestination(Destination::ScreenOnly);
-                       r.DrawBox(1, 2, 3, 4);
-                       r.SelectDestination(Destination::PrinterOnly);
-                       r.DrawMoveTo(1, 1);
-                       r.DrawLineTo(2, 2);
-                       r.SelectDestination(Destination::Both);
-                       r.PrintRightAt("end", 7);
-                   }).ok());
+    ASSERT_TRUE(run.Run(2,
+                        [](TReportFiler& r, int page) {
+                            r.PrintAt("page " + std::to_string(page), 1);
+                            r.SelectDestination(Destination::ScreenOnly);
+                            r.DrawBox(1, 2, 3, 4);
+                            r.SelectDestination(Destination::PrinterOnly);
+                            r.DrawMoveTo(1, 1);
+                            r.DrawLineTo(2, 2);
+                            r.SelectDestination(Destination::Both);
+                            r.PrintRightAt("end", 7);
+                        })
+                    .ok());
     const Bytes& bytes = run.out.bytes();
     struct Case {
         stream::PlayerKind kind;
@@ -383,15 +399,18 @@ TEST(ReportStream, APlayedPageDrawsWhatWasRecorded) {
     const double y = 1.0 / 6 - 10.0 / 72 * 0.2;  // line 1's baseline: top + spacing - descent
     const std::string Y = test::LogSurface::N(y);
     const Case cases[] = {
-        {stream::PlayerKind::Preview, 1.0,
+        {stream::PlayerKind::Preview,
+         1.0,
          {"left 1.0000 " + Y + " page 2 @10.0000", "rect (1.0000,2.0000)(3.0000,4.0000)",
           "right 7.0000 " + Y + " end"}},
-        {stream::PlayerKind::Printer, 1.0,
-         {"left 1.0000 " + Y + " page 2 @10.0000", "move (1.0000,1.0000)",
-          "line (2.0000,2.0000)", "right 7.0000 " + Y + " end"}},
+        {stream::PlayerKind::Printer,
+         1.0,
+         {"left 1.0000 " + Y + " page 2 @10.0000", "move (1.0000,1.0000)", "line (2.0000,2.0000)",
+          "right 7.0000 " + Y + " end"}},
         // 1.5 times wider: 10 points shrink by 0.825 (1.1 dots at 96 dpi) until the sample
         // fits, at 5.875.
-        {stream::PlayerKind::Preview, 1.5,
+        {stream::PlayerKind::Preview,
+         1.5,
          {"left 1.0000 " + Y + " page 2 @5.8750", "rect (1.0000,2.0000)(3.0000,4.0000)",
           "right 7.0000 " + Y + " end"}},
     };
@@ -406,7 +425,8 @@ TEST(ReportStream, APlayedPageDrawsWhatWasRecorded) {
         EXPECT_EQ(shown.number, 2);
         std::vector<std::string> drawn;
         for (const std::string& call : target.calls)
-            if (call.rfind("pen", 0) != 0 && call.rfind("brush", 0) != 0) drawn.push_back(call);
+            if (call.rfind("pen", 0) != 0 && call.rfind("brush", 0) != 0)
+                drawn.push_back(call);
         EXPECT_EQ(drawn, k.calls);
     }
 }
@@ -426,7 +446,8 @@ TEST(ReportStream, PlayedBlockTextIsSpreadOnlyWhereItsWidthDiffers) {
         test::LogSurface target;
         target.widthFactor = factor;
         PageRecord shown;
-        ASSERT_TRUE(stream::PlayPage(reader, 1, target, {stream::PlayerKind::Printer, 600}, shown).ok());
+        ASSERT_TRUE(
+            stream::PlayPage(reader, 1, target, {stream::PlayerKind::Printer, 600}, shown).ok());
         ASSERT_FALSE(target.calls.empty());
         EXPECT_EQ(target.calls.back().rfind(call, 0), 0u) << target.calls.back();
         if (factor != 1.0) {
