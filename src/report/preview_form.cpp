@@ -185,7 +185,10 @@ void TPreviewForm::ShowFailure(const xbase::Status& status) {
 }
 
 bool TPreviewForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonPress) {
+    // Key preview watches the whole application too: only presses on the page or its box zoom.
+    const bool onPage = watched == ui_->ScrollBox1->viewport() || watched == pageHolder_ ||
+                        watched == page_;
+    if (onPage && event->type() == QEvent::MouseButtonPress) {
         const auto* press = static_cast<QMouseEvent*>(event);
         if (press->button() == Qt::LeftButton) {
             ZoomInButtonClick();
