@@ -14,6 +14,7 @@
 #include "controls/explorer_button.h"
 #include "platform/ini/profile.h"
 #include "report/draw/painter_surface.h"
+#include "report/magnifier_cursor.h"
 #include "report/model/report_filer.h"
 #include "widget_test_support.h"
 
@@ -50,6 +51,19 @@ TEST(PreviewZoom, SettlesWithinItsLimitsAndFitsThePage) {
     EXPECT_EQ(report::PreviewCaption(2, 5, 86.7), "Preview Page 2 of 5 ( 87% )");
     EXPECT_EQ(report::PreviewCaption(2, 5, 86.5), "Preview Page 2 of 5 ( 86% )");
     EXPECT_EQ(report::PreviewCaption(1, 1, 87.5), "Preview Page 1 of 1 ( 88% )");
+}
+
+// The magnifier is drawn at the screen's pixel ratio, so that it is sharp when scaled by 2.
+TEST(MagnifierCursor, IsDrawnAtThePixelRatio) {
+    for (const qreal ratio : {1.0, 2.0}) {
+        const QCursor cursor = report::MagnifierCursor(ratio);
+        const QPixmap pixmap = cursor.pixmap();
+        EXPECT_EQ(pixmap.size(), QSize(32, 32) * ratio);
+        EXPECT_EQ(pixmap.devicePixelRatio(), ratio);
+        EXPECT_EQ(cursor.hotSpot(), QPoint(12, 12));
+        // The lens's rim, left of its middle, is opaque at either ratio.
+        EXPECT_EQ(pixmap.toImage().pixelColor(QPoint(4, 12) * ratio).alpha(), 255) << ratio;
+    }
 }
 
 // A report of `pages` pages recorded as the print-status window records one.
