@@ -5,6 +5,7 @@
 
 #include "app/message_boxes.h"
 #include "platform/fonts/fonts.h"
+#include "platform/ui/ansi_input.h"
 #include "platform/ui/application.h"
 #include "platform/ui/message_box.h"
 #include "report/draw/filer_device.h"
@@ -28,7 +29,7 @@ QFont MemoFont() {
 
 QString LabelText(const std::string& status) {
     // The report's status breaks its lines with "\r"; a label breaks them with "\n".
-    QString text = QString::fromLatin1(status.c_str());
+    QString text = ui::FromAnsi(status);
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;
 }
@@ -110,6 +111,7 @@ void TReportPrint::Run() {
     body.Attach(report);
     body_ = &body;
     const xbase::Status result = report.RunReport();
+    failed_ = !result;
     body_ = nullptr;
     running_ = false;
     ended_ = true;

@@ -52,8 +52,10 @@ class TReportPrint : public ui::TDialog {
     bool Running() const { return running_; }
     bool Ended() const { return ended_; }
     bool Stopped() const { return stopped_; }
-    // Whether the active report was aborted (a print cancelled, a run that failed to start).
+    // Whether the active report was aborted (a print cancelled), or failed outright (it could
+    // not start, or the device gave up).
     bool Aborted() const;
+    bool Failed() const { return failed_; }
     TReportPrinter& TestReportPrinter() { return printer_; }
     TReportFiler& TestReportFiler() { return filer_; }
 
@@ -90,6 +92,7 @@ class TReportPrint : public ui::TDialog {
     bool running_ = false;
     bool ended_ = false;
     bool stopped_ = false;
+    bool failed_ = false;
 };
 
 }  // namespace report

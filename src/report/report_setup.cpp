@@ -240,10 +240,11 @@ void TReportSetup::DoPrint() {
         status->PrepareForPreview(*stream);
     }
     ShowReportPrint(*status);
-    const bool aborted = status->Aborted();
+    // A run that failed outright has said why; a preview of it would only say it again.
+    const bool previewable = !status->Aborted() && !status->Failed();
     status.reset();
 
-    if (!ToPrinter && !aborted) {
+    if (!ToPrinter && previewable) {
         ui::FormPtr<TPreviewForm> preview = ui::CreateForm<TPreviewForm>(
             store_.FoundPath("TODO.INI"), QString::fromStdString(store_.FoundPath("QUILX.HLP")),
             ui::MainForm());

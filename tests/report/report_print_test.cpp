@@ -151,6 +151,18 @@ TEST_F(ReportPrintTest, CancellingAPrintAsksAndOnYesAbandonsTheDocument) {
     EXPECT_TRUE(canClose);
 }
 
+// A run whose tasks cannot be read still ends with its status and OK, and says why.
+TEST_F(ReportPrintTest, ATaskTableThatCannotBeReadIsReportedAndTheRunStillEnds) {
+    Store().TodoTable.Close();
+    report::MemoryStream stream;
+    auto window = Create(target);
+    window->PrepareForPreview(stream);
+    Run(*window);
+    EXPECT_EQ(asked, std::vector<std::string>{"The task table is not open"});
+    EXPECT_EQ(Status(*window), QStringLiteral("\nPreview Ready!"));
+    EXPECT_EQ(ButtonText(*window), QStringLiteral("OK"));
+}
+
 }  // namespace
 
 QUILLET_UI_TEST_MAIN()
