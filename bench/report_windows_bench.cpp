@@ -8,14 +8,14 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QLabel>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
@@ -147,8 +147,9 @@ int Run(std::uint32_t count) {
                 Median(whole->pageSteps) * 1e3, Median(whole->zoomSteps) * 1e3);
     if (whole->runSeconds > 0.5) {
         auto stopped = preview(static_cast<int>(whole->runSeconds * 500));
-        std::printf("  Stop half way: \"%s\", the run ended %.1f ms after the click (goal <= 200)\n",
-                    stopped->status.toUtf8().constData(), stopped->stopSeconds * 1e3);
+        std::printf(
+            "  Stop half way: \"%s\", the run ended %.1f ms after the click (goal <= 200)\n",
+            stopped->status.toUtf8().constData(), stopped->stopSeconds * 1e3);
     }
 
     ui::SetMessageBoxPresenter(previous);

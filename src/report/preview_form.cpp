@@ -52,7 +52,8 @@ TPreviewForm::TPreviewForm(std::string iniFile, QString helpFile, QWidget* paren
     ui_->ScrollBox1->setWidget(pageHolder_);
     ui_->ScrollBox1->viewport()->setPalette(face);
     const QCursor magnifier = MagnifierCursor(devicePixelRatioF());
-    for (QWidget* target : {ui_->ScrollBox1->viewport(), pageHolder_, static_cast<QWidget*>(page_)}) {
+    for (QWidget* target :
+         {ui_->ScrollBox1->viewport(), pageHolder_, static_cast<QWidget*>(page_)}) {
         target->setCursor(magnifier);
         target->installEventFilter(this);
     }
@@ -186,8 +187,8 @@ void TPreviewForm::ShowFailure(const xbase::Status& status) {
 
 bool TPreviewForm::eventFilter(QObject* watched, QEvent* event) {
     // Key preview watches the whole application too: only presses on the page or its box zoom.
-    const bool onPage = watched == ui_->ScrollBox1->viewport() || watched == pageHolder_ ||
-                        watched == page_;
+    const bool onPage =
+        watched == ui_->ScrollBox1->viewport() || watched == pageHolder_ || watched == page_;
     if (onPage && event->type() == QEvent::MouseButtonPress) {
         const auto* press = static_cast<QMouseEvent*>(event);
         if (press->button() == Qt::LeftButton) {

@@ -49,8 +49,8 @@ TReportPrint::TReportPrint(PrintTarget& printer, store::TTable& table,
     ui_->setupUi(this);
     setFont(MemoFont());
     SetCancelButton(ui_->CancelButton);
-    for (TBaseReport* report : {static_cast<TBaseReport*>(&printer_),
-                                static_cast<TBaseReport*>(&filer_)}) {
+    for (TBaseReport* report :
+         {static_cast<TBaseReport*>(&printer_), static_cast<TBaseReport*>(&filer_)}) {
         ConfigureReportComponent(*report);
         report->OnStatus = [this](const std::string& status) { ShowStatus(status); };
     }

@@ -83,7 +83,7 @@ class TReportPrint : public ui::TDialog {
     TReportPrinter printer_;
     PainterSurface filerMeasure_;  // the device the preview is measured on
     TReportFiler filer_;
-    FontTextMeasure memoMeasure_;  // TempMemo's font, which wraps the notes
+    FontTextMeasure memoMeasure_;    // TempMemo's font, which wraps the notes
     PrintedReport* body_ = nullptr;  // during the run
     QElapsedTimer paceClock_;
     int messagesEvery_ = 25;

@@ -58,8 +58,7 @@ std::string HtmlColorOf(unsigned colorValue) {
     return std::string(bgr + 4, 2) + std::string(bgr + 2, 2) + std::string(bgr, 2);
 }
 
-TReportSetup::TReportSetup(store::TTaskStore& store, QWidget* parent,
-                           print::TReportDevice* device)
+TReportSetup::TReportSetup(store::TTaskStore& store, QWidget* parent, print::TReportDevice* device)
     : ui::TDialog(parent),
       ui_(std::make_unique<Ui::TReportSetup>()),
       store_(store),

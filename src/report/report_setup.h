@@ -10,9 +10,9 @@
 #include <string>
 
 #include "platform/ui/forms.h"
+#include "report/draw/device_target.h"
 #include "report/export/writers.h"
 #include "report/export_progress.h"
-#include "report/draw/device_target.h"
 #include "report/measure/font_measure.h"
 
 namespace Ui {

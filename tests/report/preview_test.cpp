@@ -42,7 +42,7 @@ TEST(PreviewZoom, SettlesWithinItsLimitsAndFitsThePage) {
     const double pageWidth = 67.2;
     const double wholePage = 31.8;
     const std::pair<double, double> settled[] = {
-        {15 - 10, 10}, {10 - 10, 10}, {195 + 10, 200}, {200 + 10, 200}, {0, 10},
+        {15 - 10, 10}, {10 - 10, 10},   {195 + 10, 200},   {200 + 10, 200},    {0, 10},
         {86.7, 86.7},  {-2, pageWidth}, {-1.9, pageWidth}, {-1.89, wholePage}, {-1, wholePage}};
     for (const auto& [asked, expected] : settled) {
         EXPECT_DOUBLE_EQ(report::SettleZoom(asked, pageWidth, wholePage), expected) << asked;
@@ -121,8 +121,8 @@ TEST_F(PreviewWindow, AOnePageReportHidesThePageButtonsAndOpensAtTheWholePage) {
     for (const char* name : kPageButtons) {
         EXPECT_FALSE(Button(form.get(), name)->isVisibleTo(form.get())) << name;
     }
-    for (const char* name : {"OkButton", "ZoomInButton", "Zoom100Button", "HelpButton",
-                             "MouseHelpButton"}) {
+    for (const char* name :
+         {"OkButton", "ZoomInButton", "Zoom100Button", "HelpButton", "MouseHelpButton"}) {
         EXPECT_TRUE(Button(form.get(), name)->isVisibleTo(form.get())) << name;
     }
 }

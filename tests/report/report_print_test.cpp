@@ -39,8 +39,8 @@ class ReportPrintTest : public report_test::ReportStoreTest {
     }
 
     ui::FormPtr<report::TReportPrint> Create(report_test::ImageTarget& printer) {
-        auto window = ui::CreateForm<report::TReportPrint>(printer, Store().TodoTable,
-                                                          Store().TodoEngine);
+        auto window =
+            ui::CreateForm<report::TReportPrint>(printer, Store().TodoTable, Store().TodoEngine);
         window->Options = {"Tasks", true, true, false};
         // Messages at every task, so that a click posted at a page acts before the next task.
         window->SetMessagesEvery(0);
