@@ -20,6 +20,10 @@ std::string SectionOf(const QWidget* form) {
 }  // namespace
 
 std::string PlacementSection(std::string_view className, int dotsPerInch) {
+    // A form's class is named without the namespace its code lives in.
+    if (const std::size_t colons = className.rfind("::"); colons != std::string_view::npos) {
+        className.remove_prefix(colons + 2);
+    }
     std::string section = std::string(className) + "_Placement";
     if (dotsPerInch > 96) {
         section += std::to_string(dotsPerInch);

@@ -11,7 +11,8 @@
 
 class QWidget;
 
-// "<class name>_Placement", followed by the screen density when it is above 96 dots per inch.
+// "<class name>_Placement" (the name without its namespace), followed by the screen density
+// when it is above 96 dots per inch.
 std::string PlacementSection(std::string_view className, int dotsPerInch);
 
 // A placement as it is stored: the edges of the window's frame, right and bottom just past it

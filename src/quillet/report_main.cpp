@@ -1,5 +1,5 @@
-// Entry of quillet-report: the command-line export, on Qt's offscreen platform so that it
-// measures text in the dialog's font without a display.
+// Entry of quillet-report: the command-line export, the stream player and the printed report,
+// on Qt's offscreen platform so that they measure text in the program's fonts without a display.
 #include <QGuiApplication>
 
 #include <iostream>
@@ -10,6 +10,7 @@
 #include "report/draw/stream_commands.h"
 #include "report/export/report_command.h"
 #include "report/measure/font_measure.h"
+#include "report/print_command/print_command.h"
 
 int main(int argc, char* argv[]) {
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -22,7 +23,12 @@ int main(int argc, char* argv[]) {
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     QGuiApplication application(qtArgc, qtArgv);
     ui::installFontMapping();
-    if (const auto code = report::RunStreamCommand(args, std::cout, std::cerr)) return *code;
+    if (const auto code = report::RunStreamCommand(args, std::cout, std::cerr)) {
+        return *code;
+    }
+    if (const auto code = report::RunPrintedCommand(args, std::cerr)) {
+        return *code;
+    }
     const report::FontTextMeasure measure(ui::dialogFont());
     return report::ReportMain(args, measure, std::cerr);
 }

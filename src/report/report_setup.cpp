@@ -17,12 +17,18 @@
 #include "controls/graphic_panel.h"
 #include "platform/fonts/fonts.h"
 #include "platform/ini/profile.h"
+#include "platform/print/report_device.h"
+#include "platform/print_system/print_dialog.h"
+#include "platform/print_system/printer_setup_dialog.h"
 #include "platform/ui/ansi_input.h"
 #include "platform/ui/application.h"
 #include "platform/ui/help_viewer.h"
 #include "platform/ui/message_box.h"
 #include "report/export/writers.h"
 #include "report/export_progress.h"
+#include "report/model/byte_stream.h"
+#include "report/preview_form.h"
+#include "report/report_print.h"
 #include "rtl/ansi.h"
 #include "store/task_file.h"
 #include "ui_report_setup.h"
@@ -52,10 +58,12 @@ std::string HtmlColorOf(unsigned colorValue) {
     return std::string(bgr + 4, 2) + std::string(bgr + 2, 2) + std::string(bgr, 2);
 }
 
-TReportSetup::TReportSetup(store::TTaskStore& store, QWidget* parent)
+TReportSetup::TReportSetup(store::TTaskStore& store, QWidget* parent, print::TReportDevice* device)
     : ui::TDialog(parent),
       ui_(std::make_unique<Ui::TReportSetup>()),
       store_(store),
+      device_(device != nullptr ? *device : print::TReportDevice::Instance()),
+      printer_(device_),
       measure_(ui::dialogFont()) {
     ui_->setupUi(this);
     setFixedSize(607, 421);
@@ -158,6 +166,98 @@ std::optional<QString> TReportSetup::RunSaveDialog(const SaveRequest& request) {
         return std::nullopt;
     }
     return dialog.selectedFiles().constFirst();
+}
+
+bool TReportSetup::PrintersInstalled() {
+    if (device_.HasPrinters()) {
+        return true;
+    }
+    ShowInformation("There are no printers installed");
+    return false;
+}
+
+void TReportSetup::PrintButtonClick() {
+    if (!PrintersInstalled()) {
+        return;
+    }
+    ToPrinter = true;
+    if (RunPrintDialog()) {
+        DoPrint();
+    }
+}
+
+void TReportSetup::PreviewButtonClick() {
+    if (!PrintersInstalled()) {
+        return;
+    }
+    ToPrinter = false;
+    DoPrint();
+}
+
+void TReportSetup::SetupButtonClick() {
+    if (PrintersInstalled()) {
+        RunPrinterSetupDialog();
+    }
+}
+
+bool TReportSetup::RunPrintDialog() {
+    return print::RunPrintDialog(device_, IniFileName());
+}
+
+bool TReportSetup::RunPrinterSetupDialog() {
+    return print::RunPrinterSetupDialog(device_);
+}
+
+void TReportSetup::ShowReportPrint(TReportPrint& window) {
+    window.ShowModal();
+}
+
+void TReportSetup::ShowPreview(TPreviewForm& window) {
+    window.ShowModal();
+}
+
+// The printed report, in the order the controls and the record need: nothing bound to the
+// task table follows the run, and the person finds the task they stood on afterwards.
+void TReportSetup::DoPrint() {
+    store::TTable& table = store_.TodoTable;
+    table.DisableControls();
+    // The walk starts at the first task by itself and reads the records without moving the
+    // set; the engine's record is remembered all the same, as a failed run may leave it.
+    const int record = store_.TodoEngine.RecordNumber();
+
+    ui::FormPtr<TReportPrint> status =
+        ui::CreateForm<TReportPrint>(printer_, table, store_.TodoEngine, ui::MainForm());
+    ui::CentreForm(status.get());
+    status->Options = {ui::ToAnsi(ui_->ReportTitleField->text()), ui_->PrintMemoBox->isChecked(),
+                       ui_->PrintCheckBox->isChecked(), ui_->DoubleSpace->isChecked()};
+    // The report printer's orientation stays "default": the one chosen in Printer Setup holds.
+    std::unique_ptr<MemoryStream> stream;
+    if (ToPrinter) {
+        status->PrepareForPrinter();
+    } else {
+        stream = std::make_unique<MemoryStream>();
+        status->PrepareForPreview(*stream);
+    }
+    ShowReportPrint(*status);
+    // A run that failed outright has said why; a preview of it would only say it again.
+    const bool previewable = !status->Aborted() && !status->Failed();
+    status.reset();
+
+    if (!ToPrinter && previewable) {
+        ui::FormPtr<TPreviewForm> preview = ui::CreateForm<TPreviewForm>(
+            store_.FoundPath("TODO.INI"), QString::fromStdString(store_.FoundPath("QUILX.HLP")),
+            ui::MainForm());
+        preview->StartingZoom = kStartPageWidth;
+        preview->setWindowTitle(QStringLiteral("Preview Report"));
+        preview->SetStream(*stream);
+        ShowPreview(*preview);
+    }
+
+    stream.reset();
+    if (record > 0) {
+        store_.TodoEngine.GoToRecord(record);  // a record gone meanwhile is no reason to fail
+    }
+    table.EnableControls();
 }
 
 void TReportSetup::HTMLSaveButtonClick() {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/ui/forms.h"
+#include "report/draw/device_target.h"
 #include "report/export/writers.h"
 #include "report/export_progress.h"
 #include "report/measure/font_measure.h"
@@ -20,9 +21,15 @@ class TReportSetup;
 namespace store {
 class TTaskStore;
 }
+namespace print {
+class TReportDevice;
+}
 class QMenu;
 
 namespace report {
+
+class TPreviewForm;
+class TReportPrint;
 
 // The colour dialog's value (blue in the high byte, red in the low one) as the HTML page's
 // background, RRGGBB in upper-case hex.
@@ -36,8 +43,9 @@ class TReportSetup : public ui::TDialog {
 
   public:
     // Exports the store's task set under its filter and order; the settings live in the
-    // store's folder.
-    explicit TReportSetup(store::TTaskStore& store, QWidget* parent = nullptr);
+    // store's folder. Prints on `device` (the program's shared one unless given).
+    explicit TReportSetup(store::TTaskStore& store, QWidget* parent = nullptr,
+                          print::TReportDevice* device = nullptr);
     ~TReportSetup() override;
 
     bool ToPrinter = false;
@@ -50,10 +58,15 @@ class TReportSetup : public ui::TDialog {
     std::string IniFileName() const;
     void LoadPreferences();
     void SavePreferences();
+    // Runs the printed report on the printer (ToPrinter) or into a preview.
+    void DoPrint();
 
   public Q_SLOTS:
     void FormCreate();
     void ColorPanelClick();
+    void PrintButtonClick();
+    void PreviewButtonClick();
+    void SetupButtonClick();
     void HTMLSaveButtonClick();
     void RTFSaveButtonClick();
     void TextSaveButtonClick();
@@ -74,17 +87,27 @@ class TReportSetup : public ui::TDialog {
     virtual std::optional<QString> RunSaveDialog(const SaveRequest& request);
     // The colour chosen, nullopt when the user cancelled.
     virtual std::optional<QColor> RunColorDialog(const QColor& start);
+    // The printing device's dialogs; true when the person confirmed them.
+    virtual bool RunPrintDialog();
+    virtual bool RunPrinterSetupDialog();
+    // Shows the print-status window, then the preview, each modally; tests answer them.
+    virtual void ShowReportPrint(TReportPrint& window);
+    virtual void ShowPreview(TPreviewForm& window);
 
     // When an export shows its progress window and lets messages through.
     ExportProgress::Pace progressPace_;
 
   private:
+    // "There are no printers installed" when the device has none; false then.
+    bool PrintersInstalled();
     void SaveAs(ExportFormat format);
     void ShowColor();
     void ShowWhatsThisMenu(QWidget* control);
 
     std::unique_ptr<Ui::TReportSetup> ui_;
     store::TTaskStore& store_;
+    print::TReportDevice& device_;
+    DeviceTarget printer_;  // ReportPrinter1, on the device
     FontTextMeasure measure_;
     unsigned colorValue_ = kStartColorValue;
     // Set while a writer runs: the walk lets pending messages through, and a second export

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
@@ -23,6 +24,10 @@
 #include "platform/ini/profile.h"
 #include "platform/ui/application.h"
 #include "platform/ui/message_box.h"
+#include "platform/print/pdf_printer.h"
+#include "platform/print/report_device.h"
+#include "report/preview_form.h"
+#include "report/report_print.h"
 #include "report_test_support.h"
 #include "widget_test_support.h"
 
@@ -54,6 +59,23 @@ class AnsweredReportSetup : public report::TReportSetup {
         colorStart = start;
         return colorAnswer;
     }
+
+    // The printing dialogs and the two windows of a printed report, answered by the test.
+    bool printAnswer = true;
+    int printDialogs = 0;
+    int setupDialogs = 0;
+    std::function<void(report::TReportPrint&)> onReportPrint;
+    std::function<void(report::TPreviewForm&)> onPreview;
+    bool RunPrintDialog() override {
+        ++printDialogs;
+        return printAnswer;
+    }
+    bool RunPrinterSetupDialog() override {
+        ++setupDialogs;
+        return true;
+    }
+    void ShowReportPrint(report::TReportPrint& window) override { onReportPrint(window); }
+    void ShowPreview(report::TPreviewForm& window) override { onPreview(window); }
 };
 
 class ReportSetupTest : public report_test::ReportStoreTest {
@@ -116,11 +138,10 @@ TEST_F(ReportSetupTest, OpensOnFirstPageWithEveryControl) {
         EXPECT_EQ(box->text(), QString::fromLatin1(text));
         EXPECT_FALSE(box->isChecked());
     }
-    // Printing comes later: its buttons are there but disabled; the rest work.
     const std::tuple<const char*, const char*, bool> buttons[] = {
-        {"PrintButton", "Print", false},
-        {"PreviewButton", "Preview", false},
-        {"SetupButton", "Printer Setup", false},
+        {"PrintButton", "Print", true},
+        {"PreviewButton", "Preview", true},
+        {"SetupButton", "Printer Setup", true},
         {"HTMLSaveButton", "Save As", true},
         {"RTFSaveButton", "Save As", true},
         {"TextSaveButton", "Save As", true},
@@ -139,6 +160,81 @@ TEST_F(ReportSetupTest, OpensOnFirstPageWithEveryControl) {
     EXPECT_EQ(panel->color(), QColor(0xFF, 0xFF, 0x80));
     EXPECT_EQ(dialog->HTMLColor, "FFFF80");
     EXPECT_EQ(dialog->HTMLFilespec, PathOf("Todo.htm"));
+}
+
+// Without a printer the three printing buttons say so and do nothing else.
+TEST_F(ReportSetupTest, PrintingWithoutPrintersSaysThereAreNone) {
+    print::TReportDevice none;
+    auto dialog = ui::CreateForm<AnsweredReportSetup>(Store(), nullptr, &none);
+    dialog->onReportPrint = [](report::TReportPrint&) { FAIL() << "no run without a printer"; };
+    dialog->PrintButtonClick();
+    dialog->PreviewButtonClick();
+    dialog->SetupButtonClick();
+    ASSERT_EQ(boxes.size(), 3u);
+    for (const ui::MessageBoxRequest& box : boxes) {
+        EXPECT_EQ(box.text, QStringLiteral("There are no printers installed"));
+        EXPECT_EQ(box.caption, QStringLiteral("Information"));
+    }
+    EXPECT_EQ(dialog->printDialogs + dialog->setupDialogs, 0);
+}
+
+// Preview: the status window runs the report with the task table's controls frozen, then the
+// preview opens at the page width; afterwards the controls follow the table again and the
+// record is where it was. Print: nothing when the print dialog is cancelled, else a PDF.
+TEST_F(ReportSetupTest, DoPrintRunsTheReportThenPreviewsOrPrintsIt) {
+    print::TReportDevice device;
+    device.AddBackend(std::make_unique<print::PdfPrinter>());
+    device.SetPrinterIndex(0);
+    auto dialog = ui::CreateForm<AnsweredReportSetup>(Store(), nullptr, &device);
+    const int record = Store().TodoEngine.RecordNumber();
+    QString statusCaption;
+    QString statusText;
+    bool frozen = false;
+    dialog->onReportPrint = [&](report::TReportPrint& window) {
+        statusCaption = window.windowTitle();
+        frozen = Store().TodoTable.ControlsDisabled();
+        window.show();
+        window.FormActivate();
+        statusText = window.findChild<QLabel*>(QStringLiteral("Label1"))->text();
+        window.CancelButtonClick();
+    };
+    double previewZoom = 0;
+    double pageWidth = -1;
+    QString previewCaption;
+    dialog->onPreview = [&](report::TPreviewForm& window) {
+        window.show();
+        window.FormActivate();
+        previewZoom = window.ZoomFactor();
+        pageWidth = report::PageWidthZoom(window.Box());
+        previewCaption = window.windowTitle();
+        window.OkButtonClick();
+    };
+    dialog->PreviewButtonClick();
+    EXPECT_FALSE(dialog->ToPrinter);
+    EXPECT_EQ(dialog->printDialogs, 0);
+    EXPECT_EQ(statusCaption, QStringLiteral("Preview Status"));
+    EXPECT_TRUE(frozen);
+    EXPECT_EQ(statusText, QStringLiteral("\nPreview Ready!"));
+    EXPECT_DOUBLE_EQ(previewZoom, pageWidth);
+    EXPECT_TRUE(previewCaption.startsWith(QStringLiteral("Preview Page 1 of 1 ( ")))
+        << previewCaption.toStdString();
+    EXPECT_FALSE(Store().TodoTable.ControlsDisabled());
+    EXPECT_EQ(Store().TodoEngine.RecordNumber(), record);
+
+    const std::string pdf = PathOf("report.pdf");
+    device.Settings().outputFile = QString::fromStdString(pdf);
+    dialog->onPreview = [](report::TPreviewForm&) { FAIL() << "printing shows no preview"; };
+    dialog->printAnswer = false;
+    statusCaption.clear();
+    dialog->PrintButtonClick();
+    EXPECT_TRUE(statusCaption.isEmpty());
+    dialog->printAnswer = true;
+    dialog->PrintButtonClick();
+    EXPECT_EQ(dialog->printDialogs, 2);
+    EXPECT_EQ(statusCaption, QStringLiteral("Print Status"));
+    EXPECT_EQ(statusText, QStringLiteral("\nPrint Completed!"));
+    EXPECT_TRUE(std::filesystem::exists(pdf));
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(ReportSetupTest, ColourFollowsTheColourDialog) {

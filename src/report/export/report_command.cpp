@@ -53,6 +53,64 @@ const char* IndexExpression(const std::string& tag) {
 
 }  // namespace
 
+OptionRead ReadTaskSetOption(const std::vector<std::string>& args, std::size_t& i,
+                             ExportCommand& command, std::string& error) {
+    const std::string& option = args[i];
+    if (option == "--notes") {
+        command.notes = true;
+        return OptionRead::kTaken;
+    }
+    if (option == "--show-done") {
+        command.filter.ShowDoneFlag = true;
+        return OptionRead::kTaken;
+    }
+    static const char* const kWithValue[] = {"--dir",  "--title",    "--order",
+                                             "--date", "--priority", "--keys"};
+    if (std::find(std::begin(kWithValue), std::end(kWithValue), option) == std::end(kWithValue)) {
+        return OptionRead::kOther;
+    }
+    if (i + 1 == args.size()) {
+        error = option + " needs a value";
+        return OptionRead::kBad;
+    }
+    const std::string& value = args[++i];
+    if (option == "--dir") {
+        if (value.empty()) {
+            error = "empty folder";
+            return OptionRead::kBad;
+        }
+        command.dir = value;
+    } else if (option == "--title") {
+        command.title = rtl::Utf8ToAnsi(value);
+    } else if (option == "--order") {
+        if (value == "datetime" || value == "descript" || value == "priority") {
+            command.orderTag = rtl::AnsiUpperCase(value);
+        } else if (value == "record") {
+            command.orderTag.clear();
+        } else {
+            error = "unknown order " + value;
+            return OptionRead::kBad;
+        }
+    } else if (option == "--date") {
+        const auto n = SmallNumber(value, 0, 6);
+        if (!n) {
+            error = "the date filter is 0 to 6, not " + value;
+            return OptionRead::kBad;
+        }
+        command.filter.DateFilterIndex = *n;
+    } else if (option == "--priority") {
+        const auto n = SmallNumber(value, 0, 3);
+        if (!n) {
+            error = "the priority filter is 0 to 3, not " + value;
+            return OptionRead::kBad;
+        }
+        command.filter.PriorityFilterIndex = *n;
+    } else {  // --keys
+        command.filter.KeyFilterText = rtl::Utf8ToAnsi(value);
+    }
+    return OptionRead::kTaken;
+}
+
 std::optional<ExportCommand> ParseReportCommand(const std::vector<std::string>& args,
                                                 std::string& error) {
     if (args.size() < 3 || args[0] != "export") {
@@ -77,73 +135,33 @@ std::optional<ExportCommand> ParseReportCommand(const std::vector<std::string>& 
         return std::nullopt;
     }
     for (std::size_t i = 3; i < args.size(); ++i) {
-        const std::string& option = args[i];
-        if (option == "--notes") {
-            command.notes = true;
-            continue;
-        }
-        if (option == "--show-done") {
-            command.filter.ShowDoneFlag = true;
-            continue;
-        }
-        static const char* const kWithValue[] = {"--dir",  "--title",    "--color", "--order",
-                                                 "--date", "--priority", "--keys"};
-        if (std::find(std::begin(kWithValue), std::end(kWithValue), option) ==
-            std::end(kWithValue)) {
-            error = "unknown option " + option;
-            return std::nullopt;
-        }
-        if (i + 1 == args.size()) {
-            error = option + " needs a value";
-            return std::nullopt;
-        }
-        const std::string& value = args[++i];
-        if (option == "--dir") {
-            if (value.empty()) {
-                error = "empty folder";
+        if (args[i] == "--color") {
+            if (i + 1 == args.size()) {
+                error = "--color needs a value";
                 return std::nullopt;
             }
-            command.dir = value;
-        } else if (option == "--title") {
-            command.title = rtl::Utf8ToAnsi(value);
-        } else if (option == "--color") {
+            const std::string& value = args[++i];
             if (!IsHexColor(value)) {
                 error = "the colour is six hex digits RRGGBB, not " + value;
                 return std::nullopt;
             }
             command.color = rtl::AnsiUpperCase(value);
-        } else if (option == "--order") {
-            if (value == "datetime" || value == "descript" || value == "priority") {
-                command.orderTag = rtl::AnsiUpperCase(value);
-            } else if (value == "record") {
-                command.orderTag.clear();
-            } else {
-                error = "unknown order " + value;
+            continue;
+        }
+        switch (ReadTaskSetOption(args, i, command, error)) {
+            case OptionRead::kTaken:
+                continue;
+            case OptionRead::kOther:
+                error = "unknown option " + args[i];
                 return std::nullopt;
-            }
-        } else if (option == "--date") {
-            const auto n = SmallNumber(value, 0, 6);
-            if (!n) {
-                error = "the date filter is 0 to 6, not " + value;
+            case OptionRead::kBad:
                 return std::nullopt;
-            }
-            command.filter.DateFilterIndex = *n;
-        } else if (option == "--priority") {
-            const auto n = SmallNumber(value, 0, 3);
-            if (!n) {
-                error = "the priority filter is 0 to 3, not " + value;
-                return std::nullopt;
-            }
-            command.filter.PriorityFilterIndex = *n;
-        } else {  // --keys
-            command.filter.KeyFilterText = rtl::Utf8ToAnsi(value);
         }
     }
     return command;
 }
 
-int RunExportCommand(const ExportCommand& command, const TextMeasure& measure,
-                     std::string& message) {
+int RunOnTaskSet(const ExportCommand& command, const TaskSetJob& job, std::string& message) {
     store::RecordingSink sink;
     store::TTaskStore store(command.dir, sink, sink);
     const std::string table = store.PathOf(store::kTaskTableName);
@@ -197,15 +215,26 @@ int RunExportCommand(const ExportCommand& command, const TextMeasure& measure,
     // Dates are read from the table under the formats the main window works in.
     const rtl::FormatSettings formats = rtl::CurrentFormats();
     UseInternalFormats();
-    const ExportJob job{
-        store.TodoTable, store.TodoEngine, measure, {}, listed ? &records : nullptr};
-    const xbase::Status result = CopyTasks(command.format, job, command.outFile, command.title,
-                                           command.notes, command.color);
+    const std::string error = job(store.TodoTable, store.TodoEngine, listed ? &records : nullptr);
     rtl::SetCurrentFormats(formats);
-    if (!result.ok()) {
-        return fail(result.message());
+    if (!error.empty()) {
+        return fail(error);
     }
     return 0;
+}
+
+int RunExportCommand(const ExportCommand& command, const TextMeasure& measure,
+                     std::string& message) {
+    return RunOnTaskSet(
+        command,
+        [&](store::TTable& table, store::TEngineComponent& engine,
+            const std::vector<std::int32_t>* records) {
+            const ExportJob job{table, engine, measure, {}, records};
+            const xbase::Status result = CopyTasks(command.format, job, command.outFile,
+                                                   command.title, command.notes, command.color);
+            return result.ok() ? std::string() : result.message();
+        },
+        message);
 }
 
 int ReportMain(const std::vector<std::string>& args, const TextMeasure& measure,

@@ -2,6 +2,8 @@
 // report dialog's writers on the task table of a folder, without a window.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -34,6 +36,22 @@ struct ExportCommand {
 // UTF-8); nullopt with the reason in `error` for a bad command line.
 std::optional<ExportCommand> ParseReportCommand(const std::vector<std::string>& args,
                                                 std::string& error);
+
+// Reads the option at args[i] when it is one the export shares with the printed report (the
+// folder, the title, --notes and the task set's filter and order), moving `i` past its value.
+enum class OptionRead { kTaken, kOther, kBad };
+OptionRead ReadTaskSetOption(const std::vector<std::string>& args, std::size_t& i,
+                             ExportCommand& command, std::string& error);
+
+// What a command makes of the open task set, given the records to visit in order (null: the
+// table's order): an empty text when done, else why it failed.
+using TaskSetJob = std::function<std::string(store::TTable& table, store::TEngineComponent& engine,
+                                             const std::vector<std::int32_t>* records)>;
+
+// Opens the task table of `command.dir` for shared reading (a missing table is an error,
+// nothing is created, upgraded or indexed), puts the filter and order in force and runs `job`
+// under the program's own date notation. 0, or 1 with a one-line `message`.
+int RunOnTaskSet(const ExportCommand& command, const TaskSetJob& job, std::string& message);
 
 // Opens the task table of `command.dir` for shared reading (a missing table is an error,
 // nothing is created, upgraded or indexed), puts the filter and order in force and writes the

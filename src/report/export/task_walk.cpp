@@ -112,7 +112,9 @@ bool TaskWalk::Run(const std::function<bool(const TaskRowTexts&)>& visit, bool w
                          store::ShowTime(TextOf(values[2])),
                          store::ShowPriority(TextOf(values[3])),
                          store::IsDone(BooleanOf(values[4])),
-                         {}};
+                         {},
+                         TextOf(values[1]),
+                         TextOf(values[2])};
         // A note that cannot be read ends the export: a report without it would pass for whole.
         if (withNotes) {
             const store::DbiResult memo =

@@ -20,6 +20,8 @@ struct TaskRowTexts {
     std::string priority;  // ShowPriority
     std::string done;      // IsDone
     std::string note;      // read only when the walk is asked for notes
+    std::string storedDate;  // DATE as stored, "yyyymmdd"
+    std::string storedTime;  // TIME as stored
 };
 
 // Told after each task with the tasks visited so far and the tasks the walk expects (the

@@ -255,6 +255,10 @@ void TBaseReport::GotoLine(int line) {
     lineNum_ = std::max(line, 1);
     cursorY_ = areaTop_ + lineNum_ * lineSpacing_ - descent_;
     cursorX_ = ColumnLeft();
+    // A line begun anew starts before its first stop, as after a line advance: a page header
+    // that prints its headings into the stops and goes back to the top of the area leaves the
+    // first row its cells.
+    ResetTabPosition();
 }
 
 void TBaseReport::GotoColumn(int column) {

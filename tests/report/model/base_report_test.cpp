@@ -301,6 +301,26 @@ TEST(BaseReport, SavedTabStopsComeBackAsTheyWereSaved) {
     EXPECT_FALSE(r.RestoreTabStops());
 }
 
+TEST(BaseReport, GoingToALineStartsItBeforeTheFirstStop) {
+    TestReport r;
+    std::vector<double> starts;
+    r.OnPrint = [&](TBaseReport& report) {
+        report.AddTabStop(1, TPrintJustify::pjLeft, 1, 10, 0, 0);
+        report.AddTabStop(-1, TPrintJustify::pjLeft, 1, 10, 0, 0);
+        for (auto go :
+             {+[](TBaseReport& t) { t.ToTopOfArea(); }, +[](TBaseReport& t) { t.GotoLine(3); },
+              +[](TBaseReport& t) { t.GotoColumn(1); }}) {
+            report.NextTabStop();
+            report.NextTabStop();
+            go(report);
+            report.NextTabStop();
+            starts.push_back(report.CellTextStart());
+        }
+    };
+    EXPECT_TRUE(r.RunReport());
+    EXPECT_THAT(starts, ElementsAre(1.1, 1.1, 1.1));
+}
+
 TEST(BaseReport, ARunFiresItsEventsInOrderAndSkipsUnselectedPages) {
     TestReport r;
     r.SetPageSelection("2");
