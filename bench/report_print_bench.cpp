@@ -47,13 +47,13 @@ bool MakeTaskFile(const std::string& dir, std::uint32_t count) {
     for (std::uint32_t i = 0; i < count; ++i) {
         const bench::Task& t = tasks[i];
         sx_AppendBlank();
-        sx_Replace("DATE", 1024, t.date);
-        sx_Replace("TIME", 1024, t.time);
-        sx_Replace("DESCRIPT", 1024, t.descript);
-        sx_Replace("NOTE", 3072, NoteOf(i + 1));
-        sx_Replace("DONE", 128, t.done);
-        sx_Replace("KEYS", 1024, t.keys);
-        sx_Replace("PRIORITY", 1024, t.priority);
+        sx_Replace("DATE", SxReplace::kText, t.date);
+        sx_Replace("TIME", SxReplace::kText, t.time);
+        sx_Replace("DESCRIPT", SxReplace::kText, t.descript);
+        sx_Replace("NOTE", SxReplace::kMemo, NoteOf(i + 1));
+        sx_Replace("DONE", SxReplace::kLogical, t.done);
+        sx_Replace("KEYS", SxReplace::kText, t.keys);
+        sx_Replace("PRIORITY", SxReplace::kText, t.priority);
     }
     for (const store::TaskTag& tag : store::kTaskTags) {
         if (sx_IndexTag({}, tag.name, tag.expression, 0, false, tag.condition) == 0) {
