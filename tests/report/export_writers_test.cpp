@@ -13,6 +13,7 @@
 
 #include "report/export/note_lines.h"
 #include "report_test_support.h"
+#include "rtl/text.h"
 
 namespace {
 
@@ -311,6 +312,71 @@ TEST(NoteLines, WrapAndAbsentNotes) {
     const report_test::FixedMeasure measure;
     for (const Case& c : cases) {
         EXPECT_EQ(report::NoteLines(c.note, c.width, measure), c.lines) << c.note;
+    }
+}
+
+// Lines are found by halving, not by measuring each prefix: in a proportional font with
+// kerning (narrower pairs) they break where measuring every prefix in turn breaks them.
+TEST(NoteLines, BreakWhereEveryPrefixMeasuredBreaks) {
+    class KernedMeasure : public report::TextMeasure {
+      public:
+        int TextWidth(std::string_view text) const override {
+            int width = 0;
+            for (std::size_t i = 0; i < text.size(); ++i) {
+                width += text[i] == 'i' ? 2 : text[i] == 'm' ? 9 : 5;
+                if (i > 0 && text[i - 1] == 'A' && text[i] == 'V') {
+                    width -= 2;
+                }
+            }
+            return width;
+        }
+    };
+    // The longest prefix that fits, backed up to after its last blank run.
+    auto byEveryPrefix = [](std::string_view text, int width, const report::TextMeasure& m) {
+        std::vector<std::string> lines;
+        for (std::size_t start = 0; start < text.size();) {
+            std::size_t end = start;
+            std::size_t lastBreak = std::string_view::npos;
+            while (end < text.size()) {
+                if (text[end] == ' ') {
+                    while (end < text.size() && text[end] == ' ') {
+                        ++end;
+                    }
+                    lastBreak = end;
+                    continue;
+                }
+                if (m.TextWidth(text.substr(start, end + 1 - start)) > width) {
+                    break;
+                }
+                ++end;
+            }
+            if (end < text.size()) {
+                end = lastBreak != std::string_view::npos ? lastBreak
+                      : end == start                      ? start + 1
+                                                          : end;
+            }
+            lines.emplace_back(rtl::TrimTrailingSpaces(text.substr(start, end - start)));
+            start = end;
+        }
+        return lines;
+    };
+    const KernedMeasure measure;
+    const char alphabet[] = "AVimx  ";
+    std::uint32_t seed = 12345;
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        const int length = 1 + round % 70;
+        for (int i = 0; i < length; ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            text += alphabet[(seed >> 16) % (sizeof alphabet - 1)];
+        }
+        const int width = 1 + round % 61;
+        std::vector<std::string> expected = byEveryPrefix(text, width, measure);
+        if (expected.size() == 1 && rtl::TrimSpaces(expected.front()).empty()) {
+            expected.clear();
+        }
+        ASSERT_EQ(report::NoteLines(text, width, measure), expected)
+            << '"' << text << "\" at " << width;
     }
 }
 

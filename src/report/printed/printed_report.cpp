@@ -38,9 +38,9 @@ void AddColumn(TBaseReport& report, double width, int shade = 0) {
     report.AddTabStop(-1, TPrintJustify::pjLeft, width, kCellMargin, 0, shade);
 }
 
-// The area the body and the header leave for rows: an inch below the top margin down to half
-// an inch above the bottom margin (the body first reserves a whole inch; the header, which
-// every page gets, settles it).
+// Side margins of an inch, and the rows' area from an inch below the top margin down to
+// `roomBelow` above the bottom margin: the body first keeps a whole inch there, the page header
+// (which every page gets) settles it at half an inch.
 void SetRowArea(TBaseReport& report, double roomBelow) {
     report.SetMarginLeft(1);
     report.SetMarginRight(1);
