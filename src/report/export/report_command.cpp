@@ -215,10 +215,10 @@ int RunOnTaskSet(const ExportCommand& command, const TaskSetJob& job, std::strin
     // Dates are read from the table under the formats the main window works in.
     const rtl::FormatSettings formats = rtl::CurrentFormats();
     UseInternalFormats();
-    const std::string error = job(store.TodoTable, store.TodoEngine, listed ? &records : nullptr);
+    const xbase::Status done = job(store.TodoTable, store.TodoEngine, listed ? &records : nullptr);
     rtl::SetCurrentFormats(formats);
-    if (!error.empty()) {
-        return fail(error);
+    if (!done) {
+        return fail(done.message());
     }
     return 0;
 }
@@ -230,9 +230,8 @@ int RunExportCommand(const ExportCommand& command, const TextMeasure& measure,
         [&](store::TTable& table, store::TEngineComponent& engine,
             const std::vector<std::int32_t>* records) {
             const ExportJob job{table, engine, measure, {}, records};
-            const xbase::Status result = CopyTasks(command.format, job, command.outFile,
-                                                   command.title, command.notes, command.color);
-            return result.ok() ? std::string() : result.message();
+            return CopyTasks(command.format, job, command.outFile, command.title, command.notes,
+                             command.color);
         },
         message);
 }

@@ -44,9 +44,9 @@ OptionRead ReadTaskSetOption(const std::vector<std::string>& args, std::size_t& 
                              ExportCommand& command, std::string& error);
 
 // What a command makes of the open task set, given the records to visit in order (null: the
-// table's order): an empty text when done, else why it failed.
-using TaskSetJob = std::function<std::string(store::TTable& table, store::TEngineComponent& engine,
-                                             const std::vector<std::int32_t>* records)>;
+// table's order).
+using TaskSetJob = std::function<xbase::Status(
+    store::TTable& table, store::TEngineComponent& engine, const std::vector<std::int32_t>* records)>;
 
 // Opens the task table of `command.dir` for shared reading (a missing table is an error,
 // nothing is created, upgraded or indexed), puts the filter and order in force and runs `job`

@@ -9,12 +9,9 @@
 
 #include <memory>
 
-#include "platform/print/paper.h"
-#include "platform/print/pdf_printer.h"
-#include "platform/print/report_device.h"
 #include "report/draw/canvas_report.h"
-#include "report/draw/device_target.h"
 #include "report/draw/painter_surface.h"
+#include "report/draw/pdf_printer_target.h"
 #include "report/measure/font_measure.h"
 #include "report/model/byte_stream.h"
 #include "report/model/report_filer.h"
@@ -45,9 +42,9 @@ PrintedReportOptions OptionsOf(const PrintedCommand& command) {
     return {command.common.title, command.common.notes, command.checkbox, command.doubleSpaced};
 }
 
-// Lays the report out on `report` and answers why it failed, or an empty text.
-std::string LayOut(const PrintedCommand& command, TBaseReport& report, store::TTable& table,
-                   store::TEngineComponent& engine, const std::vector<std::int32_t>* records) {
+// Lays the report out on `report`.
+Status LayOut(const PrintedCommand& command, TBaseReport& report, store::TTable& table,
+              store::TEngineComponent& engine, const std::vector<std::int32_t>* records) {
     const FontTextMeasure measure(NoteMemoFont());
     TaskWalk walk(table, engine);
     walk.SetRecords(records);
@@ -55,54 +52,49 @@ std::string LayOut(const PrintedCommand& command, TBaseReport& report, store::TT
                           kScreenDpi);
     ConfigureReportComponent(report);
     printed.Attach(report);
-    const xbase::Status status = report.RunReport();
+    const Status status = report.RunReport();
     if (printed.TasksFailed()) {
-        return walk.ErrorText();
+        return {xbase::ErrorCode::kReadFailed, walk.ErrorText()};
     }
-    return status ? std::string() : status.message();
+    return status;
 }
 
-std::string Record(const PrintedCommand& command, store::TTable& table,
-                   store::TEngineComponent& engine, const std::vector<std::int32_t>* records) {
-    const bool a4 = command.paper == ReportPaper::kA4;
-    const QSizeF inches = QPageSize(a4 ? QPageSize::A4 : QPageSize::Letter).size(QPageSize::Inch);
+QSizeF PaperInches(ReportPaper paper) {
+    return QPageSize(paper == ReportPaper::kA4 ? QPageSize::A4 : QPageSize::Letter)
+        .size(QPageSize::Inch);
+}
+
+Status Record(const PrintedCommand& command, store::TTable& table,
+              store::TEngineComponent& engine, const std::vector<std::int32_t>* records) {
+    const QSizeF inches = PaperInches(command.paper);
     PainterSurface measure;  // 96 dots per inch, nothing cut off
     TReportFiler filer(measure);
     StreamDeviceSettings settings;
-    settings.paperSize = a4 ? 9 : 1;
+    settings.paperSize = command.paper == ReportPaper::kA4 ? 9 : 1;
     filer.SetDevice({inches.width(), inches.height(), 0, 0, 0, 0, kScreenDpi, kScreenDpi},
                     settings);
     MemoryStream stream;
     filer.SetStreamMode(TStreamMode::smUser);
     filer.SetStream(&stream);
     filer.SetAccuracyMethod(TAccuracyMethod::amPositioning);
-    if (std::string error = LayOut(command, filer, table, engine, records); !error.empty()) {
-        return error;
+    if (Status laidOut = LayOut(command, filer, table, engine, records); !laidOut) {
+        return laidOut;
     }
     // Written only when whole: a stream of part of the tasks would pass for the report.
-    if (const Status saved = SaveBytes(command.common.outFile, stream.bytes()); !saved) {
-        return saved.message();
-    }
-    return {};
+    return SaveBytes(command.common.outFile, stream.bytes());
 }
 
-std::string Print(const PrintedCommand& command, store::TTable& table,
-                  store::TEngineComponent& engine, const std::vector<std::int32_t>* records) {
-    print::TReportDevice device;
-    device.AddBackend(std::make_unique<print::PdfPrinter>());
-    device.SetPrinterIndex(device.FindPrinter(QString::fromLatin1(print::kPdfPrinterName)));
-    print::PrinterSettings& settings = device.Settings();
-    print::SetPaper(
-        settings, QPageSize(command.paper == ReportPaper::kA4 ? QPageSize::A4 : QPageSize::Letter));
-    settings.orientation = print::Orientation::Portrait;
-    settings.outputFile = QString::fromStdString(command.common.outFile);
-    DeviceTarget target(device);
+Status Print(const PrintedCommand& command, store::TTable& table,
+             store::TEngineComponent& engine, const std::vector<std::int32_t>* records) {
+    const QString file = QString::fromStdString(command.common.outFile);
+    const QSizeF inches = PaperInches(command.paper);
+    PdfPrinterTarget target(file, inches.width(), inches.height());
     TReportPrinter printer(target);
-    std::string error = LayOut(command, printer, table, engine, records);
-    if (!error.empty()) {
-        QFile::remove(settings.outputFile);
+    Status printed = LayOut(command, printer, table, engine, records);
+    if (!printed) {
+        QFile::remove(file);
     }
-    return error;
+    return printed;
 }
 
 }  // namespace
