@@ -7,6 +7,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSet>
 #include <QShortcut>
 
 #include "controls/explorer_button.h"
@@ -192,19 +193,35 @@ QWidget* HelpModeMask(const QWidget* form) {
     return nullptr;
 }
 
-void InstallHelpKeys(QWidget* form) {
+TODSHelp* InstallHelp(QWidget* form) {
+    TODSHelp* help = TODSHelp::Install(form, form->objectName());
     auto* key = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1), form);
     QObject::connect(key, &QShortcut::activated, form, [form] { EnterHelpMode(form); });
-    const TODSHelp* help = TODSHelp::Of(form);
-    if (help == nullptr) {
-        return;
-    }
     for (QWidget* control : form->findChildren<QWidget*>()) {
         const std::optional<TODSHelp::Found> found = help->Find(control);
         if (found && found->control == control) {
             control->setAccessibleDescription(PlainText(found->text));
         }
     }
+    return help;
+}
+
+QList<QWidget*> ControlsWithHelpEntries(const QWidget* form) {
+    QList<QWidget*> controls;
+    const TODSHelp* help = TODSHelp::Of(form);
+    if (help == nullptr) {
+        return controls;
+    }
+    QSet<QString> names;
+    for (const THelpEntry& entry : help->HelpText()) {
+        names.insert(entry.name);
+    }
+    for (QWidget* control : form->findChildren<QWidget*>()) {
+        if (names.contains(control->objectName())) {
+            controls.append(control);
+        }
+    }
+    return controls;
 }
 
 QMenu* MakeWhatsThisMenu(QWidget* form, const QList<QWidget*>& controls,

@@ -9,6 +9,10 @@
 class QMenu;
 
 namespace controls {
+class TODSHelp;
+}
+
+namespace controls {
 
 // Shows the help of `control` on `form`, or of the nearest parent that has some. The form's
 // OnHelpDone runs when the popup closes, or at once when there was nothing to show (also when
@@ -22,9 +26,14 @@ void EnterHelpMode(QWidget* form);
 // The form's help-mode mask while help mode lasts, else null.
 QWidget* HelpModeMask(const QWidget* form);
 
-// Shift+F1 enters help mode on `form`, and each control with a help text of its own gets
-// that text as its accessible description. Call once the form's TODSHelp is installed.
-void InstallHelpKeys(QWidget* form);
+// Everything a form needs for its help: its TODSHelp with the entries compiled in under the
+// form's object name, Shift+F1 for help mode, and each control's own help text as its
+// accessible description, so that a screen reader reads the same words.
+TODSHelp* InstallHelp(QWidget* form);
+
+// The form's controls that have an entry in its help list, with a text or without: on the
+// forms where every control carries the "What's this?" menu, these are the controls.
+QList<QWidget*> ControlsWithHelpEntries(const QWidget* form);
 
 // The pop-up menu with the single item "What's this?", for `controls` of `form` (explorer
 // buttons take it as their pop-up menu, other controls on a right click); the item shows the
