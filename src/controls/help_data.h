@@ -53,6 +53,7 @@ using THelpResult = std::variant<T, THelpDataError>;
 //           1       reserved byte, 1
 //           4       help context, 0 = none
 // The texts are single-byte characters (Latin-1); every text the program stores is plain ASCII.
+// A text longer than a 16-bit length can count is cut to fit.
 QByteArray WriteHelpData(const QList<THelpRecord>& records);
 THelpResult<QList<THelpRecord>> ReadHelpData(QByteArrayView bytes);
 
