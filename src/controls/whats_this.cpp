@@ -114,7 +114,7 @@ class THelpModeMask : public QWidget {
         if (!shown) {
             HelpDone(TODSHelp::Of(form_));
         }
-        Restore();
+        Restore(shown);
     }
 
     void keyPressEvent(QKeyEvent* event) override {
@@ -150,11 +150,12 @@ class THelpModeMask : public QWidget {
     void Cancel() {
         End();
         HelpDone(TODSHelp::Of(form_));
-        Restore();
+        Restore(false);
     }
 
-    void Restore() {
-        if (previous_ != nullptr && previous_ != this && !TODSHelpPopup::Instance()->isVisible()) {
+    // The popup, when one was shown, keeps the focus until it closes.
+    void Restore(bool popupShown) {
+        if (previous_ != nullptr && previous_ != this && !popupShown) {
             previous_->setFocus(Qt::OtherFocusReason);
         }
         hide();
