@@ -65,9 +65,9 @@ bool TryShow(QWidget* control) {
 
 // The invisible, zero-sized control that holds the focus and the mouse while help mode lasts.
 //
-//   EnterHelpMode --> capturing --(left press)--> Finish: the popup, or OnHelpDone
-//                         |--(Esc, focus lost)--> Cancel: OnHelpDone
-//   either way the focus goes back to where it was and the mask is deleted.
+//   Start --> capturing --(left press: mousePressEvent)--> the popup, or OnHelpDone
+//                 |-------(Esc, focus lost: Cancel)-------> OnHelpDone
+//   either way Restore gives the focus back and deletes the mask.
 class THelpModeMask : public QWidget {
   public:
     explicit THelpModeMask(QWidget* form) : QWidget(form), form_(form) {
