@@ -4,6 +4,7 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
@@ -16,6 +17,7 @@
 
 #include "app/form_placement.h"
 #include "controls/explorer_button.h"
+#include "controls/whats_this.h"
 #include "platform/ui/application.h"
 #include "platform/ui/help_viewer.h"
 #include "platform/ui/message_box.h"
@@ -57,6 +59,12 @@ TPreviewForm::TPreviewForm(std::string iniFile, QString helpFile, QWidget* paren
         target->setCursor(magnifier);
         target->installEventFilter(this);
     }
+    // Every control but the page carries "What's this?": a right click on the page zooms out.
+    controls::InstallHelp(this);
+    QList<QWidget*> withMenu = controls::ControlsWithHelpEntries(this);
+    withMenu.removeAll(ui_->ScrollBox1);
+    QMenu* whatsThis = controls::MakeWhatsThisMenu(this, withMenu, whatsThisTarget_);
+    connect(whatsThis, &QMenu::triggered, this, &TPreviewForm::WhatsthisClick);
     RestoreFormPlacement(this, iniFile_);
 }
 
@@ -113,8 +121,8 @@ void TPreviewForm::FormActivate() {
     preview_.SetZoomFactor(SettleZoom(start, PageWidthZoom(box), WholePageZoom(box)));
     ShowPage(preview_.Header().firstPage);
     if (preview_.PageCount() < 2) {
-        for (QWidget* button : {ui_->FirstPageButton, ui_->PrevPageButton, ui_->NextPageButton,
-                                ui_->LastPageButton}) {
+        for (QWidget* button : {ui_->sbFirstPage, ui_->sbPrevPage, ui_->sbNextPage,
+                                ui_->sbLastPAge}) {
             button->hide();
         }
     }
@@ -257,6 +265,14 @@ void TPreviewForm::LastPageButtonClick() {
 
 void TPreviewForm::HelpButtonClick() {
     ui::ShowHelp(helpFile_, kHelpContext);
+}
+
+void TPreviewForm::MouseHelpButtonClick() {
+    controls::EnterHelpMode(this);
+}
+
+void TPreviewForm::WhatsthisClick() {
+    controls::ShowHelpFor(this, whatsThisTarget_);
 }
 
 }  // namespace report

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPointer>
 
 #include <memory>
 #include <string>
@@ -65,6 +66,8 @@ class TPreviewForm : public ui::TDialog {
     void NextPageButtonClick();
     void LastPageButtonClick();
     void HelpButtonClick();
+    void MouseHelpButtonClick();
+    void WhatsthisClick();
 
   protected:
     // A mouse button on the page or the box around it zooms.
@@ -77,6 +80,7 @@ class TPreviewForm : public ui::TDialog {
     std::unique_ptr<Ui::TPreviewForm> ui_;
     std::string iniFile_;
     QString helpFile_;
+    QPointer<QWidget> whatsThisTarget_;  // the control the menu was last opened on
     TFilePreview preview_;
     QWidget* pageHolder_ = nullptr;  // the page with its margin, in the scroll box
     QLabel* page_ = nullptr;

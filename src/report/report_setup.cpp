@@ -3,18 +3,17 @@
 
 #include <QCheckBox>
 #include <QColorDialog>
-#include <QContextMenuEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
-#include <QWhatsThis>
 
 #include <cstdio>
 #include <functional>
 
 #include "app/message_boxes.h"
 #include "controls/graphic_panel.h"
+#include "controls/whats_this.h"
 #include "platform/fonts/fonts.h"
 #include "platform/ini/profile.h"
 #include "platform/print/report_device.h"
@@ -71,27 +70,13 @@ TReportSetup::TReportSetup(store::TTaskStore& store, QWidget* parent, print::TRe
     ui_->ColorPanel->setBevelOuter(controls::TPanelBevel::bvNone);
 
     // Every control offers "What's this?" on its pop-up menu.
-    whatsThisMenu_ = new QMenu(this);
-    whatsThisMenu_->addAction(QStringLiteral("What's this?"));
-    const QList<QWidget*> controls = findChildren<QWidget*>();
-    for (QWidget* control : controls) {
-        if (control->whatsThis().isEmpty()) {
-            continue;
-        }
-        control->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(control, &QWidget::customContextMenuRequested, this,
-                [this, control](const QPoint&) { ShowWhatsThisMenu(control); });
-    }
+    controls::InstallHelp(this);
+    whatsThisMenu_ = controls::MakeWhatsThisMenu(this, controls::ControlsWithHelpEntries(this),
+                                                 whatsThisTarget_);
+    connect(whatsThisMenu_, &QMenu::triggered, this, &TReportSetup::WhatsthisClick);
 }
 
 TReportSetup::~TReportSetup() = default;
-
-void TReportSetup::ShowWhatsThisMenu(QWidget* control) {
-    const QPoint at = QCursor::pos();
-    if (whatsThisMenu_->exec(at) != nullptr) {
-        QWhatsThis::showText(at, control->whatsThis(), control);
-    }
-}
 
 std::string TReportSetup::IniFileName() const {
     return store_.FoundPath("QUILX.INI");
@@ -332,7 +317,11 @@ void TReportSetup::HelpButtonClick() {
 }
 
 void TReportSetup::MouseHelpButtonClick() {
-    QWhatsThis::enterWhatsThisMode();
+    controls::EnterHelpMode(this);
+}
+
+void TReportSetup::WhatsthisClick() {
+    controls::ShowHelpFor(this, whatsThisTarget_);
 }
 
 void RunReportDialog(store::TTaskStore& store) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -73,6 +74,7 @@ class TReportSetup : public ui::TDialog {
     void OKButtonClick();
     void HelpButtonClick();
     void MouseHelpButtonClick();
+    void WhatsthisClick();
 
   protected:
     // What the save dialog is asked for.
@@ -102,7 +104,6 @@ class TReportSetup : public ui::TDialog {
     bool PrintersInstalled();
     void SaveAs(ExportFormat format);
     void ShowColor();
-    void ShowWhatsThisMenu(QWidget* control);
 
     std::unique_ptr<Ui::TReportSetup> ui_;
     store::TTaskStore& store_;
@@ -114,6 +115,7 @@ class TReportSetup : public ui::TDialog {
     // would start inside the first.
     bool exporting_ = false;
     QMenu* whatsThisMenu_ = nullptr;
+    QPointer<QWidget> whatsThisTarget_;  // the control the menu was last opened on
 };
 
 // Creates the dialog over the main form, centres it, shows it modally and frees it.

@@ -109,8 +109,8 @@ class PreviewWindow : public ::testing::Test {
     ui::test::ConnectionGuard guard_;
 };
 
-constexpr const char* kPageButtons[] = {"FirstPageButton", "PrevPageButton", "NextPageButton",
-                                        "LastPageButton"};
+constexpr const char* kPageButtons[] = {"sbFirstPage", "sbPrevPage", "sbNextPage",
+                                        "sbLastPAge"};
 
 TEST_F(PreviewWindow, AOnePageReportHidesThePageButtonsAndOpensAtTheWholePage) {
     auto stream = Recorded(1);
@@ -122,7 +122,7 @@ TEST_F(PreviewWindow, AOnePageReportHidesThePageButtonsAndOpensAtTheWholePage) {
         EXPECT_FALSE(Button(form.get(), name)->isVisibleTo(form.get())) << name;
     }
     for (const char* name :
-         {"OkButton", "ZoomInButton", "Zoom100Button", "HelpButton", "MouseHelpButton"}) {
+         {"ReturnButton", "sbZoomIn", "zbZoom100", "Helpbutton", "MouseHelpButton"}) {
         EXPECT_TRUE(Button(form.get(), name)->isVisibleTo(form.get())) << name;
     }
 }
@@ -152,7 +152,7 @@ TEST_F(PreviewWindow, PagesZoomsAndScrollsWithinItsLimits) {
     EXPECT_EQ(form->ShownPage(), 4);
     // A mouse click on a button is the button's alone: it does not zoom as well.
     const double pageWidth = form->ZoomFactor();
-    Click(Button(form.get(), "FirstPageButton"), Qt::LeftButton);
+    Click(Button(form.get(), "sbFirstPage"), Qt::LeftButton);
     EXPECT_EQ(form->ShownPage(), 1);
     EXPECT_DOUBLE_EQ(form->ZoomFactor(), pageWidth);
 

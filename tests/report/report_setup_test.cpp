@@ -139,21 +139,21 @@ TEST_F(ReportSetupTest, OpensOnFirstPageWithEveryControl) {
         EXPECT_FALSE(box->isChecked());
     }
     const std::tuple<const char*, const char*, bool> buttons[] = {
-        {"PrintButton", "Print", true},
-        {"PreviewButton", "Preview", true},
-        {"SetupButton", "Printer Setup", true},
-        {"HTMLSaveButton", "Save As", true},
-        {"RTFSaveButton", "Save As", true},
-        {"TextSaveButton", "Save As", true},
-        {"OKButton", "Ok", true},
-        {"HelpButton", "Help", true},
+        {"PrintNow", "Print", true},
+        {"Previewbutton", "Preview", true},
+        {"PrintSetup", "Printer Setup", true},
+        {"HTMLSaveAs", "Save As", true},
+        {"SaveAsRTFClick", "Save As", true},
+        {"SaveAsText", "Save As", true},
+        {"ReturnButton", "Ok", true},
+        {"Helpbutton", "Help", true},
         {"MouseHelpButton", "", true}};
     for (const auto& [name, caption, enabled] : buttons) {
         auto* button = Child<controls::TExplorerButton>(dialog.get(), name);
         EXPECT_EQ(button->caption(), QString::fromLatin1(caption));
         EXPECT_EQ(button->isEnabled(), enabled) << name;
     }
-    auto* ok = Child<controls::TExplorerButton>(dialog.get(), "OKButton");
+    auto* ok = Child<controls::TExplorerButton>(dialog.get(), "ReturnButton");
     EXPECT_TRUE(ok->isDefault() && ok->isCancel());
     auto* panel = Child<controls::TGraphicPanel>(dialog.get(), "ColorPanel");
     EXPECT_EQ(panel->caption(), QStringLiteral("Background Color (click to change)"));

@@ -7,6 +7,7 @@
 
 #include "controls/calendar.h"
 #include "controls/explorer_button.h"
+#include "controls/whats_this.h"
 #include "rtl/ansi.h"
 #include "rtl/date_format.h"
 #include "ui/dialogs/dialog_parts.h"
@@ -28,7 +29,8 @@ TDateSelector::TDateSelector(QWidget* parent)
     dialogs::UseGlyphLeft({ui_->OKButton, ui_->CancelButton, ui_->Helpbutton});
     dialogs::HelpOnF1(this, ui_->Helpbutton);
     dialogs::UseGlyphOnly({ui_->MouseHelpButton});
-    whatsThisMenu_ = dialogs::MakeWhatsThisMenu(
+    controls::InstallHelp(this);
+    whatsThisMenu_ = controls::MakeWhatsThisMenu(
         this,
         {ui_->PrevYear, ui_->PrevMonth, ui_->DoCurrentDate, ui_->NextMonth, ui_->NextYear,
          ui_->OKButton, ui_->CancelButton},
@@ -88,8 +90,10 @@ void TDateSelector::HelpbuttonClick() {
     dialogs::ShowHelpContext(kHelpContext);
 }
 
-// The what's-this popups of this window arrive with the what's-this help; until then the
-// mode button and the menu item have nothing to show.
-void TDateSelector::MouseHelpButtonClick() {}
+void TDateSelector::MouseHelpButtonClick() {
+    controls::EnterHelpMode(this);
+}
 
-void TDateSelector::WhatsthisMenuItemClick() {}
+void TDateSelector::WhatsthisMenuItemClick() {
+    controls::ShowHelpFor(this, whatsThisTarget_);
+}

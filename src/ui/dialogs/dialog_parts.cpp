@@ -1,8 +1,7 @@
-// Button looks, the "What's this?" menu, help and the clock of the task editing dialogs.
+// Button looks, help and the clock of the task editing dialogs.
 #include "ui/dialogs/dialog_parts.h"
 
 #include <QKeySequence>
-#include <QMenu>
 #include <QShortcut>
 #include <QString>
 
@@ -31,31 +30,6 @@ void UseGlyphOnly(const QList<controls::TExplorerButton*>& buttons) {
                                .setFlag(TButtonOption::boMonoDisplay, false)
                                .setFlag(TButtonOption::boIconOnly));
     }
-}
-
-QMenu* MakeWhatsThisMenu(QWidget* owner, const QList<QWidget*>& widgets,
-                         QPointer<QWidget>& target) {
-    auto* menu = new QMenu(owner);
-    menu->setObjectName(QStringLiteral("WhatsThisMenu"));
-    menu->addAction(QStringLiteral("What's this?"));
-    for (QWidget* widget : widgets) {
-        if (auto* button = qobject_cast<controls::TExplorerButton*>(widget)) {
-            QObject::connect(menu, &QMenu::aboutToShow, button, [button, &target]() {
-                if (button->underMouse()) {
-                    target = button;
-                }
-            });
-            button->setPopupMenu(menu);
-            continue;
-        }
-        widget->setContextMenuPolicy(Qt::CustomContextMenu);
-        QObject::connect(widget, &QWidget::customContextMenuRequested, menu,
-                         [widget, menu, &target](const QPoint& at) {
-                             target = widget;
-                             menu->popup(widget->mapToGlobal(at));
-                         });
-    }
-    return menu;
 }
 
 void ShowHelpContext(int context) {

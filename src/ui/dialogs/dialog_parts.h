@@ -1,15 +1,13 @@
-// What the three dialogs share: the look of their bottom-strip buttons, the "What's this?"
-// context menu, opening the help file at a context, and the clock.
+// What the three dialogs share: the look of their bottom-strip buttons, opening the help file
+// at a context, and the clock.
 #pragma once
 
 #include <QList>
-#include <QPointer>
 
 #include <functional>
 
 #include "rtl/date_time.h"
 
-class QMenu;
 class QWidget;
 
 namespace controls {
@@ -22,10 +20,6 @@ namespace dialogs {
 void UseGlyphLeft(const QList<controls::TExplorerButton*>& buttons);
 // Glyph-only buttons, in colour at rest; the hidden caption becomes the hint.
 void UseGlyphOnly(const QList<controls::TExplorerButton*>& buttons);
-
-// The context menu with the single item "What's this?", carried by `widgets`; `target` is set
-// to the widget the menu was last opened on. The item's action is connected by the caller.
-QMenu* MakeWhatsThisMenu(QWidget* owner, const QList<QWidget*>& widgets, QPointer<QWidget>& target);
 
 // Opens the program's help file at `context`.
 void ShowHelpContext(int context);

@@ -17,6 +17,7 @@
 #include "app/message_boxes.h"
 #include "controls/calendar.h"
 #include "controls/explorer_button.h"
+#include "controls/whats_this.h"
 #include "platform/ui/ansi_input.h"
 #include "platform/ui/application.h"
 #include "rtl/ansi.h"
@@ -78,7 +79,8 @@ TTaskEditor::TTaskEditor(std::vector<std::string> keyWordList, QWidget* parent)
     ui_->KeyListbutton->setDropDownMenu(keyListMenu_);
     connect(keyListMenu_, &QMenu::triggered, this, &TTaskEditor::KeyListMenuItemClick);
 
-    whatsThisMenu_ = dialogs::MakeWhatsThisMenu(
+    controls::InstallHelp(this);
+    whatsThisMenu_ = controls::MakeWhatsThisMenu(
         this,
         {ui_->TaskLabel, ui_->Task, ui_->KeyWordsLabel, ui_->KeyWords, ui_->KeyListbutton,
          ui_->DateEditLabel, ui_->DateEdit, ui_->CalendarButton, ui_->QuickDateButton,
@@ -349,8 +351,10 @@ void TTaskEditor::HelpButtonClick() {
     dialogs::ShowHelpContext(kHelpContext);
 }
 
-// The what's-this popups of this window arrive with the what's-this help; until then the
-// mode button and the menu item have nothing to show.
-void TTaskEditor::MouseHelpButtonClick() {}
+void TTaskEditor::MouseHelpButtonClick() {
+    controls::EnterHelpMode(this);
+}
 
-void TTaskEditor::WhatsthisClick() {}
+void TTaskEditor::WhatsthisClick() {
+    controls::ShowHelpFor(this, whatsThisTarget_);
+}

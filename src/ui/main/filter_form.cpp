@@ -7,6 +7,7 @@
 #include <QMenu>
 
 #include "controls/explorer_button.h"
+#include "controls/whats_this.h"
 #include "platform/ui/ansi_input.h"
 #include "platform/ui/application.h"
 #include "rtl/ansi.h"
@@ -59,6 +60,10 @@ TFilterForm::TFilterForm(const std::vector<std::string>& keyWordList, QWidget* p
     keyListMenu_ = new QMenu(this);
     keyListMenu_->setObjectName(QStringLiteral("KeyListMenu"));
     ui_->KeyListbutton->setDropDownMenu(keyListMenu_);
+    controls::InstallHelp(this);
+    QMenu* whatsThis = controls::MakeWhatsThisMenu(this, controls::ControlsWithHelpEntries(this),
+                                                   whatsThisTarget_);
+    connect(whatsThis, &QMenu::triggered, this, &TFilterForm::WhatsthisClick);
 }
 
 TFilterForm::~TFilterForm() = default;
@@ -130,6 +135,14 @@ void TFilterForm::ResetButtonClick() {
 
 void TFilterForm::HelpButtonClick() {
     dialogs::ShowHelpContext(kHelpContext);
+}
+
+void TFilterForm::MouseHelpButtonClick() {
+    controls::EnterHelpMode(this);
+}
+
+void TFilterForm::WhatsthisClick() {
+    controls::ShowHelpFor(this, whatsThisTarget_);
 }
 
 bool FilterbuttonClick(store::TaskFilter& filter, const std::vector<std::string>& keyWordList,

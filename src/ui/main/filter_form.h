@@ -2,6 +2,8 @@
 // words of the task list's filter are chosen, and the command that runs it.
 #pragma once
 
+#include <QPointer>
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -48,11 +50,14 @@ class TFilterForm : public ui::TDialog {
     void CancelButtonClick();
     void ResetButtonClick();
     void HelpButtonClick();
+    void MouseHelpButtonClick();
+    void WhatsthisClick();
 
   private:
     std::unique_ptr<Ui::TFilterForm> ui_;
     const std::vector<std::string>& keyWordList_;
     QMenu* keyListMenu_ = nullptr;
+    QPointer<QWidget> whatsThisTarget_;  // the control the menu was last opened on
 };
 
 // The Filter button's command up to the new filter: shows the dialog centred over the main

@@ -27,6 +27,7 @@
 #include "controls/calendar.h"
 #include "controls/explorer_button.h"
 #include "controls/splitter.h"
+#include "controls/whats_this.h"
 #include "platform/ini/profile.h"
 #include "platform/ui/ansi_input.h"
 #include "platform/ui/application.h"
@@ -209,6 +210,17 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
     }
     connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { GridCurrentChanged(current); });
+    // All the visible buttons and both editors carry "What's this?".
+    controls::InstallHelp(this);
+    QList<QWidget*> withMenu{ui_->ActiveGrid, ui_->ActiveNotes};
+    for (controls::TExplorerButton* button : findChildren<controls::TExplorerButton*>()) {
+        if (!button->isHidden()) {
+            withMenu.append(button);
+        }
+    }
+    QMenu* whatsThis = controls::MakeWhatsThisMenu(this, withMenu, whatsThisTarget_);
+    connect(whatsThis, &QMenu::triggered, this, &TMainScreen::WhatsthisClick);
+
     controlEvents_ = new ControlEvents(*this);
     grid->installEventFilter(controlEvents_);
     ui_->ActiveNotes->installEventFilter(controlEvents_);
@@ -943,6 +955,14 @@ void TMainScreen::mnuHelpAboutClick() {
 
 void TMainScreen::HelpButtonClick() {
     ui::ShowHelp(helpFile_, kHelpContext);
+}
+
+void TMainScreen::MouseHelpButtonClick() {
+    controls::EnterHelpMode(this);
+}
+
+void TMainScreen::WhatsthisClick() {
+    controls::ShowHelpFor(this, whatsThisTarget_);
 }
 
 void TMainScreen::Contents1Click() {

@@ -3,6 +3,8 @@
 // preferences and placement, and its start-up and shut-down handlers.
 #pragma once
 
+#include <QPointer>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -95,6 +97,8 @@ class TMainScreen : public ui::TForm, public ui::InputRefusalSink {
     void FormKeyDown(QKeyEvent* event);
     void mnuHelpAboutClick();
     void HelpButtonClick();
+    void MouseHelpButtonClick();
+    void WhatsthisClick();
     void Contents1Click();
     void ExitButtonClick();
     void eXit1Click();
@@ -157,6 +161,7 @@ class TMainScreen : public ui::TForm, public ui::InputRefusalSink {
     std::unique_ptr<store::RebuildRunner> rebuildWindow_;
     std::unique_ptr<TableLink> tableLink_;
     ControlEvents* controlEvents_ = nullptr;
+    QPointer<QWidget> whatsThisTarget_;  // the control the what's-this menu was opened on
     TaskGridModel* model_ = nullptr;
     TColumnMenus* columnMenus_ = nullptr;
     TSortMenus* sortMenus_ = nullptr;
