@@ -388,6 +388,14 @@ xbase::Status Backups::FinishInterruptedRestore() {
     return xbase::Status::Ok();
 }
 
+bool RestoreAndReopen(TTaskStore& store, const std::string& name, std::time_t now,
+                      xbase::Status& status) {
+    // The table's own open lock would otherwise read as another program holding the file.
+    store.TodoTable.Close();
+    status = Backups(store.ProgramDir()).Restore(name, now);
+    return store.OpenTaskTable(false);
+}
+
 bool IsBackupCommandLine(const std::vector<std::string>& arguments) {
     return std::any_of(arguments.begin(), arguments.end(), [](const std::string& a) {
         return a == "--backups" || a == "--restore";

@@ -64,6 +64,15 @@ class Backups {
     xbase::FileSystem& files_;
 };
 
+class TTaskStore;
+
+// The menu's restore: closes the task table, restores the backup `name`, and opens the table
+// again as the window holds it, its index built anew. The restore's outcome goes to `status`
+// (a refused restore leaves the task file as it was); false when the table could not be
+// opened again (the store has said why).
+bool RestoreAndReopen(TTaskStore& store, const std::string& name, std::time_t now,
+                      xbase::Status& status);
+
 // The backup's name for a moment: QUILX-YYYYMMDD-HHMMSS in local time.
 std::string BackupNameAt(std::time_t moment);
 // Whether `name` is a backup's name; when it is, its moment as YYYY-MM-DD HH:MM:SS.
