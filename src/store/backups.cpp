@@ -436,6 +436,13 @@ int RunBackupCommandLine(const std::vector<std::string>& arguments, const std::s
     }
     Backups backups(dir);
     if (list) {
+        // The list is what the person restores from next: a restore stopped midway is finished
+        // first, as the next start would.
+        const xbase::Status finished = backups.FinishInterruptedRestore();
+        if (!finished.ok()) {
+            err += finished.message() + "\n";
+            return 1;
+        }
         for (const BackupEntry& backup : backups.List()) {
             out += backup.name + "\t" + backup.taken + "\t" +
                    (backup.tasks < 0 ? "does not open" : std::to_string(backup.tasks) + " tasks") +
