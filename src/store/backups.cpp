@@ -262,7 +262,9 @@ xbase::Status Backups::TakeNamed(const std::string& name, Check check) {
     xbase::Status status;
     {
         // Appends and header rewrites wait while the copy is taken, so the table's count and
-        // its records agree, and no note is pointed at before it is written.
+        // its records agree. The table is copied before its notes: a saver writes a note
+        // before the record that points at it, so every note a copied record points at is
+        // already in the memo file when that is copied.
         TableLock lock(files_, table, xbase::dbf::kHeaderLockByte);
         if (!lock.Held()) {
             status = {xbase::ErrorCode::kLockFailed, "The task file is being written to"};
