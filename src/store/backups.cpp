@@ -53,7 +53,8 @@ xbase::Status CopyFile(xbase::FileSystem& files, const std::string& from, const 
     }
     std::vector<char> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(size, kCopyChunk)));
     for (std::uint64_t at = 0; at < size;) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(size - at, kCopyChunk));
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(size - at, kCopyChunk));
         std::size_t got = 0;
         if (!source->ReadAt(at, buffer.data(), want, got) || got != want) {
             return {xbase::ErrorCode::kReadFailed, "Cannot read " + from};
@@ -186,8 +187,7 @@ std::string Backups::FolderOf(const std::string& name) const {
 std::vector<BackupEntry> Backups::List() const {
     std::vector<BackupEntry> entries;
     std::error_code error;
-    for (const fs::directory_entry& entry :
-         fs::directory_iterator(dir_ + kBackupsFolder, error)) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir_ + kBackupsFolder, error)) {
         BackupEntry backup;
         backup.name = entry.path().filename().string();
         if (entry.is_directory(error) && IsBackupName(backup.name, &backup.taken)) {
@@ -214,8 +214,7 @@ std::string Backups::FreeName(std::time_t now) const {
 xbase::Status Backups::TakeDaily(std::time_t now, std::string* made) {
     const std::string today = BackupNameAt(now).substr(0, 14);  // QUILX-YYYYMMDD
     std::error_code error;
-    for (const fs::directory_entry& entry :
-         fs::directory_iterator(dir_ + kBackupsFolder, error)) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir_ + kBackupsFolder, error)) {
         const std::string name = entry.path().filename().string();
         if (IsBackupName(name) && name.compare(0, today.size(), today) == 0) {
             if (made != nullptr) {
@@ -247,11 +246,9 @@ xbase::Status Backups::TakeNamed(const std::string& name, Check check) {
     std::error_code error;
     fs::create_directories(dir_ + kBackupsFolder, error);
     // Folders left by a backup that was stopped midway.
-    for (const fs::directory_entry& entry :
-         fs::directory_iterator(dir_ + kBackupsFolder, error)) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir_ + kBackupsFolder, error)) {
         const std::string found = entry.path().filename().string();
-        if (found.size() > sizeof kPartialSuffix &&
-            found.ends_with(kPartialSuffix)) {
+        if (found.size() > sizeof kPartialSuffix && found.ends_with(kPartialSuffix)) {
             RemoveFolder(entry.path().string());
         }
     }
@@ -300,8 +297,7 @@ xbase::Status Backups::TakeNamed(const std::string& name, Check check) {
 xbase::Status Backups::Prune() {
     std::vector<std::string> names;
     std::error_code error;
-    for (const fs::directory_entry& entry :
-         fs::directory_iterator(dir_ + kBackupsFolder, error)) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir_ + kBackupsFolder, error)) {
         const std::string name = entry.path().filename().string();
         if (IsBackupName(name)) {
             names.push_back(name);
@@ -400,9 +396,8 @@ bool RestoreAndReopen(TTaskStore& store, const std::string& name, std::time_t no
 }
 
 bool IsBackupCommandLine(const std::vector<std::string>& arguments) {
-    return std::any_of(arguments.begin(), arguments.end(), [](const std::string& a) {
-        return a == "--backups" || a == "--restore";
-    });
+    return std::any_of(arguments.begin(), arguments.end(),
+                       [](const std::string& a) { return a == "--backups" || a == "--restore"; });
 }
 
 int RunBackupCommandLine(const std::vector<std::string>& arguments, const std::string& defaultDir,
@@ -434,6 +429,11 @@ int RunBackupCommandLine(const std::vector<std::string>& arguments, const std::s
     }
     if (dir.empty()) {
         err += "There is no folder for the task file\n";
+        return 1;
+    }
+    std::error_code error;
+    if (!fs::is_directory(dir, error)) {
+        err += "There is no folder " + dir + "\n";
         return 1;
     }
     Backups backups(dir);

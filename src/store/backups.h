@@ -19,9 +19,9 @@ inline constexpr char kBackupsFolder[] = "backups";
 inline constexpr int kBackupsKept = 14;
 
 struct BackupEntry {
-    std::string name;   // QUILX-YYYYMMDD-HHMMSS
-    std::string taken;  // YYYY-MM-DD HH:MM:SS, local time
-    int tasks = -1;     // tasks not deleted; -1 when the backup does not open and read whole
+    std::string name;     // QUILX-YYYYMMDD-HHMMSS
+    std::string taken;    // YYYY-MM-DD HH:MM:SS, local time
+    int tasks = -1;       // tasks not deleted; -1 when the backup does not open and read whole
     std::string failure;  // why it does not, when it does not
 };
 

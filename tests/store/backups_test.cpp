@@ -360,7 +360,8 @@ TEST_F(BackupsTest, ADeathAtEveryWriteOfABackupOrARestoreLeavesTheTaskFileAndOld
                 FailingFiles files;
                 files.Arm(FailingFiles::Fault::kDeath, n);
                 Backups backups(Dir(), files);
-                const bool ok = (restore ? backups.Restore(older, Noon(1)) : backups.Take(Noon(1))).ok();
+                const bool ok =
+                    (restore ? backups.Restore(older, Noon(1)) : backups.Take(Noon(1))).ok();
                 _exit(ok ? 3 : 4);
             }
             int status = 0;
@@ -406,16 +407,24 @@ TEST_F(BackupsTest, TheCommandLineListsRestoresAndRefusesAsItSays) {
         std::string errStart;
     };
     const Case cases[] = {
-        {{"--backups"}, Dir(), 0,
+        {{"--backups"},
+         Dir(),
+         0,
          second + "\t2026-03-02 12:00:00\t6 tasks\n" + first + "\t2026-03-01 12:00:00\t4 tasks\n",
          ""},
-        {{"--backups", "--dir", Dir()}, elsewhere, 0,
+        {{"--backups", "--dir", Dir()},
+         elsewhere,
+         0,
          second + "\t2026-03-02 12:00:00\t6 tasks\n" + first + "\t2026-03-01 12:00:00\t4 tasks\n",
          ""},
         {{"--dir", elsewhere, "--backups"}, Dir(), 0, "", ""},
-        {{"--restore", "QUILX-20200101-000000", "--dir", Dir()}, elsewhere, 1, "",
+        {{"--restore", "QUILX-20200101-000000", "--dir", Dir()},
+         elsewhere,
+         1,
+         "",
          "There is no backup named QUILX-20200101-000000\n"},
         {{"--restore", first, "--dir", Dir()}, elsewhere, 0, "", ""},
+        {{"--backups", "--dir", Dir() + "missing"}, Dir(), 1, "", "There is no folder "},
         {{"--restore"}, Dir(), 2, "", "Usage:"},
         {{"--backups", "--restore", first}, Dir(), 2, "", "Usage:"},
         {{"--backups", "--dir"}, Dir(), 2, "", "Usage:"},

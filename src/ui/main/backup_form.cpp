@@ -15,8 +15,8 @@ TBackupForm::TBackupForm(std::vector<store::BackupEntry> backups, QWidget* paren
     for (const store::BackupEntry& backup : backups_) {
         auto* item = new QTreeWidgetItem(ui_->BackupList);
         item->setText(0, QString::fromStdString(backup.taken));
-        item->setText(1, backup.tasks < 0 ? QStringLiteral("does not open")
-                                          : QString::number(backup.tasks));
+        item->setText(
+            1, backup.tasks < 0 ? QStringLiteral("does not open") : QString::number(backup.tasks));
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         if (backup.tasks < 0) {
             item->setFlags(item->flags() & ~Qt::ItemIsEnabled);

@@ -19,9 +19,9 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
-#include <QTreeWidget>
 #include <QTextCursor>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
