@@ -52,8 +52,11 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     // A restore killed after it was committed is finished before the table is opened, so the
-    // window never opens a table beside a memo file of another moment.
-    store::Backups(folder.dir).FinishInterruptedRestore();
+    // window never opens a table beside a memo file of another moment. A later instance only
+    // hands over to the first, which may be restoring right now.
+    if (!PreviousInstance().previousInstance) {
+        store::Backups(folder.dir).FinishInterruptedRestore();
+    }
     ui::FormPtr<TMainScreen> mainScreen = ui::CreateForm<TMainScreen>(folder.dir);
     mainScreen->SetStartNotice(folder.notice);
     ui::SetMainForm(mainScreen.get());
