@@ -15,6 +15,7 @@
 #include <memory>
 #include <system_error>
 
+#include "platform/xbase/byte_order.h"
 #include "platform/xbase/dbf_format.h"
 #include "platform/xbase/file_system.h"
 #include "platform/xbase/sx.h"
@@ -74,6 +75,25 @@ xbase::Status CopyFile(xbase::FileSystem& files, const std::string& from, const 
 std::string Found(xbase::FileSystem& files, const std::string& dir, const char* name) {
     const std::string found = files.FindIgnoringCase(dir + name);
     return found.empty() ? dir + name : found;
+}
+
+// Whether a backup looks whole without reading it through: its table holds every record its
+// header counts, and its memo file is there. What damage befalls a backup after it was read
+// back whole is mostly a cut-off file, and such a one is not counted among those kept.
+bool LooksWhole(xbase::FileSystem& files, const std::string& folder) {
+    std::unique_ptr<xbase::File> table =
+        files.Open(folder + "/" + kTaskTableName, xbase::OpenMode::kReadOnly);
+    std::uint8_t header[xbase::dbf::kHeaderSize];
+    std::size_t got = 0;
+    std::uint64_t size = 0;
+    if (!table || !table->ReadAt(0, header, sizeof header, got) || got != sizeof header ||
+        !table->Size(size) || !files.Exists(folder + "/" + kTaskMemoName)) {
+        return false;
+    }
+    const std::uint64_t records = xbase::GetLE32(header + xbase::dbf::kOffRecCount);
+    const std::uint64_t headerLength = xbase::GetLE16(header + xbase::dbf::kOffHeaderLength);
+    const std::uint64_t recordLength = xbase::GetLE16(header + xbase::dbf::kOffRecordLength);
+    return size >= headerLength + records * recordLength;
 }
 
 void RemoveFolder(const std::string& path) {
@@ -303,9 +323,16 @@ xbase::Status Backups::Prune() {
             names.push_back(name);
         }
     }
+    // Newest first; a damaged backup is kept for the person to see but does not count, so it
+    // never costs an older one that is whole.
     std::sort(names.begin(), names.end(), std::greater<>());
-    for (std::size_t i = kBackupsKept; i < names.size(); ++i) {
-        RemoveFolder(FolderOf(names[i]));
+    int whole = 0;
+    for (const std::string& name : names) {
+        if (whole >= kBackupsKept) {
+            RemoveFolder(FolderOf(name));
+        } else if (LooksWhole(files_, FolderOf(name))) {
+            ++whole;
+        }
     }
     return xbase::Status::Ok();
 }

@@ -36,8 +36,8 @@ class Backups {
     std::vector<BackupEntry> List() const;
 
     // Takes a backup unless one was taken on the day of `now` already; an empty name in
-    // `made` when none was due. Older backups beyond the newest 14 are removed only after
-    // the new one opened and read whole.
+    // `made` when none was due. Older backups beyond the newest 14 whole ones are removed,
+    // and only after the new one opened and read whole; a damaged one is not counted.
     xbase::Status TakeDaily(std::time_t now, std::string* made = nullptr);
     // Takes a backup whatever the day.
     xbase::Status Take(std::time_t now, std::string* made = nullptr);

@@ -208,6 +208,23 @@ TEST_F(BackupsTest, ACopyThatDoesNotReadBackIsDroppedAndCostsNoOlderBackup) {
     EXPECT_NE(status.message().find("does not read back"), std::string::npos) << status.message();
     EXPECT_EQ(Tree(Dir() + "backups"), before);
     EXPECT_FALSE(Leftovers());
+
+    // A backup cut off after it was taken is not counted among the 14 kept: the next one
+    // removes no older whole backup for it.
+    const std::string cut = BackupNameAt(Noon(kBackupsKept - 1));
+    fs::resize_file(backups.FolderOf(cut) + "/QUILX.DBF", 200);
+    files.Arm(FailingFiles::Fault::kNone, 0);
+    ASSERT_TRUE(backups.Take(Noon(31)).ok());
+    const std::vector<BackupEntry> list = backups.List();
+    ASSERT_EQ(list.size(), static_cast<std::size_t>(kBackupsKept + 1));
+    EXPECT_EQ(list.back().name, BackupNameAt(Noon(0)));
+    EXPECT_EQ(list[1].name, cut);
+    EXPECT_EQ(list[1].tasks, -1);
+    // Later backups remove the oldest whole ones as before; the damaged one stays listed
+    // until 14 whole ones are newer than it.
+    ASSERT_TRUE(backups.Take(Noon(32)).ok());
+    EXPECT_EQ(backups.List().size(), static_cast<std::size_t>(kBackupsKept + 1));
+    EXPECT_EQ(backups.List().back().name, BackupNameAt(Noon(1)));
 }
 
 TEST_F(BackupsTest, ARestoreRoundTripKeepsTheReplacedFilesAndBuildsTheIndexAgain) {
