@@ -1,7 +1,11 @@
-// Program entry: the single-instance check, the application's fonts, colours and title, its
-// printers, then the main window until it closes; a start that cannot reach the task file ends the
-// process.
+// Program entry: the backup commands of the command line (no window), the single-instance
+// check, the application's fonts, colours and title, its printers, then the main window until
+// it closes; a start that cannot reach the task file ends the process.
 #include <QApplication>
+
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "app/just_one.h"
 #include "app/message_boxes.h"
@@ -9,10 +13,30 @@
 #include "platform/print_system/system_printers.h"
 #include "platform/ui/application.h"
 #include "platform/ui/system_colors.h"
+#include "store/backups.h"
 #include "store/program_folder.h"
 #include "ui/main/main_screen.h"
 
+namespace {
+
+// The backup commands, for a person whose Quillet will not start: no display, no window.
+int RunBackupCommand(const std::vector<std::string>& arguments) {
+    std::string out;
+    std::string err;
+    const int code =
+        store::RunBackupCommandLine(arguments, store::ChosenProgramFolder().dir, out, err);
+    std::fputs(out.c_str(), stdout);
+    std::fputs(err.c_str(), stderr);
+    return code;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (store::IsBackupCommandLine(arguments)) {
+        return RunBackupCommand(arguments);
+    }
     QApplication application(argc, argv);
     PreparePreviousInstance(argc > 0 ? QString::fromLocal8Bit(argv[0]) : QString());
     ui::installFontMapping();
@@ -26,6 +50,12 @@ int main(int argc, char* argv[]) {
     if (folder.dir.empty()) {
         ShowInformation(folder.failure);
         return 1;
+    }
+    // A restore killed after it was committed is finished before the table is opened, so the
+    // window never opens a table beside a memo file of another moment. A later instance only
+    // hands over to the first, which may be restoring right now.
+    if (!PreviousInstance().previousInstance) {
+        store::Backups(folder.dir).FinishInterruptedRestore();
     }
     ui::FormPtr<TMainScreen> mainScreen = ui::CreateForm<TMainScreen>(folder.dir);
     mainScreen->SetStartNotice(folder.notice);

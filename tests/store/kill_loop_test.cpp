@@ -1,7 +1,8 @@
 // The kill loop: a writer adding and editing tasks through the store, as the window does, is
-// killed at random moments; each time the task file is opened again as the window opens it
-// (the index checked and repaired) and every task whose save was reported done must be there
-// as saved, in every order, with no junk record beside them.
+// killed at random moments while backups are taken beside it; each time the task file is
+// opened again as the window opens it (the index checked and repaired) and every task whose
+// save was reported done must be there as saved, in every order, with no junk record beside
+// them, and every backup reads whole.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -17,6 +18,7 @@
 #include "platform/xbase/file_system.h"
 #include "platform/xbase/sx.h"
 #include "platform/xbase/table.h"
+#include "store/backups.h"
 #include "store/task_file.h"
 #include "store_test_support.h"
 
@@ -45,6 +47,9 @@ bool Set(TTable& table, const char* field, const std::string& text) {
         _exit(2);
     }
     store.EngineEnv1.SetDeleted(true);
+    // The program's own lock timeout (the tests' fixture never waits): an append waits while
+    // a backup holds the table.
+    store.EngineEnv1.SetLockTimeout(1);
     if (!store.OpenTaskTable(false)) {
         _exit(3);
     }
@@ -87,6 +92,8 @@ TEST_F(KillLoopTest, EverySavedTaskSurvivesAKillInEveryOrder) {
     int withoutNote = 0;
     int leftReadOnly = 0;
     std::set<std::int32_t> noteless;  // kept without their note, as found
+    std::time_t backupMoment = 1765000000;
+    int backups = 0;
     for (int round = 1; round <= kRounds; ++round) {
         SCOPED_TRACE(round);
         int pipeEnds[2];
@@ -105,6 +112,15 @@ TEST_F(KillLoopTest, EverySavedTaskSurvivesAKillInEveryOrder) {
         std::vector<std::string> lines;
         while (static_cast<int>(lines.size()) < killAfter && fgets(line, sizeof line, reports)) {
             lines.emplace_back(line);
+            // Backups taken while the writer writes are whole (each is read back before it
+            // counts), or wait for a later moment while an append holds the table.
+            if (lines.size() % 4 == 1) {
+                const xbase::Status taken = Backups(Dir()).Take(++backupMoment);
+                if (!taken.ok() && taken.code() != xbase::ErrorCode::kLockFailed) {
+                    ADD_FAILURE() << "backup: " << taken.message();
+                }
+                backups += taken.ok() ? 1 : 0;
+            }
         }
         kill(child, SIGKILL);
         int status = 0;
@@ -198,6 +214,12 @@ TEST_F(KillLoopTest, EverySavedTaskSurvivesAKillInEveryOrder) {
         }
         sx_Select(previous);
     }
+    // A kill during the writer's saves never damaged a backup taken before it.
+    for (const BackupEntry& backup : Backups(Dir()).List()) {
+        EXPECT_GE(backup.tasks, 1) << backup.name << ": " << backup.failure;
+    }
+    EXPECT_GT(backups, 0);
+    RecordProperty("backups", backups);
     RecordProperty("repairs", repairs);
     RecordProperty("saved_without_note", withoutNote);
     std::printf(

@@ -12,3 +12,7 @@ quillet_add_test(store_task_save_tests
 quillet_add_test(store_kill_loop_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/kill_loop_test.cpp
   LIBS quillet_store)
+# Rolling backups and their restore, with a full disk and a death at each of their writes.
+quillet_add_test(store_backups_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/backups_test.cpp
+  LIBS quillet_store)

@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <ctime>
 
 #include "app/about_box.h"
 #include "app/form_placement.h"
@@ -38,9 +39,11 @@
 #include "rtl/date_format.h"
 #include "rtl/date_parse.h"
 #include "rtl/format_sets.h"
+#include "store/backups.h"
 #include "store/task_file.h"
 #include "ui/dialogs/date_selector.h"
 #include "ui/dialogs/task_editor.h"
+#include "ui/main/backup_form.h"
 #include "ui/main/column_menus.h"
 #include "ui/main/filter_form.h"
 #include "ui/main/main_pictures.h"
@@ -407,7 +410,16 @@ void TMainScreen::FormActivate() {
     if (store_->IndexRebuiltAtOpen()) {
         ShowMessageLine(kIndexRebuilt);
     }
-    // The first rows are painted: the index is checked from here on, in idle time.
+    // The first rows are painted: the index is checked from here on, in idle time, and the
+    // day's backup is taken once the window has painted them.
+    QTimer::singleShot(0, this, [this] {
+        const xbase::Status taken =
+            store::Backups(store_->ProgramDir()).TakeDaily(std::time(nullptr));
+        if (!taken.ok()) {
+            ShowMessageLine(QStringLiteral("The backup of the tasks failed: ") +
+                            QString::fromLocal8Bit(taken.message()));
+        }
+    });
     seenStamp_ = store_->Stamp();
     indexCheckTimer_->start();
     othersTimer_->start();
@@ -843,6 +855,39 @@ void TMainScreen::RebuildIndexes1Click() {
     SetUpFilter();
     ui::ProcessMessages();
     SetButtons();
+}
+
+void TMainScreen::RestoreFromBackup1Click() {
+    if (!PostPending()) {
+        return;
+    }
+    const std::optional<store::BackupEntry> chosen =
+        ChooseBackup(store::Backups(store_->ProgramDir()).List(), this);
+    if (!chosen || !ConfirmYesNo("Restore the tasks as they were at " + chosen->taken +
+                                 "?\nThe tasks as they are now are kept as one more backup.")) {
+        return;
+    }
+    const std::string order = store_->TodoEngine.TagName(store_->TodoEngine.IndexOrder());
+    store_->TodoTable.Tag = -1;
+    xbase::Status restored;
+    if (!store::RestoreAndReopen(*store_, chosen->name, std::time(nullptr), restored)) {
+        store_->TodoTable.Tag = 0;
+        close();
+        return;
+    }
+    if (!order.empty()) {
+        store_->TodoEngine.SetOrder(store_->TodoEngine.TagOrder(order));
+    }
+    BuildKeyWordList(*store_, keyWordList_);
+    store_->TodoTable.Tag = 0;
+    SetUpFilter();
+    sortMenus_->SetMainMenuSortChecks();
+    SetButtons();
+    seenStamp_ = store_->Stamp();
+    ShowMessageLine(restored.ok() ? QStringLiteral("Tasks restored from the backup of ") +
+                                        QString::fromStdString(chosen->taken)
+                                  : QStringLiteral("The tasks were not restored: ") +
+                                        QString::fromLocal8Bit(restored.message()));
 }
 
 // ---- double-clicks and keys -------------------------------------------------------------------

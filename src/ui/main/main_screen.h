@@ -110,6 +110,7 @@ class TMainScreen : public ui::TForm, public ui::InputRefusalSink {
     void CalendarButtonClick();
     void PrintButtonClick();
     void RebuildIndexes1Click();
+    void RestoreFromBackup1Click();
     void FilterbuttonClick();
     void FilterClearbuttonClick();
     void ShowDoneClick();

@@ -21,6 +21,7 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -48,11 +49,13 @@
 #include "rtl/date_format.h"
 #include "rtl/format_sets.h"
 #include "rtl/format_settings.h"
+#include "store/backups.h"
 #include "store/task_file.h"
 #include "store_test_support.h"
 #include "ui/dialogs/date_selector.h"
 #include "ui/dialogs/set_time_dialog.h"
 #include "ui/dialogs/task_editor.h"
+#include "ui/main/backup_form.h"
 #include "ui/main/filter_form.h"
 #include "ui/main/main_screen.h"
 #include "ui/main/sort_menus.h"
@@ -1203,4 +1206,48 @@ TEST_F(MainWindow, AHalfWrittenOrForeignIndexIsRebuiltAtStartAndSaidSo) {
         sx_Close();
         Finish();
     }
+}
+
+// The day's backup is taken once the window shows its rows; File, Restore from Backup puts the
+// tasks of the chosen one back after the question and keeps the replaced ones as a backup.
+TEST_F(MainWindow, TheDaysBackupAndARestoreFromTheFileMenu) {
+    MakeTaskFile("QUILX.DBF", store_test::NumberedTasks(30), true);
+    Start();
+    ASSERT_TRUE(RunEventsUntil([&] { return store::Backups(Dir()).List().size() == 1; }));
+    ASSERT_EQ(Model().rowCount(), 20);
+    SelectRow(0);
+    form_->DeleteButtonClick();
+    ASSERT_EQ(Model().rowCount(), 19);
+
+    ui::test::WhenModalShown([](QWidget* window) {
+        auto* form = qobject_cast<TBackupForm*>(window);
+        ASSERT_NE(form, nullptr);
+        ASSERT_EQ(form->List()->topLevelItemCount(), 1);
+        EXPECT_EQ(form->List()->topLevelItem(0)->text(1), QStringLiteral("30"));
+        form->RestoreButtonClick();
+    });
+    form_->RestoreFromBackup1Click();
+    ASSERT_FALSE(boxes_.empty());
+    EXPECT_EQ(boxes_.back().rfind("Restore the tasks as they were at ", 0), 0u) << boxes_.back();
+    EXPECT_EQ(Model().rowCount(), 20);
+    EXPECT_EQ(store_test::IndexProblems(form_->Store().TodoTable.Handle()), "");
+    EXPECT_TRUE(form_->MessageLine()->text().startsWith(
+        QStringLiteral("Tasks restored from the backup of ")))
+        << form_->MessageLine()->text().toStdString();
+    const std::vector<store::BackupEntry> backups = store::Backups(Dir()).List();
+    ASSERT_EQ(backups.size(), 2u);
+    EXPECT_EQ(backups[0].tasks, 29);
+}
+
+// A backup that cannot be made is said once on the message line; the window works on.
+TEST_F(MainWindow, AFailedBackupIsSaidOnTheMessageLineAndStopsNothing) {
+    MakeTaskFile("QUILX.DBF", store_test::NumberedTasks(3), true);
+    std::ofstream(PathOf("backups")) << "a file where the folder would go";
+    Start();
+    QLabel* line = form_->MessageLine();
+    EXPECT_TRUE(RunEventsUntil([&] {
+        return line->text().startsWith(QStringLiteral("The backup of the tasks failed: "));
+    })) << line->text().toStdString();
+    EXPECT_EQ(Model().rowCount(), 2);
+    EXPECT_TRUE(boxes_.empty()) << testing::PrintToString(boxes_);
 }
