@@ -69,8 +69,8 @@ std::string_view TaskChangeName(TaskChange change) {
 }
 
 bool operator==(const TaskEntry& a, const TaskEntry& b) {
-    return a.date == b.date && a.time == b.time && a.descript == b.descript &&
-           a.keys == b.keys && a.priority == b.priority && a.done == b.done && a.note == b.note;
+    return a.date == b.date && a.time == b.time && a.descript == b.descript && a.keys == b.keys &&
+           a.priority == b.priority && a.done == b.done && a.note == b.note;
 }
 
 bool operator==(const TaskState& a, const TaskState& b) {

@@ -59,8 +59,8 @@ std::vector<std::string> RecordsOnDisk(const std::string& dir) {
         }
         memoOffset += width;
     }
-    const unsigned blockSize = static_cast<unsigned char>(memo[6]) << 8 |
-                               static_cast<unsigned char>(memo[7]);
+    const unsigned blockSize =
+        static_cast<unsigned char>(memo[6]) << 8 | static_cast<unsigned char>(memo[7]);
     std::vector<std::string> records;
     for (std::size_t at = headerLength; at + recordLength <= table.size(); at += recordLength) {
         std::string record = table.substr(at, recordLength);
@@ -129,8 +129,7 @@ TEST_F(TaskHistoryTest, EveryCommandUndoneAndRedoneRestoresTheRecordsByteForByte
         return store::ChangeTaskField(Table(), field, value).empty();
     };
     auto type = [this](const char* field, const char* text) {
-        return Table().Edit() == store::dbi::kOk &&
-               Table().FieldByName(field)->SetAsString(text) &&
+        return Table().Edit() == store::dbi::kOk && Table().FieldByName(field)->SetAsString(text) &&
                Table().Post() == store::dbi::kOk;
     };
     const struct {
