@@ -1,6 +1,9 @@
 // The task history: steps kept, undone and redone, and a task's state written back to its record.
 #include "store/task_history.h"
 
+#include <functional>
+#include <string>
+
 #include "store/task_file.h"
 
 namespace store {
@@ -11,12 +14,7 @@ TaskState CurrentState(TTable& table) {
     return TaskState{ReadTaskEntry(table), false};
 }
 
-// The record must be current, with the filter and the hiding of deleted records lifted.
-DbiResult WriteCurrent(TTable& table, std::int32_t record, const TaskState& state) {
-    const std::optional<std::int32_t> bookmark = table.GetBookmark();
-    if (!bookmark || *bookmark != record) {
-        return dbi::kNotFound;
-    }
+DbiResult WriteCurrent(TTable& table, const TaskState& state) {
     if (!state.deleted) {
         if (DbiResult r = table.Recall(); r != dbi::kOk) {
             return r;
@@ -36,6 +34,38 @@ DbiResult WriteCurrent(TTable& table, std::int32_t record, const TaskState& stat
         }
     }
     return state.deleted ? table.Delete() : dbi::kOk;
+}
+
+// Runs `work` on record `record` made current with the filter and the hiding of deleted
+// records lifted, then puts both back. The record is left current where the filter shows it,
+// else the record current before stays so.
+DbiResult OnRecordShownOrNot(TTaskStore& store, std::int32_t record,
+                             const std::function<DbiResult(TTable&)>& work) {
+    TTable& table = store.TodoTable;
+    TEngineComponent& engine = store.TodoEngine;
+    if (DbiResult r = table.CheckBrowseMode(); r != dbi::kOk) {
+        return r;
+    }
+    const std::optional<std::int32_t> before = table.GetBookmark();
+    const std::string filter = engine.Filter();
+    const bool hideDeleted = store.EngineEnv1.Deleted();
+    store.EngineEnv1.SetDeleted(false);
+    if (!filter.empty()) {
+        engine.ApplyFilter("");
+    }
+    engine.GoToRecord(record);
+    const std::optional<std::int32_t> reached = table.GetBookmark();
+    const DbiResult result = reached && *reached == record ? work(table) : dbi::kNotFound;
+    store.EngineEnv1.SetDeleted(hideDeleted);
+    if (!filter.empty()) {
+        engine.ApplyFilter(filter);
+    }
+    engine.GoToRecord(record);
+    const std::optional<std::int32_t> now = table.GetBookmark();
+    if ((!now || *now != record || table.Eof()) && before) {
+        engine.GoToRecord(*before);
+    }
+    return result;
 }
 
 }  // namespace
@@ -77,8 +107,9 @@ bool operator==(const TaskState& a, const TaskState& b) {
     return a.deleted == b.deleted && a.entry == b.entry;
 }
 
-PendingStep TTaskHistory::Begin(TTable& table, TaskChange change) {
-    PendingStep pending{change, 0, {}};
+PendingStep TTaskHistory::Begin(TTaskStore& store, TaskChange change) {
+    TTable& table = store.TodoTable;
+    PendingStep pending{change, 0, {}, store.TodoEngine.RecordCount()};
     const std::optional<std::int32_t> bookmark = table.GetBookmark();
     if (bookmark && change != TaskChange::kAdd) {
         pending.record = *bookmark;
@@ -87,28 +118,27 @@ PendingStep TTaskHistory::Begin(TTable& table, TaskChange change) {
     return pending;
 }
 
-bool TTaskHistory::Commit(TTable& table, const PendingStep& pending) {
+bool TTaskHistory::Commit(TTaskStore& store, const PendingStep& pending) {
     TaskStep step{pending.change, pending.record, pending.before, {}};
-    const std::optional<std::int32_t> bookmark = table.GetBookmark();
     switch (pending.change) {
         case TaskChange::kAdd:
         case TaskChange::kClone:
-            // The appended task is current; before it, its record was not there to be shown.
-            if (!bookmark) {
+            // The command appended the last record; before it, the record was not there to be
+            // shown.
+            step.record = store.TodoEngine.RecordCount();
+            if (step.record != pending.records + 1 ||
+                !ReadTaskState(store, step.record, step.after)) {
                 return false;
             }
-            step.record = *bookmark;
-            step.after = CurrentState(table);
             step.before = TaskState{step.after.entry, true};
             break;
         case TaskChange::kDelete:
             step.after = TaskState{pending.before.entry, true};
             break;
         default:
-            if (!bookmark || *bookmark != pending.record) {
+            if (!ReadTaskState(store, step.record, step.after)) {
                 return false;
             }
-            step.after = CurrentState(table);
             break;
     }
     if (step.record == 0 || step.before == step.after) {
@@ -173,31 +203,22 @@ DbiResult TTaskHistory::Redo(TTaskStore& store, std::int32_t& record) {
 }
 
 DbiResult WriteTaskState(TTaskStore& store, std::int32_t record, const TaskState& state) {
+    return OnRecordShownOrNot(store, record,
+                              [&state](TTable& table) { return WriteCurrent(table, state); });
+}
+
+bool ReadTaskState(TTaskStore& store, std::int32_t record, TaskState& state) {
+    // Most commands leave their task current; one the filter now hides is looked up.
     TTable& table = store.TodoTable;
-    TEngineComponent& engine = store.TodoEngine;
-    if (DbiResult r = table.CheckBrowseMode(); r != dbi::kOk) {
-        return r;
+    const std::optional<std::int32_t> bookmark = table.GetBookmark();
+    if (bookmark && *bookmark == record && table.State() == TDataSetState::dsBrowse) {
+        state = CurrentState(table);
+        return true;
     }
-    const std::optional<std::int32_t> before = table.GetBookmark();
-    const std::string filter = engine.Filter();
-    const bool hideDeleted = store.EngineEnv1.Deleted();
-    store.EngineEnv1.SetDeleted(false);
-    if (!filter.empty()) {
-        engine.ApplyFilter("");
-    }
-    engine.GoToRecord(record);
-    const DbiResult result = WriteCurrent(table, record, state);
-    store.EngineEnv1.SetDeleted(hideDeleted);
-    if (!filter.empty()) {
-        engine.ApplyFilter(filter);
-    }
-    // The record is shown where the filter lets it be; else the task current before stays so.
-    engine.GoToRecord(record);
-    const std::optional<std::int32_t> now = table.GetBookmark();
-    if ((!now || *now != record || table.Eof()) && before) {
-        engine.GoToRecord(*before);
-    }
-    return result;
+    return OnRecordShownOrNot(store, record, [&state](TTable& table) {
+               state = CurrentState(table);
+               return dbi::kOk;
+           }) == dbi::kOk;
 }
 
 }  // namespace store

@@ -53,6 +53,7 @@ struct PendingStep {
     TaskChange change = TaskChange::kEdit;
     std::int32_t record = 0;  // 0 for a command that appends
     TaskState before;
+    int records = 0;  // the table's record count before the command
 };
 
 class TTaskHistory {
@@ -61,13 +62,13 @@ class TTaskHistory {
     static constexpr std::size_t kDefaultLimit = 1000;
     explicit TTaskHistory(std::size_t limit = kDefaultLimit) : limit_(limit) {}
 
-    // Reads the current record of `table` as a command is about to change it. A command that
-    // appends needs no current record.
-    static PendingStep Begin(TTable& table, TaskChange change);
-    // Reads the record the command left current and keeps the step, dropping what could be
-    // redone; a command that changed nothing (or left another record current, where it
-    // changes one) keeps none. True when a step was kept.
-    bool Commit(TTable& table, const PendingStep& pending);
+    // Reads the task table's current record as a command is about to change it. A command
+    // that appends needs no current record.
+    static PendingStep Begin(TTaskStore& store, TaskChange change);
+    // Reads the record the command changed, or appended last, and keeps the step, dropping
+    // what could be redone; a command that changed nothing keeps none. True when a step was
+    // kept.
+    bool Commit(TTaskStore& store, const PendingStep& pending);
     void Push(TaskStep step);
 
     bool CanUndo() const { return undone_ < steps_.size(); }
@@ -95,5 +96,8 @@ class TTaskHistory {
 // differ, then its deleted mark. The filter and the hiding of deleted records are lifted while
 // it writes, so that a task they hide is reached all the same.
 DbiResult WriteTaskState(TTaskStore& store, std::int32_t record, const TaskState& state);
+// Reads record `record` of the store's task table, reaching it as WriteTaskState does when
+// it is not current; false when it cannot be reached.
+bool ReadTaskState(TTaskStore& store, std::int32_t record, TaskState& state);
 
 }  // namespace store

@@ -764,7 +764,7 @@ void TMainScreen::CallTaskEdit(int mode) {
 
     if (accepted) {
         const store::PendingStep step = store::TTaskHistory::Begin(
-            store_->TodoTable,
+            *store_,
             editMode == EditMode::kEdit ? store::TaskChange::kEdit : store::TaskChange::kAdd);
         if (StoreTaskEntry(*store_, editMode, entry, keyWordList_)) {
             KeepStep(step);
@@ -786,7 +786,7 @@ void TMainScreen::CloneButtonClick() {
     if (OnShownTask() && ConfirmYesNo("Clone this task?")) {
         PostPending();
         const store::PendingStep step =
-            store::TTaskHistory::Begin(store_->TodoTable, store::TaskChange::kClone);
+            store::TTaskHistory::Begin(*store_, store::TaskChange::kClone);
         if (CloneCurrentTask(store_->TodoTable)) {
             KeepStep(step);
             model_->RecordChanged(*store_->TodoTable.GetBookmark());
@@ -805,8 +805,7 @@ void TMainScreen::DeleteButtonClick() {
     }
     PostPending();
     const std::int32_t record = store_->TodoEngine.RecordNumber();
-    const store::PendingStep step =
-        store::TTaskHistory::Begin(store_->TodoTable, store::TaskChange::kDelete);
+    const store::PendingStep step = store::TTaskHistory::Begin(*store_, store::TaskChange::kDelete);
     const bool deleted = DeleteCurrentTask(*store_);
     if (deleted) {
         KeepStep(step);
@@ -824,8 +823,7 @@ void TMainScreen::DoneToggleButtonClick() {
     }
     PostPending();
     const std::int32_t record = store_->TodoEngine.RecordNumber();
-    const store::PendingStep step =
-        store::TTaskHistory::Begin(store_->TodoTable, store::TaskChange::kDone);
+    const store::PendingStep step = store::TTaskHistory::Begin(*store_, store::TaskChange::kDone);
     if (ToggleDone(store_->TodoTable)) {
         KeepStep(step);
         model_->RecordChanged(record);
@@ -892,8 +890,7 @@ void TMainScreen::ActiveGridDblClick() {
     // The Date, Priority, Time and Key Words columns have menus of their own, which change
     // the task before they return.
     PostPending();
-    const store::PendingStep step =
-        store::TTaskHistory::Begin(store_->TodoTable, ColumnMenuChange(column));
+    const store::PendingStep step = store::TTaskHistory::Begin(*store_, ColumnMenuChange(column));
     if (columnMenus_->ColumnDblClick(TaskGridModel::FieldName(column), at)) {
         KeepStep(step);
         return;
@@ -999,13 +996,13 @@ void TMainScreen::ActiveGridKeyDown(QKeyEvent* event) {
 
 void TMainScreen::KeepStep(const store::PendingStep& pending) {
     typedStep_.reset();
-    if (history_.Commit(store_->TodoTable, pending)) {
+    if (history_.Commit(*store_, pending)) {
         UpdateEditMenu();
     }
 }
 
 void TMainScreen::BeginTypedStep(store::TaskChange change) {
-    typedStep_ = store::TTaskHistory::Begin(store_->TodoTable, change);
+    typedStep_ = store::TTaskHistory::Begin(*store_, change);
 }
 
 void TMainScreen::Undo1Click() {

@@ -169,9 +169,9 @@ TEST_F(TaskHistoryTest, EveryCommandUndoneAndRedoneRestoresTheRecordsByteForByte
         store_->TodoEngine.GoToRecord(c.onRecord);
         ASSERT_EQ(Current(), c.onRecord);
         const std::vector<std::string> before = OnDisk();
-        const store::PendingStep pending = store::TTaskHistory::Begin(Table(), c.change);
+        const store::PendingStep pending = store::TTaskHistory::Begin(*store_, c.change);
         ASSERT_TRUE(c.command());
-        ASSERT_TRUE(history_.Commit(Table(), pending));
+        ASSERT_TRUE(history_.Commit(*store_, pending));
         const std::vector<std::string> after = OnDisk();
         ASSERT_NE(before, after);
         EXPECT_EQ(history_.UndoChange(), c.change);
@@ -200,13 +200,57 @@ TEST_F(TaskHistoryTest, EveryCommandUndoneAndRedoneRestoresTheRecordsByteForByte
     EXPECT_EQ(store_->TodoEngine.IndexCheck(1 << 30), 1);
 }
 
+TEST_F(TaskHistoryTest, ACommandWhoseTaskTheFilterThenHidesIsUndoneAndRedoneAllTheSame) {
+    Open(kTasks);
+    ASSERT_EQ(store_->TodoEngine.ApplyFilter(".not. DONE"), 1);
+    KeyWordList words;
+    const struct {
+        TaskChange change;
+        std::function<bool()> command;
+    } cases[] = {
+        {TaskChange::kDone, [&] { return ToggleDone(Table()); }},
+        {TaskChange::kAdd,
+         [&] {
+             store::TaskEntry entry{"", "", "Done at once", "", "B", true, "note"};
+             return StoreTaskEntry(*store_, EditMode::kAdd, entry, words);
+         }},
+        {TaskChange::kEdit,
+         [&] {
+             store::TaskEntry entry = store::ReadTaskEntry(Table());
+             entry.done = true;
+             entry.note = "finished";
+             return StoreTaskEntry(*store_, EditMode::kEdit, entry, words);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(store::TaskChangeName(c.change)));
+        ASSERT_EQ(Table().First(), store::dbi::kOk);
+        const std::vector<std::string> before = OnDisk();
+        const store::PendingStep pending = store::TTaskHistory::Begin(*store_, c.change);
+        ASSERT_TRUE(c.command());
+        ASSERT_TRUE(history_.Commit(*store_, pending));
+        const std::vector<std::string> after = OnDisk();
+        std::int32_t record = 0;
+        ASSERT_EQ(history_.Undo(*store_, record), store::dbi::kOk);
+        std::vector<std::string> undone = OnDisk();
+        if (c.change == TaskChange::kAdd) {
+            EXPECT_EQ(undone.back()[0], '*');
+            undone.pop_back();
+        }
+        EXPECT_EQ(undone, before);
+        ASSERT_EQ(history_.Redo(*store_, record), store::dbi::kOk);
+        EXPECT_EQ(OnDisk(), after);
+        EXPECT_EQ(store_->TodoEngine.Filter(), ".not. DONE");
+    }
+}
+
 TEST_F(TaskHistoryTest, UndoOfADeleteBringsBackATaskTheFilterHides) {
     Open(kTasks);
     store_->TodoEngine.GoToRecord(1);
     const std::vector<std::string> before = OnDisk();
-    const store::PendingStep pending = store::TTaskHistory::Begin(Table(), TaskChange::kDelete);
+    const store::PendingStep pending = store::TTaskHistory::Begin(*store_, TaskChange::kDelete);
     ASSERT_TRUE(DeleteCurrentTask(*store_));
-    ASSERT_TRUE(history_.Commit(Table(), pending));
+    ASSERT_TRUE(history_.Commit(*store_, pending));
     const std::string filter = "\"work\" $ KEYS";
     ASSERT_EQ(store_->TodoEngine.ApplyFilter(filter), 1);
     ASSERT_EQ(Shown(), std::vector<int>{3});
@@ -235,9 +279,9 @@ TEST_F(TaskHistoryTest, UndoAcrossAnOrderChangePutsTheTaskWhereTheNewOrderWantsI
     const int dateOrder = store_->TodoEngine.TagOrder(store::kDateTimeTag);
     store_->TodoEngine.SetOrder(dateOrder);
     store_->TodoEngine.GoToRecord(1);
-    const store::PendingStep pending = store::TTaskHistory::Begin(Table(), TaskChange::kDate);
+    const store::PendingStep pending = store::TTaskHistory::Begin(*store_, TaskChange::kDate);
     ASSERT_TRUE(store::ChangeTaskField(Table(), "DATE", "20300101").empty());
-    ASSERT_TRUE(history_.Commit(Table(), pending));
+    ASSERT_TRUE(history_.Commit(*store_, pending));
     EXPECT_EQ(Shown(), (std::vector<int>{3, 2, 1}));
 
     store_->TodoEngine.SetOrder(store_->TodoEngine.TagOrder("PRIORITY"));
