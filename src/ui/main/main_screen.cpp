@@ -230,6 +230,8 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
     connect(ui_->ActiveNotes, &QPlainTextEdit::textChanged, this, [this] { NotesEdited(); });
     connect(model_, &TaskGridModel::taskTextEditing, this,
             [this] { BeginTypedStep(store::TaskChange::kTaskText); });
+    // Text typed and not yet posted is kept as a step before the menu names one.
+    connect(ui_->mnuEdit, &QMenu::aboutToShow, this, [this] { PostPending(); });
     // Ctrl+Y as well as the standard redo key; both belong to a text being typed (eventFilter).
     ui_->Redo1->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
@@ -599,7 +601,10 @@ bool TMainScreen::PostPending() {
     store::TTable& table = store_->TodoTable;
     if (table.State() != store::TDataSetState::dsEdit &&
         table.State() != store::TDataSetState::dsInsert) {
-        typedStep_.reset();
+        // A move or a new filter may have posted the typed text already.
+        if (typedStep_) {
+            KeepStep(*typedStep_);
+        }
         return true;
     }
     if (store_->TodoEngine.PostIfEditing() != store::dbi::kOk) {
@@ -996,13 +1001,13 @@ void TMainScreen::ActiveGridKeyDown(QKeyEvent* event) {
 
 void TMainScreen::KeepStep(const store::PendingStep& pending) {
     typedStep_.reset();
-    if (history_.Commit(*store_, pending)) {
-        UpdateEditMenu();
-    }
+    history_.Commit(*store_, pending);
+    UpdateEditMenu();
 }
 
 void TMainScreen::BeginTypedStep(store::TaskChange change) {
     typedStep_ = store::TTaskHistory::Begin(*store_, change);
+    UpdateEditMenu();
 }
 
 void TMainScreen::Undo1Click() {
@@ -1039,8 +1044,11 @@ void TMainScreen::UpdateEditMenu() {
         }
         return text;
     };
-    ui_->Undo1->setText(caption("&Undo", history_.UndoChange()));
-    ui_->Undo1->setEnabled(history_.CanUndo());
+    // Text typed and not yet posted is the change an undo takes back first.
+    const std::optional<store::TaskChange> undo =
+        typedStep_ ? std::optional(typedStep_->change) : history_.UndoChange();
+    ui_->Undo1->setText(caption("&Undo", undo));
+    ui_->Undo1->setEnabled(undo.has_value());
     ui_->Redo1->setText(caption("&Redo", history_.RedoChange()));
     ui_->Redo1->setEnabled(history_.CanRedo());
 }

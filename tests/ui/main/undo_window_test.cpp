@@ -168,4 +168,30 @@ TEST_F(UndoWindow, AColumnMenuChangeIsUndoneAndARebuildClearsTheHistoryAfterSayi
     EXPECT_EQ(boxes_, (std::vector<std::string>{"Rebuild Index Files?", "Done!"}));
 }
 
+TEST_F(UndoWindow, TextTypedIsTheFirstChangeUndoneWhoeverPostedIt) {
+    QTableView* grid = form_->ActiveGrid();
+    const QModelIndex task = Model().index(0, TaskGridModel::kTask);
+    grid->setCurrentIndex(task);
+    grid->edit(task);
+    auto* line = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(line, nullptr);
+    line->selectAll();
+    QTest::keyClicks(line, QStringLiteral("Typed"));
+    QTest::keyClick(line, Qt::Key_Return);
+    ui::ProcessMessages();
+    EXPECT_EQ(EditMenu(), (std::vector<std::string>{"&Undo Task Text", "(&Redo)"}));
+    Key(grid, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Cell(0, TaskGridModel::kTask), QStringLiteral("Alpha"));
+
+    // A note typed and then posted by a new filter, not by a command of the window.
+    QPlainTextEdit* notes = form_->ActiveNotes();
+    notes->setFocus();
+    QTest::keyClicks(notes, QStringLiteral("new note"));
+    form_->ShowDoneClick();
+    ASSERT_EQ(form_->Store().TodoTable.State(), store::TDataSetState::dsBrowse);
+    form_->Undo1Click();
+    EXPECT_EQ(form_->Store().TodoTable.FieldByName("NOTE")->AsString(), "");
+    EXPECT_EQ(EditMenu(), (std::vector<std::string>{"(&Undo)", "&Redo Note"}));
+}
+
 }  // namespace
