@@ -180,7 +180,8 @@ DbiResult TTaskHistory::Undo(TTaskStore& store, std::int32_t& record) {
     if (!CanUndo()) {
         return dbi::kNotFound;
     }
-    const TaskStep& step = steps_[steps_.size() - undone_ - 1];
+    // A copy: the writing tells the window, which must not find the history half changed.
+    const TaskStep step = steps_[steps_.size() - undone_ - 1];
     record = step.record;
     const DbiResult r = WriteTaskState(store, step.record, step.before);
     if (r == dbi::kOk) {
@@ -193,7 +194,8 @@ DbiResult TTaskHistory::Redo(TTaskStore& store, std::int32_t& record) {
     if (!CanRedo()) {
         return dbi::kNotFound;
     }
-    const TaskStep& step = steps_[steps_.size() - undone_];
+    // A copy: the writing tells the window, which must not find the history half changed.
+    const TaskStep step = steps_[steps_.size() - undone_];
     record = step.record;
     const DbiResult r = WriteTaskState(store, step.record, step.after);
     if (r == dbi::kOk) {

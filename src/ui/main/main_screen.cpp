@@ -999,7 +999,8 @@ void TMainScreen::ActiveGridKeyDown(QKeyEvent* event) {
 
 // ---- undo and redo ------------------------------------------------------------------------------
 
-void TMainScreen::KeepStep(const store::PendingStep& pending) {
+// By value: the pending step may be the typed one, which is dropped here.
+void TMainScreen::KeepStep(store::PendingStep pending) {
     typedStep_.reset();
     history_.Commit(*store_, pending);
     UpdateEditMenu();

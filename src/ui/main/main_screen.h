@@ -158,7 +158,7 @@ class TMainScreen : public ui::TForm, public ui::InputRefusalSink {
     // The history of the person's changes: a command's step begins before it and is kept
     // when it succeeded; text typed into the Task cell or the notes begins a step that the
     // post of the edit keeps.
-    void KeepStep(const store::PendingStep& pending);
+    void KeepStep(store::PendingStep pending);
     void BeginTypedStep(store::TaskChange change);
     void UndoOrRedo(bool undo);
     void UpdateEditMenu();

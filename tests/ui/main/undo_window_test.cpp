@@ -25,6 +25,10 @@
 
 namespace {
 
+// Longer than a string holds inside itself, so that a step read after its text was freed
+// shows.
+constexpr char kKeptNote[] = "a note kept long enough to live on the heap";
+
 class UndoWindow : public store_test::StoreTest {
   protected:
     void SetUp() override {
@@ -35,7 +39,7 @@ class UndoWindow : public store_test::StoreTest {
         });
         MakeTaskFile("QUILX.DBF",
                      {{"20260110", "", "Alpha", "", false, "home", "B"},
-                      {"20260120", "", "Bravo", "kept note", false, "work", "C"}},
+                      {"20260120", "", "Bravo", kKeptNote, false, "work", "C"}},
                      true);
         form_ = ui::CreateForm<TMainScreen>(Dir());
         ui::SetMainForm(form_.get());
@@ -123,10 +127,10 @@ TEST_F(UndoWindow, TheKeysUndoAndRedoTasksButLeaveATextBeingTypedToIt) {
     ui::ProcessMessages();
     EXPECT_EQ(EditMenu(), (std::vector<std::string>{"&Undo Note", "(&Redo)"}));
     const std::string typed = form_->Store().TodoTable.FieldByName("NOTE")->AsString();
-    EXPECT_NE(typed, "kept note");
+    EXPECT_NE(typed, kKeptNote);
     Key(grid, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(form_->Store().TodoTable.FieldByName("NOTE")->AsString(), "kept note");
-    EXPECT_EQ(notes->toPlainText(), QStringLiteral("kept note"));
+    EXPECT_EQ(form_->Store().TodoTable.FieldByName("NOTE")->AsString(), kKeptNote);
+    EXPECT_EQ(notes->toPlainText(), QString::fromLatin1(kKeptNote));
     Key(grid, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(form_->Store().TodoTable.FieldByName("NOTE")->AsString(), typed);
 
@@ -184,6 +188,7 @@ TEST_F(UndoWindow, TextTypedIsTheFirstChangeUndoneWhoeverPostedIt) {
     EXPECT_EQ(Cell(0, TaskGridModel::kTask), QStringLiteral("Alpha"));
 
     // A note typed and then posted by a new filter, not by a command of the window.
+    grid->setCurrentIndex(Model().index(0, TaskGridModel::kTask));
     QPlainTextEdit* notes = form_->ActiveNotes();
     notes->setFocus();
     QTest::keyClicks(notes, QStringLiteral("new note"));
