@@ -180,7 +180,7 @@ DbiResult TTaskHistory::Undo(TTaskStore& store, std::int32_t& record) {
     if (!CanUndo()) {
         return dbi::kNotFound;
     }
-    // A copy: the writing tells the window, which must not find the history half changed.
+    // A copy: the write is heard by the window, which may keep a step of its own meanwhile.
     const TaskStep step = steps_[steps_.size() - undone_ - 1];
     record = step.record;
     const DbiResult r = WriteTaskState(store, step.record, step.before);
@@ -194,7 +194,7 @@ DbiResult TTaskHistory::Redo(TTaskStore& store, std::int32_t& record) {
     if (!CanRedo()) {
         return dbi::kNotFound;
     }
-    // A copy: the writing tells the window, which must not find the history half changed.
+    // A copy: the write is heard by the window, which may keep a step of its own meanwhile.
     const TaskStep step = steps_[steps_.size() - undone_];
     record = step.record;
     const DbiResult r = WriteTaskState(store, step.record, step.after);
