@@ -1007,6 +1007,10 @@ void TMainScreen::KeepStep(store::PendingStep pending) {
 }
 
 void TMainScreen::BeginTypedStep(store::TaskChange change) {
+    // Typing that something else posted meanwhile is a step of its own.
+    if (typedStep_) {
+        KeepStep(*typedStep_);
+    }
     typedStep_ = store::TTaskHistory::Begin(*store_, change);
     UpdateEditMenu();
 }

@@ -194,9 +194,18 @@ TEST_F(UndoWindow, TextTypedIsTheFirstChangeUndoneWhoeverPostedIt) {
     QTest::keyClicks(notes, QStringLiteral("new note"));
     form_->ShowDoneClick();
     ASSERT_EQ(form_->Store().TodoTable.State(), store::TDataSetState::dsBrowse);
+    // Typing on is a step of its own, the first one kept as it was posted.
+    QTest::keyClicks(notes, QStringLiteral("!"));
+    form_->ActiveGrid()->setFocus();
+    ui::ProcessMessages();
+    form_->Undo1Click();
+    EXPECT_EQ(form_->Store().TodoTable.FieldByName("NOTE")->AsString(), "new note");
     form_->Undo1Click();
     EXPECT_EQ(form_->Store().TodoTable.FieldByName("NOTE")->AsString(), "");
     EXPECT_EQ(EditMenu(), (std::vector<std::string>{"(&Undo)", "&Redo Note"}));
+    form_->Redo1Click();
+    form_->Redo1Click();
+    EXPECT_EQ(form_->Store().TodoTable.FieldByName("NOTE")->AsString(), "new note!");
 }
 
 }  // namespace
