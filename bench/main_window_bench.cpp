@@ -2,8 +2,9 @@
 // directory and opened as the program opens it), under the offscreen platform: creation to the
 // first painted grid rows, the day's backup taken after them, Ctrl+End with its paint, the done
 // toggle until the row is repainted, adding a task from the editor's result until the grid
-// shows it, and the process's memory with the grid open (its own pages and the file pages it
-// maps, apart). Each size runs in its own process, so memory figures do not mix.
+// shows it, undo and redo of a done toggle and of a delete until the grid is repainted, and the
+// process's memory with the grid open (its own pages and the file pages it maps, apart). Each
+// size runs in its own process, so memory figures do not mix.
 // Usage: main_window_bench [N...]   (default 1000 100000)
 #include <sys/wait.h>
 #include <time.h>
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include "platform/ui/application.h"
+#include "platform/ui/message_box.h"
 #include "rtl/format_sets.h"
 #include "store/backups.h"
 #include "store/task_file.h"
@@ -140,6 +142,30 @@ int Run(std::uint32_t count, const std::string& dir) {
             PaintGrid(*form);
         }));
     }
+    // Undo and redo under the window's filter (done tasks hidden), which the undo of a
+    // delete lifts to reach the record and puts back.
+    ui::SetMessageBoxPresenter([](const ui::MessageBoxRequest&) { return ui::kIdYes; });
+    std::vector<double> undos;
+    std::vector<double> redos;
+    const auto undoAndRedo = [&](const std::function<void()>& command) {
+        // Through another row, so that the grid takes the table to the one chosen.
+        form->ActiveGrid()->setCurrentIndex(form->GridModel().index(0, TaskGridModel::kTask));
+        form->ActiveGrid()->setCurrentIndex(
+            form->GridModel().index(rows / 2, TaskGridModel::kTask));
+        command();
+        undos.push_back(bench::Seconds([&] {
+            form->Undo1Click();
+            PaintGrid(*form);
+        }));
+        redos.push_back(bench::Seconds([&] {
+            form->Redo1Click();
+            PaintGrid(*form);
+        }));
+    };
+    for (int run = 0; run < 5; ++run) {
+        undoAndRedo([&] { form->DoneToggleButtonClick(); });
+        undoAndRedo([&] { form->DeleteButtonClick(); });
+    }
     const Resident with = ResidentNow();
 
     std::printf("%u tasks (%d rows shown)\n", count, rows);
@@ -153,6 +179,13 @@ int Run(std::uint32_t count, const std::string& dir) {
                 Median(toggles) * 1e3);
     std::printf("  add a task until the grid shows %8.2f ms   (goal <= 50 ms)\n",
                 Median(adds) * 1e3);
+    std::printf(
+        "  undo to repainted grid, median  %8.2f ms   (goal <= 50 ms; slowest %.2f ms; %zu steps "
+        "kept)\n",
+        Median(undos) * 1e3, *std::max_element(undos.begin(), undos.end()) * 1e3,
+        form->History().Size());
+    std::printf("  redo to repainted grid, median  %8.2f ms   (goal <= 50 ms; slowest %.2f ms)\n",
+                Median(redos) * 1e3, *std::max_element(redos.begin(), redos.end()) * 1e3);
     std::printf(
         "  own memory (anonymous), grid open %6.1f MiB  (goal <= 100 MiB; %.1f MiB before the "
         "window)\n",

@@ -676,6 +676,21 @@ DbiResult EngineAdaptor::DeleteRecord(int cursor) {
     return sx_Delete() ? dbi::kOk : EngineFailure(dbi::kLockRefused);
 }
 
+DbiResult EngineAdaptor::RecallRecord(int cursor) {
+    AreaGuard guard;
+    if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {
+        return r;
+    }
+    if (sx_Eof()) {
+        return dbi::kEof;
+    }
+    if (!sx_Deleted()) {
+        return dbi::kOk;
+    }
+    sx_ClearLastError();
+    return sx_Recall() ? dbi::kOk : EngineFailure(dbi::kLockRefused);
+}
+
 DbiResult EngineAdaptor::UndoAppend(int cursor) {
     AreaGuard guard;
     if (DbiResult r = Enter(cursor, guard); r != dbi::kOk) {

@@ -142,6 +142,8 @@ class EngineAdaptor {
     DbiResult AppendRecord(int cursor, const RecordImage& buffer);
     DbiResult ModifyRecord(int cursor, const RecordImage& buffer, bool freeLock);
     DbiResult DeleteRecord(int cursor);
+    // Takes the deleted mark off the cursor's record (nothing is written for a live one).
+    DbiResult RecallRecord(int cursor);
     // Takes back the record the cursor appended last and still stands on, with its keys and
     // notes, so that a save that failed after the append leaves the files as before it.
     DbiResult UndoAppend(int cursor);

@@ -807,6 +807,23 @@ DbiResult TTable::Delete() {
     return Resync();
 }
 
+DbiResult TTable::Recall() {
+    if (!Active()) {
+        return Fail(dbi::kNotOpenCursor);
+    }
+    if (DbiResult r = CheckBrowseMode(); r != dbi::kOk) {
+        return r;
+    }
+    if (!hasRecord_) {
+        return dbi::kOk;
+    }
+    UpdateCursorPos();
+    if (DbiResult r = adaptor_.RecallRecord(cursor_); r != dbi::kOk) {
+        return Fail(r);
+    }
+    return Resync();
+}
+
 DbiResult TTable::UpdateFieldDefs() {
     fieldDefs_.clear();
     int database = 0;

@@ -172,6 +172,9 @@ class TTable {
     DbiResult Post();
     void Cancel();
     DbiResult Delete();
+    // Takes the deleted mark off the current record, which only a set that shows deleted
+    // records can stand on.
+    DbiResult Recall();
     bool Modified() const { return modified_; }
     // Posts a changed record, cancels an unchanged one.
     DbiResult CheckBrowseMode();

@@ -80,6 +80,20 @@ bool IsTextInput(const QWidget* widget) {
            qobject_cast<const QTextEdit*>(widget) != nullptr;
 }
 
+// What a column's menu changes, as the Edit menu names it.
+store::TaskChange ColumnMenuChange(int column) {
+    switch (column) {
+        case TaskGridModel::kDate:
+            return store::TaskChange::kDate;
+        case TaskGridModel::kPriority:
+            return store::TaskChange::kPriority;
+        case TaskGridModel::kTime:
+            return store::TaskChange::kTime;
+        default:
+            return store::TaskChange::kKeyWords;
+    }
+}
+
 }  // namespace
 
 // The store's words for a person: messages in the information box, status texts in the
@@ -229,6 +243,13 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
     ui_->ActiveNotes->installEventFilter(controlEvents_);
     ui_->ActiveNotes->viewport()->installEventFilter(controlEvents_);
     connect(ui_->ActiveNotes, &QPlainTextEdit::textChanged, this, [this] { NotesEdited(); });
+    connect(model_, &TaskGridModel::taskTextEditing, this,
+            [this] { BeginTypedStep(store::TaskChange::kTaskText); });
+    // Text typed and not yet posted is kept as a step before the menu names one.
+    connect(ui_->mnuEdit, &QMenu::aboutToShow, this, [this] { PostPending(); });
+    // Ctrl+Y as well as the standard redo key; both belong to a text being typed (eventFilter).
+    ui_->Redo1->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     // The Task cell's text is refused inside the grid's commit of it; the box waits until the
     // cell's editor has closed, or the box taking the focus would commit it once more.
     connect(
@@ -604,6 +625,10 @@ bool TMainScreen::PostPending() {
     store::TTable& table = store_->TodoTable;
     if (table.State() != store::TDataSetState::dsEdit &&
         table.State() != store::TDataSetState::dsInsert) {
+        // A move or a new filter may have posted the typed text already.
+        if (typedStep_) {
+            KeepStep(*typedStep_);
+        }
         return true;
     }
     if (store_->TodoEngine.PostIfEditing() != store::dbi::kOk) {
@@ -617,6 +642,9 @@ bool TMainScreen::PostPending() {
     }
     if (std::optional<std::int32_t> bookmark = table.GetBookmark()) {
         model_->RecordChanged(*bookmark);
+    }
+    if (typedStep_) {
+        KeepStep(*typedStep_);
     }
     return true;
 }
@@ -649,6 +677,9 @@ void TMainScreen::NotesEdited() {
     store::TField* note = table.FieldByName(store::task_field::kNote);
     // Typing in the pane edits the record directly; the note is stored as typed. Text that
     // cannot be stored does not stay on screen as if it were: the pane shows the note again.
+    if (table.State() == store::TDataSetState::dsBrowse) {
+        BeginTypedStep(store::TaskChange::kNote);
+    }
     if (note == nullptr || table.Edit() != store::dbi::kOk ||
         !note->SetAsString(ui::NoteToAnsi(ui_->ActiveNotes->toPlainText()))) {
         ShowEngineError(table.LastErrorText());
@@ -761,7 +792,11 @@ void TMainScreen::CallTaskEdit(int mode) {
     UseInternalFormats();
 
     if (accepted) {
+        const store::PendingStep step = store::TTaskHistory::Begin(
+            *store_,
+            editMode == EditMode::kEdit ? store::TaskChange::kEdit : store::TaskChange::kAdd);
         if (StoreTaskEntry(*store_, editMode, entry, keyWordList_)) {
+            KeepStep(step);
             if (std::optional<std::int32_t> bookmark = store_->TodoTable.GetBookmark()) {
                 model_->RecordChanged(*bookmark);
             }
@@ -779,7 +814,10 @@ void TMainScreen::CallTaskEdit(int mode) {
 void TMainScreen::CloneButtonClick() {
     if (OnShownTask() && ConfirmYesNo("Clone this task?")) {
         PostPending();
+        const store::PendingStep step =
+            store::TTaskHistory::Begin(*store_, store::TaskChange::kClone);
         if (CloneCurrentTask(store_->TodoTable)) {
+            KeepStep(step);
             model_->RecordChanged(*store_->TodoTable.GetBookmark());
         } else {
             // No message of its own: the engine's words, in the error box.
@@ -796,7 +834,11 @@ void TMainScreen::DeleteButtonClick() {
     }
     PostPending();
     const std::int32_t record = store_->TodoEngine.RecordNumber();
+    const store::PendingStep step = store::TTaskHistory::Begin(*store_, store::TaskChange::kDelete);
     const bool deleted = DeleteCurrentTask(*store_);
+    if (deleted) {
+        KeepStep(step);
+    }
     model_->RecordChanged(record);
     if (!deleted) {
         ShowFailure("Error: Unable to delete");
@@ -810,7 +852,9 @@ void TMainScreen::DoneToggleButtonClick() {
     }
     PostPending();
     const std::int32_t record = store_->TodoEngine.RecordNumber();
+    const store::PendingStep step = store::TTaskHistory::Begin(*store_, store::TaskChange::kDone);
     if (ToggleDone(store_->TodoTable)) {
+        KeepStep(step);
         model_->RecordChanged(record);
     } else {
         ShowFailure(kSaveFailed);
@@ -839,12 +883,19 @@ void TMainScreen::PrintButtonClick() {
 }
 
 void TMainScreen::RebuildIndexes1Click() {
-    if (!ConfirmYesNo("Rebuild Index Files?")) {
+    // The pack renumbers the records, which the history's steps name.
+    const bool undoable = !history_.Empty() || typedStep_.has_value();
+    if (!ConfirmYesNo(undoable ? "Rebuild Index Files?\rThe changes made so far can no longer "
+                                 "be undone."
+                               : "Rebuild Index Files?")) {
         return;
     }
     PostPending();
     bool done = false;
-    if (!RebuildTaskFile(*store_, *rebuildWindow_, done)) {
+    const bool reopened = RebuildTaskFile(*store_, *rebuildWindow_, done);
+    history_.Clear();
+    UpdateEditMenu();
+    if (!reopened) {
         store_->TodoTable.Tag = 0;
         close();
         return;
@@ -898,8 +949,12 @@ void TMainScreen::ActiveGridDblClick() {
         return;
     }
     const int column = ui_->ActiveGrid->currentIndex().column();
-    // The Date, Priority, Time and Key Words columns have menus of their own.
+    // The Date, Priority, Time and Key Words columns have menus of their own, which change
+    // the task before they return.
+    PostPending();
+    const store::PendingStep step = store::TTaskHistory::Begin(*store_, ColumnMenuChange(column));
     if (columnMenus_->ColumnDblClick(TaskGridModel::FieldName(column), at)) {
+        KeepStep(step);
         return;
     }
     ToggleDoneOrEdit();
@@ -948,6 +1003,16 @@ bool TMainScreen::eventFilter(QObject* watched, QEvent* event) {
         ContestedButton(static_cast<QKeyEvent*>(event)) != nullptr) {
         event->accept();
     }
+    // Undo and redo keys typed into a text undo the typing, not the last task change.
+    if (event->type() == QEvent::ShortcutOverride && watched == QApplication::focusWidget() &&
+        IsTextInput(static_cast<QWidget*>(watched))) {
+        const QKeySequence typed(static_cast<QKeyEvent*>(event)->keyCombination());
+        for (const QAction* action : {ui_->Undo1, ui_->Redo1}) {
+            if (action->shortcuts().contains(typed)) {
+                event->accept();
+            }
+        }
+    }
     return ui::TForm::eventFilter(watched, event);
 }
 
@@ -987,6 +1052,67 @@ void TMainScreen::ActiveGridKeyDown(QKeyEvent* event) {
         ui_->Editbutton->isVisible()) {
         EditButtonClick();
     }
+}
+
+// ---- undo and redo ------------------------------------------------------------------------------
+
+// By value: the pending step may be the typed one, which is dropped here.
+void TMainScreen::KeepStep(store::PendingStep pending) {
+    typedStep_.reset();
+    history_.Commit(*store_, pending);
+    UpdateEditMenu();
+}
+
+void TMainScreen::BeginTypedStep(store::TaskChange change) {
+    // Typing that something else posted meanwhile is a step of its own.
+    if (typedStep_) {
+        KeepStep(*typedStep_);
+    }
+    typedStep_ = store::TTaskHistory::Begin(*store_, change);
+    UpdateEditMenu();
+}
+
+void TMainScreen::Undo1Click() {
+    UndoOrRedo(true);
+}
+
+void TMainScreen::Redo1Click() {
+    UndoOrRedo(false);
+}
+
+void TMainScreen::UndoOrRedo(bool undo) {
+    // A typed edit still pending is the last change, and the first to be undone.
+    if (!PostPending()) {
+        return;
+    }
+    std::int32_t record = 0;
+    const store::DbiResult result =
+        undo ? history_.Undo(*store_, record) : history_.Redo(*store_, record);
+    if (record != 0) {
+        model_->RecordChanged(record);
+    }
+    if (result != store::dbi::kOk) {
+        ShowEngineError(store_->TodoTable.LastErrorText());
+    }
+    UpdateEditMenu();
+    SetButtons();
+}
+
+void TMainScreen::UpdateEditMenu() {
+    const auto caption = [](const char* verb, std::optional<store::TaskChange> change) {
+        QString text = QString::fromLatin1(verb);
+        if (change) {
+            text += QLatin1Char(' ') + QString::fromLatin1(store::TaskChangeName(*change));
+        }
+        return text;
+    };
+    // Text typed and not yet posted is the change an undo takes back first.
+    const std::optional<store::TaskChange> undo =
+        typedStep_ ? std::optional(typedStep_->change) : history_.UndoChange();
+    ui_->Undo1->setText(caption("&Undo", undo));
+    ui_->Undo1->setEnabled(undo.has_value());
+    ui_->Redo1->setText(caption("&Redo", history_.RedoChange()));
+    ui_->Redo1->setEnabled(history_.CanRedo());
 }
 
 // ---- help, About, exit ------------------------------------------------------------------------

@@ -7,12 +7,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/ui/ansi_input.h"
 #include "platform/ui/forms.h"
 #include "store/filter_expression.h"
 #include "store/task_file.h"
+#include "store/task_history.h"
 #include "ui/main/key_word_list.h"
 
 namespace Ui {
@@ -70,6 +72,7 @@ class TMainScreen : public ui::TForm, public ui::InputRefusalSink {
     store::TaskFilter& Filter() { return filter_; }
     int OrderNumber() const { return orderNumber_; }
     TSortMenus& SortMenus() { return *sortMenus_; }
+    const store::TTaskHistory& History() const { return history_; }
 
     // The commands of the window, as its buttons, menus and keys call them.
     void CallTaskEdit(int mode);
@@ -118,6 +121,8 @@ class TMainScreen : public ui::TForm, public ui::InputRefusalSink {
     void ActiveGridKeyDown(QKeyEvent* event);
     void ActiveNotesDblClick();
     void ActiveNotesExit();
+    void Undo1Click();
+    void Redo1Click();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -155,6 +160,13 @@ class TMainScreen : public ui::TForm, public ui::InputRefusalSink {
     // Shows what another program appended or changed since the grid was last filled:
     // `anyChange` also takes a newer table or index file, not only another record count.
     void TakeOthersChanges(bool anyChange);
+    // The history of the person's changes: a command's step begins before it and is kept
+    // when it succeeded; text typed into the Task cell or the notes begins a step that the
+    // post of the edit keeps.
+    void KeepStep(store::PendingStep pending);
+    void BeginTypedStep(store::TaskChange change);
+    void UndoOrRedo(bool undo);
+    void UpdateEditMenu();
 
     std::unique_ptr<Ui::TMainScreen> ui_;
     std::unique_ptr<Sinks> sinks_;
@@ -188,4 +200,6 @@ class TMainScreen : public ui::TForm, public ui::InputRefusalSink {
     store::TaskFilter filter_;
     int orderNumber_ = 0;
     KeyWordList keyWordList_;
+    store::TTaskHistory history_;
+    std::optional<store::PendingStep> typedStep_;  // an edit typed and not yet posted
 };

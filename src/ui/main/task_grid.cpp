@@ -214,6 +214,9 @@ bool TaskGridModel::setData(const QModelIndex& index, const QVariant& value, int
         return false;
     }
     store::TField* descript = table_.FieldByName(field::kDescript);
+    if (table_.State() == store::TDataSetState::dsBrowse) {
+        Q_EMIT taskTextEditing();
+    }
     if (descript == nullptr || table_.Edit() != store::dbi::kOk ||
         !descript->SetAsString(text.substr(0, store::kDescriptWidth))) {
         Q_EMIT editRefused(table_.LastErrorText());

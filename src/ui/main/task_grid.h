@@ -86,6 +86,8 @@ class TaskGridModel : public QAbstractTableModel {
     // The Task cell's text was not stored: the record could not be put into editing or
     // take the text. `reason` is the engine's words.
     void editRefused(const std::string& reason);
+    // The Task cell's text is about to put the record, unchanged until now, into editing.
+    void taskTextEditing();
 
   private:
     store::TTable& table_;

@@ -495,10 +495,13 @@ TEST_F(MainWindow, DoubleClicksGoingToADateAndTheRebuild) {
     EXPECT_EQ(Current("DESCRIPT"), "Twentieth");
     EXPECT_EQ(form_->ActiveGrid()->currentIndex().row(), 1);
 
-    // Rebuild: asked, packed (the deleted task leaves the file), "Done!", DATETIME order.
+    // Rebuild: asked (the done toggle could still be undone), packed (the deleted task leaves
+    // the file), "Done!", DATETIME order.
     form_->SortMenus().mnuSortDescriptionClick();
     form_->RebuildIndexes1Click();
-    EXPECT_EQ(boxes_, (std::vector<std::string>{"Rebuild Index Files?", "Done!"}));
+    EXPECT_EQ(boxes_, (std::vector<std::string>{
+                          "Rebuild Index Files?\nThe changes made so far can no longer be undone.",
+                          "Done!"}));
     EXPECT_EQ(form_->Store().TodoEngine.RecordCount(), 2);
     EXPECT_EQ(form_->Store().TodoTable.IndexName(), "DATETIME");
     EXPECT_EQ(form_->Store().TodoTable.Tag, 0);
