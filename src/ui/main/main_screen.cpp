@@ -914,14 +914,24 @@ void TMainScreen::RestoreFromBackup1Click() {
     }
     const std::optional<store::BackupEntry> chosen =
         ChooseBackup(store::Backups(store_->ProgramDir()).List(), this);
+    // The restored table numbers its records afresh, and the history's steps name records.
+    const std::string undoLine =
+        history_.Empty() ? "" : "\nThe changes made so far can no longer be undone.";
     if (!chosen || !ConfirmYesNo("Restore the tasks as they were at " + chosen->taken +
-                                 "?\nThe tasks as they are now are kept as one more backup.")) {
+                                 "?\nThe tasks as they are now are kept as one more backup." +
+                                 undoLine)) {
         return;
     }
     const std::string order = store_->TodoEngine.TagName(store_->TodoEngine.IndexOrder());
     store_->TodoTable.Tag = -1;
     xbase::Status restored;
-    if (!store::RestoreAndReopen(*store_, chosen->name, std::time(nullptr), restored)) {
+    const bool reopened =
+        store::RestoreAndReopen(*store_, chosen->name, std::time(nullptr), restored);
+    if (restored.ok()) {
+        history_.Clear();
+        UpdateEditMenu();
+    }
+    if (!reopened) {
         store_->TodoTable.Tag = 0;
         close();
         return;

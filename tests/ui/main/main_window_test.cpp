@@ -1232,6 +1232,11 @@ TEST_F(MainWindow, TheDaysBackupAndARestoreFromTheFileMenu) {
     form_->RestoreFromBackup1Click();
     ASSERT_FALSE(boxes_.empty());
     EXPECT_EQ(boxes_.back().rfind("Restore the tasks as they were at ", 0), 0u) << boxes_.back();
+    // The delete named a record of the replaced table: it can no longer be undone.
+    EXPECT_NE(boxes_.back().find("The changes made so far can no longer be undone."),
+              std::string::npos)
+        << boxes_.back();
+    EXPECT_FALSE(form_->History().CanUndo());
     EXPECT_EQ(Model().rowCount(), 20);
     EXPECT_EQ(store_test::IndexProblems(form_->Store().TodoTable.Handle()), "");
     EXPECT_TRUE(form_->MessageLine()->text().startsWith(
