@@ -15,9 +15,8 @@
 #include <memory>
 #include <system_error>
 
-#include "platform/xbase/byte_order.h"
-#include "platform/xbase/dbf_format.h"
 #include "platform/xbase/file_system.h"
+#include "platform/xbase/table_files.h"
 #include "platform/xbase/sx.h"
 #include "store/task_file.h"
 
@@ -81,19 +80,8 @@ std::string Found(xbase::FileSystem& files, const std::string& dir, const char* 
 // header counts, and its memo file is there. What damage befalls a backup after it was read
 // back whole is mostly a cut-off file, and such a one is not counted among those kept.
 bool LooksWhole(xbase::FileSystem& files, const std::string& folder) {
-    std::unique_ptr<xbase::File> table =
-        files.Open(folder + "/" + kTaskTableName, xbase::OpenMode::kReadOnly);
-    std::uint8_t header[xbase::dbf::kHeaderSize];
-    std::size_t got = 0;
-    std::uint64_t size = 0;
-    if (!table || !table->ReadAt(0, header, sizeof header, got) || got != sizeof header ||
-        !table->Size(size) || !files.Exists(folder + "/" + kTaskMemoName)) {
-        return false;
-    }
-    const std::uint64_t records = xbase::GetLE32(header + xbase::dbf::kOffRecCount);
-    const std::uint64_t headerLength = xbase::GetLE16(header + xbase::dbf::kOffHeaderLength);
-    const std::uint64_t recordLength = xbase::GetLE16(header + xbase::dbf::kOffRecordLength);
-    return size >= headerLength + records * recordLength;
+    return files.Exists(folder + "/" + kTaskMemoName) &&
+           xbase::TableLooksWhole(files, folder + "/" + kTaskTableName);
 }
 
 void RemoveFolder(const std::string& path) {
@@ -282,7 +270,7 @@ xbase::Status Backups::TakeNamed(const std::string& name, Check check) {
         // its records agree. The table is copied before its notes: a saver writes a note
         // before the record that points at it, so every note a copied record points at is
         // already in the memo file when that is copied.
-        TableLock lock(files_, table, xbase::dbf::kHeaderLockByte);
+        TableLock lock(files_, table, xbase::TableHeaderLockByte());
         if (!lock.Held()) {
             status = {xbase::ErrorCode::kLockFailed, "The task file is being written to"};
         }
@@ -348,7 +336,7 @@ xbase::Status Backups::Restore(const std::string& name, std::time_t now, std::st
     }
     const std::string table = Found(files_, dir_, kTaskTableName);
     const bool hasTable = files_.Exists(table);
-    TableLock open(files_, table, xbase::dbf::kOpenLockByte);
+    TableLock open(files_, table, xbase::TableOpenLockByte());
     if (hasTable && !open.Held()) {
         return {xbase::ErrorCode::kLockFailed, "Close Quillet first"};
     }

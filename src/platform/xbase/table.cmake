@@ -10,4 +10,5 @@ target_sources(quillet_xbase PRIVATE
   sx.cpp
   sx_index.cpp
   table.cpp
+  table_files.cpp
   work_area.cpp)
