@@ -285,7 +285,7 @@ std::optional<Fault> ICalendarReader::TakeProperty(const ContentLine& line, Open
         todo.task.note = Unescape(line.value);
         todo.hasNote = true;
     } else if (name == "UID") {
-        todo.uid = Unescape(Trim(line.value));
+        todo.uid = Unescape(line.value);
     } else if (name == "CATEGORIES") {
         for (std::string& category : UnescapedList(line.value)) {
             todo.task.keyWords.push_back(std::move(category));

@@ -59,13 +59,19 @@ std::string DecodeText(std::string_view bytes) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
         bytes.remove_prefix(3);
     }
-    for (std::size_t pos = 0; pos < bytes.size();) {
+    // One stray byte in a UTF-8 file stays one "?"; only a file without a single UTF-8
+    // sequence beyond ASCII, and with bytes above it, was written in the code page.
+    bool sequences = false;
+    bool strays = false;
+    for (std::size_t pos = 0; pos < bytes.size() && !sequences;) {
         char32_t cp = 0;
         if (!rtl::NextCodePoint(bytes, pos, cp)) {
-            return rtl::AnsiToUtf8(bytes);
+            strays = true;
+        } else if (cp >= 0x80) {
+            sequences = true;
         }
     }
-    return std::string(bytes);
+    return strays && !sequences ? rtl::AnsiToUtf8(bytes) : std::string(bytes);
 }
 
 store::TaskEntry FitTask(const ForeignTask& task, int& changedTexts) {

@@ -29,8 +29,8 @@ struct ForeignTask {
 // not all keep.
 store::TaskEntry FitTask(const ForeignTask& task, int& changedTexts);
 
-// `bytes` as UTF-8 text without a byte-order mark. A file that is not UTF-8 at all is read as
-// Windows-1252, the code page older programs wrote.
+// `bytes` as UTF-8 text without a byte-order mark. A file with bytes above ASCII of which none
+// forms a UTF-8 sequence is read as Windows-1252, the code page older programs wrote.
 std::string DecodeText(std::string_view bytes);
 
 }  // namespace exchange

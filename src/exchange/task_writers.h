@@ -27,7 +27,7 @@ std::string VcalendarBegin();
 std::string VcalendarEnd();
 
 // One task as a VTODO, each content line folded at 75 octets and ended by CR LF. The `uid`
-// (any text; it is escaped as written) is what lets other programs know the task again.
+// (UTF-8 text; it is escaped as written) is what lets other programs know the task again.
 // `stamp` is the moment the file is written.
 std::string Vtodo(const store::TaskEntry& task, std::string_view uid, const UtcStamp& stamp);
 

@@ -307,6 +307,15 @@ TEST(ForeignFiles, CsvInOtherShapesImports) {
     ASSERT_EQ(ansi.tasks.size(), 1U);
     EXPECT_EQ(ansi.tasks[0].entry.descript, "Caf\xE9 \x80");
     EXPECT_EQ(ansi.changedTexts, 0);
+
+    // One stray byte in a UTF-8 file spoils that character alone.
+    const exchange::ReadResult mixed = exchange::ReadTasks(
+        "Description,Due date,Due time,Priority,Done,Key words,Note\r\n"
+        "Caf\xC3\xA9 \xE9,,,,No,,\r\n");
+    ASSERT_TRUE(mixed.ok()) << mixed.ErrorText();
+    ASSERT_EQ(mixed.tasks.size(), 1U);
+    EXPECT_EQ(mixed.tasks[0].entry.descript, "Caf\xE9 ?");
+    EXPECT_EQ(mixed.changedTexts, 1);
 }
 
 TEST(ClosestAnsi, KeepsWhatTheCodePageHoldsAndNearsTheRest) {
