@@ -7,6 +7,16 @@
 
 namespace exchange {
 
+std::string AsciiUpper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return out;
+}
+
 std::optional<int> Digits(std::string_view digits) {
     if (digits.empty() || digits.size() > 9) {
         return std::nullopt;

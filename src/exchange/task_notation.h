@@ -31,6 +31,9 @@ enum class Priority { kNone, kHigh, kMedium, kLow };
 Priority StoredPriority(std::string_view priority);
 std::string PriorityLetter(Priority priority);  // "A", "B", "C" or ""
 
+// The formats' own words (property names, "COMPLETED", "High") are ASCII in any case.
+std::string AsciiUpper(std::string_view text);
+
 // `digits` read as a whole non-negative number; nullopt unless every character is a digit.
 std::optional<int> Digits(std::string_view digits);
 
