@@ -119,6 +119,11 @@ AnsiText ClosestAnsi(std::string_view utf8) {
             joinable = false;
             continue;
         }
+        if ((cp < 0x20 && cp != '\t' && cp != '\r' && cp != '\n') || cp == 0x7F) {
+            out.changed = true;  // control characters have no place in a task's texts
+            joinable = false;
+            continue;
+        }
         char byte = 0;
         if (rtl::CodePointToAnsi(cp, byte)) {
             out.text += byte;

@@ -336,6 +336,7 @@ TEST(ClosestAnsi, KeepsWhatTheCodePageHoldsAndNearsTheRest) {
         {"\xEF\xAC\x81 \xCE\xA9 \xF0\x9F\x98\x80", "? ? ?", true},
         {"bad \xC3 byte", "bad ? byte", true},
         {"\xC4\xB2 \xE2\x84\x96", "IJ No", true},
+        {std::string("a\x01" "b\0c\x7F\td\r\n", 10), "abc\td\r\n", true},
     };
     for (const Case& c : cases) {
         const exchange::AnsiText got = exchange::ClosestAnsi(c.utf8);
