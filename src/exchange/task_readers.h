@@ -65,7 +65,8 @@ FileKind KindOf(std::string_view bytes);
 ReadResult ReadTasks(std::string_view bytes, const ToLocalTime& toLocal = {});
 // Reads every VTODO of every VCALENDAR; other components are skipped.
 ReadResult ReadICalendar(std::string_view bytes, const ToLocalTime& toLocal = {});
-// Reads the CSV table the CSV writer writes: its exact header, then one task per row.
+// Reads the CSV table the CSV writer writes: its exact header, then one task per row (LF ends
+// and empty lines too; priority and done in any letter case, an empty done as No).
 ReadResult ReadCsv(std::string_view bytes);
 
 }  // namespace exchange
