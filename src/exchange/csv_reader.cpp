@@ -194,8 +194,7 @@ ReadResult ReadCsv(std::string_view bytes) {
                    : fail(records.FaultLine(), records.Fault());
     }
     if (record.fields != header) {
-        return fail(record.line,
-                    std::string("the first line is not the header ") + kCsvHeader);
+        return fail(record.line, std::string("the first line is not the header ") + kCsvHeader);
     }
     while (records.Next(record)) {
         if (record.fields.size() != header.size()) {

@@ -15,7 +15,7 @@ namespace {
 
 // One content line, NAME;PARAM=value:value, unfolded; `line` is where it starts in the file.
 struct ContentLine {
-    std::string name;  // in upper case
+    std::string name;                                         // in upper case
     std::vector<std::pair<std::string, std::string>> params;  // names in upper case
     std::string value;
     int line = 0;
@@ -220,8 +220,8 @@ ReadResult ICalendarReader::Read(std::string_view bytes) {
         }
     }
     if (!fault && !open_.empty()) {
-        fault = Fault{open_.back().second,
-                      "BEGIN:" + open_.back().first + " is never ended by END:" + open_.back().first};
+        fault = Fault{open_.back().second, "BEGIN:" + open_.back().first +
+                                               " is never ended by END:" + open_.back().first};
     }
     if (fault) {
         ReadResult failed;
@@ -290,8 +290,8 @@ std::optional<Fault> ICalendarReader::TakeProperty(const ContentLine& line, Open
     } else if (name == "PRIORITY") {
         const std::optional<int> level = Digits(Trim(line.value));
         if (!level || *level > 9) {
-            return Fault{line.line, "the priority " + Quoted(line.value) +
-                                        " is not a number from 0 to 9"};
+            return Fault{line.line,
+                         "the priority " + Quoted(line.value) + " is not a number from 0 to 9"};
         }
         todo.task.priority = *level == 0   ? Priority::kNone
                              : *level <= 4 ? Priority::kHigh

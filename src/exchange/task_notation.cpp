@@ -46,8 +46,7 @@ std::optional<Day> StoredDay(std::string_view date) {
 
 std::optional<Clock> StoredClock(std::string_view time) {
     const std::size_t colon = time.find(':');
-    if (colon == std::string_view::npos || colon == 0 || colon > 2 ||
-        time.size() != colon + 3) {
+    if (colon == std::string_view::npos || colon == 0 || colon > 2 || time.size() != colon + 3) {
         return std::nullopt;
     }
     const auto hour = Digits(time.substr(0, colon));

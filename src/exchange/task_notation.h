@@ -23,7 +23,7 @@ struct Clock {
 std::optional<Day> StoredDay(std::string_view date);
 // The time a stored TIME names ("h:nn" too); nullopt for a blank or impossible one.
 std::optional<Clock> StoredClock(std::string_view time);
-std::string StoredDate(const Day& day);    // "yyyymmdd"
+std::string StoredDate(const Day& day);     // "yyyymmdd"
 std::string StoredTime(const Clock& time);  // "hh:nn"
 
 enum class Priority { kNone, kHigh, kMedium, kLow };

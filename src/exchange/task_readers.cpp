@@ -19,7 +19,7 @@ FileKind KindOf(std::string_view bytes) {
     }
     constexpr std::string_view kBegin = "BEGIN:VCALENDAR";
     return AsciiUpper(bytes.substr(start, kBegin.size())) == kBegin ? FileKind::kICalendar
-                                                                     : FileKind::kCsv;
+                                                                    : FileKind::kCsv;
 }
 
 ReadResult ReadTasks(std::string_view bytes, const ToLocalTime& toLocal) {

@@ -29,7 +29,8 @@ struct WallTime {
 // name such as "Europe/Berlin" mostly, but any text other programs put there). nullopt when
 // the zone is unknown. The windows and the command line give one built on the system's zone
 // data; without one, only floating times and dates can be read.
-using ToLocalTime = std::function<std::optional<WallTime>(const WallTime& time, std::string_view zone)>;
+using ToLocalTime =
+    std::function<std::optional<WallTime>(const WallTime& time, std::string_view zone)>;
 
 // One task read from a file.
 struct ImportedTask {
