@@ -79,7 +79,10 @@ std::vector<std::pair<int, std::string>> UnfoldedLines(std::string_view text,
             pos += text.compare(pos, 2, "\r\n") == 0 ? 2 : 1;
         }
         ++number;
-        if (!physical.empty() && (physical.front() == ' ' || physical.front() == '\t')) {
+        if (physical.empty()) {
+            continue;  // blank lines (between calendars, or from doubled CRs) hold nothing
+        }
+        if (physical.front() == ' ' || physical.front() == '\t') {
             if (lines.empty()) {
                 fault = Fault{number, "a continued line has no line before it"};
                 return {};

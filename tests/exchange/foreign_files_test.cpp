@@ -160,6 +160,12 @@ TEST(ForeignICalendar, FilesInOtherProgramsShapesImportAsExpected) {
         },
         "\r\n");
 
+    // A file whose lines end in CR CR LF, as some tools on Windows write it, folded all the same.
+    const std::string doubledCr =
+        Joined({"BEGIN:VCALENDAR", "BEGIN:VTODO", "UID:cr-1", "SUMMARY:Doubled", " line ends",
+                "END:VTODO", "END:VCALENDAR"},
+               "\r\r\n");
+
     struct Case {
         const char* name;
         std::string file;
@@ -181,6 +187,7 @@ TEST(ForeignICalendar, FilesInOtherProgramsShapesImportAsExpected) {
           {{"20240301", "16:30", "Meeting notes", "Work Big project Q1", "C", true, ""}, "web-3"},
           {{"", "", "No UID, no due date", "", "C", false, ""}, ""}},
          0},
+        {"doubled CR", doubledCr, {{{"", "", "Doubledline ends", "", "", false, ""}, "cr-1"}}, 0},
         {"texts that do not fit",
          fitting,
          {{{"", "", "Renew the passport before the summer holidays begi",
