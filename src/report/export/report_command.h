@@ -1,5 +1,5 @@
-// The command-line export: `quillet-report export html|rtf|text OUTFILE [options]` runs the
-// report dialog's writers on the task table of a folder, without a window.
+// The command-line export: `quillet-report export html|rtf|text|ics|csv OUTFILE [options]`
+// runs the export writers on the task table of a folder, without a window.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +17,7 @@
 namespace report {
 
 inline constexpr char kReportUsage[] =
-    "usage: quillet-report export html|rtf|text OUTFILE [--dir DIR] [--title TEXT] [--notes] "
+    "usage: quillet-report export html|rtf|text|ics|csv OUTFILE [--dir DIR] [--title TEXT] [--notes] "
     "[--color RRGGBB] [--order datetime|descript|priority|record] [--date N] [--priority N] "
     "[--keys TEXT] [--show-done]";
 

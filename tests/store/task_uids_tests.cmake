@@ -1,0 +1,4 @@
+# Task UIDs and their companion table on real files.
+quillet_add_test(store_task_uids_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/task_uids_test.cpp
+  LIBS quillet_store)
