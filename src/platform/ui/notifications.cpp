@@ -50,11 +50,11 @@ void TDesktopNotifier::Show(const QString& summary, std::int64_t tag) {
             [this, tag](QDBusPendingCallWatcher* finished) {
                 const QDBusPendingReply<quint32> reply = *finished;
                 finished->deleteLater();
-                if (reply.isError()) {
-                    return;  // no service: the reminder goes unshown, as if none were asked
+                // No service: the reminder goes unshown, as if none were asked for.
+                if (!reply.isError()) {
+                    tags_[reply.value()] = tag;
                 }
-                tags_[reply.value()] = tag;
-                Q_EMIT shown(reply.value());
+                Q_EMIT answered(!reply.isError());
             });
 }
 

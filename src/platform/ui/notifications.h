@@ -28,8 +28,8 @@ class TDesktopNotifier : public QObject {
 
   Q_SIGNALS:
     void activated(std::int64_t tag);
-    // The service answered a Notify call with the notification's id (tests wait for it).
-    void shown(quint32 id);
+    // The answer to a Notify call came: shown, or refused or unanswered (no service).
+    void answered(bool shown);
 
   private Q_SLOTS:
     void ActionInvoked(quint32 id, const QString& action);
