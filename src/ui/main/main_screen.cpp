@@ -276,7 +276,7 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
     othersTimer_->setInterval(kOthersChangesMilliseconds);
     connect(othersTimer_, &QTimer::timeout, this, [this] { TakeOthersChanges(false); });
 
-    reminders_ = new TReminderService(store_->TodoTable, *model_, *grid, *ui_->Reminders1, *this);
+    reminders_ = new TReminderService(*store_, *model_, *grid, *ui_->Reminders1, *this);
 
     tableLink_ = std::make_unique<TableLink>(*this);
     tableLink_->SetDataSource(&store_->TodoDataSource);

@@ -27,10 +27,11 @@ constexpr std::int64_t kMissedTag = 0;
 
 }  // namespace
 
-TReminderService::TReminderService(store::TTable& table, TaskGridModel& model, QTableView& grid,
-                                   QAction& menuItem, QWidget& window)
+TReminderService::TReminderService(store::TTaskStore& store, TaskGridModel& model,
+                                   QTableView& grid, QAction& menuItem, QWidget& window)
     : QObject(&window),
-      table_(table),
+      store_(store),
+      table_(store.TodoTable),
       model_(model),
       grid_(grid),
       menuItem_(menuItem),
@@ -74,7 +75,7 @@ void TReminderService::Start(const std::string& iniFile) {
     if (!on_) {
         return;
     }
-    ScanDueTasks(table_, schedule_);
+    Rescan(true);
     const std::size_t missed = schedule_.Start(
         store::ParseCheckStamp(ini::ReadString(iniFile_, kPreferences, kLastCheckKey, "")),
         Now());
@@ -105,7 +106,7 @@ void TReminderService::SetOn(bool on) {
         return;
     }
     // Turned on again, reminders go on from now: what fell due meanwhile is not told.
-    ScanDueTasks(table_, schedule_);
+    Rescan(true);
     schedule_.Start(std::nullopt, Now());
     KeepLastChecked();
     Arm();
@@ -149,8 +150,12 @@ QString TReminderService::MissedText(std::size_t count) {
                       : QStringLiteral("%1 tasks fell due while Quillet was closed").arg(count);
 }
 
-void TReminderService::Rescan() {
-    ScanDueTasks(table_, schedule_);
+void TReminderService::Rescan(bool always) {
+    const store::TaskFileStamp stamp = store_.Stamp();
+    if (always || stamp != scanned_) {
+        ScanDueTasks(table_, schedule_);
+        scanned_ = stamp;
+    }
     Arm();
 }
 

@@ -13,10 +13,8 @@
 #include <string>
 
 #include "store/reminder_schedule.h"
+#include "store/task_file.h"
 
-namespace store {
-class TTable;
-}
 namespace ui {
 class TDesktopNotifier;
 }
@@ -31,7 +29,7 @@ class TReminderService : public QObject {
   public:
     // `model` is the grid's: its resets and changed records say when the due moments may have
     // changed. `menuItem` is the checkable "Reminders" item; `window` is raised on a click.
-    TReminderService(store::TTable& table, TaskGridModel& model, QTableView& grid,
+    TReminderService(store::TTaskStore& store, TaskGridModel& model, QTableView& grid,
                      QAction& menuItem, QWidget& window);
 
     // Where the time comes from (tests set it).
@@ -57,11 +55,14 @@ class TReminderService : public QObject {
 
   private:
     store::LocalMinute Now() const { return store::LocalMinuteAt(clock_()); }
-    void Rescan();
+    // Reads the due moments of the whole table, unless the task file is as the last scan
+    // found it: a new order or filter changes no task.
+    void Rescan(bool always = false);
     void TaskChanged(std::int32_t record);
     void Arm();
     void KeepLastChecked();
 
+    store::TTaskStore& store_;
     store::TTable& table_;
     TaskGridModel& model_;
     QTableView& grid_;
@@ -70,6 +71,7 @@ class TReminderService : public QObject {
     ui::TDesktopNotifier* notifier_ = nullptr;
     Clock clock_ = [] { return std::time(nullptr); };
     store::TReminderSchedule schedule_;
+    std::optional<store::TaskFileStamp> scanned_;  // the task file as the last scan read it
     QTimer timer_;
     std::string iniFile_;
     bool started_ = false;

@@ -2,6 +2,9 @@
 // receives the Notify calls, its ActionInvoked makes the task current, the window's own edits
 // move the reminders, the File menu's item turns them off, TODO.INI keeps the last check;
 // without a service, or without a bus, nothing fails.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -25,6 +28,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/notifications.h"
+#include "platform/xbase/sx.h"
 #include "store/task_file.h"
 #include "store_test_support.h"
 #include "ui/main/main_screen.h"
@@ -131,6 +135,22 @@ bool WaitFor(const std::function<bool()>& done) {
         QTest::qWait(10);
     }
     return done();
+}
+
+// Changes a task's date and time in another process, as another program sharing the task file
+// would.
+void ChangeElsewhere(const std::string& table, int record, const char* date, const char* time) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const bool ok = sx_Use(table, "OTHERPRG", 0, 2) != 0 && sx_Go(record) &&
+                        sx_Replace("DATE", SxReplace::kText, date) &&
+                        sx_Replace("TIME", SxReplace::kText, time) && sx_Commit();
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 class ReminderWindow : public store_test::StoreTest {
@@ -255,6 +275,15 @@ TEST_F(ReminderWindow, NotifiesAtTheDueTimeAndAClickMakesTheTaskCurrent) {
     EXPECT_EQ(CurrentRecord(), 2);
     EXPECT_EQ(form_->Store().TodoTable.GetBookmark(), std::optional<std::int32_t>(2));
 
+    // Another program moves yesterday's task to later today: reminded when the window looks
+    // at the task file again.
+    ChangeElsewhere(PathOf("QUILX.DBF"), 5, "20261209", "10:45");
+    form_->FormActivate();
+    now_ = LocalTime(2026, 12, 9, 10, 45);
+    Reminders().Check();
+    ASSERT_TRUE(WaitFor([&] { return fake_.calls.size() == 4; }));
+    EXPECT_EQ(Summaries().back(), "Yesterday");
+
     // The File menu's item turns them off, and TODO.INI keeps that; turned on again, they go
     // on from then, and the window keeps its last look at the clock as it closes.
     QAction* item = form_->findChild<QAction*>(QStringLiteral("Reminders1"));
@@ -270,7 +299,7 @@ TEST_F(ReminderWindow, NotifiesAtTheDueTimeAndAClickMakesTheTaskCurrent) {
     Reminders().Check();
     form_->close();
     EXPECT_EQ(Ini("LastReminded"), "2026-12-09T14:00");
-    EXPECT_EQ(fake_.calls.size(), 3u);
+    EXPECT_EQ(fake_.calls.size(), 4u);
     EXPECT_TRUE(boxes_.empty());
 }
 
