@@ -58,8 +58,8 @@ TReminderService::TReminderService(store::TTaskStore& store, TaskGridModel& mode
 }
 
 void TReminderService::SetNotifier(ui::TDesktopNotifier* notifier) {
-    if (notifier_ != nullptr && notifier_->parent() == this) {
-        delete notifier_;
+    if (notifier_ != nullptr) {
+        notifier_->deleteLater();
     }
     notifier_ = notifier;
     notifier_->setParent(this);
@@ -120,7 +120,9 @@ void TReminderService::Check() {
     store::TRowOrder reader(table_);
     for (std::int32_t record : due) {
         store::TaskEntry task;
-        if (reader.ReadTask(record, task)) {
+        // Read afresh: the description as it stands now, and a task another program marked
+        // done since the schedule last saw it stays quiet.
+        if (reader.ReadTask(record, task) && !task.done) {
             notifier_->Show(ui::FromAnsi(task.descript), record);
         }
     }
