@@ -46,9 +46,8 @@ std::optional<LocalMinute> ParseCheckStamp(std::string_view text);
 // another moment reminds it there.
 class TReminderSchedule {
   public:
-    // Forgets every task's due moment, before the table is read whole again.
-    void Clear();
-    // Takes these records' due moments (record, moment) in place of all those known.
+    // Takes these records' due moments (record, moment) in place of all those known, as a
+    // read of the whole table finds them.
     void Reset(std::vector<std::pair<std::int32_t, LocalMinute>> dues);
     // Takes record `record` as `task` now stands: its due moment replaces the one known.
     void Set(std::int32_t record, const TaskEntry& task);
@@ -69,6 +68,7 @@ class TReminderSchedule {
 
   private:
     using Entry = std::pair<LocalMinute, std::int32_t>;
+    void Clear();
     bool Reminded(const Entry& entry) const;
     // The entries due in (after, upTo], in due order.
     std::vector<Entry> DueIn(LocalMinute after, LocalMinute upTo) const;
