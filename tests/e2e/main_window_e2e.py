@@ -62,7 +62,9 @@ def write_tasks(folder, today):
 
 class Session:
     def __init__(self, display):
-        self.env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb")
+        # A session bus address where none listens: reminders never reach the person's desktop.
+        self.env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb",
+                        DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent/quillet-e2e-bus")
 
     def xdotool(self, *args):
         return subprocess.run(["xdotool", *args], env=self.env, capture_output=True,

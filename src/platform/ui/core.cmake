@@ -12,6 +12,8 @@ target_sources(quillet_platform_ui PRIVATE
   help_viewer.h
   message_box.cpp
   message_box.h
+  notifications.cpp
+  notifications.h
   single_instance.cpp
   single_instance.h)
 

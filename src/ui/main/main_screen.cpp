@@ -47,6 +47,7 @@
 #include "ui/main/column_menus.h"
 #include "ui/main/filter_form.h"
 #include "ui/main/main_pictures.h"
+#include "ui/main/reminder_service.h"
 #include "ui/main/sort_menus.h"
 #include "ui/main/task_commands.h"
 #include "ui/main/task_grid.h"
@@ -275,6 +276,8 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
     othersTimer_->setInterval(kOthersChangesMilliseconds);
     connect(othersTimer_, &QTimer::timeout, this, [this] { TakeOthersChanges(false); });
 
+    reminders_ = new TReminderService(*store_, *model_, *grid, *ui_->Reminders1, *this);
+
     tableLink_ = std::make_unique<TableLink>(*this);
     tableLink_->SetDataSource(&store_->TodoDataSource);
 
@@ -444,6 +447,7 @@ void TMainScreen::FormActivate() {
     seenStamp_ = store_->Stamp();
     indexCheckTimer_->start();
     othersTimer_->start();
+    reminders_->Start(iniFile_);
 }
 
 void TMainScreen::CheckIndexSlice() {
@@ -522,6 +526,7 @@ void TMainScreen::FormCloseQuery(bool& canClose) {
     if (store_->TodoTable.Active()) {
         PostPending();
     }
+    reminders_->Stop();
     store_->TodoTable.Close();
     ui::ProcessMessages();
     canClose = true;

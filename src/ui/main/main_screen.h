@@ -38,6 +38,7 @@ class QTableView;
 class QTimer;
 class TColumnMenus;
 class TJustOne;
+class TReminderService;
 class TSortMenus;
 class TaskGridModel;
 
@@ -73,6 +74,7 @@ class TMainScreen : public ui::TForm, public ui::InputRefusalSink {
     int OrderNumber() const { return orderNumber_; }
     TSortMenus& SortMenus() { return *sortMenus_; }
     const store::TTaskHistory& History() const { return history_; }
+    TReminderService& Reminders() { return *reminders_; }
 
     // The commands of the window, as its buttons, menus and keys call them.
     void CallTaskEdit(int mode);
@@ -179,6 +181,7 @@ class TMainScreen : public ui::TForm, public ui::InputRefusalSink {
     TColumnMenus* columnMenus_ = nullptr;
     TSortMenus* sortMenus_ = nullptr;
     TJustOne* JustOne1 = nullptr;
+    TReminderService* reminders_ = nullptr;
     QTimer* messageTimer_ = nullptr;
     QTimer* indexCheckTimer_ = nullptr;
     QTimer* othersTimer_ = nullptr;

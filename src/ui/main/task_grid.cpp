@@ -92,6 +92,7 @@ void TaskGridModel::Reload() {
 }
 
 void TaskGridModel::RecordChanged(std::int32_t record) {
+    Q_EMIT recordChanged(record);
     cache_.erase(record);
     const int from = order_.RowOf(record);
     const int to = order_.Place(record);

@@ -88,6 +88,8 @@ class TaskGridModel : public QAbstractTableModel {
     void editRefused(const std::string& reason);
     // The Task cell's text is about to put the record, unchanged until now, into editing.
     void taskTextEditing();
+    // RecordChanged was told of `record`.
+    void recordChanged(std::int32_t record);
 
   private:
     store::TTable& table_;

@@ -51,7 +51,7 @@ TEST(HelpFile, FilesWithoutTopicsOrMissingFilesAreToldApart) {
 TEST(ShippedHelpFile, HoldsEveryContextTheWindowsOpen) {
     ui::HelpFile file;
     ASSERT_EQ(file.Load(QStringLiteral(QUILLET_HELP_FILE)), ui::HelpFile::Status::Ok);
-    for (int context : {1009, 1004, 1007, 1017, 1018, 2986}) {
+    for (int context : {1009, 1004, 1007, 1017, 1018, 2986, 3401}) {
         SCOPED_TRACE(context);
         const std::optional<QString> page = file.TopicPage(context);
         ASSERT_TRUE(page.has_value());

@@ -120,6 +120,8 @@ void PrepareEnvironment() {
     if (::mkdtemp(pattern.data()) != nullptr) {
         folders.own = QFile::decodeName(pattern);
         qputenv("XDG_RUNTIME_DIR", pattern);
+        // Nothing listens there: the windows' notifications never reach the person's desktop.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + pattern + "/no-bus");
     }
 }
 

@@ -15,8 +15,8 @@ namespace ui::test {
 
 // Chooses the offscreen platform when none is set, and a fresh private runtime folder for
 // this run whatever XDG_RUNTIME_DIR was, so that a Quillet the person runs (whose lock and
-// socket live in their runtime folder) neither disturbs the tests nor is disturbed by them;
-// call before the application is made.
+// socket live in their runtime folder) neither disturbs the tests nor is disturbed by them,
+// and a session bus address where none listens; call before the application is made.
 void PrepareEnvironment();
 
 // The runtime folder this run made for itself (empty when it could not), and the one the run
