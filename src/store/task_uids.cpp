@@ -96,7 +96,8 @@ bool Exists(const std::string& path) {
 
 // The description of every record of the task table (deleted ones included), read-only on an
 // area of its own.
-xbase::Status ReadDescriptions(const std::string& tablePath, std::vector<std::string>& out) {
+xbase::Status ReadDescriptions(const std::string& tablePath, std::vector<std::string>& out,
+                               std::vector<bool>& deleted) {
     AreaScope scope;
     if (sx_Use(tablePath, "QXUIDTASKS", kReadOnly, kDriver) == 0) {
         return EngineFailure("The task file could not be read");
@@ -104,6 +105,7 @@ xbase::Status ReadDescriptions(const std::string& tablePath, std::vector<std::st
     const int records = sx_RecCount();
     out.clear();
     out.reserve(static_cast<std::size_t>(records));
+    deleted.assign(static_cast<std::size_t>(records), false);
     xbase::Status status;
     for (int n = 1; n <= records; ++n) {
         if (!sx_Go(n)) {
@@ -111,6 +113,7 @@ xbase::Status ReadDescriptions(const std::string& tablePath, std::vector<std::st
             break;
         }
         out.emplace_back(TrimRight(sx_GetString(task_field::kDescript)));
+        deleted[static_cast<std::size_t>(n) - 1] = sx_Deleted();
     }
     sx_Close();
     return status;
@@ -180,7 +183,9 @@ void TTaskUids::Index() {
         const Row& row = rows_[i];
         if (row.record > 0) {
             byRecord_[row.record] = i;
-            present_.insert(row.uid);
+            if (!row.deleted) {
+                present_.insert(row.uid);
+            }
         }
         if (row.imported) {
             imported_.insert(row.uid);
@@ -247,8 +252,9 @@ UidReport TTaskUids::OpenForWriting(const std::string& dir) {
         report.problem = loaded.message();
     }
     std::vector<std::string> descriptions;
-    if (const xbase::Status read =
-            ReadDescriptions(dir_ + rtl::FindFileName(dir_, kTaskTableName), descriptions);
+    std::vector<bool> deleted;
+    if (const xbase::Status read = ReadDescriptions(
+            dir_ + rtl::FindFileName(dir_, kTaskTableName), descriptions, deleted);
         !read.ok()) {
         // Without the task file's records nothing can be matched; the rows stay as they are.
         Index();
@@ -315,6 +321,7 @@ UidReport TTaskUids::OpenForWriting(const std::string& dir) {
     }
     for (Row& row : fresh) {
         row.imported = importedByUid.contains(row.uid);
+        row.deleted = deleted[static_cast<std::size_t>(row.record) - 1];
     }
     // UIDs imported once stay remembered after their task is gone.
     std::unordered_set<std::string> kept;
@@ -367,7 +374,7 @@ bool TTaskUids::IsPresent(std::string_view uid) const {
     return present_.contains(StoredUidForm(uid));
 }
 
-xbase::Status TTaskUids::Note(std::int32_t record, std::string_view descript,
+xbase::Status TTaskUids::Note(std::int32_t record, std::string_view descript, bool deleted,
                               std::string_view importedUid) {
     if (!open_ || !writable_ || record < 1) {
         return xbase::Status::Ok();
@@ -375,6 +382,10 @@ xbase::Status TTaskUids::Note(std::int32_t record, std::string_view descript,
     const std::string mark = DescriptionMark(descript);
     if (const auto found = byRecord_.find(record); found != byRecord_.end()) {
         Row& row = rows_[found->second];
+        if (row.deleted != deleted) {
+            row.deleted = deleted;
+            deleted ? present_.erase(row.uid) : present_.insert(row.uid).second;
+        }
         if (row.mark == mark) {
             return xbase::Status::Ok();
         }
@@ -382,14 +393,28 @@ xbase::Status TTaskUids::Note(std::int32_t record, std::string_view descript,
         return Update(found->second);
     }
     Row row{record, importedUid.empty() ? NewRandomUid() : StoredUidForm(importedUid), mark,
-            !importedUid.empty()};
+            !importedUid.empty(), deleted};
     rows_.push_back(row);
     byRecord_[record] = rows_.size() - 1;
-    present_.insert(row.uid);
+    if (!deleted) {
+        present_.insert(row.uid);
+    }
     if (row.imported) {
         imported_.insert(row.uid);
     }
     return Append(row);
+}
+
+xbase::Status TTaskUids::SetImported(std::int32_t record, bool imported) {
+    const auto found = byRecord_.find(record);
+    if (!open_ || !writable_ || found == byRecord_.end() ||
+        rows_[found->second].imported == imported) {
+        return xbase::Status::Ok();
+    }
+    rows_[found->second].imported = imported;
+    imported ? imported_.insert(rows_[found->second].uid).second
+             : imported_.erase(rows_[found->second].uid);
+    return Update(found->second);
 }
 
 xbase::Status TTaskUids::Renumber(const std::vector<bool>& deleted) {
@@ -501,7 +526,9 @@ xbase::Status TTaskUids::Update(std::size_t index) {
             const int recordNumber = static_cast<int>(index) + 1;
             if (sx_RecCount() < recordNumber || !sx_Go(recordNumber) ||
                 sx_GetLong(kRecnoField) != rows_[index].record ||
-                !sx_Replace(kMarkField, SxReplace::kText, rows_[index].mark) || !sx_Commit()) {
+                !sx_Replace(kMarkField, SxReplace::kText, rows_[index].mark) ||
+                !sx_Replace(kImportedField, SxReplace::kLogical, rows_[index].imported) ||
+                !sx_Commit()) {
                 status = EngineFailure(std::string(kUidTableName) + " could not be written");
             }
             sx_Close();

@@ -76,14 +76,18 @@ class TTaskUids {
     std::string StoredUid(std::int32_t record) const;
     // The stored UID, or for a task that has none, the derived one.
     std::string UidOf(std::int32_t record, const TaskEntry& entry) const;
-    // Whether `uid` came in through an import before, or is a task's UID now.
+    // Whether `uid` came in through an import before, or is the UID of a task not deleted.
     bool WasImported(std::string_view uid) const;
     bool IsPresent(std::string_view uid) const;
 
-    // After the program appended or changed record `record`: a new task gets a fresh UID (or
-    // `importedUid`, remembered as imported), a changed one its description's mark.
-    xbase::Status Note(std::int32_t record, std::string_view descript,
+    // After the program appended or changed record `record` (`deleted`: it is marked deleted
+    // now): a new task gets a fresh UID (or `importedUid`, remembered as imported), a changed
+    // one its description's mark.
+    xbase::Status Note(std::int32_t record, std::string_view descript, bool deleted = false,
                        std::string_view importedUid = {});
+    // Undo of an import forgets that its tasks' UIDs came in, so that the file can be
+    // imported again; Redo remembers it again.
+    xbase::Status SetImported(std::int32_t record, bool imported);
     // After the program's pack: `deleted` says, for records 1..n before it, which the pack
     // removed; the rows are renumbered, those of removed tasks dropped (imported UIDs are
     // remembered with record 0).
@@ -100,6 +104,7 @@ class TTaskUids {
         std::string uid;
         std::string mark;
         bool imported = false;
+        bool deleted = false;  // the task's deleted mark, kept in memory only
     };
     xbase::Status Load(const std::string& path);
     xbase::Status Append(const Row& row);
