@@ -11,6 +11,8 @@ constexpr char32_t kHigh[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -29,8 +31,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-// Decodes one UTF-8 sequence at `pos`, advancing it; false for a malformed sequence
-// (after which `pos` has moved past at least one byte).
 bool NextCodePoint(std::string_view s, size_t& pos, char32_t& cp) {
     const auto lead = static_cast<unsigned char>(s[pos++]);
     if (lead < 0x80) {
@@ -56,8 +56,6 @@ bool NextCodePoint(std::string_view s, size_t& pos, char32_t& cp) {
     }
     return cp >= min && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
 }
-
-}  // namespace
 
 char32_t AnsiToCodePoint(unsigned char byte) {
     return byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;

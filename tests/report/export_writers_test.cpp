@@ -11,8 +11,10 @@
 #include <filesystem>
 #include <functional>
 
+#include "exchange/task_readers.h"
 #include "report/export/note_lines.h"
 #include "report_test_support.h"
+#include "rtl/ansi.h"
 #include "rtl/text.h"
 
 namespace {
@@ -433,6 +435,52 @@ TEST(ExportTexts, MendedCharacters) {
     EXPECT_EQ(report::EscapeRtf("a<b>&{}\\\x80\xFF\x7F"), "a<b>&\\{\\}\\\\\\'80\\'ff\x7F");
     EXPECT_EQ(report::PadField("abc", 5), "abc  ");
     EXPECT_EQ(report::PadField("abcdef", 4), "abcd");
+}
+
+// The exports for other programs carry every stored field of every task in the set, notes
+// always, each iCalendar task with the UID the job gives its record.
+TEST_F(ExportTest, ICalendarAndCsvCarryEveryStoredField) {
+    const std::vector<store_test::Task> tasks = report_test::EveryKindOfTask();
+    OpenTasks(tasks);
+    std::vector<std::int32_t> asked;
+    report::ExportJob job{Store().TodoTable, Store().TodoEngine, measure_};
+    job.uid = [&asked](std::int32_t record, const store::TaskEntry& task) {
+        asked.push_back(record);
+        return "uid-" + std::to_string(record) + "-" + std::to_string(task.descript.size());
+    };
+    for (const Kind kind : {Kind::kICalendar, Kind::kCsv}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        const std::string file = PathOf("out");
+        const xbase::Status result = report::CopyTasks(kind, job, file, kTitle, false, "FFFF80");
+        ASSERT_TRUE(result.ok()) << result.message();
+        const exchange::ReadResult read = exchange::ReadTasks(ReadFile(file));
+        ASSERT_TRUE(read.ok()) << read.ErrorText();
+        ASSERT_EQ(read.tasks.size(), tasks.size());
+        for (std::size_t i = 0; i < tasks.size(); ++i) {
+            const store::TaskEntry& got = read.tasks[i].entry;
+            const store_test::Task& want = tasks[i];
+            EXPECT_EQ(got.date, want.date);
+            EXPECT_EQ(got.time, want.time);
+            EXPECT_EQ(got.descript, want.descript);
+            EXPECT_EQ(got.note, want.note);
+            EXPECT_EQ(got.done, want.done);
+            EXPECT_EQ(got.keys, want.keys);
+            EXPECT_EQ(got.priority, rtl::AnsiUpperCase(want.priority));
+            if (kind == Kind::kICalendar) {
+                // The file's tasks are in date order; their records are 1 to 5 as written.
+                const auto record = static_cast<std::int32_t>(i + 1);
+                EXPECT_EQ(read.tasks[i].uid,
+                          "uid-" + std::to_string(record) + "-" +
+                              std::to_string(want.descript.size()));
+            }
+        }
+        EXPECT_EQ(ReadFile(file).find(kTitle), std::string::npos);
+    }
+    EXPECT_EQ(asked, (std::vector<std::int32_t>{1, 2, 3, 4, 5}));
+
+    job.uid = {};
+    EXPECT_FALSE(report::CopyTasks(Kind::kICalendar, job, PathOf("none"), kTitle, true, "").ok());
+    EXPECT_FALSE(Exists("none"));
 }
 
 }  // namespace

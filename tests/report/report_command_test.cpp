@@ -8,12 +8,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <sstream>
 
+#include "exchange/task_readers.h"
 #include "report_test_support.h"
 #include "rtl/date_time.h"
 #include "rtl/text.h"
 #include "store/display_fields.h"
+#include "store/task_uids.h"
 
 namespace {
 
@@ -136,6 +139,63 @@ TEST_F(ReportCommandTest, TitleNotesAndColourReachTheFile) {
     EXPECT_NE(ReadFile(PathOf("out.htm")).find("<BODY BGCOLOR=#FFFF80>"), std::string::npos);
 }
 
+// The formats for other programs: every task of the set with its note, without the title or
+// colour; each iCalendar task with the UID the companion table keeps for it, and a task that
+// has none with the one derived from it, the same at every export.
+TEST_F(ReportCommandTest, ICalendarAndCsvCarryTheTaskSetWithStableUids) {
+    store::TTaskUids writer;
+    writer.OpenForWriting(Dir());
+    std::map<std::string, std::string> stored;
+    const char* names[] = {"Report", "Groceries", "Archive", "Call", "Dentist"};
+    for (std::int32_t record = 1; record <= 5; ++record) {
+        stored[names[record - 1]] = writer.StoredUid(record);
+        ASSERT_FALSE(stored[names[record - 1]].empty());
+    }
+    writer.Close();
+
+    auto exported = [&](const std::string& format) {
+        const std::string out = PathOf("out." + format);
+        EXPECT_EQ(Run({"export", format, out, "--dir", Dir(), "--title", "Ignored", "--color",
+                       "123456", "--order", "descript"}),
+                  0)
+            << err_;
+        const std::string bytes = ReadFile(out);
+        EXPECT_EQ(bytes.find("Ignored"), std::string::npos);
+        EXPECT_EQ(bytes.find("123456"), std::string::npos);
+        return exchange::ReadTasks(bytes);
+    };
+    const exchange::ReadResult csv = exported("csv");
+    ASSERT_TRUE(csv.ok()) << csv.ErrorText();
+    std::vector<std::string> order;
+    for (const exchange::ImportedTask& task : csv.tasks) {
+        order.push_back(task.entry.descript);
+    }
+    // The done task stays hidden, as in the program's window; the note comes without --notes.
+    EXPECT_EQ(order, (std::vector<std::string>{"Call", "Dentist", "Groceries", "Report"}));
+    EXPECT_EQ(csv.tasks[0].entry.note, "ring back");
+    EXPECT_EQ(csv.tasks[0].entry.time, "08:15");
+    EXPECT_EQ(csv.tasks[3].entry.keys, "work");
+
+    const exchange::ReadResult ics = exported("ics");
+    ASSERT_TRUE(ics.ok()) << ics.ErrorText();
+    ASSERT_EQ(ics.tasks.size(), 4U);
+    for (const exchange::ImportedTask& task : ics.tasks) {
+        EXPECT_EQ(task.uid, stored[task.entry.descript]) << task.entry.descript;
+    }
+
+    // Without the companion table every task's UID is derived, and stays the same.
+    std::filesystem::remove(PathOf(store::kUidTableName));
+    const exchange::ReadResult first = exported("ics");
+    const exchange::ReadResult second = exported("ics");
+    ASSERT_EQ(first.tasks.size(), 4U);
+    ASSERT_EQ(second.tasks.size(), 4U);
+    for (std::size_t i = 0; i < first.tasks.size(); ++i) {
+        EXPECT_FALSE(first.tasks[i].uid.empty());
+        EXPECT_NE(first.tasks[i].uid, stored[first.tasks[i].entry.descript]);
+        EXPECT_EQ(first.tasks[i].uid, second.tasks[i].uid);
+    }
+}
+
 TEST_F(ReportCommandTest, BadCommandLinesExitTwo) {
     const std::string out = PathOf("out");
     const std::vector<std::string> bad[] = {
@@ -144,6 +204,7 @@ TEST_F(ReportCommandTest, BadCommandLinesExitTwo) {
         {"export"},
         {"export", "html"},
         {"export", "pdf", out},
+        {"export", "ical", out},
         {"export", "html", ""},
         {"export", "html", out, "--bogus"},
         {"export", "html", out, "--dir"},

@@ -1,4 +1,5 @@
-// Reading the command line of the export, and the export on a task table opened for it alone.
+// Reading the command line of the export, and the export on a task table opened for it alone
+// (the iCalendar export with the UIDs of the companion table beside it).
 #include "report/export/report_command.h"
 
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "rtl/format_settings.h"
 #include "store/program_folder.h"
 #include "store/task_file.h"
+#include "store/task_uids.h"
 
 namespace report {
 
@@ -125,6 +127,10 @@ std::optional<ExportCommand> ParseReportCommand(const std::vector<std::string>& 
         command.format = ExportFormat::kRtf;
     } else if (args[1] == "text") {
         command.format = ExportFormat::kText;
+    } else if (args[1] == "ics") {
+        command.format = ExportFormat::kICalendar;
+    } else if (args[1] == "csv") {
+        command.format = ExportFormat::kCsv;
     } else {
         error = "unknown format " + args[1];
         return std::nullopt;
@@ -225,11 +231,20 @@ int RunOnTaskSet(const ExportCommand& command, const TaskSetJob& job, std::strin
 
 int RunExportCommand(const ExportCommand& command, const TextMeasure& measure,
                      std::string& message) {
+    // The UIDs of the program's companion table, which this reader never writes; a task
+    // without one (added by another program since) is given the UID derived from it.
+    store::TTaskUids uids;
+    if (command.format == ExportFormat::kICalendar) {
+        uids.OpenReadOnly(command.dir);
+    }
     return RunOnTaskSet(
         command,
         [&](store::TTable& table, store::TEngineComponent& engine,
             const std::vector<std::int32_t>* records) {
-            const ExportJob job{table, engine, measure, {}, records};
+            ExportJob job{table, engine, measure, {}, records};
+            job.uid = [&uids](std::int32_t record, const store::TaskEntry& task) {
+                return uids.UidOf(record, task);
+            };
             return CopyTasks(command.format, job, command.outFile, command.title, command.notes,
                              command.color);
         },

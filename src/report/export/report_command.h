@@ -17,7 +17,7 @@
 namespace report {
 
 inline constexpr char kReportUsage[] =
-    "usage: quillet-report export html|rtf|text OUTFILE [--dir DIR] [--title TEXT] [--notes] "
+    "usage: quillet-report export html|rtf|text|ics|csv OUTFILE [--dir DIR] [--title TEXT] [--notes] "
     "[--color RRGGBB] [--order datetime|descript|priority|record] [--date N] [--priority N] "
     "[--keys TEXT] [--show-done]";
 

@@ -52,10 +52,11 @@ bool TaskWalk::Run(const std::function<bool(const TaskRowTexts&)>& visit, bool w
         return Fail("The task table is not open");
     }
     namespace field = store::task_field;
-    const store::TField* fields[6] = {
+    const store::TField* fields[7] = {
         table_.FieldByName(field::kDescript), table_.FieldByName(field::kDate),
         table_.FieldByName(field::kTime),     table_.FieldByName(field::kPriority),
-        table_.FieldByName(field::kDone),     table_.FieldByName(field::kNote)};
+        table_.FieldByName(field::kDone),     table_.FieldByName(field::kKeys),
+        table_.FieldByName(field::kNote)};
     for (const store::TField* field : fields) {
         if (field == nullptr) {
             return Fail("The task table lacks one of its fields");
@@ -101,8 +102,8 @@ bool TaskWalk::Run(const std::function<bool(const TaskRowTexts&)>& visit, bool w
         if (r != store::dbi::kOk) {
             return Fail(store::EngineAdaptor::ErrorText(r));
         }
-        store::FieldValue values[5];
-        for (int i = 0; i < 5; ++i) {
+        store::FieldValue values[6];
+        for (int i = 0; i < 6; ++i) {
             if (!read(fields[i], image, values[i])) {
                 return false;
             }
@@ -114,11 +115,14 @@ bool TaskWalk::Run(const std::function<bool(const TaskRowTexts&)>& visit, bool w
                          store::IsDone(BooleanOf(values[4])),
                          {},
                          TextOf(values[1]),
-                         TextOf(values[2])};
+                         TextOf(values[2]),
+                         TextOf(values[5]),
+                         TextOf(values[3]),
+                         props.recordNumber};
         // A note that cannot be read ends the export: a report without it would pass for whole.
         if (withNotes) {
             const store::DbiResult memo =
-                engine.GetBlob(cursor, fields[5]->Desc().number, image, row.note);
+                engine.GetBlob(cursor, fields[6]->Desc().number, image, row.note);
             if (memo != store::dbi::kOk) {
                 return Fail(store::EngineAdaptor::ErrorText(memo));
             }

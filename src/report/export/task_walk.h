@@ -2,6 +2,7 @@
 // each as the texts a report shows of it.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,6 +23,9 @@ struct TaskRowTexts {
     std::string note;      // read only when the walk is asked for notes
     std::string storedDate;  // DATE as stored, "yyyymmdd"
     std::string storedTime;  // TIME as stored
+    std::string keys;        // KEYS as stored
+    std::string storedPriority;  // PRIORITY as stored
+    std::int32_t record = 0;     // the task's record number
 };
 
 // Told after each task with the tasks visited so far and the tasks the walk expects (the

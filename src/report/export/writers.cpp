@@ -1,5 +1,6 @@
 // CopyHTML, CopyRTF and CopyText: the heading lines, one row (and its note) per task of the
-// walk, and the closing lines of each format.
+// walk, and the closing lines of each format; CopyICalendar and CopyCsv through the exchange
+// formats.
 #include "report/export/writers.h"
 
 #include <array>
@@ -89,6 +90,12 @@ xbase::Status Export(const ExportJob& job, const std::string& fileName, bool wit
         return {xbase::ErrorCode::kWriteFailed, file.ErrorText()};
     }
     return xbase::Status::Ok();
+}
+
+// The stored fields of the task the walk read.
+store::TaskEntry EntryOf(const TaskRowTexts& task) {
+    return {task.storedDate,     task.storedTime, task.description, task.keys,
+            task.storedPriority, task.done == "Y", task.note};
 }
 
 std::array<const std::string*, 5> CellsOf(const TaskRowTexts& task) {
@@ -238,6 +245,28 @@ xbase::Status CopyText(const ExportJob& job, const std::string& fileName, std::s
     return Export(job, fileName, copyNotes, heading, row, [](ExportFile&) {});
 }
 
+xbase::Status CopyICalendar(const ExportJob& job, const std::string& fileName) {
+    if (!job.uid) {
+        return {xbase::ErrorCode::kBadArgument, "The tasks have no UIDs to be exported with"};
+    }
+    const exchange::UtcStamp stamp = job.stamp ? *job.stamp : exchange::UtcNow();
+    auto heading = [](ExportFile& f) { f.Write(exchange::VcalendarBegin()); };
+    auto row = [&](ExportFile& f, const TaskRowTexts& task) {
+        const store::TaskEntry entry = EntryOf(task);
+        f.Write(exchange::Vtodo(entry, job.uid(task.record, entry), stamp));
+    };
+    auto closing = [](ExportFile& f) { f.Write(exchange::VcalendarEnd()); };
+    return Export(job, fileName, true, heading, row, closing);
+}
+
+xbase::Status CopyCsv(const ExportJob& job, const std::string& fileName) {
+    auto heading = [](ExportFile& f) { f.Write(exchange::CsvHeaderLine()); };
+    auto row = [](ExportFile& f, const TaskRowTexts& task) {
+        f.Write(exchange::CsvRow(EntryOf(task)));
+    };
+    return Export(job, fileName, true, heading, row, [](ExportFile&) {});
+}
+
 xbase::Status CopyTasks(ExportFormat format, const ExportJob& job, const std::string& fileName,
                         std::string_view title, bool copyNotes, std::string_view color) {
     switch (format) {
@@ -245,6 +274,10 @@ xbase::Status CopyTasks(ExportFormat format, const ExportJob& job, const std::st
             return CopyHTML(job, fileName, title, copyNotes, color);
         case ExportFormat::kRtf:
             return CopyRTF(job, fileName, title, copyNotes);
+        case ExportFormat::kICalendar:
+            return CopyICalendar(job, fileName);
+        case ExportFormat::kCsv:
+            return CopyCsv(job, fileName);
         case ExportFormat::kText:
             break;
     }

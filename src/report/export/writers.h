@@ -1,17 +1,24 @@
-// The three file exports of the task set: an HTML page, an RTF document and a plain text
-// file, written line by line with CR LF ends in Windows-1252.
+// The file exports of the task set: an HTML page, an RTF document and a plain text file,
+// written line by line with CR LF ends in Windows-1252, and the iCalendar and CSV files other
+// programs read, in UTF-8.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "exchange/task_writers.h"
 #include "platform/xbase/status.h"
 #include "report/export/task_walk.h"
 #include "report/export/text_measure.h"
 
 namespace report {
+
+// The UID an iCalendar export gives the task of record `record` (its stored fields in `task`).
+using TaskUid = std::function<std::string(std::int32_t record, const store::TaskEntry& task)>;
 
 // What a writer is given besides the file name.
 struct ExportJob {
@@ -22,6 +29,10 @@ struct ExportJob {
     // Walked in this order of records instead of the table's (all under the filter), when
     // the index cannot be trusted; null: the table's order.
     const std::vector<std::int32_t>* records = nullptr;
+    // The iCalendar export's UIDs; the other formats do without.
+    TaskUid uid = {};
+    // The iCalendar export's DTSTAMP; the clock when it is left out.
+    std::optional<exchange::UtcStamp> stamp = {};
 };
 
 // Each writer answers success, kCancelled when the progress cancelled it, or the first
@@ -40,9 +51,14 @@ xbase::Status CopyRTF(const ExportJob& job, const std::string& fileName, std::st
                       bool copyNotes);
 xbase::Status CopyText(const ExportJob& job, const std::string& fileName, std::string_view title,
                        bool copyNotes);
+// Every task with its note, in UTF-8; a title and a colour mean nothing to these files. The
+// iCalendar export needs `job.uid`.
+xbase::Status CopyICalendar(const ExportJob& job, const std::string& fileName);
+xbase::Status CopyCsv(const ExportJob& job, const std::string& fileName);
 
-// The writer of `format`, for callers that choose the format at run time; `color` serves HTML.
-enum class ExportFormat { kHtml, kRtf, kText };
+// The writer of `format`, for callers that choose the format at run time; `color` serves HTML,
+// the title and `copyNotes` only HTML, RTF and text.
+enum class ExportFormat { kHtml, kRtf, kText, kICalendar, kCsv };
 xbase::Status CopyTasks(ExportFormat format, const ExportJob& job, const std::string& fileName,
                         std::string_view title, bool copyNotes, std::string_view color);
 
