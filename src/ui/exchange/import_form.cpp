@@ -1,0 +1,89 @@
+// The Import Tasks window: its summary, its list of the first tasks, and its buttons.
+#include "ui/exchange/import_form.h"
+
+#include <QMenu>
+#include <QTreeWidget>
+
+#include "controls/whats_this.h"
+#include "platform/ui/ansi_input.h"
+#include "platform/ui/application.h"
+#include "ui/dialogs/dialog_parts.h"
+#include "ui_import_form.h"
+
+namespace {
+
+constexpr int kHelpContext = 3301;
+
+QString ShownDate(const std::string& stored) {
+    return stored.size() == 8 ? QString::fromStdString(stored.substr(0, 4) + "-" +
+                                                       stored.substr(4, 2) + "-" + stored.substr(6))
+                              : QString();
+}
+
+QString ShownPriority(const std::string& letter) {
+    if (letter == "A" || letter == "a") {
+        return QStringLiteral("High");
+    }
+    if (letter == "B" || letter == "b") {
+        return QStringLiteral("Medium");
+    }
+    return letter == "C" || letter == "c" ? QStringLiteral("Low") : QString();
+}
+
+}  // namespace
+
+TImportForm::TImportForm(const exchange_flow::ImportReading& reading, QWidget* parent)
+    : ui::TDialog(parent), ui_(std::make_unique<Ui::TImportForm>()) {
+    ui_->setupUi(this);
+    SetDefaultButton(ui_->AddButton);
+    SetCancelButton(ui_->CancelButton);
+    dialogs::UseGlyphLeft({ui_->Helpbutton});
+    dialogs::UseGlyphOnly({ui_->MouseHelpButton});
+    dialogs::HelpOnF1(this, ui_->Helpbutton);
+    ui_->SummaryLabel->setText(
+        ui::FromAnsi(exchange_flow::ImportSummary(reading, false) + " Add them?"));
+    int shown = 0;
+    for (const store::IncomingTask& task : reading.plan.tasks) {
+        if (shown++ == kFirstRows) {
+            break;
+        }
+        auto* item = new QTreeWidgetItem(ui_->TaskList);
+        item->setText(0, ui::FromAnsi(task.entry.descript));
+        item->setText(1, ShownDate(task.entry.date));
+        item->setText(2, QString::fromStdString(task.entry.time));
+        item->setText(3, ShownPriority(task.entry.priority));
+    }
+    ui_->TaskList->resizeColumnToContents(0);
+    ui_->TaskList->setCurrentItem(ui_->TaskList->topLevelItem(0));
+    ui_->AddButton->setEnabled(!reading.plan.tasks.empty());
+    controls::InstallHelp(this);
+    QMenu* whatsThis = controls::MakeWhatsThisMenu(this, controls::ControlsWithHelpEntries(this),
+                                                   whatsThisTarget_);
+    connect(whatsThis, &QMenu::triggered, this, &TImportForm::WhatsthisClick);
+}
+
+TImportForm::~TImportForm() = default;
+
+QTreeWidget* TImportForm::TaskList() const {
+    return ui_->TaskList;
+}
+
+void TImportForm::AddButtonClick() {
+    SetModalResult(ui::kModalOk);
+}
+
+void TImportForm::CancelButtonClick() {
+    SetModalResult(ui::kModalCancel);
+}
+
+void TImportForm::HelpButtonClick() {
+    dialogs::ShowHelpContext(kHelpContext);
+}
+
+void TImportForm::MouseHelpButtonClick() {
+    controls::EnterHelpMode(this);
+}
+
+void TImportForm::WhatsthisClick() {
+    controls::ShowHelpFor(this, whatsThisTarget_);
+}
