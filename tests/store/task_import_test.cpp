@@ -161,6 +161,9 @@ TEST_F(TaskImportTest, ImportIsOneStepThatUndoTakesBackWholeAndWhatCameBeforeIsL
     EXPECT_EQ(PlanImport(store_->Uids, file).tasks.size(), 4u);
     ASSERT_EQ(history_.Redo(*store_, record), dbi::kOk);
     EXPECT_EQ(Tasks(), imported);
+    store_->EngineEnv1.SetDeleted(true);
+    EXPECT_EQ(store_->TodoEngine.FilteredCount(), 5);
+    store_->EngineEnv1.SetDeleted(false);
     EXPECT_TRUE(PlanImport(store_->Uids, file).tasks.empty());
 
     // Deleted and packed away, imported tasks stay imported.

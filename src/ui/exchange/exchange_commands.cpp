@@ -38,7 +38,7 @@ ImportDone ImportFromFile(store::TTaskStore& store, store::TTaskHistory& history
     }
     if (reading.plan.tasks.empty()) {
         ShowInformation("There are no new tasks in " + path + ".\r" +
-                        ImportSummary(reading, false));
+                        ImportSummary(reading));
         return {};
     }
     if (!ask(reading)) {
@@ -50,7 +50,7 @@ ImportDone ImportFromFile(store::TTaskStore& store, store::TTaskHistory& history
                         "\r\rNo task was added.");
         return {};
     }
-    return {added, QString::fromLocal8Bit(ImportSummary(reading, true))};
+    return {added, QString::fromLocal8Bit(ImportDoneLine(reading, added))};
 }
 
 ImportDone RunImportCommand(store::TTaskStore& store, store::TTaskHistory& history,
@@ -82,15 +82,14 @@ QString RunExportCommand(store::TTaskStore& store, QWidget* parent) {
         path += extension;
     }
     ui::SetScreenCursor(ui::ScreenCursor::HourGlass);
-    int written = 0;
     const xbase::Status status =
-        ExportTaskSet(store, QFile::encodeName(path).toStdString(), icalendar, written);
+        ExportTaskSet(store, QFile::encodeName(path).toStdString(), icalendar);
     ui::SetScreenCursor(ui::ScreenCursor::Default);
     if (!status.ok()) {
         ShowInformation("The tasks could not be exported.\r\r" + status.message());
         return {};
     }
-    return QStringLiteral("Exported %1 to %2").arg(QString::fromStdString(Tasks(written)), path);
+    return QStringLiteral("The tasks shown were exported to ") + path;
 }
 
 }  // namespace exchange_flow

@@ -6,6 +6,7 @@
 
 #include "controls/whats_this.h"
 #include "platform/ui/ansi_input.h"
+#include "store/display_fields.h"
 #include "platform/ui/application.h"
 #include "ui/dialogs/dialog_parts.h"
 #include "ui_import_form.h"
@@ -13,22 +14,6 @@
 namespace {
 
 constexpr int kHelpContext = 3301;
-
-QString ShownDate(const std::string& stored) {
-    return stored.size() == 8 ? QString::fromStdString(stored.substr(0, 4) + "-" +
-                                                       stored.substr(4, 2) + "-" + stored.substr(6))
-                              : QString();
-}
-
-QString ShownPriority(const std::string& letter) {
-    if (letter == "A" || letter == "a") {
-        return QStringLiteral("High");
-    }
-    if (letter == "B" || letter == "b") {
-        return QStringLiteral("Medium");
-    }
-    return letter == "C" || letter == "c" ? QStringLiteral("Low") : QString();
-}
 
 }  // namespace
 
@@ -41,7 +26,7 @@ TImportForm::TImportForm(const exchange_flow::ImportReading& reading, QWidget* p
     dialogs::UseGlyphOnly({ui_->MouseHelpButton});
     dialogs::HelpOnF1(this, ui_->Helpbutton);
     ui_->SummaryLabel->setText(
-        ui::FromAnsi(exchange_flow::ImportSummary(reading, false) + " Add them?"));
+        ui::FromAnsi(exchange_flow::ImportSummary(reading) + " Add them?"));
     int shown = 0;
     for (const store::IncomingTask& task : reading.plan.tasks) {
         if (shown++ == kFirstRows) {
@@ -49,9 +34,10 @@ TImportForm::TImportForm(const exchange_flow::ImportReading& reading, QWidget* p
         }
         auto* item = new QTreeWidgetItem(ui_->TaskList);
         item->setText(0, ui::FromAnsi(task.entry.descript));
-        item->setText(1, ShownDate(task.entry.date));
-        item->setText(2, QString::fromStdString(task.entry.time));
-        item->setText(3, ShownPriority(task.entry.priority));
+        // As the grid shows them, in the person's own date format.
+        item->setText(1, ui::FromAnsi(store::ShowDate(task.entry.date)));
+        item->setText(2, ui::FromAnsi(store::ShowTime(task.entry.time)).trimmed());
+        item->setText(3, ui::FromAnsi(store::ShowPriority(task.entry.priority)));
     }
     ui_->TaskList->resizeColumnToContents(0);
     ui_->TaskList->setCurrentItem(ui_->TaskList->topLevelItem(0));

@@ -66,39 +66,40 @@ ImportReading ReadImportFile(const std::string& path, const exchange::ToLocalTim
     return reading;
 }
 
-std::string ImportSummary(const ImportReading& reading, bool done) {
+std::string ImportSummary(const ImportReading& reading) {
     const int adding = static_cast<int>(reading.plan.tasks.size());
-    std::string text = done ? "Added " + Tasks(adding) + "."
-                            : Tasks(adding) + (adding == 1 ? " is" : " are") + " new.";
-    if (reading.changedTexts > 0) {
-        text += " " + Texts(reading.changedTexts) +
-                (reading.changedTexts == 1 ? " holds" : " hold") +
-                " characters the task file cannot keep" +
-                (done ? "; they were changed" : "; they will be changed") +
-                " to the closest letters.";
+    std::string text = Tasks(adding) + (adding == 1 ? " is" : " are") + " new.";
+    if (const int changed = reading.changedTexts; changed > 0) {
+        text += " " + Texts(changed) + (changed == 1 ? " holds" : " hold") +
+                " characters the task file cannot keep; they will be changed to the closest "
+                "letters.";
     }
     if (const int left = reading.plan.alreadyThere; left > 0) {
         const bool one = left == 1;
         text += " " + Tasks(left) + (one ? " was" : " were") + " imported before or " +
-                (one ? "is" : "are") + " in the task file already, and " +
-                (done ? (one ? "was" : "were") : "will be") + " left out.";
+                (one ? "is" : "are") + " in the task file already, and will be left out.";
     }
     return text;
 }
 
-xbase::Status ExportTaskSet(store::TTaskStore& store, const std::string& path, bool icalendar,
-                            int& written) {
-    written = 0;
+std::string ImportDoneLine(const ImportReading& reading, int added) {
+    std::string text = "Imported " + Tasks(added);
+    if (reading.changedTexts > 0) {
+        text += ", " + Texts(reading.changedTexts) + " changed";
+    }
+    if (reading.plan.alreadyThere > 0) {
+        text += ", " + std::to_string(reading.plan.alreadyThere) + " left out";
+    }
+    return text;
+}
+
+xbase::Status ExportTaskSet(store::TTaskStore& store, const std::string& path, bool icalendar) {
     NoMeasure measure;
     report::ExportJob job{store.TodoTable, store.TodoEngine, measure};
     job.uid = [&store](std::int32_t record, const store::TaskEntry& task) {
         return store.Uids.UidOf(record, task);
     };
-    const xbase::Status status =
-        icalendar ? report::CopyICalendar(job, path) : report::CopyCsv(job, path);
-    // The walk writes as many tasks as the engine counts under the filter.
-    written = status.ok() ? store.TodoEngine.FilteredCount() : 0;
-    return status;
+    return icalendar ? report::CopyICalendar(job, path) : report::CopyCsv(job, path);
 }
 
 bool IsImportCommandLine(const std::vector<std::string>& arguments) {

@@ -32,14 +32,15 @@ ImportReading ReadImportFile(const std::string& path, const exchange::ToLocalTim
 
 // "3 tasks", "1 task".
 std::string Tasks(int count);
-// What the import will do or did, in sentences: the tasks added, the texts changed to fit the
-// task file's characters, and the tasks left out as imported before. `done`: said afterwards.
-std::string ImportSummary(const ImportReading& reading, bool done);
+// What the import will do, in sentences: the tasks it adds, the texts it changes to fit the
+// task file's characters, and the tasks it leaves out as imported before.
+std::string ImportSummary(const ImportReading& reading);
+// What it did, short enough for the message line: "Imported 3 tasks, 1 text changed".
+std::string ImportDoneLine(const ImportReading& reading, int added);
 
 // Writes the task set under the store's filter and order to `path` as iCalendar (`icalendar`)
-// or CSV, with each task's UID; the count written in `written`.
-xbase::Status ExportTaskSet(store::TTaskStore& store, const std::string& path, bool icalendar,
-                            int& written);
+// or CSV, with each task's UID. A failed export leaves an earlier file of that name as it was.
+xbase::Status ExportTaskSet(store::TTaskStore& store, const std::string& path, bool icalendar);
 
 // The command line: whether `arguments` (without the program's name) ask for an import, and
 // running it over `defaultDir` unless --dir names another folder. Lines for standard output and
