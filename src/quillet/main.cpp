@@ -1,6 +1,6 @@
-// Program entry: the backup and import commands of the command line (no window), the single-instance
-// check, the application's fonts, colours and title, its printers, then the main window until
-// it closes; a start that cannot reach the task file ends the process.
+// Program entry: the backup and import commands of the command line (no window), the
+// single-instance check, the application's fonts, colours and title, its printers, then the main
+// window until it closes; a start that cannot reach the task file ends the process.
 #include <QApplication>
 
 #include <cstdio>

@@ -133,12 +133,14 @@ std::string NewRandomUid() {
 
 std::string DerivedUid(std::int32_t record, const TaskEntry& entry) {
     std::string contents = std::to_string(record);
-    for (const std::string* field : {&entry.date, &entry.time, &entry.descript, &entry.keys,
-                                     &entry.priority, &entry.note}) {
+    for (const std::string* field :
+         {&entry.date, &entry.time, &entry.descript, &entry.keys, &entry.priority, &entry.note}) {
         contents += '\x1f';
         contents += *field;
     }
-    contents += entry.done ? "\x1fT" : "\x1f" "F";
+    contents += entry.done ? "\x1fT"
+                           : "\x1f"
+                             "F";
     // Version 8: the RFC's form for UIDs made by a rule of one's own.
     return UuidText(Digest(contents), Digest(contents, 0x84222325cbf29ce4ULL), 8);
 }
@@ -159,15 +161,17 @@ std::string UidReport::StatusText() const {
     if (rebuilt) {
         text = std::string(kUidTableName) + " was missing or damaged and has been made again";
         if (given > 0) {
-            text += "; " + std::to_string(given) + " tasks were given new identities";
+            text += "; " + std::to_string(given) +
+                    (given == 1 ? " task was given a new identity"
+                                : " tasks were given new identities");
         }
         return text + ".";
     }
     if (renewed > 0) {
-        text = std::to_string(renewed) +
-               (renewed == 1 ? " task was" : " tasks were") +
-               " given new identities, as the task file was packed or changed by another "
-               "program.";
+        text =
+            std::to_string(renewed) +
+            (renewed == 1 ? " task was given a new identity" : " tasks were given new identities") +
+            ", as the task file was packed or changed by another program.";
     }
     if (!problem.empty()) {
         text += (text.empty() ? "" : " ") + problem;
@@ -253,8 +257,8 @@ UidReport TTaskUids::OpenForWriting(const std::string& dir) {
     }
     std::vector<std::string> descriptions;
     std::vector<bool> deleted;
-    if (const xbase::Status read = ReadDescriptions(
-            dir_ + rtl::FindFileName(dir_, kTaskTableName), descriptions, deleted);
+    if (const xbase::Status read =
+            ReadDescriptions(dir_ + rtl::FindFileName(dir_, kTaskTableName), descriptions, deleted);
         !read.ok()) {
         // Without the task file's records nothing can be matched; the rows stay as they are.
         Index();
@@ -277,10 +281,9 @@ UidReport TTaskUids::OpenForWriting(const std::string& dir) {
             unmatchedRows.push_back(i);
         }
     }
-    std::stable_sort(unmatchedRows.begin(), unmatchedRows.end(),
-                     [this](std::size_t a, std::size_t b) {
-                         return rows_[a].record < rows_[b].record;
-                     });
+    std::stable_sort(
+        unmatchedRows.begin(), unmatchedRows.end(),
+        [this](std::size_t a, std::size_t b) { return rows_[a].record < rows_[b].record; });
     const bool mismatch = std::any_of(unmatchedRows.begin(), unmatchedRows.end(),
                                       [&](std::size_t i) { return rows_[i].record <= tasks; });
     // The rows not matched, by mark, in record order; each task not matched takes the first
@@ -297,7 +300,8 @@ UidReport TTaskUids::OpenForWriting(const std::string& dir) {
         std::string& uid = uidOf[static_cast<std::size_t>(n)];
         if (uid.empty()) {
             auto found = byMark.find(mark);
-            while (found != byMark.end() && !found->second.empty() && found->second.front() < next) {
+            while (found != byMark.end() && !found->second.empty() &&
+                   found->second.front() < next) {
                 found->second.pop_front();
             }
             if (found != byMark.end() && !found->second.empty()) {
@@ -334,13 +338,12 @@ UidReport TTaskUids::OpenForWriting(const std::string& dir) {
             kept.insert(row.uid);
         }
     }
-    const bool changed = report.rebuilt || report.given > 0 || report.renewed > 0 ||
-                         fresh.size() != rows_.size() ||
-                         !std::equal(fresh.begin(), fresh.end(), rows_.begin(),
-                                     [](const Row& a, const Row& b) {
-                                         return a.record == b.record && a.uid == b.uid &&
-                                                a.mark == b.mark && a.imported == b.imported;
-                                     });
+    const bool changed =
+        report.rebuilt || report.given > 0 || report.renewed > 0 || fresh.size() != rows_.size() ||
+        !std::equal(fresh.begin(), fresh.end(), rows_.begin(), [](const Row& a, const Row& b) {
+            return a.record == b.record && a.uid == b.uid && a.mark == b.mark &&
+                   a.imported == b.imported;
+        });
     rows_ = std::move(fresh);
     Index();
     if (changed) {
@@ -455,8 +458,8 @@ xbase::Status TTaskUids::Rewrite() {
         if (sx_CreateNew(fresh, "QXUIDNEW", kDriver, 4) == 0 ||
             !sx_CreateField(kRecnoField, "N", 10, 0) ||
             !sx_CreateField(kUidField, "C", kUidWidth, 0) ||
-            !sx_CreateField(kMarkField, "C", 8, 0) ||
-            !sx_CreateField(kImportedField, "L", 1, 0) || sx_CreateExec() == 0) {
+            !sx_CreateField(kMarkField, "C", 8, 0) || !sx_CreateField(kImportedField, "L", 1, 0) ||
+            sx_CreateExec() == 0) {
             status = EngineFailure(std::string(kUidTableName) + " could not be made");
         }
         for (std::size_t i = 0; i < rows_.size() && status.ok(); ++i) {

@@ -37,8 +37,7 @@ ImportDone ImportFromFile(store::TTaskStore& store, store::TTaskHistory& history
         return {};
     }
     if (reading.plan.tasks.empty()) {
-        ShowInformation("There are no new tasks in " + path + ".\r" +
-                        ImportSummary(reading));
+        ShowInformation("There are no new tasks in " + path + ".\r" + ImportSummary(reading));
         return {};
     }
     if (!ask(reading)) {
@@ -57,15 +56,13 @@ ImportDone RunImportCommand(store::TTaskStore& store, store::TTaskHistory& histo
                             QWidget* parent) {
     const QString path = QFileDialog::getOpenFileName(
         parent, QStringLiteral("Import Tasks"), QDir::homePath(),
-        kICalendarFilter + QStringLiteral(";;") + kCsvFilter +
-            QStringLiteral(";;All files (*)"));
+        kICalendarFilter + QStringLiteral(";;") + kCsvFilter + QStringLiteral(";;All files (*)"));
     if (path.isEmpty()) {
         return {};
     }
-    return ImportFromFile(store, history, QFile::encodeName(path).toStdString(),
-                          [parent](const ImportReading& reading) {
-                              return AskInImportWindow(reading, parent);
-                          });
+    return ImportFromFile(
+        store, history, QFile::encodeName(path).toStdString(),
+        [parent](const ImportReading& reading) { return AskInImportWindow(reading, parent); });
 }
 
 QString RunExportCommand(store::TTaskStore& store, QWidget* parent) {

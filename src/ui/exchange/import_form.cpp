@@ -6,8 +6,8 @@
 
 #include "controls/whats_this.h"
 #include "platform/ui/ansi_input.h"
-#include "store/display_fields.h"
 #include "platform/ui/application.h"
+#include "store/display_fields.h"
 #include "ui/dialogs/dialog_parts.h"
 #include "ui_import_form.h"
 
@@ -25,8 +25,7 @@ TImportForm::TImportForm(const exchange_flow::ImportReading& reading, QWidget* p
     dialogs::UseGlyphLeft({ui_->Helpbutton});
     dialogs::UseGlyphOnly({ui_->MouseHelpButton});
     dialogs::HelpOnF1(this, ui_->Helpbutton);
-    ui_->SummaryLabel->setText(
-        ui::FromAnsi(exchange_flow::ImportSummary(reading) + " Add them?"));
+    ui_->SummaryLabel->setText(ui::FromAnsi(exchange_flow::ImportSummary(reading) + " Add them?"));
     int shown = 0;
     for (const store::IncomingTask& task : reading.plan.tasks) {
         if (shown++ == kFirstRows) {

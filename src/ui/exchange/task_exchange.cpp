@@ -107,8 +107,7 @@ bool IsImportCommandLine(const std::vector<std::string>& arguments) {
 }
 
 int RunImportCommandLine(const std::vector<std::string>& arguments, const std::string& defaultDir,
-                         const exchange::ToLocalTime& toLocal, std::string& out,
-                         std::string& err) {
+                         const exchange::ToLocalTime& toLocal, std::string& out, std::string& err) {
     std::string file;
     std::string dir = defaultDir;
     bool fileGiven = false;
@@ -177,7 +176,8 @@ int RunImportCommandLine(const std::vector<std::string>& arguments, const std::s
     }
     store::TTaskHistory history;
     int added = 0;
-    if (const store::DbiResult result = store::AddImportedTasks(store, reading.plan, history, added);
+    if (const store::DbiResult result =
+            store::AddImportedTasks(store, reading.plan, history, added);
         result != store::dbi::kOk) {
         return fail("No task was added: " + store.TodoTable.LastErrorText());
     }

@@ -48,8 +48,7 @@ xbase::Status ExportTaskSet(store::TTaskStore& store, const std::string& path, b
 // on `err` says why), 2 a bad command line.
 bool IsImportCommandLine(const std::vector<std::string>& arguments);
 int RunImportCommandLine(const std::vector<std::string>& arguments, const std::string& defaultDir,
-                         const exchange::ToLocalTime& toLocal, std::string& out,
-                         std::string& err);
+                         const exchange::ToLocalTime& toLocal, std::string& out, std::string& err);
 
 inline constexpr char kImportUsage[] = "usage: quillet --import FILE [--dir DIR]";
 

@@ -43,9 +43,8 @@ exchange::ToLocalTime SystemZones() {
             return std::nullopt;
         }
         const QDateTime here = there.toLocalTime();
-        return exchange::WallTime{here.date().year(),  here.date().month(),
-                                  here.date().day(),   here.time().hour(),
-                                  here.time().minute(), here.time().second()};
+        return exchange::WallTime{here.date().year(), here.date().month(),  here.date().day(),
+                                  here.time().hour(), here.time().minute(), here.time().second()};
     };
 }
 

@@ -1126,8 +1126,8 @@ void TMainScreen::UndoOrRedo(bool undo) {
         return;
     }
     // An import is one step over many records; the rows are then walked again.
-    const bool many = (undo ? history_.UndoChange() : history_.RedoChange()) ==
-                      store::TaskChange::kImport;
+    const bool many =
+        (undo ? history_.UndoChange() : history_.RedoChange()) == store::TaskChange::kImport;
     std::int32_t record = 0;
     const store::DbiResult result =
         undo ? history_.Undo(*store_, record) : history_.Redo(*store_, record);

@@ -86,8 +86,8 @@ TEST_F(TaskExchangeTest, ImportCommandLineAddsCountsAndExitsAsDocumented) {
         const char* what;
         std::vector<std::string> arguments;
         int code;
-        std::string out;   // a line the output holds ("" for none)
-        std::string err;   // a line the errors hold
+        std::string out;  // a line the output holds ("" for none)
+        std::string err;  // a line the errors hold
         int tasksAfter;
     };
     const std::string ics = PathOf("tasks.ics");
@@ -96,12 +96,20 @@ TEST_F(TaskExchangeTest, ImportCommandLineAddsCountsAndExitsAsDocumented) {
         {"an unknown option", {"--import", ics, "--fast"}, 2, "", "usage:", 0},
         {"--dir twice", {"--import", ics, "--dir", Dir(), "--dir", Dir()}, 2, "", "usage:", 0},
         {"a missing file", {"--import", PathOf("none.ics")}, 1, "", "There is no file", 0},
-        {"a missing folder", {"--import", ics, "--dir", Dir() + "nowhere"}, 1, "",
-         "There is no folder", 0},
+        {"a missing folder",
+         {"--import", ics, "--dir", Dir() + "nowhere"},
+         1,
+         "",
+         "There is no folder",
+         0},
         {"a malformed file", {"--import", PathOf("broken.ics")}, 1, "", "Line 4:", 0},
         {"iCalendar", {"--import", ics}, 0, "Added 2 tasks from", "", 2},
-        {"the same file again", {"--import", ics, "--dir", Dir()}, 0,
-         "Left out 2 tasks imported before", "", 2},
+        {"the same file again",
+         {"--import", ics, "--dir", Dir()},
+         0,
+         "Left out 2 tasks imported before",
+         "",
+         2},
         {"CSV", {"--import", PathOf("sheet.csv")}, 0, "Added 1 task from", "", 3},
     };
     for (const Case& c : cases) {
@@ -197,7 +205,8 @@ TEST(SystemZones, DueTimesMoveToTheLocalClockFromEveryKindOfZoneName) {
         {"UTC", {2026, 3, 1, 23, 30, 0}, exchange::WallTime{2026, 3, 2, 0, 30, 0}},
         {"America/New_York", {2026, 3, 1, 9, 0, 0}, exchange::WallTime{2026, 3, 1, 15, 0, 0}},
         {"Eastern Standard Time", {2026, 3, 1, 9, 0, 0}, exchange::WallTime{2026, 3, 1, 15, 0, 0}},
-        {"/example.org/20050126_1/America/New_York", {2026, 3, 1, 9, 0, 0},
+        {"/example.org/20050126_1/America/New_York",
+         {2026, 3, 1, 9, 0, 0},
          exchange::WallTime{2026, 3, 1, 15, 0, 0}},
         {"Nowhere/At_All", {2026, 3, 1, 9, 0, 0}, std::nullopt},
     };
@@ -211,8 +220,8 @@ TEST(ImportForm, ListsTheFirstTasksAndSaysWhatTheImportDoes) {
     exchange_flow::ImportReading reading;
     for (int n = 1; n <= 12; ++n) {
         reading.plan.tasks.push_back(
-            {store::TaskEntry{.date = "20260301", .descript = "Task " + std::to_string(n),
-                              .priority = "a"},
+            {store::TaskEntry{
+                 .date = "20260301", .descript = "Task " + std::to_string(n), .priority = "a"},
              ""});
     }
     reading.plan.alreadyThere = 1;
