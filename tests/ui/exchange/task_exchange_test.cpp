@@ -11,6 +11,7 @@
 #include <ctime>
 #include <fstream>
 
+#include "controls/ods_help.h"
 #include "platform/xbase/sx.h"
 #include "store/display_fields.h"
 #include "store/task_file.h"
@@ -232,6 +233,16 @@ TEST(ImportForm, ListsTheFirstTasksAndSaysWhatTheImportDoes) {
     EXPECT_EQ(first->text(0), QStringLiteral("Task 1"));
     EXPECT_EQ(first->text(1), QString::fromStdString(store::ShowDate("20260301")));
     EXPECT_EQ(first->text(3), QStringLiteral("High"));
+    // What's-this speaks with the window's own texts, as on the other windows.
+    const controls::TODSHelp* help = controls::TODSHelp::Of(&form);
+    ASSERT_NE(help, nullptr);
+    for (const char* name : {"TaskList", "AddButton", "SummaryLabel"}) {
+        const std::optional<controls::THelpRecord> record = help->Lookup(QString::fromLatin1(name));
+        ASSERT_TRUE(record && record->text) << name;
+        const auto* control = form.findChild<QWidget*>(QString::fromLatin1(name));
+        ASSERT_NE(control, nullptr) << name;
+        EXPECT_EQ(control->accessibleDescription(), *record->text) << name;
+    }
     EXPECT_EQ(exchange_flow::ImportSummary(reading),
               "12 tasks are new. 2 texts hold characters the task file cannot keep; they will be "
               "changed to the closest letters. 1 task was imported before or is in the task file "
