@@ -183,6 +183,8 @@ void TTaskUids::Index() {
     byRecord_.clear();
     imported_.clear();
     present_.clear();
+    byRecord_.reserve(rows_.size());
+    present_.reserve(rows_.size());
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         const Row& row = rows_[i];
         if (row.record > 0) {
@@ -329,6 +331,7 @@ UidReport TTaskUids::OpenForWriting(const std::string& dir) {
     }
     // UIDs imported once stay remembered after their task is gone.
     std::unordered_set<std::string> kept;
+    kept.reserve(fresh.size());
     for (const Row& row : fresh) {
         kept.insert(row.uid);
     }
