@@ -159,7 +159,7 @@ std::string DescriptionMark(std::string_view descript) {
 std::string UidReport::StatusText() const {
     std::string text;
     if (rebuilt) {
-        text = std::string(kUidTableName) + " was missing or damaged and has been made again";
+        text = std::string(kUidTableName) + " was damaged and has been made again";
         if (given > 0) {
             text += "; " + std::to_string(given) +
                     (given == 1 ? " task was given a new identity"
@@ -252,9 +252,13 @@ UidReport TTaskUids::OpenForWriting(const std::string& dir) {
     open_ = true;
     writable_ = true;
     UidReport report;
-    const xbase::Status loaded = Load(dir_ + rtl::FindFileName(dir_, kUidTableName));
-    if (!loaded.ok()) {
-        report.rebuilt = true;
+    const std::string path = dir_ + rtl::FindFileName(dir_, kUidTableName);
+    const bool missing = !Exists(path);
+    const xbase::Status loaded = Load(path);
+    // A task file that never had a companion (a new one, or the first start of a version that
+    // keeps UIDs) is given its UIDs without a word; a damaged companion is said.
+    report.rebuilt = !loaded.ok() && !missing;
+    if (report.rebuilt) {
         report.problem = loaded.message();
     }
     std::vector<std::string> descriptions;
@@ -262,7 +266,9 @@ UidReport TTaskUids::OpenForWriting(const std::string& dir) {
     if (const xbase::Status read =
             ReadDescriptions(dir_ + rtl::FindFileName(dir_, kTaskTableName), descriptions, deleted);
         !read.ok()) {
-        // Without the task file's records nothing can be matched; the rows stay as they are.
+        // Without the task file's records nothing can be matched: the rows are only read, and
+        // the table is left as it is for the next open.
+        writable_ = false;
         Index();
         report.rebuilt = false;
         report.problem = read.message();
@@ -342,7 +348,7 @@ UidReport TTaskUids::OpenForWriting(const std::string& dir) {
         }
     }
     const bool changed =
-        report.rebuilt || report.given > 0 || report.renewed > 0 || fresh.size() != rows_.size() ||
+        !loaded.ok() || report.given > 0 || report.renewed > 0 || fresh.size() != rows_.size() ||
         !std::equal(fresh.begin(), fresh.end(), rows_.begin(), [](const Row& a, const Row& b) {
             return a.record == b.record && a.uid == b.uid && a.mark == b.mark &&
                    a.imported == b.imported;
@@ -353,11 +359,6 @@ UidReport TTaskUids::OpenForWriting(const std::string& dir) {
         if (const xbase::Status written = Rewrite(); !written.ok()) {
             report.problem = "Task identities could not be saved: " + written.message();
         }
-    }
-    if (report.rebuilt && report.given == 0 && loaded.code() == xbase::ErrorCode::kOpenFailed &&
-        tasks == 0) {
-        report.rebuilt = false;  // a new, empty task file: nothing was lost
-        report.problem.clear();
     }
     return report;
 }
@@ -390,7 +391,11 @@ xbase::Status TTaskUids::Note(std::int32_t record, std::string_view descript, bo
         Row& row = rows_[found->second];
         if (row.deleted != deleted) {
             row.deleted = deleted;
-            deleted ? present_.erase(row.uid) : present_.insert(row.uid).second;
+            if (deleted) {
+                present_.erase(row.uid);
+            } else {
+                present_.insert(row.uid);
+            }
         }
         if (row.mark == mark) {
             return xbase::Status::Ok();
@@ -418,8 +423,11 @@ xbase::Status TTaskUids::SetImported(std::int32_t record, bool imported) {
         return xbase::Status::Ok();
     }
     rows_[found->second].imported = imported;
-    imported ? imported_.insert(rows_[found->second].uid).second
-             : imported_.erase(rows_[found->second].uid);
+    if (imported) {
+        imported_.insert(rows_[found->second].uid);
+    } else {
+        imported_.erase(rows_[found->second].uid);
+    }
     return Update(found->second);
 }
 

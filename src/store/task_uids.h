@@ -50,9 +50,9 @@ std::string DescriptionMark(std::string_view descript);
 
 // What opening the companion table for writing found and did.
 struct UidReport {
-    int given = 0;         // tasks that had no UID (added by another program, or a new table)
+    int given = 0;         // tasks that had no UID (a new companion, or added by another program)
     int renewed = 0;       // tasks whose row no longer matched them
-    bool rebuilt = false;  // the table was missing or damaged and was made again
+    bool rebuilt = false;  // the table was damaged and was made again
     std::string problem;   // why it was rebuilt, or why it cannot be written (empty: fine)
     // The words for the message line; empty when there is nothing to say.
     std::string StatusText() const;
@@ -68,7 +68,8 @@ class TTaskUids {
     // For writing (the program): loads the rows and matches them against the task table
     // QUILX.DBF in `dir`, which is read on an area of its own (it may be open shared
     // elsewhere). Every task without a UID gets one; a missing or damaged companion table is
-    // made again. Never fails the task file's open: the report says what happened.
+    // made again (a damaged one said). Never fails the task file's open: the report says what
+    // happened.
     UidReport OpenForWriting(const std::string& dir);
 
     bool IsOpen() const { return open_; }

@@ -429,11 +429,11 @@ void TMainScreen::FormActivate() {
     if (!startNotice_.empty()) {
         ShowMessageLine(QString::fromStdString(startNotice_));
     }
-    if (store_->IndexRebuiltAtOpen()) {
-        ShowMessageLine(kIndexRebuilt);
-    }
     if (const std::string uids = store_->LastUidReport().StatusText(); !uids.empty()) {
         ShowMessageLine(QString::fromLocal8Bit(uids));
+    }
+    if (store_->IndexRebuiltAtOpen()) {
+        ShowMessageLine(kIndexRebuilt);
     }
     // The first rows are painted: the index is checked from here on, in idle time, and the
     // day's backup is taken once the window has painted them.
