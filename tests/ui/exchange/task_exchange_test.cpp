@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "controls/ods_help.h"
+#include "platform/ui/help_viewer.h"
 #include "platform/xbase/sx.h"
 #include "store/display_fields.h"
 #include "store/task_file.h"
@@ -247,6 +248,17 @@ TEST(ImportForm, ListsTheFirstTasksAndSaysWhatTheImportDoes) {
               "12 tasks are new. 2 texts hold characters the task file cannot keep; they will be "
               "changed to the closest letters. 1 task was imported before or is in the task file "
               "already, and will be left out.");
+}
+
+TEST(ExchangeHelp, TheImportAndExportTopicsAreInTheHelpFile) {
+    ui::HelpFile file;
+    ASSERT_EQ(file.Load(QStringLiteral(QUILLET_HELP_FILE)), ui::HelpFile::Status::Ok);
+    for (int context : {3301, 3302}) {
+        SCOPED_TRACE(context);
+        const std::optional<QString> page = file.TopicPage(context);
+        ASSERT_TRUE(page.has_value());
+        EXPECT_GT(page->size(), 600);  // a real description, not a stub
+    }
 }
 
 }  // namespace
