@@ -8,6 +8,7 @@
 
 #include "app/message_boxes.h"
 #include "platform/ui/application.h"
+#include "rtl/ansi.h"
 #include "store/task_file.h"
 #include "store/task_history.h"
 #include "ui/exchange/import_form.h"
@@ -32,12 +33,15 @@ ImportDone ImportFromFile(store::TTaskStore& store, store::TTaskHistory& history
                           const std::string& path,
                           const std::function<bool(const ImportReading&)>& ask) {
     const ImportReading reading = ReadImportFile(path, SystemZones(), store.Uids);
+    // The message boxes speak the task file's code page; a file name may not.
+    const std::string name = rtl::Utf8ToAnsi(path);
     if (!reading.ok()) {
-        ShowInformation(reading.failure + "\r\rNo task was added.");
+        ShowInformation(name + " cannot be imported.\r" + rtl::Utf8ToAnsi(reading.failure) +
+                        "\r\rNo task was added.");
         return {};
     }
     if (reading.plan.tasks.empty()) {
-        ShowInformation("There are no new tasks in " + path + ".\r" + ImportSummary(reading));
+        ShowInformation("There are no new tasks in " + name + ".\r" + ImportSummary(reading));
         return {};
     }
     if (!ask(reading)) {
@@ -83,7 +87,7 @@ QString RunExportCommand(store::TTaskStore& store, QWidget* parent) {
         ExportTaskSet(store, QFile::encodeName(path).toStdString(), icalendar);
     ui::SetScreenCursor(ui::ScreenCursor::Default);
     if (!status.ok()) {
-        ShowInformation("The tasks could not be exported.\r\r" + status.message());
+        ShowInformation("The tasks could not be exported.\r\r" + rtl::Utf8ToAnsi(status.message()));
         return {};
     }
     return QStringLiteral("The tasks shown were exported to ") + path;

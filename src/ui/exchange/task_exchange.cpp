@@ -42,18 +42,18 @@ ImportReading ReadImportFile(const std::string& path, const exchange::ToLocalTim
     ImportReading reading;
     std::error_code error;
     if (!fs::is_regular_file(path, error)) {
-        reading.failure = "There is no file " + path;
+        reading.failure = "there is no such file";
         return reading;
     }
     std::ifstream in(path, std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (!in.good() && !in.eof()) {
-        reading.failure = "The file " + path + " could not be read";
+        reading.failure = "the file could not be read";
         return reading;
     }
     exchange::ReadResult read = exchange::ReadTasks(bytes, toLocal);
     if (!read.ok()) {
-        reading.failure = path + " cannot be imported.\r" + read.ErrorText();
+        reading.failure = read.ErrorText();
         return reading;
     }
     std::vector<store::IncomingTask> incoming;
@@ -172,7 +172,7 @@ int RunImportCommandLine(const std::vector<std::string>& arguments, const std::s
     }
     const ImportReading reading = ReadImportFile(file, toLocal, store.Uids);
     if (!reading.ok()) {
-        return fail(reading.failure);
+        return fail(file + " cannot be imported: " + reading.failure);
     }
     store::TTaskHistory history;
     int added = 0;

@@ -21,7 +21,8 @@ namespace exchange_flow {
 struct ImportReading {
     store::ImportPlan plan;
     int changedTexts = 0;
-    std::string failure;  // empty when the file was read; else the words for a person
+    // Empty when the file was read; else why not, for a person ("Line 12: ..."), in UTF-8.
+    std::string failure;
     bool ok() const { return failure.empty(); }
 };
 
