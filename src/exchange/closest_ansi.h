@@ -14,7 +14,8 @@ struct AnsiText {
 };
 
 // Letters written as a base letter and a combining accent come out as the one letter of the
-// code page where it has one, unchanged. A malformed UTF-8 sequence counts as a change ("?").
+// code page where it has one, unchanged. A malformed UTF-8 sequence counts as a change ("?");
+// control characters other than tabs and line breaks are left out, which is a change too.
 AnsiText ClosestAnsi(std::string_view utf8);
 
 }  // namespace exchange

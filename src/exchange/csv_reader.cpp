@@ -119,16 +119,6 @@ bool CsvRecords::Next(Record& record) {
     }
 }
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
-
 std::vector<std::string> HeaderFields() {
     std::vector<std::string> fields;
     const std::string_view header = kCsvHeader;
@@ -162,21 +152,21 @@ std::optional<std::string> ReadRow(const std::vector<std::string>& fields, Forei
         }
         task.time = StoredTime(*clock);
     }
-    const std::string priority = Lower(fields[3]);
-    if (priority == "high") {
+    const std::string priority = AsciiUpper(fields[3]);
+    if (priority == "HIGH") {
         task.priority = Priority::kHigh;
-    } else if (priority == "medium") {
+    } else if (priority == "MEDIUM") {
         task.priority = Priority::kMedium;
-    } else if (priority == "low") {
+    } else if (priority == "LOW") {
         task.priority = Priority::kLow;
     } else if (!priority.empty()) {
         return "the priority \"" + fields[3] + "\" is not High, Medium, Low or empty";
     }
-    const std::string done = Lower(fields[4]);
-    if (done != "yes" && done != "no" && !done.empty()) {
+    const std::string done = AsciiUpper(fields[4]);
+    if (done != "YES" && done != "NO" && !done.empty()) {
         return "the done column holds \"" + fields[4] + "\" instead of Yes or No";
     }
-    task.done = done == "yes";
+    task.done = done == "YES";
     task.keyWords = {fields[5]};
     task.note = fields[6];
     return std::nullopt;
@@ -204,8 +194,7 @@ ReadResult ReadCsv(std::string_view bytes) {
                    : fail(records.FaultLine(), records.Fault());
     }
     if (record.fields != header) {
-        return fail(record.line,
-                    std::string("the first line is not the header ") + kCsvHeader);
+        return fail(record.line, std::string("the first line is not the header ") + kCsvHeader);
     }
     while (records.Next(record)) {
         if (record.fields.size() != header.size()) {

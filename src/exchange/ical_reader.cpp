@@ -1,12 +1,13 @@
 // The iCalendar reader: physical lines unfolded into content lines, the components they open
 // and close followed on a stack, and each VTODO's properties mapped onto a task.
-#include <cstdio>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "exchange/imported_task.h"
 #include "exchange/task_readers.h"
-#include "rtl/ansi.h"
+#include "rtl/date_time.h"
 
 namespace exchange {
 
@@ -14,15 +15,15 @@ namespace {
 
 // One content line, NAME;PARAM=value:value, unfolded; `line` is where it starts in the file.
 struct ContentLine {
-    std::string name;  // in upper case
+    std::string name;                                         // in upper case
     std::vector<std::pair<std::string, std::string>> params;  // names in upper case
     std::string value;
     int line = 0;
 
     std::string Param(std::string_view param) const {
-        for (const auto& [key, value] : params) {
+        for (const auto& [key, text] : params) {
             if (key == param) {
-                return value;
+                return text;
             }
         }
         return {};
@@ -34,16 +35,6 @@ struct Fault {
     std::string words;
 };
 
-std::string Upper(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return out;
-}
-
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
         text.remove_prefix(1);
@@ -54,10 +45,16 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-// A line quoted for a message, cut where it would run on.
+// A line quoted for a message, cut (between characters) where it would run on.
 std::string Quoted(std::string_view text) {
-    constexpr std::size_t kShown = 40;
-    return "\"" + std::string(text.substr(0, kShown)) + (text.size() > kShown ? "...\"" : "\"");
+    std::size_t shown = 40;
+    if (text.size() <= shown) {
+        return "\"" + std::string(text) + "\"";
+    }
+    while (shown > 0 && (static_cast<unsigned char>(text[shown]) & 0xC0) == 0x80) {
+        --shown;
+    }
+    return "\"" + std::string(text.substr(0, shown)) + "...\"";
 }
 
 bool IsNameChar(char c) {
@@ -82,7 +79,10 @@ std::vector<std::pair<int, std::string>> UnfoldedLines(std::string_view text,
             pos += text.compare(pos, 2, "\r\n") == 0 ? 2 : 1;
         }
         ++number;
-        if (!physical.empty() && (physical.front() == ' ' || physical.front() == '\t')) {
+        if (physical.empty()) {
+            continue;  // blank lines (between calendars, or from doubled CRs) hold nothing
+        }
+        if (physical.front() == ' ' || physical.front() == '\t') {
             if (lines.empty()) {
                 fault = Fault{number, "a continued line has no line before it"};
                 return {};
@@ -104,13 +104,13 @@ bool ParseContentLine(std::string_view text, ContentLine& out) {
     if (pos == 0) {
         return false;
     }
-    out.name = Upper(text.substr(0, pos));
+    out.name = AsciiUpper(text.substr(0, pos));
     while (pos < text.size() && text[pos] == ';') {
         const std::size_t equals = text.find('=', pos + 1);
         if (equals == std::string_view::npos) {
             return false;
         }
-        std::string name = Upper(text.substr(pos + 1, equals - pos - 1));
+        std::string name = AsciiUpper(text.substr(pos + 1, equals - pos - 1));
         std::string value;
         pos = equals + 1;
         // A value may be a list; the quotes of each item are dropped.
@@ -223,8 +223,8 @@ ReadResult ICalendarReader::Read(std::string_view bytes) {
         }
     }
     if (!fault && !open_.empty()) {
-        fault = Fault{open_.back().second,
-                      "BEGIN:" + open_.back().first + " is never ended by END:" + open_.back().first};
+        fault = Fault{open_.back().second, "BEGIN:" + open_.back().first +
+                                               " is never ended by END:" + open_.back().first};
     }
     if (fault) {
         ReadResult failed;
@@ -238,7 +238,7 @@ ReadResult ICalendarReader::Read(std::string_view bytes) {
 
 std::optional<Fault> ICalendarReader::Take(const ContentLine& line) {
     if (line.name == "BEGIN") {
-        const std::string component = Upper(Trim(line.value));
+        const std::string component = AsciiUpper(Trim(line.value));
         if (open_.empty() && component != "VCALENDAR") {
             return Fault{line.line, "BEGIN:" + component + " stands outside a calendar"};
         }
@@ -250,7 +250,7 @@ std::optional<Fault> ICalendarReader::Take(const ContentLine& line) {
         return std::nullopt;
     }
     if (line.name == "END") {
-        const std::string component = Upper(Trim(line.value));
+        const std::string component = AsciiUpper(Trim(line.value));
         if (open_.empty() || open_.back().first != component) {
             return Fault{line.line, open_.empty() ? "END:" + component + " ends nothing begun"
                                                   : "END:" + component + " stands where END:" +
@@ -293,15 +293,15 @@ std::optional<Fault> ICalendarReader::TakeProperty(const ContentLine& line, Open
     } else if (name == "PRIORITY") {
         const std::optional<int> level = Digits(Trim(line.value));
         if (!level || *level > 9) {
-            return Fault{line.line, "the priority " + Quoted(line.value) +
-                                        " is not a number from 0 to 9"};
+            return Fault{line.line,
+                         "the priority " + Quoted(line.value) + " is not a number from 0 to 9"};
         }
         todo.task.priority = *level == 0   ? Priority::kNone
                              : *level <= 4 ? Priority::kHigh
                              : *level == 5 ? Priority::kMedium
                                            : Priority::kLow;
     } else if (name == "STATUS") {
-        if (Upper(Trim(line.value)) == "COMPLETED") {
+        if (AsciiUpper(Trim(line.value)) == "COMPLETED") {
             todo.task.done = true;
         }
     } else if (name == "COMPLETED") {
@@ -326,21 +326,15 @@ std::optional<Fault> ICalendarReader::TakeDue(const ContentLine& line, OpenTodo&
     if (!dateOnly && value.size() != 15 && !utc) {
         return unreadable;
     }
-    if (Upper(line.Param("VALUE")) == "DATE" && !dateOnly) {
+    if (AsciiUpper(line.Param("VALUE")) == "DATE" && !dateOnly) {
         return unreadable;
     }
-    WallTime due;
-    const auto year = Digits(value.substr(0, 4));
-    const auto month = Digits(value.substr(4, 2));
-    const auto day = Digits(value.substr(6, 2));
-    if (!year || !month || !day || !StoredDay(value.substr(0, 8))) {
+    const std::optional<Day> day = StoredDay(value.substr(0, 8));
+    if (!day) {
         return unreadable;
     }
-    due.year = *year;
-    due.month = *month;
-    due.day = *day;
     if (dateOnly) {
-        todo.task.date = StoredDate({due.year, due.month, due.day});
+        todo.task.date = StoredDate(*day);
         todo.task.time.clear();
         return std::nullopt;
     }
@@ -351,17 +345,15 @@ std::optional<Fault> ICalendarReader::TakeDue(const ContentLine& line, OpenTodo&
         *second > 60) {
         return unreadable;
     }
-    due.hour = *hour;
-    due.minute = *minute;
-    due.second = *second;
+    WallTime due{day->year, day->month, day->day, *hour, *minute, *second};
     const std::string zone = utc ? std::string("UTC") : line.Param("TZID");
     if (!zone.empty()) {
         std::optional<WallTime> local;
         if (toLocal_) {
             local = toLocal_(due, zone);
         }
-        if (!local || !StoredDay(StoredDate({local->year, local->month, local->day})) ||
-            local->hour < 0 || local->hour > 23 || local->minute < 0 || local->minute > 59) {
+        if (!local || !rtl::IsValidDate(local->year, local->month, local->day) ||
+            !rtl::IsValidTime(local->hour, local->minute, 0)) {
             return Fault{line.line, "the due time is given in the time zone " + Quoted(zone) +
                                         ", which cannot be turned into local time"};
         }

@@ -10,7 +10,9 @@ namespace {
 
 constexpr char kKeyWordsLine[] = "Key words: ";
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 std::string TrimRight(std::string text) {
     while (!text.empty() && text.back() == ' ') {

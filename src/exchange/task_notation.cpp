@@ -7,6 +7,16 @@
 
 namespace exchange {
 
+std::string AsciiUpper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return out;
+}
+
 std::optional<int> Digits(std::string_view digits) {
     if (digits.empty() || digits.size() > 9) {
         return std::nullopt;
@@ -36,8 +46,7 @@ std::optional<Day> StoredDay(std::string_view date) {
 
 std::optional<Clock> StoredClock(std::string_view time) {
     const std::size_t colon = time.find(':');
-    if (colon == std::string_view::npos || colon == 0 || colon > 2 ||
-        time.size() != colon + 3) {
+    if (colon == std::string_view::npos || colon == 0 || colon > 2 || time.size() != colon + 3) {
         return std::nullopt;
     }
     const auto hour = Digits(time.substr(0, colon));

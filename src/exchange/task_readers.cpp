@@ -1,6 +1,8 @@
 // Telling the kind of a file by its content, and the words of a reading fault.
 #include "exchange/task_readers.h"
 
+#include "exchange/task_notation.h"
+
 namespace exchange {
 
 std::string ReadResult::ErrorText() const {
@@ -16,17 +18,8 @@ FileKind KindOf(std::string_view bytes) {
         return FileKind::kCsv;
     }
     constexpr std::string_view kBegin = "BEGIN:VCALENDAR";
-    const std::string_view head = bytes.substr(start, kBegin.size());
-    if (head.size() != kBegin.size()) {
-        return FileKind::kCsv;
-    }
-    for (std::size_t i = 0; i < head.size(); ++i) {
-        const char c = head[i] >= 'a' && head[i] <= 'z' ? static_cast<char>(head[i] - 32) : head[i];
-        if (c != kBegin[i]) {
-            return FileKind::kCsv;
-        }
-    }
-    return FileKind::kICalendar;
+    return AsciiUpper(bytes.substr(start, kBegin.size())) == kBegin ? FileKind::kICalendar
+                                                                    : FileKind::kCsv;
 }
 
 ReadResult ReadTasks(std::string_view bytes, const ToLocalTime& toLocal) {

@@ -29,7 +29,8 @@ struct WallTime {
 // name such as "Europe/Berlin" mostly, but any text other programs put there). nullopt when
 // the zone is unknown. The windows and the command line give one built on the system's zone
 // data; without one, only floating times and dates can be read.
-using ToLocalTime = std::function<std::optional<WallTime>(const WallTime& time, std::string_view zone)>;
+using ToLocalTime =
+    std::function<std::optional<WallTime>(const WallTime& time, std::string_view zone)>;
 
 // One task read from a file.
 struct ImportedTask {
@@ -65,7 +66,8 @@ FileKind KindOf(std::string_view bytes);
 ReadResult ReadTasks(std::string_view bytes, const ToLocalTime& toLocal = {});
 // Reads every VTODO of every VCALENDAR; other components are skipped.
 ReadResult ReadICalendar(std::string_view bytes, const ToLocalTime& toLocal = {});
-// Reads the CSV table the CSV writer writes: its exact header, then one task per row.
+// Reads the CSV table the CSV writer writes: its exact header, then one task per row (LF ends
+// and empty lines too; priority and done in any letter case, an empty done as No).
 ReadResult ReadCsv(std::string_view bytes);
 
 }  // namespace exchange

@@ -56,9 +56,12 @@ UtcStamp UtcNow() {
     const auto today = floor<days>(now);
     const year_month_day ymd(today);
     const hh_mm_ss clock(now - today);
-    return {static_cast<int>(ymd.year()),        static_cast<int>(unsigned(ymd.month())),
-            static_cast<int>(unsigned(ymd.day())), static_cast<int>(clock.hours().count()),
-            static_cast<int>(clock.minutes().count()), static_cast<int>(clock.seconds().count())};
+    return {static_cast<int>(ymd.year()),
+            static_cast<int>(unsigned(ymd.month())),
+            static_cast<int>(unsigned(ymd.day())),
+            static_cast<int>(clock.hours().count()),
+            static_cast<int>(clock.minutes().count()),
+            static_cast<int>(clock.seconds().count())};
 }
 
 std::string EscapeIcalText(std::string_view utf8) {
@@ -105,7 +108,9 @@ std::string VcalendarBegin() {
     return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Quillet//Quillet to-do list//EN\r\n";
 }
 
-std::string VcalendarEnd() { return "END:VCALENDAR\r\n"; }
+std::string VcalendarEnd() {
+    return "END:VCALENDAR\r\n";
+}
 
 std::string Vtodo(const store::TaskEntry& task, std::string_view uid, const UtcStamp& stamp) {
     std::string out = "BEGIN:VTODO\r\n";
@@ -169,7 +174,9 @@ std::string CsvField(std::string_view utf8) {
     return out;
 }
 
-std::string CsvHeaderLine() { return std::string(kCsvHeader) + "\r\n"; }
+std::string CsvHeaderLine() {
+    return std::string(kCsvHeader) + "\r\n";
+}
 
 std::string CsvRow(const store::TaskEntry& task) {
     std::string date;

@@ -31,7 +31,7 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-bool NextCodePoint(std::string_view s, size_t& pos, char32_t& cp) {
+bool NextCodePoint(std::string_view s, std::size_t& pos, char32_t& cp) {
     const auto lead = static_cast<unsigned char>(s[pos++]);
     if (lead < 0x80) {
         cp = lead;

@@ -23,7 +23,7 @@ char32_t AnsiToCodePoint(unsigned char byte);
 void AppendUtf8(std::string& out, char32_t cp);
 // Decodes the UTF-8 sequence at `pos`, moving `pos` past it; false for a malformed sequence
 // (`pos` has then moved past at least one byte).
-bool NextCodePoint(std::string_view s, size_t& pos, char32_t& cp);
+bool NextCodePoint(std::string_view s, std::size_t& pos, char32_t& cp);
 
 // Upper and lower case of Windows-1252 letters, accented ones included.
 char AnsiUpper(char c);

@@ -353,7 +353,8 @@ DbiResult TTable::BuildFields() {
         }
     }
     for (std::size_t slot = 0; slot < calcDefs_.size(); ++slot) {
-        const auto& [name, width] = calcDefs_[slot];
+        const std::string& name = calcDefs_[slot].first;
+        const int width = calcDefs_[slot].second;
         auto old = std::find_if(fields_.begin(), fields_.end(), [&](const auto& f) {
             return f && f->calculated_ && f->desc_.name == name;
         });

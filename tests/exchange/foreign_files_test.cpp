@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "exchange/closest_ansi.h"
+#include "exchange/imported_task.h"
 #include "exchange/task_readers.h"
 
 namespace {
@@ -148,13 +149,22 @@ TEST(ForeignICalendar, FilesInOtherProgramsShapesImportAsExpected) {
             "END:VTODO",
             "BEGIN:VTODO",
             "UID:fit-2",
-            "SUMMARY:Trip to \xC5\x81\xC3\xB3" "d\xC5\xBA \xE2\x88\x92 na\xC3\xAF" "ve",
-            "DESCRIPTION:Cafe\xCC\x81 with \xE2\x80\x9C" "friends\xE2\x80\x9D \xF0\x9F\x98\x80",
+            "SUMMARY:Trip to \xC5\x81\xC3\xB3"
+            "d\xC5\xBA \xE2\x88\x92 na\xC3\xAF"
+            "ve",
+            "DESCRIPTION:Cafe\xCC\x81 with \xE2\x80\x9C"
+            "friends\xE2\x80\x9D \xF0\x9F\x98\x80",
             "CATEGORIES:\xCE\xB1\xCE\xB2,non\xE2\x80\x91stop",
             "END:VTODO",
             "END:VCALENDAR",
         },
         "\r\n");
+
+    // A file whose lines end in CR CR LF, as some tools on Windows write it, folded all the same.
+    const std::string doubledCr =
+        Joined({"BEGIN:VCALENDAR", "BEGIN:VTODO", "UID:cr-1", "SUMMARY:Doubled", " line ends",
+                "END:VTODO", "END:VCALENDAR"},
+               "\r\r\n");
 
     struct Case {
         const char* name;
@@ -164,8 +174,8 @@ TEST(ForeignICalendar, FilesInOtherProgramsShapesImportAsExpected) {
     } cases[] = {
         {"desktop calendar",
          desktop,
-         {{{"20240310", "10:00", "Call the plumber, then the bank; bring papers", "Home Money",
-            "A", false,
+         {{{"20240310", "10:00", "Call the plumber, then the bank; bring papers", "Home Money", "A",
+            false,
             "The tap in the kitchen drips.\r\nAsk about the boiler, too. This line was folded by "
             "the writer and goes on for a while so that it is longer than seventy-five octets."},
            "1b2c-33@desktop.example"}},
@@ -177,14 +187,19 @@ TEST(ForeignICalendar, FilesInOtherProgramsShapesImportAsExpected) {
           {{"20240301", "16:30", "Meeting notes", "Work Big project Q1", "C", true, ""}, "web-3"},
           {{"", "", "No UID, no due date", "", "C", false, ""}, ""}},
          0},
+        {"doubled CR", doubledCr, {{{"", "", "Doubledline ends", "", "", false, ""}, "cr-1"}}, 0},
         {"texts that do not fit",
          fitting,
          {{{"", "", "Renew the passport before the summer holidays begi",
             "documents travel government appointments photographs", "A", false,
             longSummary + "\r\nPhotos needed.\r\nKey words: summertime"},
            "fit-1"},
-          {{"", "", "Trip to L\xF3" "dz - na\xEFve", "?? non-stop", "", false,
-            "Caf\xE9 with \x93" "friends\x94 ?"},
+          {{"", "",
+            "Trip to L\xF3"
+            "dz - na\xEFve",
+            "?? non-stop", "", false,
+            "Caf\xE9 with \x93"
+            "friends\x94 ?"},
            "fit-2"}},
          3},
     };
@@ -247,8 +262,7 @@ TEST(ForeignFiles, MalformedFilesNameTheirLineAndGiveNoTasks) {
         {"unknown zone",
          todo + "BEGIN:VTODO\r\nDUE;TZID=Mars/Olympus:20240102T100000\r\nEND:VTODO\r\n", 6},
         {"zone without a converter",
-         todo + "BEGIN:VTODO\r\nDUE:20240102T100000Z\r\nEND:VTODO\r\nEND:VCALENDAR\r\n", 6,
-         false},
+         todo + "BEGIN:VTODO\r\nDUE:20240102T100000Z\r\nEND:VTODO\r\nEND:VCALENDAR\r\n", 6, false},
         {"bad priority", todo + "BEGIN:VTODO\r\nPRIORITY:high\r\nEND:VTODO\r\n", 6},
         {"not a content line", todo + "BEGIN:VTODO\r\njust some words\r\nEND:VTODO\r\n", 6},
         {"unclosed quote in a parameter",
@@ -284,7 +298,8 @@ TEST(ForeignFiles, MalformedFilesNameTheirLineAndGiveNoTasks) {
 // breaks, words in any letter case, and a file that is not UTF-8 but Windows-1252.
 TEST(ForeignFiles, CsvInOtherShapesImports) {
     const std::string file =
-        "\xEF\xBB\xBF" "Description,Due date,Due time,Priority,Done,Key words,Note\n"
+        "\xEF\xBB\xBF"
+        "Description,Due date,Due time,Priority,Done,Key words,Note\n"
         "\n"
         "Plain,2024-03-05,7:30,HIGH,yes,a b,\"one\ntwo\rthree\"\n"
         "\"Quoted, with comma\",,,low,,,\n";
@@ -318,6 +333,72 @@ TEST(ForeignFiles, CsvInOtherShapesImports) {
     EXPECT_EQ(mixed.changedTexts, 1);
 }
 
+// How a task from a file is fitted into the record's widths: nothing lost, only moved to the
+// note.
+TEST(ForeignFiles, TextsWiderThanTheirFieldsMoveToTheNote) {
+    const std::string fifty(50, 'd');
+    const std::string seventy(70, 'k');
+    struct Case {
+        const char* name;
+        std::string summary;
+        std::vector<std::string> keyWords;
+        std::string note;
+        TaskEntry want;  // only descript, keys and note are compared
+    } cases[] = {
+        {"summary of exactly fifty", fifty, {}, "n", {"", "", fifty, "", "", false, "n"}},
+        {"summary of fifty-one",
+         fifty + "e",
+         {},
+         "n",
+         {"", "", fifty, "", "", false, fifty + "e\r\nn"}},
+        {"cut before a blank",
+         std::string(49, 'd') + " tail",
+         {},
+         "",
+         {"", "", std::string(49, 'd'), "", "", false, std::string(49, 'd') + " tail"}},
+        {"line breaks in the summary",
+         "one\ntwo\r\nthree",
+         {},
+         "",
+         {"", "", "one two  three", "", "", false, ""}},
+        {"key words of sixty exactly",
+         "s",
+         {std::string(29, 'a') + " " + std::string(20, 'b'), std::string(9, 'c')},
+         "",
+         {"", "", "s",
+          std::string(29, 'a') + " " + std::string(20, 'b') + " " + std::string(9, 'c'), "", false,
+          ""}},
+        {"one word wider than the field",
+         "s",
+         {seventy, "x"},
+         "n",
+         {"", "", "s", std::string(60, 'k'), "", false, "n\r\nKey words: " + seventy + " x"}},
+        {"words past the field, blanks and tabs between",
+         "s",
+         {"  alpha\tbeta  ", std::string(50, 'g'), "z"},
+         "",
+         {"", "", "s", "alpha beta", "", false, "Key words: " + std::string(50, 'g') + " z"}},
+        {"line breaks of every kind in the note",
+         "s",
+         {},
+         "a\nb\rc\r\nd",
+         {"", "", "s", "", "", false, "a\r\nb\r\nc\r\nd"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        exchange::ForeignTask task;
+        task.summary = c.summary;
+        task.keyWords = c.keyWords;
+        task.note = c.note;
+        int changed = 0;
+        const TaskEntry got = exchange::FitTask(task, changed);
+        EXPECT_EQ(got.descript, c.want.descript);
+        EXPECT_EQ(got.keys, c.want.keys);
+        EXPECT_EQ(got.note, c.want.note);
+        EXPECT_EQ(changed, 0);
+    }
+}
+
 TEST(ClosestAnsi, KeepsWhatTheCodePageHoldsAndNearsTheRest) {
     struct Case {
         std::string utf8;
@@ -329,13 +410,23 @@ TEST(ClosestAnsi, KeepsWhatTheCodePageHoldsAndNearsTheRest) {
          "caf\xE9 \x80 \x93q\x94 \x97 \x85", false},
         {"e\xCC\x81 A\xCC\x8A S\xCC\x8C", "\xE9 \xC5 \x8A", false},  // decomposed accents
         {"\xC4\x8D\xC5\x99\xC5\x91 \xC4\xB1 \xC5\x82", "cro i l", true},
-        {"\xE1\xBA\xA1\xE1\xBB\x87", "ae", true},        // Vietnamese letters
-        {"x\xCC\x81y", "xy", true},                        // an accent no letter takes
-        {"a\xE2\x80\x90" "b\xE2\x88\x92" "c\xE2\x80\xB2", "a-b-c'", true},
-        {"a\xE2\x80\x89" "b\xE2\x80\x8B" "c", "a bc", true},  // thin space, zero width
+        {"\xE1\xBA\xA1\xE1\xBB\x87", "ae", true},  // Vietnamese letters
+        {"x\xCC\x81y", "xy", true},                // an accent no letter takes
+        {"a\xE2\x80\x90"
+         "b\xE2\x88\x92"
+         "c\xE2\x80\xB2",
+         "a-b-c'", true},
+        {"a\xE2\x80\x89"
+         "b\xE2\x80\x8B"
+         "c",
+         "a bc", true},  // thin space, zero width
         {"\xEF\xAC\x81 \xCE\xA9 \xF0\x9F\x98\x80", "? ? ?", true},
         {"bad \xC3 byte", "bad ? byte", true},
         {"\xC4\xB2 \xE2\x84\x96", "IJ No", true},
+        {std::string("a\x01"
+                     "b\0c\x7F\td\r\n",
+                     10),
+         "abc\td\r\n", true},
     };
     for (const Case& c : cases) {
         const exchange::AnsiText got = exchange::ClosestAnsi(c.utf8);

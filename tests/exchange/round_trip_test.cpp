@@ -51,15 +51,20 @@ std::vector<TaskEntry> EveryKindOfTask() {
         longNote += std::string(static_cast<std::size_t>(i % 3), 'x') + "\xE9\x80\x93";
     }
     return {
-        {"20271231", "23:59", "Caf\xE9 \x80 5, \xFC" "ber \"quoted\"; back\\slash", "work home",
-         "A", false, "Line 1, with; semicolons\r\n\"Quoted\" \\ back\\n\r\n\r\n\xE9\x80\xFC end"},
+        {"20271231", "23:59",
+         "Caf\xE9 \x80 5, \xFC"
+         "ber \"quoted\"; back\\slash",
+         "work home", "A", false,
+         "Line 1, with; semicolons\r\n\"Quoted\" \\ back\\n\r\n\r\n\xE9\x80\xFC end"},
         {"", "", "", "", "", false, ""},
         {"20270101", "", "Date without time", "", "C", true, "\r\nleading and trailing\r\n"},
         {"", "07:05", "Time without date", "solo", "B", false, "  two blanks around  "},
-        {"19991231", "00:00", std::string(50, 'D'), std::string(29, 'k') + " " + std::string(30, 'w'),
-         "B", true, longNote},
-        {"20270210", "12:30", "\x93" "curly\x94 \x96 dash", "a,b c;d e\\f", "C", false,
-         "comma,\r\n,\r\nquote\"\"\r\n"},
+        {"19991231", "00:00", std::string(50, 'D'),
+         std::string(29, 'k') + " " + std::string(30, 'w'), "B", true, longNote},
+        {"20270210", "12:30",
+         "\x93"
+         "curly\x94 \x96 dash",
+         "a,b c;d e\\f", "C", false, "comma,\r\n,\r\nquote\"\"\r\n"},
     };
 }
 
@@ -109,8 +114,8 @@ TEST(ExchangeRoundTrip, StoredValuesTheGridDoesNotShowAreLeftOut) {
 }
 
 TEST(ExchangeWriters, WriteTheLinesOtherProgramsRead) {
-    const TaskEntry full{"20271231", "09:05", "Caf\xE9, \x80; a\\b", "work  home", "a", true,
-                         "One\r\nTwo"};
+    const TaskEntry full{"20271231", "09:05", "Caf\xE9, \x80; a\\b", "work  home",
+                         "a",        true,    "One\r\nTwo"};
     EXPECT_EQ(exchange::VcalendarBegin() + exchange::Vtodo(full, "u;1", kStamp) +
                   exchange::VcalendarEnd(),
               "BEGIN:VCALENDAR\r\n"
@@ -135,8 +140,11 @@ TEST(ExchangeWriters, WriteTheLinesOtherProgramsRead) {
         {{"20270102", "", "d", "", "B", false, ""},
          "DUE;VALUE=DATE:20270102\r\nPRIORITY:5\r\nSTATUS:NEEDS-ACTION\r\n",
          "d,2027-01-02,,Medium,No,,\r\n"},
-        {{"", "", "", "", "C", false, ""}, "PRIORITY:9\r\nSTATUS:NEEDS-ACTION\r\n", ",,,Low,No,,\r\n"},
-        {{"", "", " x ", "", "", true, "a\r\n\"b\""}, "STATUS:COMPLETED\r\nDESCRIPTION:a\\n\"b\"\r\n",
+        {{"", "", "", "", "C", false, ""},
+         "PRIORITY:9\r\nSTATUS:NEEDS-ACTION\r\n",
+         ",,,Low,No,,\r\n"},
+        {{"", "", " x ", "", "", true, "a\r\n\"b\""},
+         "STATUS:COMPLETED\r\nDESCRIPTION:a\\n\"b\"\r\n",
          "\" x \",,,,Yes,,\"a\r\n\"\"b\"\"\"\r\n"},
     };
     for (const Case& c : cases) {
@@ -148,7 +156,8 @@ TEST(ExchangeWriters, WriteTheLinesOtherProgramsRead) {
     EXPECT_EQ(exchange::CsvHeaderLine(),
               "Description,Due date,Due time,Priority,Done,Key words,Note\r\n");
     EXPECT_EQ(exchange::CsvRow(full),
-              "\"Caf\xC3\xA9, \xE2\x82\xAC; a\\b\",2027-12-31,09:05,High,Yes,work  home,\"One\r\nTwo\"\r\n");
+              "\"Caf\xC3\xA9, \xE2\x82\xAC; a\\b\",2027-12-31,09:05,High,Yes,work  "
+              "home,\"One\r\nTwo\"\r\n");
 }
 
 // However the bytes fall, no physical line passes 75 octets, none starts inside a UTF-8

@@ -1,5 +1,5 @@
-// The command-line export: `quillet-report export html|rtf|text OUTFILE [options]` runs the
-// report dialog's writers on the task table of a folder, without a window.
+// The command-line export: `quillet-report export html|rtf|text|ics|csv OUTFILE [options]`
+// runs the export writers on the task table of a folder, without a window.
 #pragma once
 
 #include <cstdint>

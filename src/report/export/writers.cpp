@@ -249,7 +249,7 @@ xbase::Status CopyICalendar(const ExportJob& job, const std::string& fileName) {
     if (!job.uid) {
         return {xbase::ErrorCode::kBadArgument, "The tasks have no UIDs to be exported with"};
     }
-    const exchange::UtcStamp stamp = job.stamp ? *job.stamp : exchange::UtcNow();
+    const exchange::UtcStamp stamp = exchange::UtcNow();
     auto heading = [](ExportFile& f) { f.Write(exchange::VcalendarBegin()); };
     auto row = [&](ExportFile& f, const TaskRowTexts& task) {
         const store::TaskEntry entry = EntryOf(task);

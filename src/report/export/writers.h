@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,8 +30,6 @@ struct ExportJob {
     const std::vector<std::int32_t>* records = nullptr;
     // The iCalendar export's UIDs; the other formats do without.
     TaskUid uid = {};
-    // The iCalendar export's DTSTAMP; the clock when it is left out.
-    std::optional<exchange::UtcStamp> stamp = {};
 };
 
 // Each writer answers success, kCancelled when the progress cancelled it, or the first
