@@ -119,6 +119,36 @@ xbase::Status ReadDescriptions(const std::string& tablePath, std::vector<std::st
     return status;
 }
 
+// The UIDs derived for `records` of the task table, read as a reader reads them; a record that
+// cannot be read gets a random UID instead.
+std::vector<std::string> DeriveUids(const std::string& tablePath,
+                                    const std::vector<std::int32_t>& records) {
+    std::vector<std::string> uids;
+    if (records.empty()) {
+        return uids;
+    }
+    AreaScope scope;
+    const bool opened = sx_Use(tablePath, "QXUIDTASKS", kReadOnly, kDriver) != 0;
+    for (const std::int32_t record : records) {
+        if (!opened || !sx_Go(record)) {
+            uids.push_back(NewRandomUid());
+            continue;
+        }
+        using namespace task_field;
+        const TaskEntry entry{
+            sx_GetTrimString(kDate), sx_GetTrimString(kTime),     sx_GetTrimString(kDescript),
+            sx_GetTrimString(kKeys), sx_GetTrimString(kPriority), sx_GetLogical(kDone),
+            sx_GetMemo(kNote)};
+        uids.push_back(sx_LastStatus().ok() ? DerivedUid(record, entry) : NewRandomUid());
+        sx_ClearLastError();
+    }
+    if (opened) {
+        sx_Close();
+    }
+    sx_ClearLastError();
+    return uids;
+}
+
 }  // namespace
 
 std::string NewRandomUid() {
@@ -301,6 +331,7 @@ UidReport TTaskUids::OpenForWriting(const std::string& dir) {
         byMark[rows_[unmatchedRows[k]].mark].push_back(k);
     }
     std::size_t next = 0;
+    std::vector<std::int32_t> unnamed;  // the tasks that get a UID now
     std::vector<Row> fresh;
     fresh.reserve(descriptions.size());
     for (std::int32_t n = 1; n <= tasks; ++n) {
@@ -318,11 +349,18 @@ UidReport TTaskUids::OpenForWriting(const std::string& dir) {
                 next = k + 1;
                 uid = rows_[unmatchedRows[k]].uid;
             } else {
-                uid = NewRandomUid();
+                unnamed.push_back(n);
                 ++(mismatch ? report.renewed : report.given);
             }
         }
         fresh.push_back(Row{n, uid, mark, false});
+    }
+    // A task without a UID gets the one a reader gave it meanwhile, derived from its record
+    // number and contents, so that an export before this open and one after agree.
+    const std::vector<std::string> derived =
+        DeriveUids(dir_ + rtl::FindFileName(dir_, kTaskTableName), unnamed);
+    for (std::size_t i = 0; i < unnamed.size(); ++i) {
+        fresh[static_cast<std::size_t>(unnamed[i]) - 1].uid = derived[i];
     }
     // The imported marks go with the UIDs, wherever their rows were matched.
     std::unordered_map<std::string, bool> importedByUid;

@@ -67,7 +67,8 @@ class TTaskUids {
 
     // For writing (the program): loads the rows and matches them against the task table
     // QUILX.DBF in `dir`, which is read on an area of its own (it may be open shared
-    // elsewhere). Every task without a UID gets one; a missing or damaged companion table is
+    // elsewhere). Every task without a UID gets the one UidOf derives for it, so that a reader's
+    // export before this open and one after agree; a missing or damaged companion table is
     // made again (a damaged one said). Never fails the task file's open: the report says what
     // happened.
     UidReport OpenForWriting(const std::string& dir);

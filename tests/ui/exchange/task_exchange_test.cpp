@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <iterator>
 
 #include "controls/ods_help.h"
 #include "platform/ui/help_viewer.h"
@@ -24,6 +25,11 @@
 namespace {
 
 using store_test::Task;
+
+std::string FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 void WriteFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
@@ -201,6 +207,54 @@ TEST_F(TaskExchangeTest, TasksComeBackWholeThroughBothFormatsIntoAFreshFolder) {
             << err;
         EXPECT_EQ(StoredTasks(other), before);
     }
+}
+
+TEST_F(TaskExchangeTest, ATaskAddedByAnotherProgramKeepsTheUidAReaderGaveItBeforeTheOpen) {
+    MakeTaskFile(store::kTaskTableName, {Task{"20260301", "", "Known", "", false, "", "B"}}, true);
+    auto uidLines = [](const std::string& text) {
+        std::vector<std::string> lines;
+        for (std::size_t at = text.find("\r\nUID:"); at != std::string::npos;
+             at = text.find("\r\nUID:", at + 1)) {
+            lines.push_back(text.substr(at + 2, text.find("\r\n", at + 2) - at - 2));
+        }
+        return lines;
+    };
+    std::vector<std::string> exports;
+    for (int pass = 0; pass < 3; ++pass) {
+        SCOPED_TRACE(pass);
+        sx_CloseAll();
+        store::RecordingSink sink;
+        store::TTaskStore store(Dir(), sink, sink);
+        ASSERT_TRUE(store.Start());
+        if (pass == 1) {
+            // A reader, as quillet-report is: the table read-only, the companion not written.
+            store.TodoTable.SetDatabaseName(store.ProgramDir());
+            store.TodoTable.SetTableName(store::kTaskTableName);
+            store.TodoTable.SetReadOnly(true);
+            ASSERT_EQ(store.TodoTable.Open(), store::dbi::kOk);
+            store.Uids.OpenReadOnly(Dir());
+        } else {
+            ASSERT_TRUE(store.OpenTaskTable(false));
+        }
+        store.TodoEngine.SetOrder(0);
+        const std::string file = PathOf("pass" + std::to_string(pass) + ".ics");
+        ASSERT_TRUE(exchange_flow::ExportTaskSet(store, file, true).ok());
+        exports.push_back(FileText(file));
+        store.TodoTable.Close();
+        if (pass == 0) {
+            // Another program adds a task with every field filled in.
+            sx_CloseAll();
+            ASSERT_NE(sx_Use(PathOf(store::kTaskTableName), "OTHERPRG", 2, 2), 0);
+            AppendTasks({Task{"20260402", "07:45", "Added elsewhere", "A note\r\nof two lines",
+                              true, "far away", "c"}});
+            sx_Close();
+        }
+    }
+    const std::vector<std::string> before = uidLines(exports[1]);
+    const std::vector<std::string> after = uidLines(exports[2]);
+    ASSERT_EQ(before.size(), 2u);
+    EXPECT_EQ(uidLines(exports[0])[0], before[0]);
+    EXPECT_EQ(after, before);
 }
 
 TEST(SystemZones, DueTimesMoveToTheLocalClockFromEveryKindOfZoneName) {
