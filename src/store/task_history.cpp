@@ -178,7 +178,14 @@ bool TTaskHistory::Commit(TTaskStore& store, const PendingStep& pending) {
     if (step.record == 0 || step.before == step.after) {
         return false;
     }
-    NoteIdentity(store, step.record, step.after);
+    if (pending.change == TaskChange::kAdd || pending.change == TaskChange::kClone) {
+        NoteIdentity(store, step.record, step.after);
+    } else {
+        // A task another program added while the window was open has no UID yet: it takes the
+        // one a reader derived from it as it was before this change.
+        store.Uids.Note(step.record, step.after.entry.descript, step.after.deleted,
+                        DerivedUid(step.record, step.before.entry));
+    }
     Push(std::move(step));
     return true;
 }

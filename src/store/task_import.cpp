@@ -89,7 +89,7 @@ DbiResult AddImportedTasks(TTaskStore& store, const ImportPlan& plan, TTaskHisto
         return result;
     }
     for (const Noted& task : noted) {
-        store.Uids.Note(task.record, task.descript, false, *task.uid);
+        store.Uids.Note(task.record, task.descript, false, *task.uid, true);
     }
     if (step.record != 0) {
         history.Push(std::move(step));

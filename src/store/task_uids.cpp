@@ -420,7 +420,7 @@ bool TTaskUids::IsPresent(std::string_view uid) const {
 }
 
 xbase::Status TTaskUids::Note(std::int32_t record, std::string_view descript, bool deleted,
-                              std::string_view importedUid) {
+                              std::string_view uid, bool imported) {
     if (!open_ || !writable_ || record < 1) {
         return xbase::Status::Ok();
     }
@@ -441,8 +441,7 @@ xbase::Status TTaskUids::Note(std::int32_t record, std::string_view descript, bo
         row.mark = mark;
         return Update(found->second);
     }
-    Row row{record, importedUid.empty() ? NewRandomUid() : StoredUidForm(importedUid), mark,
-            !importedUid.empty(), deleted};
+    Row row{record, uid.empty() ? NewRandomUid() : StoredUidForm(uid), mark, imported, deleted};
     rows_.push_back(row);
     byRecord_[record] = rows_.size() - 1;
     if (!deleted) {

@@ -83,10 +83,10 @@ class TTaskUids {
     bool IsPresent(std::string_view uid) const;
 
     // After the program appended or changed record `record` (`deleted`: it is marked deleted
-    // now): a new task gets a fresh UID (or `importedUid`, remembered as imported), a changed
-    // one its description's mark.
+    // now): a task without a UID gets `uid`, or a fresh one when none is given (remembered as
+    // imported when `imported`); a task with one, its description's mark.
     xbase::Status Note(std::int32_t record, std::string_view descript, bool deleted = false,
-                       std::string_view importedUid = {});
+                       std::string_view uid = {}, bool imported = false);
     // Undo of an import forgets that its tasks' UIDs came in, so that the file can be
     // imported again; Redo remembers it again.
     xbase::Status SetImported(std::int32_t record, bool imported);

@@ -97,6 +97,24 @@ TEST_F(TaskImportTest, UidsAreGivenAtOpenAndAddAndKeptThroughEditsPacksAndRestor
     EXPECT_TRUE(store_->LastUidReport().StatusText().empty())
         << store_->LastUidReport().StatusText();
 
+    // Another program adds a task while the window is open; its first change in the window
+    // gives it the UID a reader derived for it meanwhile.
+    {
+        const int window = sx_Select(0);
+        ASSERT_NE(sx_Use(PathOf(kTaskTableName), "OTHERPRG", 0, 2), 0);
+        AppendTasks({Task{"20260402", "07:45", "Added elsewhere", "A note", false, "far", "C"}});
+        sx_Close();
+        sx_Select(window);
+    }
+    const TaskEntry elsewhere{"20260402", "07:45", "Added elsewhere", "far", "C", false, "A note"};
+    store_->TodoEngine.GoToRecord(4);
+    Change(TaskChange::kEdit, "Added elsewhere, edited");
+    EXPECT_EQ(store_->Uids.StoredUid(4), DerivedUid(4, elsewhere));
+    store_->TodoEngine.GoToRecord(4);
+    ASSERT_EQ(store_->TodoTable.Delete(), dbi::kOk);
+    Reopen();
+    edited = Tasks();
+
     // A backup, then the first task deleted and packed away: the others keep their UIDs.
     Backups backups(Dir());
     std::string taken;
@@ -104,7 +122,7 @@ TEST_F(TaskImportTest, UidsAreGivenAtOpenAndAddAndKeptThroughEditsPacksAndRestor
     store_->TodoEngine.GoToRecord(1);
     ASSERT_EQ(store_->TodoTable.Delete(), dbi::kOk);
     Pack();
-    EXPECT_EQ(Tasks(), (std::vector<std::string>{edited[1], edited[2]}));
+    EXPECT_EQ(Tasks(), (std::vector<std::string>{edited[1], edited[2]}));  // the fourth too
     EXPECT_TRUE(store_->LastUidReport().StatusText().empty());
 
     // The backup restored brings its UIDs back with its tasks.

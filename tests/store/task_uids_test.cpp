@@ -183,7 +183,7 @@ TEST_F(TaskUidsTest, ImportedUidsAreRememberedAfterTheirTaskIsPackedAway) {
         ASSERT_TRUE(sx_AppendBlank());
         ASSERT_TRUE(sx_Replace("DESCRIPT", SxReplace::kText, "Imported"));
     });
-    ASSERT_TRUE(uids.Note(3, "Imported", false, longUid).ok());
+    ASSERT_TRUE(uids.Note(3, "Imported", false, longUid, true).ok());
     EXPECT_TRUE(uids.WasImported(longUid));
     EXPECT_TRUE(uids.IsPresent(longUid));
     EXPECT_EQ(uids.StoredUid(3).size(), static_cast<std::size_t>(kUidWidth));
