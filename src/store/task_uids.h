@@ -15,7 +15,8 @@
 // MARK is compared with its task's description; where any differ, the tasks not matched are
 // matched in record order to the rows not matched with the same MARK (the shift a pack makes),
 // and those still unmatched get new UIDs, which the open reports. Quillet keeps MARK current
-// as it changes tasks, so its own edits never look like another program's.
+// as it changes tasks, so its own edits never look like another program's (a kill between a
+// change and its mark costs that one task its UID, no more).
 //
 // Crash safety: a row is appended or changed in place and made durable at once; a whole new
 // table (a rebuild, a renumbering) is written beside the old one and renamed over it. A
