@@ -1,6 +1,6 @@
-// Program entry: the backup commands of the command line (no window), the single-instance
-// check, the application's fonts, colours and title, its printers, then the main window until
-// it closes; a start that cannot reach the task file ends the process.
+// Program entry: the backup and import commands of the command line (no window), the
+// single-instance check, the application's fonts, colours and title, its printers, then the main
+// window until it closes; a start that cannot reach the task file ends the process.
 #include <QApplication>
 
 #include <cstdio>
@@ -15,6 +15,8 @@
 #include "platform/ui/system_colors.h"
 #include "store/backups.h"
 #include "store/program_folder.h"
+#include "ui/exchange/task_exchange.h"
+#include "ui/exchange/zone_conversion.h"
 #include "ui/main/main_screen.h"
 
 namespace {
@@ -30,12 +32,26 @@ int RunBackupCommand(const std::vector<std::string>& arguments) {
     return code;
 }
 
+// The import command: the tasks of an iCalendar or CSV file added without asking.
+int RunImportCommand(const std::vector<std::string>& arguments) {
+    std::string out;
+    std::string err;
+    const int code = exchange_flow::RunImportCommandLine(
+        arguments, store::ChosenProgramFolder().dir, exchange_flow::SystemZones(), out, err);
+    std::fputs(out.c_str(), stdout);
+    std::fputs(err.c_str(), stderr);
+    return code;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     if (store::IsBackupCommandLine(arguments)) {
         return RunBackupCommand(arguments);
+    }
+    if (exchange_flow::IsImportCommandLine(arguments)) {
+        return RunImportCommand(arguments);
     }
     QApplication application(argc, argv);
     PreparePreviousInstance(argc > 0 ? QString::fromLocal8Bit(argv[0]) : QString());

@@ -25,8 +25,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The files a backup holds; a companion file added beside the task table belongs here.
-constexpr const char* kBackedUpFiles[] = {kTaskTableName, kTaskMemoName};
+// The files a backup holds; a companion file added beside the task table belongs here. A
+// backup taken before the tasks had UIDs holds no QUILXID.DBF; restoring it keeps the one in
+// place, whose rows the next open matches to the restored tasks as far as they agree.
+constexpr const char* kBackedUpFiles[] = {kTaskTableName, kTaskMemoName, kUidTableName};
 
 constexpr char kPartialSuffix[] = ".partial";
 constexpr char kStagedSuffix[] = ".restoring";

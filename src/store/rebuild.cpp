@@ -8,11 +8,29 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "rtl/rounding.h"
 #include "store/task_file.h"
 
 namespace store {
+
+namespace {
+
+// Which records the pack is about to remove, read before it, so that the tasks' UIDs can be
+// renumbered as the records are. A record that cannot be read counts as kept; the next open
+// matches the UIDs again whatever this gets wrong.
+std::vector<bool> RecordsToRemove(TTable& table) {
+    const int previous = sx_Select(table.Handle());
+    std::vector<bool> deleted(static_cast<std::size_t>(std::max(sx_RecCount(), 0)));
+    for (std::size_t n = 0; n < deleted.size(); ++n) {
+        deleted[n] = sx_Go(static_cast<int>(n) + 1) && sx_Deleted();
+    }
+    sx_Select(previous);
+    return deleted;
+}
+
+}  // namespace
 
 void RebuildGauge::SetPosition(int position) {
     position_ = std::clamp(position, 0, 100);
@@ -107,12 +125,14 @@ bool TRebuildWork::Run(bool packFirst) {
         }
         gauge_.SetPackPhase(true);
         gauge_.SetPosition(0);
+        const std::vector<bool> removed = RecordsToRemove(table);
         engine.SetGaugeHook(hook);
         bool packed = engine.Pack();
         engine.SetGaugeHook(nullptr);
         if (!packed) {
             return Fail();
         }
+        s.Uids.Renumber(removed);
     }
     if (view_ != nullptr) {
         view_->SetLabel("Rebuilding indexes");

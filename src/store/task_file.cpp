@@ -247,6 +247,13 @@ bool TTaskStore::OpenTaskTable(bool forRebuild) {
             opened = false;
         }
     }
+    if (opened && !forRebuild) {
+        // A table shown read-only is not written to, nor is its companion.
+        uidReport_ = hidden == 0 ? Uids.OpenForWriting(programDir_) : UidReport{};
+        if (hidden > 0) {
+            Uids.OpenReadOnly(programDir_);
+        }
+    }
     if (!opened) {
         TodoTable.Close();
         messages_.ShowInformation(OpenFailureMessage(forRebuild, words));

@@ -14,6 +14,7 @@
 #include "store/record_set.h"
 #include "store/sinks.h"
 #include "store/task_record.h"
+#include "store/task_uids.h"
 
 namespace store {
 
@@ -85,6 +86,9 @@ class TTaskStore {
     // The open task file's stamp, read afresh (the count from the table's header).
     TaskFileStamp Stamp();
 
+    // What the last open for the window found of the tasks' UIDs, for the message line.
+    const UidReport& LastUidReport() const { return uidReport_; }
+
     EngineAdaptor adaptor;
     TTable TodoTable;
     TDataSource TodoDataSource;
@@ -93,6 +97,7 @@ class TTaskStore {
     TDataSource ModDataSource;
     TEngineComponent ModEngine;
     TEngineEnv EngineEnv1;
+    TTaskUids Uids;
 
   private:
     void Status(std::string_view text) { status_.ShowStatus(text); }
@@ -113,6 +118,7 @@ class TTaskStore {
     RebuildRunner* runner_;
     bool indexRebuiltAtOpen_ = false;
     std::string createFailure_;  // why the last CreateTaskTable failed, for the message
+    UidReport uidReport_;
 };
 
 }  // namespace store

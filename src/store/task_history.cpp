@@ -68,6 +68,38 @@ DbiResult OnRecordShownOrNot(TTaskStore& store, std::int32_t record,
     return result;
 }
 
+// A task's description may change with any step; the companion table keeps the mark it knows
+// the task again by current. Its failure costs nothing now: the next open matches again.
+void NoteIdentity(TTaskStore& store, std::int32_t record, const TaskState& state) {
+    store.Uids.Note(record, state.entry.descript, state.deleted);
+}
+
+enum class Side { kBefore, kAfter };
+
+// Writes one side of a step to all its records, the others first (last to first), so that
+// the step's first record ends current as it does for a step of one record. A failure
+// stops there, with the records written so far left as written.
+DbiResult WriteStepSide(TTaskStore& store, const TaskStep& step, Side side) {
+    auto write = [&](std::int32_t record, const TaskState& state) {
+        const DbiResult r = WriteTaskState(store, record, state);
+        if (r == dbi::kOk) {
+            NoteIdentity(store, record, state);
+            if (step.change == TaskChange::kImport) {
+                store.Uids.SetImported(record, side == Side::kAfter);
+            }
+        }
+        return r;
+    };
+    for (std::size_t i = step.others.size(); i-- > 0;) {
+        const RecordChange& other = step.others[i];
+        if (DbiResult r = write(other.record, side == Side::kBefore ? other.before : other.after);
+            r != dbi::kOk) {
+            return r;
+        }
+    }
+    return write(step.record, side == Side::kBefore ? step.before : step.after);
+}
+
 }  // namespace
 
 std::string_view TaskChangeName(TaskChange change) {
@@ -94,6 +126,8 @@ std::string_view TaskChangeName(TaskChange change) {
             return "Time";
         case TaskChange::kKeyWords:
             return "Key Words";
+        case TaskChange::kImport:
+            return "Import";
     }
     return {};
 }
@@ -144,6 +178,14 @@ bool TTaskHistory::Commit(TTaskStore& store, const PendingStep& pending) {
     if (step.record == 0 || step.before == step.after) {
         return false;
     }
+    if (pending.change == TaskChange::kAdd || pending.change == TaskChange::kClone) {
+        NoteIdentity(store, step.record, step.after);
+    } else {
+        // A task another program added while the window was open has no UID yet: it takes the
+        // one a reader derived from it as it was before this change.
+        store.Uids.Note(step.record, step.after.entry.descript, step.after.deleted,
+                        DerivedUid(step.record, step.before.entry));
+    }
     Push(std::move(step));
     return true;
 }
@@ -183,7 +225,7 @@ DbiResult TTaskHistory::Undo(TTaskStore& store, std::int32_t& record) {
     // A copy: the write is heard by the window, which may keep a step of its own meanwhile.
     const TaskStep step = steps_[steps_.size() - undone_ - 1];
     record = step.record;
-    const DbiResult r = WriteTaskState(store, step.record, step.before);
+    const DbiResult r = WriteStepSide(store, step, Side::kBefore);
     if (r == dbi::kOk) {
         ++undone_;
     }
@@ -197,7 +239,7 @@ DbiResult TTaskHistory::Redo(TTaskStore& store, std::int32_t& record) {
     // A copy: the write is heard by the window, which may keep a step of its own meanwhile.
     const TaskStep step = steps_[steps_.size() - undone_];
     record = step.record;
-    const DbiResult r = WriteTaskState(store, step.record, step.after);
+    const DbiResult r = WriteStepSide(store, step, Side::kAfter);
     if (r == dbi::kOk) {
         --undone_;
     }

@@ -1,4 +1,4 @@
-// The history of the changes a person made to tasks: each step knows its record and the whole
+// The history of the changes a person made to tasks: each step knows its records and the whole
 // task before and after, and is undone and redone through the task table's record set.
 #pragma once
 
@@ -7,6 +7,7 @@
 #include <deque>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "store/engine_adaptor.h"
 #include "store/task_record.h"
@@ -29,6 +30,7 @@ enum class TaskChange {
     kPriority,
     kTime,
     kKeyWords,
+    kImport,
 };
 std::string_view TaskChangeName(TaskChange change);
 
@@ -41,11 +43,21 @@ struct TaskState {
 bool operator==(const TaskEntry& a, const TaskEntry& b);
 bool operator==(const TaskState& a, const TaskState& b);
 
+// One more record of a step that changed many at once.
+struct RecordChange {
+    std::int32_t record = 0;
+    TaskState before;
+    TaskState after;
+};
+
 struct TaskStep {
     TaskChange change = TaskChange::kEdit;
     std::int32_t record = 0;
     TaskState before;
     TaskState after;
+    // The step's other records (an import adds many tasks as one change), undone and redone
+    // with the first.
+    std::vector<RecordChange> others{};
 };
 
 // A step begun on the table's current record, before a command changes it.

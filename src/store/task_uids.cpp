@@ -96,7 +96,8 @@ bool Exists(const std::string& path) {
 
 // The description of every record of the task table (deleted ones included), read-only on an
 // area of its own.
-xbase::Status ReadDescriptions(const std::string& tablePath, std::vector<std::string>& out) {
+xbase::Status ReadDescriptions(const std::string& tablePath, std::vector<std::string>& out,
+                               std::vector<bool>& deleted) {
     AreaScope scope;
     if (sx_Use(tablePath, "QXUIDTASKS", kReadOnly, kDriver) == 0) {
         return EngineFailure("The task file could not be read");
@@ -104,6 +105,7 @@ xbase::Status ReadDescriptions(const std::string& tablePath, std::vector<std::st
     const int records = sx_RecCount();
     out.clear();
     out.reserve(static_cast<std::size_t>(records));
+    deleted.assign(static_cast<std::size_t>(records), false);
     xbase::Status status;
     for (int n = 1; n <= records; ++n) {
         if (!sx_Go(n)) {
@@ -111,9 +113,40 @@ xbase::Status ReadDescriptions(const std::string& tablePath, std::vector<std::st
             break;
         }
         out.emplace_back(TrimRight(sx_GetString(task_field::kDescript)));
+        deleted[static_cast<std::size_t>(n) - 1] = sx_Deleted();
     }
     sx_Close();
     return status;
+}
+
+// The UIDs derived for `records` of the task table, read as a reader reads them; a record that
+// cannot be read gets a random UID instead.
+std::vector<std::string> DeriveUids(const std::string& tablePath,
+                                    const std::vector<std::int32_t>& records) {
+    std::vector<std::string> uids;
+    if (records.empty()) {
+        return uids;
+    }
+    AreaScope scope;
+    const bool opened = sx_Use(tablePath, "QXUIDTASKS", kReadOnly, kDriver) != 0;
+    for (const std::int32_t record : records) {
+        if (!opened || !sx_Go(record)) {
+            uids.push_back(NewRandomUid());
+            continue;
+        }
+        using namespace task_field;
+        const TaskEntry entry{
+            sx_GetTrimString(kDate), sx_GetTrimString(kTime),     sx_GetTrimString(kDescript),
+            sx_GetTrimString(kKeys), sx_GetTrimString(kPriority), sx_GetLogical(kDone),
+            sx_GetMemo(kNote)};
+        uids.push_back(sx_LastStatus().ok() ? DerivedUid(record, entry) : NewRandomUid());
+        sx_ClearLastError();
+    }
+    if (opened) {
+        sx_Close();
+    }
+    sx_ClearLastError();
+    return uids;
 }
 
 }  // namespace
@@ -130,12 +163,14 @@ std::string NewRandomUid() {
 
 std::string DerivedUid(std::int32_t record, const TaskEntry& entry) {
     std::string contents = std::to_string(record);
-    for (const std::string* field : {&entry.date, &entry.time, &entry.descript, &entry.keys,
-                                     &entry.priority, &entry.note}) {
+    for (const std::string* field :
+         {&entry.date, &entry.time, &entry.descript, &entry.keys, &entry.priority, &entry.note}) {
         contents += '\x1f';
         contents += *field;
     }
-    contents += entry.done ? "\x1fT" : "\x1f" "F";
+    contents += entry.done ? "\x1fT"
+                           : "\x1f"
+                             "F";
     // Version 8: the RFC's form for UIDs made by a rule of one's own.
     return UuidText(Digest(contents), Digest(contents, 0x84222325cbf29ce4ULL), 8);
 }
@@ -154,17 +189,19 @@ std::string DescriptionMark(std::string_view descript) {
 std::string UidReport::StatusText() const {
     std::string text;
     if (rebuilt) {
-        text = std::string(kUidTableName) + " was missing or damaged and has been made again";
+        text = std::string(kUidTableName) + " was damaged and has been made again";
         if (given > 0) {
-            text += "; " + std::to_string(given) + " tasks were given new identities";
+            text += "; " + std::to_string(given) +
+                    (given == 1 ? " task was given a new identity"
+                                : " tasks were given new identities");
         }
         return text + ".";
     }
     if (renewed > 0) {
-        text = std::to_string(renewed) +
-               (renewed == 1 ? " task was" : " tasks were") +
-               " given new identities, as the task file was packed or changed by another "
-               "program.";
+        text =
+            std::to_string(renewed) +
+            (renewed == 1 ? " task was given a new identity" : " tasks were given new identities") +
+            ", as the task file was packed or changed by another program.";
     }
     if (!problem.empty()) {
         text += (text.empty() ? "" : " ") + problem;
@@ -176,11 +213,15 @@ void TTaskUids::Index() {
     byRecord_.clear();
     imported_.clear();
     present_.clear();
+    byRecord_.reserve(rows_.size());
+    present_.reserve(rows_.size());
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         const Row& row = rows_[i];
         if (row.record > 0) {
             byRecord_[row.record] = i;
-            present_.insert(row.uid);
+            if (!row.deleted) {
+                present_.insert(row.uid);
+            }
         }
         if (row.imported) {
             imported_.insert(row.uid);
@@ -241,16 +282,23 @@ UidReport TTaskUids::OpenForWriting(const std::string& dir) {
     open_ = true;
     writable_ = true;
     UidReport report;
-    const xbase::Status loaded = Load(dir_ + rtl::FindFileName(dir_, kUidTableName));
-    if (!loaded.ok()) {
-        report.rebuilt = true;
+    const std::string path = dir_ + rtl::FindFileName(dir_, kUidTableName);
+    const bool missing = !Exists(path);
+    const xbase::Status loaded = Load(path);
+    // A task file that never had a companion (a new one, or the first start of a version that
+    // keeps UIDs) is given its UIDs without a word; a damaged companion is said.
+    report.rebuilt = !loaded.ok() && !missing;
+    if (report.rebuilt) {
         report.problem = loaded.message();
     }
     std::vector<std::string> descriptions;
+    std::vector<bool> deleted;
     if (const xbase::Status read =
-            ReadDescriptions(dir_ + rtl::FindFileName(dir_, kTaskTableName), descriptions);
+            ReadDescriptions(dir_ + rtl::FindFileName(dir_, kTaskTableName), descriptions, deleted);
         !read.ok()) {
-        // Without the task file's records nothing can be matched; the rows stay as they are.
+        // Without the task file's records nothing can be matched: the rows are only read, and
+        // the table is left as it is for the next open.
+        writable_ = false;
         Index();
         report.rebuilt = false;
         report.problem = read.message();
@@ -271,10 +319,9 @@ UidReport TTaskUids::OpenForWriting(const std::string& dir) {
             unmatchedRows.push_back(i);
         }
     }
-    std::stable_sort(unmatchedRows.begin(), unmatchedRows.end(),
-                     [this](std::size_t a, std::size_t b) {
-                         return rows_[a].record < rows_[b].record;
-                     });
+    std::stable_sort(
+        unmatchedRows.begin(), unmatchedRows.end(),
+        [this](std::size_t a, std::size_t b) { return rows_[a].record < rows_[b].record; });
     const bool mismatch = std::any_of(unmatchedRows.begin(), unmatchedRows.end(),
                                       [&](std::size_t i) { return rows_[i].record <= tasks; });
     // The rows not matched, by mark, in record order; each task not matched takes the first
@@ -284,6 +331,7 @@ UidReport TTaskUids::OpenForWriting(const std::string& dir) {
         byMark[rows_[unmatchedRows[k]].mark].push_back(k);
     }
     std::size_t next = 0;
+    std::vector<std::int32_t> unnamed;  // the tasks that get a UID now
     std::vector<Row> fresh;
     fresh.reserve(descriptions.size());
     for (std::int32_t n = 1; n <= tasks; ++n) {
@@ -291,7 +339,8 @@ UidReport TTaskUids::OpenForWriting(const std::string& dir) {
         std::string& uid = uidOf[static_cast<std::size_t>(n)];
         if (uid.empty()) {
             auto found = byMark.find(mark);
-            while (found != byMark.end() && !found->second.empty() && found->second.front() < next) {
+            while (found != byMark.end() && !found->second.empty() &&
+                   found->second.front() < next) {
                 found->second.pop_front();
             }
             if (found != byMark.end() && !found->second.empty()) {
@@ -300,11 +349,18 @@ UidReport TTaskUids::OpenForWriting(const std::string& dir) {
                 next = k + 1;
                 uid = rows_[unmatchedRows[k]].uid;
             } else {
-                uid = NewRandomUid();
+                unnamed.push_back(n);
                 ++(mismatch ? report.renewed : report.given);
             }
         }
         fresh.push_back(Row{n, uid, mark, false});
+    }
+    // A task without a UID gets the one a reader gave it meanwhile, derived from its record
+    // number and contents, so that an export before this open and one after agree.
+    const std::vector<std::string> derived =
+        DeriveUids(dir_ + rtl::FindFileName(dir_, kTaskTableName), unnamed);
+    for (std::size_t i = 0; i < unnamed.size(); ++i) {
+        fresh[static_cast<std::size_t>(unnamed[i]) - 1].uid = derived[i];
     }
     // The imported marks go with the UIDs, wherever their rows were matched.
     std::unordered_map<std::string, bool> importedByUid;
@@ -315,9 +371,11 @@ UidReport TTaskUids::OpenForWriting(const std::string& dir) {
     }
     for (Row& row : fresh) {
         row.imported = importedByUid.contains(row.uid);
+        row.deleted = deleted[static_cast<std::size_t>(row.record) - 1];
     }
     // UIDs imported once stay remembered after their task is gone.
     std::unordered_set<std::string> kept;
+    kept.reserve(fresh.size());
     for (const Row& row : fresh) {
         kept.insert(row.uid);
     }
@@ -327,24 +385,18 @@ UidReport TTaskUids::OpenForWriting(const std::string& dir) {
             kept.insert(row.uid);
         }
     }
-    const bool changed = report.rebuilt || report.given > 0 || report.renewed > 0 ||
-                         fresh.size() != rows_.size() ||
-                         !std::equal(fresh.begin(), fresh.end(), rows_.begin(),
-                                     [](const Row& a, const Row& b) {
-                                         return a.record == b.record && a.uid == b.uid &&
-                                                a.mark == b.mark && a.imported == b.imported;
-                                     });
+    const bool changed =
+        !loaded.ok() || report.given > 0 || report.renewed > 0 || fresh.size() != rows_.size() ||
+        !std::equal(fresh.begin(), fresh.end(), rows_.begin(), [](const Row& a, const Row& b) {
+            return a.record == b.record && a.uid == b.uid && a.mark == b.mark &&
+                   a.imported == b.imported;
+        });
     rows_ = std::move(fresh);
     Index();
     if (changed) {
         if (const xbase::Status written = Rewrite(); !written.ok()) {
             report.problem = "Task identities could not be saved: " + written.message();
         }
-    }
-    if (report.rebuilt && report.given == 0 && loaded.code() == xbase::ErrorCode::kOpenFailed &&
-        tasks == 0) {
-        report.rebuilt = false;  // a new, empty task file: nothing was lost
-        report.problem.clear();
     }
     return report;
 }
@@ -367,29 +419,53 @@ bool TTaskUids::IsPresent(std::string_view uid) const {
     return present_.contains(StoredUidForm(uid));
 }
 
-xbase::Status TTaskUids::Note(std::int32_t record, std::string_view descript,
-                              std::string_view importedUid) {
+xbase::Status TTaskUids::Note(std::int32_t record, std::string_view descript, bool deleted,
+                              std::string_view uid, bool imported) {
     if (!open_ || !writable_ || record < 1) {
         return xbase::Status::Ok();
     }
     const std::string mark = DescriptionMark(descript);
     if (const auto found = byRecord_.find(record); found != byRecord_.end()) {
         Row& row = rows_[found->second];
+        if (row.deleted != deleted) {
+            row.deleted = deleted;
+            if (deleted) {
+                present_.erase(row.uid);
+            } else {
+                present_.insert(row.uid);
+            }
+        }
         if (row.mark == mark) {
             return xbase::Status::Ok();
         }
         row.mark = mark;
         return Update(found->second);
     }
-    Row row{record, importedUid.empty() ? NewRandomUid() : StoredUidForm(importedUid), mark,
-            !importedUid.empty()};
+    Row row{record, uid.empty() ? NewRandomUid() : StoredUidForm(uid), mark, imported, deleted};
     rows_.push_back(row);
     byRecord_[record] = rows_.size() - 1;
-    present_.insert(row.uid);
+    if (!deleted) {
+        present_.insert(row.uid);
+    }
     if (row.imported) {
         imported_.insert(row.uid);
     }
     return Append(row);
+}
+
+xbase::Status TTaskUids::SetImported(std::int32_t record, bool imported) {
+    const auto found = byRecord_.find(record);
+    if (!open_ || !writable_ || found == byRecord_.end() ||
+        rows_[found->second].imported == imported) {
+        return xbase::Status::Ok();
+    }
+    rows_[found->second].imported = imported;
+    if (imported) {
+        imported_.insert(rows_[found->second].uid);
+    } else {
+        imported_.erase(rows_[found->second].uid);
+    }
+    return Update(found->second);
 }
 
 xbase::Status TTaskUids::Renumber(const std::vector<bool>& deleted) {
@@ -430,8 +506,8 @@ xbase::Status TTaskUids::Rewrite() {
         if (sx_CreateNew(fresh, "QXUIDNEW", kDriver, 4) == 0 ||
             !sx_CreateField(kRecnoField, "N", 10, 0) ||
             !sx_CreateField(kUidField, "C", kUidWidth, 0) ||
-            !sx_CreateField(kMarkField, "C", 8, 0) ||
-            !sx_CreateField(kImportedField, "L", 1, 0) || sx_CreateExec() == 0) {
+            !sx_CreateField(kMarkField, "C", 8, 0) || !sx_CreateField(kImportedField, "L", 1, 0) ||
+            sx_CreateExec() == 0) {
             status = EngineFailure(std::string(kUidTableName) + " could not be made");
         }
         for (std::size_t i = 0; i < rows_.size() && status.ok(); ++i) {
@@ -501,7 +577,9 @@ xbase::Status TTaskUids::Update(std::size_t index) {
             const int recordNumber = static_cast<int>(index) + 1;
             if (sx_RecCount() < recordNumber || !sx_Go(recordNumber) ||
                 sx_GetLong(kRecnoField) != rows_[index].record ||
-                !sx_Replace(kMarkField, SxReplace::kText, rows_[index].mark) || !sx_Commit()) {
+                !sx_Replace(kMarkField, SxReplace::kText, rows_[index].mark) ||
+                !sx_Replace(kImportedField, SxReplace::kLogical, rows_[index].imported) ||
+                !sx_Commit()) {
                 status = EngineFailure(std::string(kUidTableName) + " could not be written");
             }
             sx_Close();

@@ -15,7 +15,8 @@
 // MARK is compared with its task's description; where any differ, the tasks not matched are
 // matched in record order to the rows not matched with the same MARK (the shift a pack makes),
 // and those still unmatched get new UIDs, which the open reports. Quillet keeps MARK current
-// as it changes tasks, so its own edits never look like another program's.
+// as it changes tasks, so its own edits never look like another program's (a kill between a
+// change and its mark costs that one task its UID, no more).
 //
 // Crash safety: a row is appended or changed in place and made durable at once; a whole new
 // table (a rebuild, a renumbering) is written beside the old one and renamed over it. A
@@ -50,9 +51,9 @@ std::string DescriptionMark(std::string_view descript);
 
 // What opening the companion table for writing found and did.
 struct UidReport {
-    int given = 0;         // tasks that had no UID (added by another program, or a new table)
+    int given = 0;         // tasks that had no UID (a new companion, or added by another program)
     int renewed = 0;       // tasks whose row no longer matched them
-    bool rebuilt = false;  // the table was missing or damaged and was made again
+    bool rebuilt = false;  // the table was damaged and was made again
     std::string problem;   // why it was rebuilt, or why it cannot be written (empty: fine)
     // The words for the message line; empty when there is nothing to say.
     std::string StatusText() const;
@@ -67,8 +68,10 @@ class TTaskUids {
 
     // For writing (the program): loads the rows and matches them against the task table
     // QUILX.DBF in `dir`, which is read on an area of its own (it may be open shared
-    // elsewhere). Every task without a UID gets one; a missing or damaged companion table is
-    // made again. Never fails the task file's open: the report says what happened.
+    // elsewhere). Every task without a UID gets the one UidOf derives for it, so that a reader's
+    // export before this open and one after agree; a missing or damaged companion table is
+    // made again (a damaged one said). Never fails the task file's open: the report says what
+    // happened.
     UidReport OpenForWriting(const std::string& dir);
 
     bool IsOpen() const { return open_; }
@@ -76,14 +79,18 @@ class TTaskUids {
     std::string StoredUid(std::int32_t record) const;
     // The stored UID, or for a task that has none, the derived one.
     std::string UidOf(std::int32_t record, const TaskEntry& entry) const;
-    // Whether `uid` came in through an import before, or is a task's UID now.
+    // Whether `uid` came in through an import before, or is the UID of a task not deleted.
     bool WasImported(std::string_view uid) const;
     bool IsPresent(std::string_view uid) const;
 
-    // After the program appended or changed record `record`: a new task gets a fresh UID (or
-    // `importedUid`, remembered as imported), a changed one its description's mark.
-    xbase::Status Note(std::int32_t record, std::string_view descript,
-                       std::string_view importedUid = {});
+    // After the program appended or changed record `record` (`deleted`: it is marked deleted
+    // now): a task without a UID gets `uid`, or a fresh one when none is given (remembered as
+    // imported when `imported`); a task with one, its description's mark.
+    xbase::Status Note(std::int32_t record, std::string_view descript, bool deleted = false,
+                       std::string_view uid = {}, bool imported = false);
+    // Undo of an import forgets that its tasks' UIDs came in, so that the file can be
+    // imported again; Redo remembers it again.
+    xbase::Status SetImported(std::int32_t record, bool imported);
     // After the program's pack: `deleted` says, for records 1..n before it, which the pack
     // removed; the rows are renumbered, those of removed tasks dropped (imported UIDs are
     // remembered with record 0).
@@ -100,6 +107,7 @@ class TTaskUids {
         std::string uid;
         std::string mark;
         bool imported = false;
+        bool deleted = false;  // the task's deleted mark, kept in memory only
     };
     xbase::Status Load(const std::string& path);
     xbase::Status Append(const Row& row);

@@ -367,7 +367,8 @@ TEST_F(TaskFileTest, ALongProgramFolderKeepsTheTaskFilesWhole) {
             names.push_back(entry.path().filename().string());
         }
         std::sort(names.begin(), names.end());
-        EXPECT_EQ(names, (std::vector<std::string>{"QUILX.CDX", "QUILX.DBF", "QUILX.FPT"}));
+        EXPECT_EQ(names, (std::vector<std::string>{"QUILX.CDX", "QUILX.DBF", "QUILX.FPT",
+                                                   "QUILXID.DBF"}));
         for (const auto& entry : fs::directory_iterator(dir_)) {
             fs::remove_all(entry.path());
         }

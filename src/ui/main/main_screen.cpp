@@ -43,6 +43,7 @@
 #include "store/task_file.h"
 #include "ui/dialogs/date_selector.h"
 #include "ui/dialogs/task_editor.h"
+#include "ui/exchange/exchange_commands.h"
 #include "ui/main/backup_form.h"
 #include "ui/main/column_menus.h"
 #include "ui/main/filter_form.h"
@@ -430,6 +431,9 @@ void TMainScreen::FormActivate() {
     ui::SetScreenCursor(ui::ScreenCursor::Default);
     if (!startNotice_.empty()) {
         ShowMessageLine(QString::fromStdString(startNotice_));
+    }
+    if (const std::string uids = store_->LastUidReport().StatusText(); !uids.empty()) {
+        ShowMessageLine(QString::fromLocal8Bit(uids));
     }
     if (store_->IndexRebuiltAtOpen()) {
         ShowMessageLine(kIndexRebuilt);
@@ -913,6 +917,32 @@ void TMainScreen::RebuildIndexes1Click() {
     SetButtons();
 }
 
+void TMainScreen::Import1Click() {
+    if (!PostPending()) {
+        return;
+    }
+    const exchange_flow::ImportDone done = exchange_flow::RunImportCommand(*store_, history_, this);
+    if (done.added > 0) {
+        BuildKeyWordList(*store_, keyWordList_);
+        model_->Reload();
+        SyncGridToTable();
+        UpdateEditMenu();
+        SetButtons();
+    }
+    if (!done.message.isEmpty()) {
+        ShowMessageLine(done.message);
+    }
+}
+
+void TMainScreen::Export1Click() {
+    if (!PostPending()) {
+        return;
+    }
+    if (const QString said = exchange_flow::RunExportCommand(*store_, this); !said.isEmpty()) {
+        ShowMessageLine(said);
+    }
+}
+
 void TMainScreen::RestoreFromBackup1Click() {
     if (!PostPending()) {
         return;
@@ -1100,10 +1130,16 @@ void TMainScreen::UndoOrRedo(bool undo) {
     if (!PostPending()) {
         return;
     }
+    // An import is one step over many records; the rows are then walked again.
+    const bool many =
+        (undo ? history_.UndoChange() : history_.RedoChange()) == store::TaskChange::kImport;
     std::int32_t record = 0;
     const store::DbiResult result =
         undo ? history_.Undo(*store_, record) : history_.Redo(*store_, record);
-    if (record != 0) {
+    if (many) {
+        model_->Reload();
+        SyncGridToTable();
+    } else if (record != 0) {
         model_->RecordChanged(record);
     }
     if (result != store::dbi::kOk) {

@@ -116,6 +116,8 @@ class TMainScreen : public ui::TForm, public ui::InputRefusalSink {
     void PrintButtonClick();
     void RebuildIndexes1Click();
     void RestoreFromBackup1Click();
+    void Import1Click();
+    void Export1Click();
     void FilterbuttonClick();
     void FilterClearbuttonClick();
     void ShowDoneClick();
