@@ -16,6 +16,7 @@ packages=(
   clang libclang-rt-14-dev
   libsqlite3-dev
   python3 python3-dbf python3-dbfread libdbd-xbase-perl
+  desktop-file-utils appstream man-db
 )
 
 missing=()
