@@ -29,6 +29,7 @@
 #include <QShortcut>
 
 #include "platform/ui/bitmaps.h"
+#include "platform/ui/painting.h"
 #include "platform/ui/system_colors.h"
 
 namespace controls {
@@ -472,7 +473,7 @@ void TExplorerButton::resizeEvent(QResizeEvent* event) {
 }
 
 void TExplorerButton::paintEvent(QPaintEvent*) {
-    if (dirty_ || cache_.size() != size()) {
+    if (dirty_ || !ui::cacheFits(cache_, size(), devicePixelRatioF())) {
         render();
     }
     QPainter p(this);
@@ -483,7 +484,7 @@ void TExplorerButton::render() {
     dirty_ = false;
     const int W = width();
     const int H = height();
-    cache_ = QImage(std::max(1, W), std::max(1, H), QImage::Format_ARGB32_Premultiplied);
+    cache_ = ui::cacheImage(size(), devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
     cache_.fill(Qt::transparent);
     QPainter p(&cache_);
     p.setFont(font());
