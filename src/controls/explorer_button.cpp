@@ -505,8 +505,11 @@ void TExplorerButton::render() {
         in.textWidth = r.width();
         in.textHeight = r.height();
     }
-    in.bitmapWidth = bitmap_.isNull() ? 0 : bitmap_.width();
-    in.bitmapHeight = bitmap_.isNull() ? 0 : bitmap_.height();
+    // A picture drawn for a high-DPI screen has more dots than pixels: it is laid out by its
+    // size in pixels.
+    const QSize glyphSize = bitmap_.deviceIndependentSize().toSize();
+    in.bitmapWidth = bitmap_.isNull() ? 0 : glyphSize.width();
+    in.bitmapHeight = bitmap_.isNull() ? 0 : glyphSize.height();
     in.popupMark = mark;
     in.layout = layout_;
     in.alignment = alignment_;
@@ -528,7 +531,7 @@ void TExplorerButton::render() {
             return;
         }
         if (hasGlyph) {
-            drawPopupMark(p, lay.glyphLeft + bitmap_.width() + 3 + extra,
+            drawPopupMark(p, lay.glyphLeft + glyphSize.width() + 3 + extra,
                           lay.glyphTop + lay.glyphHeight / 2 + extra, color);
         } else {
             drawPopupMark(p, lay.textLeft + lay.textWidth + 3 + extra,

@@ -1,6 +1,6 @@
-// At a scale factor of 2 (set by this binary's own main), the custom controls and the About box
-// draw with the screen's own dots: a picture cached or loaded at 1x and blown up would have
-// every 2 by 2 block of dots alike.
+// At a scale factor of 2 (set by this binary's own main), the custom controls, the toolbar's
+// pictures and the About box draw with the screen's own dots: a picture cached or loaded at 1x
+// and blown up would have every 2 by 2 block of dots alike.
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -16,6 +16,7 @@
 #include "controls/gauge.h"
 #include "controls/graphic_panel.h"
 #include "platform/ui/forms.h"
+#include "ui/main/main_pictures.h"
 #include "widget_test_support.h"
 
 namespace {
@@ -62,6 +63,14 @@ TEST(HighDpi, ControlsAndTheAboutPictureDrawWithTheScreensDots) {
              auto calendar = std::make_unique<controls::TCalendar>();
              calendar->resize(210, 140);
              return std::unique_ptr<QWidget>(std::move(calendar));
+         }},
+        {"toolbar picture",
+         [] {
+             auto button = std::make_unique<controls::TExplorerButton>();
+             button->setOptions(controls::TButtonOption::boIconOnly);
+             button->setBitmap(MainPictureImage(MainPicture::Filter));
+             button->resize(24, 24);
+             return std::unique_ptr<QWidget>(std::move(button));
          }},
         {"gauge, pie with its percentage",
          [] {
