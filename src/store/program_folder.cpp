@@ -65,14 +65,15 @@ std::string InstalledShareDir(const std::string& executableDir) {
     if (!std::filesystem::is_directory(share, error)) {
         return {};
     }
-    return WithSlash(std::filesystem::weakly_canonical(share, error).string());
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(share, error);
+    return WithSlash((error ? share.lexically_normal() : canonical).string());
 }
 
 }  // namespace
 
 ProgramFolder ChooseProgramDir(const std::string& executableDir, const std::string& dataHome,
                                const std::string& home) {
-    // A trailing slash would make the executable's own folder the parent looked beside.
+    // One spelling of the folder, with or without a trailing slash, for the messages below.
     const std::string exeDir = executableDir.size() > 1 && executableDir.back() == '/'
                                    ? executableDir.substr(0, executableDir.size() - 1)
                                    : executableDir;
