@@ -17,6 +17,7 @@ packages=(
   libsqlite3-dev
   python3 python3-dbf python3-dbfread libdbd-xbase-perl
   dbus-daemon
+  desktop-file-utils appstream man-db
 )
 
 missing=()

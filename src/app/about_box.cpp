@@ -1,6 +1,7 @@
 // The About box: fixed size, above other windows, closed by its OK button.
 #include "app/about_box.h"
 
+#include "app/app_icon.h"
 #include "controls/explorer_button.h"
 #include "platform/ui/application.h"
 #include "ui_about_box.h"
@@ -8,6 +9,7 @@
 TSplashform::TSplashform(QWidget* parent)
     : ui::TDialog(parent), ui_(std::make_unique<Ui::TSplashform>()) {
     ui_->setupUi(this);
+    ui_->Image1->setPixmap(AboutPicture(devicePixelRatioF()));
     setFixedSize(size());
     ui::SetTopmost(this, true);
 }

@@ -297,7 +297,7 @@ void TCalendar::invalidate() {
 }
 
 void TCalendar::paintEvent(QPaintEvent*) {
-    if (dirty_ || cache_.size() != size()) {
+    if (dirty_ || !ui::cacheFits(cache_, size(), devicePixelRatioF())) {
         render();
     }
     QPainter p(this);
@@ -306,7 +306,7 @@ void TCalendar::paintEvent(QPaintEvent*) {
 
 void TCalendar::render() {
     dirty_ = false;
-    cache_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    cache_ = ui::cacheImage(size(), devicePixelRatioF(), QImage::Format_RGB32);
     cache_.fill(sysColor(SysColor::ButtonFace));
     QPainter p(&cache_);
     p.setFont(font());

@@ -29,6 +29,7 @@
 #include <QShortcut>
 
 #include "platform/ui/bitmaps.h"
+#include "platform/ui/painting.h"
 #include "platform/ui/system_colors.h"
 
 namespace controls {
@@ -472,7 +473,7 @@ void TExplorerButton::resizeEvent(QResizeEvent* event) {
 }
 
 void TExplorerButton::paintEvent(QPaintEvent*) {
-    if (dirty_ || cache_.size() != size()) {
+    if (dirty_ || !ui::cacheFits(cache_, size(), devicePixelRatioF())) {
         render();
     }
     QPainter p(this);
@@ -483,7 +484,7 @@ void TExplorerButton::render() {
     dirty_ = false;
     const int W = width();
     const int H = height();
-    cache_ = QImage(std::max(1, W), std::max(1, H), QImage::Format_ARGB32_Premultiplied);
+    cache_ = ui::cacheImage(size(), devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
     cache_.fill(Qt::transparent);
     QPainter p(&cache_);
     p.setFont(font());
@@ -504,8 +505,11 @@ void TExplorerButton::render() {
         in.textWidth = r.width();
         in.textHeight = r.height();
     }
-    in.bitmapWidth = bitmap_.isNull() ? 0 : bitmap_.width();
-    in.bitmapHeight = bitmap_.isNull() ? 0 : bitmap_.height();
+    // A picture drawn for a high-DPI screen has more dots than pixels: it is laid out by its
+    // size in pixels.
+    const QSize glyphSize = bitmap_.deviceIndependentSize().toSize();
+    in.bitmapWidth = bitmap_.isNull() ? 0 : glyphSize.width();
+    in.bitmapHeight = bitmap_.isNull() ? 0 : glyphSize.height();
     in.popupMark = mark;
     in.layout = layout_;
     in.alignment = alignment_;
@@ -527,7 +531,7 @@ void TExplorerButton::render() {
             return;
         }
         if (hasGlyph) {
-            drawPopupMark(p, lay.glyphLeft + bitmap_.width() + 3 + extra,
+            drawPopupMark(p, lay.glyphLeft + glyphSize.width() + 3 + extra,
                           lay.glyphTop + lay.glyphHeight / 2 + extra, color);
         } else {
             drawPopupMark(p, lay.textLeft + lay.textWidth + 3 + extra,

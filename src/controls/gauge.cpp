@@ -34,12 +34,14 @@ double angleOf(double cx, double cy, double x, double y) {
 
 }  // namespace
 
-TBltBitmap::TBltBitmap(QSize size) : image_(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32) {
+TBltBitmap::TBltBitmap(QSize size, qreal ratio)
+    : image_(ui::cacheImage(size, ratio, QImage::Format_RGB32)) {
     image_.fill(ui::sysColor(ui::SysColor::WindowFrame));
 }
 
 void TBltBitmap::MakeLike(const TBltBitmap& other) {
     image_ = QImage(other.image_.size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    image_.setDevicePixelRatio(other.image_.devicePixelRatio());
     image_.fill(ui::sysColor(ui::SysColor::WindowFrame));
 }
 
@@ -155,7 +157,7 @@ void TGauge::invalidate() {
 }
 
 const QImage& TGauge::image() {
-    if (dirty_ || cache_.size() != size().expandedTo(QSize(1, 1))) {
+    if (dirty_ || !ui::cacheFits(cache_, size(), devicePixelRatioF())) {
         render();
     }
     return cache_;
@@ -190,7 +192,7 @@ void TGauge::paintShape(QImage& overlay, const QRect& pr) {
 
     QPainter p(&overlay);
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.setClipRect(overlay.rect());
+    p.setClipRect(QRect(QPoint(0, 0), overlay.deviceIndependentSize().toSize()));
 
     switch (kind_) {
         case TGaugeKind::gkText:
@@ -268,8 +270,8 @@ void TGauge::paintShape(QImage& overlay, const QRect& pr) {
 
 void TGauge::render() {
     dirty_ = false;
-    TBltBitmap picture(size());
-    const QRect client = picture.image().rect();
+    TBltBitmap picture(size(), devicePixelRatioF());
+    const QRect client(QPoint(0, 0), size().expandedTo(QSize(1, 1)));
     const QRect pr =
         borderStyle_ == TBorderStyle::bsSingle ? client.adjusted(1, 1, -1, -1) : client;
 

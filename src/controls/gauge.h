@@ -27,7 +27,8 @@ struct TGaugeResult {
 class TBltBitmap {
   public:
     TBltBitmap() = default;
-    explicit TBltBitmap(QSize size);
+    // `size` pixels on a screen of `ratio` dots per pixel, drawn on in pixels.
+    explicit TBltBitmap(QSize size, qreal ratio = 1);
 
     void MakeLike(const TBltBitmap& other);
     QImage& image() { return image_; }

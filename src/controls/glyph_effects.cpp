@@ -23,6 +23,7 @@ QImage makeShadedBitmap(const QImage& bitmap, TShadingType type) {
     }
     const QImage src = bitmap.convertToFormat(QImage::Format_ARGB32);
     QImage out(src.size(), QImage::Format_ARGB32);
+    out.setDevicePixelRatio(src.devicePixelRatio());
     const QRgb key = src.pixel(0, 0);
     const ShadingThresholds t = shadingThresholds(type);
     const QRgb white = qRgb(255, 255, 255);
@@ -58,6 +59,7 @@ QImage darkPixelMask(const QImage& bitmap) {
     }
     const QImage src = bitmap.convertToFormat(QImage::Format_ARGB32);
     QImage out(src.size(), QImage::Format_ARGB32);
+    out.setDevicePixelRatio(src.devicePixelRatio());
     const QRgb key = src.pixel(0, 0);
     constexpr int kFaceSum = 3 * 192;
     for (int y = 0; y < src.height(); ++y) {
@@ -77,6 +79,7 @@ QImage tintMask(const QImage& mask, const QColor& color) {
         return QImage();
     }
     QImage out(mask.size(), QImage::Format_ARGB32);
+    out.setDevicePixelRatio(mask.devicePixelRatio());
     const QRgb c = color.rgb();
     for (int y = 0; y < mask.height(); ++y) {
         const auto* s = reinterpret_cast<const QRgb*>(mask.constScanLine(y));

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "platform/ui/painting.h"
 #include "platform/ui/system_colors.h"
 
 namespace controls {
@@ -74,7 +75,7 @@ void TGraphicPanel::setFontColor(const QColor& color) {
 }
 
 void TGraphicPanel::paintEvent(QPaintEvent*) {
-    if (dirty_ || cache_.size() != size()) {
+    if (dirty_ || !ui::cacheFits(cache_, size(), devicePixelRatioF())) {
         render();
     }
     QPainter p(this);
@@ -95,7 +96,7 @@ void TGraphicPanel::changeEvent(QEvent* event) {
 
 void TGraphicPanel::render() {
     dirty_ = false;
-    cache_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    cache_ = ui::cacheImage(size(), devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
     cache_.fill(Qt::transparent);
     QPainter p(&cache_);
     const QColor light = sysColor(SysColor::ButtonHighlight);

@@ -153,7 +153,8 @@ void TODSHelpPopup::ShowHelp(const THelpRequest& request, std::function<void()> 
     backdrop_ = screen->grabWindow(0, under.x(), under.y(), under.width(), under.height())
                     .toImage()
                     .convertToFormat(QImage::Format_RGB32);
-    if (backdrop_.size() != layout_.popup.size()) {
+    // On a high-DPI screen the grab has the screen's dots: its size in pixels is what counts.
+    if (backdrop_.deviceIndependentSize().toSize() != layout_.popup.size()) {
         backdrop_ = QImage();
     }
 

@@ -184,7 +184,7 @@ void ToxCustomSplit::resizeEvent(QResizeEvent* event) {
 }
 
 void ToxCustomSplit::paintEvent(QPaintEvent*) {
-    if (dirty_ || cache_.size() != size()) {
+    if (dirty_ || !ui::cacheFits(cache_, size(), devicePixelRatioF())) {
         render();
     }
     QPainter p(this);
@@ -193,7 +193,7 @@ void ToxCustomSplit::paintEvent(QPaintEvent*) {
 
 void ToxCustomSplit::render() {
     dirty_ = false;
-    cache_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    cache_ = ui::cacheImage(size(), devicePixelRatioF(), QImage::Format_RGB32);
     cache_.fill(barColor_);
     if (borderStyle_ == TBorderStyle::bsNone) {
         return;

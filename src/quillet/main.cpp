@@ -1,12 +1,13 @@
 // Program entry: the backup and import commands of the command line (no window), the
-// single-instance check, the application's fonts, colours and title, its printers, then the main
-// window until it closes; a start that cannot reach the task file ends the process.
+// single-instance check, the application's id, icon, fonts, colours and title, its printers,
+// then the main window until it closes; a start that cannot reach the task file ends the process.
 #include <QApplication>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "app/app_icon.h"
 #include "app/just_one.h"
 #include "app/message_boxes.h"
 #include "platform/fonts/fonts.h"
@@ -54,6 +55,9 @@ int main(int argc, char* argv[]) {
         return RunImportCommand(arguments);
     }
     QApplication application(argc, argv);
+    // The desktop matches the window to its menu entry and icon by this name.
+    QGuiApplication::setDesktopFileName(QLatin1String(kApplicationId));
+    QApplication::setWindowIcon(ApplicationIcon());
     PreparePreviousInstance(argc > 0 ? QString::fromLocal8Bit(argv[0]) : QString());
     ui::installFontMapping();
     QApplication::setPalette(ui::classicPalette());

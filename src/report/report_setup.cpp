@@ -29,6 +29,7 @@
 #include "report/preview_form.h"
 #include "report/report_print.h"
 #include "rtl/ansi.h"
+#include "store/program_folder.h"
 #include "store/task_file.h"
 #include "ui_report_setup.h"
 
@@ -230,8 +231,8 @@ void TReportSetup::DoPrint() {
 
     if (!ToPrinter && previewable) {
         ui::FormPtr<TPreviewForm> preview = ui::CreateForm<TPreviewForm>(
-            store_.FoundPath("TODO.INI"), QString::fromStdString(store_.FoundPath("QUILX.HLP")),
-            ui::MainForm());
+            store_.FoundPath("TODO.INI"),
+            QString::fromStdString(store::HelpFileFor(store_.ProgramDir())), ui::MainForm());
         preview->StartingZoom = kStartPageWidth;
         preview->setWindowTitle(QStringLiteral("Preview Report"));
         preview->SetStream(*stream);
@@ -313,7 +314,7 @@ void TReportSetup::OKButtonClick() {
 }
 
 void TReportSetup::HelpButtonClick() {
-    ui::ShowHelp(QString::fromStdString(store_.FoundPath("QUILX.HLP")), kHelpContext);
+    ui::ShowHelp(QString::fromStdString(store::HelpFileFor(store_.ProgramDir())), kHelpContext);
 }
 
 void TReportSetup::MouseHelpButtonClick() {

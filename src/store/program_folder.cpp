@@ -53,23 +53,51 @@ std::string EnvOrEmpty(const char* name) {
     return value == nullptr ? std::string() : std::string(value);
 }
 
+// The share/quillet/ folder of an installed copy (bin/../share/quillet/), or empty for a copy
+// run from its build or any other folder.
+std::string InstalledShareDir(const std::string& executableDir) {
+    if (executableDir.empty()) {
+        return {};
+    }
+    const std::filesystem::path share =
+        std::filesystem::path(executableDir) / ".." / "share" / "quillet";
+    std::error_code error;
+    if (!std::filesystem::is_directory(share, error)) {
+        return {};
+    }
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(share, error);
+    return WithSlash((error ? share.lexically_normal() : canonical).string());
+}
+
 }  // namespace
 
 ProgramFolder ChooseProgramDir(const std::string& executableDir, const std::string& dataHome,
                                const std::string& home) {
+    // One spelling of the folder, with or without a trailing slash, for the messages below.
+    const std::string exeDir = executableDir.size() > 1 && executableDir.back() == '/'
+                                   ? executableDir.substr(0, executableDir.size() - 1)
+                                   : executableDir;
+    const std::string shareDir = InstalledShareDir(exeDir);
+    // An installed copy keeps the person's files where the desktop keeps user data, even when
+    // it could write beside itself (as root, say): the program's folder is the system's.
+    const bool installed = !shareDir.empty();
     std::string cannotWrite = "Quillet cannot keep its tasks: the program's folder is not known";
-    if (!executableDir.empty()) {
-        const std::string problem = WhyNotWritable(executableDir);
+    if (installed) {
+        cannotWrite = "Quillet cannot keep its tasks: it is installed in " + WithSlash(exeDir) +
+                      " and keeps them in the user's data folder";
+    } else if (!exeDir.empty()) {
+        const std::string problem = WhyNotWritable(exeDir);
         if (problem.empty()) {
-            return {WithSlash(executableDir), {}, {}};
+            return {WithSlash(exeDir), WithSlash(exeDir), {}, {}};
         }
-        cannotWrite = "Quillet cannot keep its tasks: the program's folder " +
-                      WithSlash(executableDir) + " cannot be written (" + problem + ")";
+        cannotWrite = "Quillet cannot keep its tasks: the program's folder " + WithSlash(exeDir) +
+                      " cannot be written (" + problem + ")";
     }
     std::string base = dataHome;
     if (base.empty() || base.front() != '/') {  // a relative XDG_DATA_HOME is to be ignored
         if (home.empty()) {
             return {{},
+                    {},
                     {},
                     cannotWrite +
                         ", and there is no home folder to keep them in "
@@ -81,10 +109,10 @@ ProgramFolder ChooseProgramDir(const std::string& executableDir, const std::stri
     std::error_code error;
     std::filesystem::create_directories(dir, error);
     if (const std::string problem = WhyNotWritable(dir); !problem.empty()) {
-        return {{}, {}, cannotWrite + ", nor can " + dir + " (" + problem + ")."};
+        return {{}, {}, {}, cannotWrite + ", nor can " + dir + " (" + problem + ")."};
     }
-    ProgramFolder chosen{dir, {}, {}};
-    if (!executableDir.empty()) {
+    ProgramFolder chosen{dir, installed ? shareDir : dir, {}, {}};
+    if (!exeDir.empty() && !installed) {
         std::string shown = Shortened(dir, home);
         shown.pop_back();
         chosen.notice = "Tasks are kept in " + shown + ": the program's folder cannot be written";
@@ -109,7 +137,15 @@ std::string GetIniFileName() {
 }
 
 std::string GetHelpFileName() {
-    return GetProgramDir() + rtl::FindFileName(GetProgramDir(), "QUILX.HLP");
+    const std::string& dir = ChosenProgramFolder().helpDir;
+    return dir + rtl::FindFileName(dir, "QUILX.HLP");
+}
+
+std::string HelpFileFor(const std::string& programDir) {
+    if (programDir == GetProgramDir()) {
+        return GetHelpFileName();
+    }
+    return programDir + rtl::FindFileName(programDir, "QUILX.HLP");
 }
 
 }  // namespace store

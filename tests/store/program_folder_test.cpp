@@ -91,11 +91,69 @@ TEST_F(ProgramDirTest, AFallbackIsToldOnceAndNoFolderAtAllNamesTheRealCause) {
     }
 }
 
+// A copy installed with share/quillet/ beside its bin/ keeps the person's files in the user's
+// data folder, quietly (it is where they belong), and reads its help from that share/quillet/;
+// every other copy keeps both beside itself, as a copy run from its build folder does.
+TEST_F(ProgramDirTest, AnInstalledCopyKeepsTasksInTheDataFolderAndHelpInItsShareFolder) {
+    const fs::path prefix = root_ / "usr";
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(prefix / "share" / "quillet");
+    fs::create_directories(root_ / "lone" / "bin");
+    fs::create_directories(root_ / "lone" / "share");
+    std::ofstream(root_ / "lone" / "share" / "quillet") << "not a folder";
+    fs::create_directories(root_ / "home");
+    const std::string home = (root_ / "home").string();
+    const std::string data = (root_ / "data").string();
+    const std::string installedBin = (prefix / "bin").string();
+    const std::string share = (prefix / "share" / "quillet").string() + "/";
+    struct Case {
+        const char* name;
+        std::string executableDir, dataHome;
+        std::string dir, helpDir, notice;
+    };
+    const std::vector<Case> cases = {
+        {"installed", installedBin, data, data + "/quillet/", share, ""},
+        {"installed, named with a trailing slash", installedBin + "/", data, data + "/quillet/",
+         share, ""},
+        {"installed, no XDG_DATA_HOME", installedBin, "", home + "/.local/share/quillet/", share,
+         ""},
+        {"installed, a relative XDG_DATA_HOME", installedBin, "rel",
+         home + "/.local/share/quillet/", share, ""},
+        {"share/quillet is a file, not a folder", (root_ / "lone" / "bin").string(), data,
+         (root_ / "lone" / "bin").string() + "/", (root_ / "lone" / "bin").string() + "/", ""},
+        {"run from a build folder", (root_ / "bin").string(), data, (root_ / "bin").string() + "/",
+         (root_ / "bin").string() + "/", ""},
+        {"a folder that cannot be written, not installed", (root_ / "gone").string(), data,
+         data + "/quillet/", data + "/quillet/",
+         "Tasks are kept in " + data + "/quillet: the program's folder cannot be written"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const store::ProgramFolder chosen =
+            store::ChooseProgramDir(c.executableDir, c.dataHome, home);
+        EXPECT_EQ(chosen.dir, c.dir);
+        EXPECT_EQ(chosen.helpDir, c.helpDir);
+        EXPECT_EQ(chosen.notice, c.notice);
+        EXPECT_EQ(chosen.failure, "");
+        EXPECT_TRUE(fs::is_directory(chosen.dir));
+    }
+    // The installed copy's folder is never written, even when it could be.
+    EXPECT_TRUE(fs::is_empty(prefix / "bin"));
+
+    const store::ProgramFolder homeless = store::ChooseProgramDir(installedBin, "", "");
+    EXPECT_EQ(homeless.dir, "");
+    EXPECT_EQ(homeless.failure, "Quillet cannot keep its tasks: it is installed in " +
+                                    installedBin +
+                                    "/ and keeps them in the user's data folder, and there is "
+                                    "no home folder to keep them in (HOME is not set).");
+}
+
 TEST(ShellPathsTest, TheSettingsFileLivesInTheProgramDir) {
     const std::string dir = store::GetProgramDir();
     ASSERT_FALSE(dir.empty());
     EXPECT_EQ(dir.back(), '/');
     EXPECT_EQ(store::GetIniFileName(), dir + "TODO.INI");
+    EXPECT_EQ(store::GetHelpFileName(), dir + "QUILX.HLP");  // the test runs from its build
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 namespace ui {
 
@@ -111,6 +112,32 @@ void xorInto(QImage& dst, const QImage& overlay) {
             d[x] = 0xff000000u | ((d[x] ^ s[x]) & 0x00ffffffu);
         }
     }
+}
+
+namespace {
+
+qreal usableRatio(qreal ratio) {
+    return ratio > 0 && ratio <= 8 ? ratio : 1;
+}
+
+QSize cacheDots(QSize size, qreal ratio) {
+    const QSize logical = size.expandedTo(QSize(1, 1));
+    return QSize(static_cast<int>(std::ceil(logical.width() * ratio)),
+                 static_cast<int>(std::ceil(logical.height() * ratio)));
+}
+
+}  // namespace
+
+QImage cacheImage(QSize size, qreal ratio, QImage::Format format) {
+    ratio = usableRatio(ratio);
+    QImage image(cacheDots(size, ratio), format);
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
+bool cacheFits(const QImage& cache, QSize size, qreal ratio) {
+    ratio = usableRatio(ratio);
+    return cache.devicePixelRatio() == ratio && cache.size() == cacheDots(size, ratio);
 }
 
 }  // namespace ui

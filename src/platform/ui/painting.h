@@ -47,4 +47,12 @@ void drawCaption(QPainter& painter, const QRect& rect, int flags, const QString&
 // (a size mismatch combines only the common area).
 void xorInto(QImage& dst, const QImage& overlay);
 
+// The image a control caches its picture in: `size` pixels (at least 1 by 1) on a screen of
+// `ratio` dots per pixel, painted in the control's own coordinates, so that at a scale factor
+// of 2 it has dots of its own rather than being blown up.
+QImage cacheImage(QSize size, qreal ratio, QImage::Format format);
+
+// Whether `cache` is what cacheImage makes for this size and ratio.
+bool cacheFits(const QImage& cache, QSize size, qreal ratio);
+
 }  // namespace ui

@@ -1,8 +1,11 @@
 // Drawing the main window's button pictures.
 #include "ui/main/main_pictures.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
+
+#include "platform/ui/painting.h"
 
 namespace {
 
@@ -20,8 +23,9 @@ void Sheet(QPainter& p, int x, int y, int w, int h) {
 
 }  // namespace
 
-QImage MainPictureImage(MainPicture picture) {
-    QImage image(16, 16, QImage::Format_RGB32);
+QImage MainPictureImage(MainPicture picture, qreal devicePixelRatio) {
+    const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : qApp->devicePixelRatio();
+    QImage image = ui::cacheImage(QSize(16, 16), ratio, QImage::Format_RGB32);
     image.fill(kTransparent);
     QPainter p(&image);
     switch (picture) {

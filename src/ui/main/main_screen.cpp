@@ -40,6 +40,7 @@
 #include "rtl/date_parse.h"
 #include "rtl/format_sets.h"
 #include "store/backups.h"
+#include "store/program_folder.h"
 #include "store/task_file.h"
 #include "ui/dialogs/date_selector.h"
 #include "ui/dialogs/task_editor.h"
@@ -359,7 +360,7 @@ void TMainScreen::FormCreate() {
     UseInternalFormats();
     firstActivation_ = true;
     filter_ = store::TaskFilter{};
-    helpFile_ = QString::fromStdString(store_->FoundPath("QUILX.HLP"));
+    helpFile_ = QString::fromStdString(store::HelpFileFor(store_->ProgramDir()));
     ui::SetProgramHelpFile(helpFile_);
     orderNumber_ = 1;
     // The quick dates are captioned for today, in the internal formats now in force.
