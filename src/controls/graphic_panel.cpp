@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "controls/accessible.h"
 #include "platform/ui/system_colors.h"
 
 namespace controls {
@@ -16,6 +17,7 @@ TGraphicPanel::TGraphicPanel(QWidget* parent)
     : QWidget(parent),
       color_(sysColor(SysColor::ButtonFace)),
       fontColor_(sysColor(SysColor::WindowText)) {
+    InstallAccessibleFactory();
     setFocusPolicy(Qt::NoFocus);
     resize(185, 41);
 }
@@ -27,6 +29,7 @@ void TGraphicPanel::invalidate() {
 
 void TGraphicPanel::setCaption(const QString& caption) {
     caption_ = caption;
+    Announce(this, QAccessible::NameChanged);
     invalidate();
 }
 
