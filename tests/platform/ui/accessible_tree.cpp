@@ -80,6 +80,12 @@ QString RoleName(QAccessible::Role role) {
             return QStringLiteral("split pane");
         case QAccessible::ProgressBar:
             return QStringLiteral("progress bar");
+        case QAccessible::Tree:
+            return QStringLiteral("tree");
+        case QAccessible::List:
+            return QStringLiteral("list");
+        case QAccessible::PageTab:
+            return QStringLiteral("page tab");
         case QAccessible::StaticText:
             return QStringLiteral("label");
         default:
