@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <vector>
@@ -297,6 +298,48 @@ TEST_F(AccessibleWindows, TheGridTheSplitterAndTheCalendarReadAsWhatTheyShow) {
     ASSERT_EQ(calendar->tableInterface()->selectedCellCount(), 1);
     EXPECT_EQ(calendar->tableInterface()->selectedCells()[0]->text(QAccessible::Name),
               QStringLiteral("5"));
+}
+
+// Tab and Shift+Tab alone go round each dialog through its answer buttons.
+TEST_F(AccessibleWindows, TabReachesTheAnswerButtonsOfEveryDialog) {
+    const std::map<std::string, std::vector<const char*>> answers{
+        {"task editor", {"OKButton", "CancelButton", "Helpbutton"}},
+        {"date selector", {"Calendar", "OKButton", "CancelButton", "Helpbutton"}},
+        {"time dialog", {"Okbutton", "CancelButton", "Helpbutton"}},
+        {"filter", {"OKButton", "CancelButton", "ResetButton"}},
+        {"report", {"PrintNow", "ReturnButton", "Helpbutton"}},
+        {"preview", {"ReturnButton", "sbNextPage"}},
+        {"backups", {"RestoreButton", "CancelButton"}},
+        {"about", {"OKButton"}},
+    };
+    for (const WindowCase& c : Windows()) {
+        if (answers.count(c.window) == 0) {
+            continue;
+        }
+        SCOPED_TRACE(c.window);
+        WindowPtr window = c.make(*main_);
+        if (auto* about = qobject_cast<TSplashform*>(window.get())) {
+            about->OKButton()->setVisible(true);
+        }
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ui::ProcessMessages();
+        for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+            std::set<std::string> visited;
+            for (int press = 0; press < 40; ++press) {
+                QWidget* focus = QApplication::focusWidget();
+                ASSERT_NE(focus, nullptr);
+                visited.insert(focus->objectName().toStdString());
+                QTest::keyClick(focus, key,
+                                key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+            }
+            for (const char* answer : answers.at(c.window)) {
+                EXPECT_EQ(visited.count(answer), 1u) << answer << " by key " << key;
+            }
+        }
+        window->hide();
+    }
 }
 
 // Keys: Ctrl+Tab between the grid and the notes both ways, Tab on from the notes to the first
