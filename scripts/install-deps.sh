@@ -16,6 +16,10 @@ packages=(
   clang libclang-rt-14-dev
   libsqlite3-dev
   python3 python3-dbf python3-dbfread libdbd-xbase-perl
+  # the accessibility tests switch Qt's accessibility on as a screen reader would, through
+  # the platform's private interface; the AT-SPI tree is read back with pyatspi
+  qt6-base-private-dev
+  at-spi2-core dbus python3-pyatspi
 )
 
 missing=()
