@@ -3,7 +3,9 @@
 // it, gives its role, value and state, and presses it on request.
 #include "controls/accessible.h"
 
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
+#include <QEvent>
 #include <QTimer>
 #include <QPointer>
 
@@ -470,7 +472,44 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
     return nullptr;
 }
 
+// Announces the current cell of its view once the view's own focus has been announced.
+class CellFocusAnnouncer : public QObject {
+  public:
+    explicit CellFocusAnnouncer(QAbstractItemView* view) : QObject(view), view_(view) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == view_ && event->type() == QEvent::FocusIn) {
+            QMetaObject::invokeMethod(this, [this] { announce(); }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+  private:
+    void announce() {
+        const QModelIndex current = view_->currentIndex();
+        if (!QAccessible::isActive() || !view_->hasFocus() || !current.isValid()) {
+            return;
+        }
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(view_);
+        QAccessibleTableInterface* table = iface != nullptr ? iface->tableInterface() : nullptr;
+        if (table == nullptr) {
+            return;
+        }
+        if (QAccessibleInterface* cell = table->cellAt(current.row(), current.column())) {
+            QAccessibleEvent focus(cell, QAccessible::Focus);
+            QAccessible::updateAccessibility(&focus);
+        }
+    }
+
+    QAbstractItemView* view_;
+};
+
 }  // namespace
+
+void AnnounceCurrentCellOnFocus(QAbstractItemView* view) {
+    view->installEventFilter(new CellFocusAnnouncer(view));
+}
 
 void InstallAccessibleFactory() {
     static const bool installed = [] {

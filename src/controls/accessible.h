@@ -4,6 +4,7 @@
 
 #include <QAccessible>
 
+class QAbstractItemView;
 class QWidget;
 
 namespace controls {
@@ -16,5 +17,9 @@ void InstallAccessibleFactory();
 // Tells a listening screen reader that `type` (a name, value, state or focus change) happened
 // to `widget`; nothing happens while none listens.
 void Announce(QWidget* widget, QAccessible::Event type);
+
+// Qt announces a view that takes the focus as the view alone; a reader then names the table
+// but not the cell the person stands on. With this the current cell is announced after it.
+void AnnounceCurrentCellOnFocus(QAbstractItemView* view);
 
 }  // namespace controls

@@ -1,11 +1,13 @@
 // The main window's command keys and focus moves.
 #include "ui/main/main_keys.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QKeySequence>
 #include <QPlainTextEdit>
 #include <QShortcut>
 
+#include "controls/accessible.h"
 #include "controls/explorer_button.h"
 
 namespace {
@@ -42,6 +44,9 @@ void InstallMainKeys(const MainKeyTargets& t) {
     const QList<QKeySequence> paneKeys{QKeySequence(Qt::CTRL | Qt::Key_Tab),
                                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)};
     OnKeys(t.grid, paneKeys, t.notes);
+    if (auto* view = qobject_cast<QAbstractItemView*>(t.grid)) {
+        controls::AnnounceCurrentCellOnFocus(view);
+    }
     OnKeys(t.notes, paneKeys, t.grid);
     if (auto* notes = qobject_cast<QPlainTextEdit*>(t.notes)) {
         notes->setTabChangesFocus(true);

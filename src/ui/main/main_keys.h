@@ -28,4 +28,5 @@ struct MainKeyTargets {
 // Each command key presses its button as a click would, so it does nothing while the button
 // is hidden (no current task) or disabled. The grid keeps Tab for its cells, so Ctrl+Tab and
 // Ctrl+Shift+Tab move between the grid and the notes; Tab leaves the notes for the buttons.
+// A screen reader hears the grid's current cell whenever the grid takes the focus.
 void InstallMainKeys(const MainKeyTargets& targets);

@@ -351,6 +351,17 @@ TEST_F(AccessibleWindows, TheKeysReachEveryCommand) {
     QPlainTextEdit* notes = main_->ActiveNotes();
     grid->setFocus();
     grid->setCurrentIndex(main_->GridModel().index(0, TaskGridModel::kTask));
+    {
+        // Back in the grid, a reader hears the cell the person stands on.
+        ui::test::AccessibleEventLog log;
+        notes->setFocus();
+        QTest::keyClick(notes, Qt::Key_Tab, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+        const ui::test::AccessibleEventLog::Entry* focus = log.Last(QAccessible::Focus);
+        ASSERT_NE(focus, nullptr);
+        EXPECT_EQ(focus->item.role, QAccessible::Cell);
+        EXPECT_EQ(focus->item.name, QStringLiteral("Call the plumber"));
+    }
     const auto focused = [] {
         QWidget* focus = QApplication::focusWidget();
         return focus != nullptr ? focus->objectName().toStdString() : std::string("(none)");
