@@ -520,7 +520,8 @@ void InstallAccessibleFactory() {
 }
 
 void Announce(QWidget* widget, QAccessible::Event type) {
-    if (!QAccessible::isActive()) {
+    // A form being built says nothing: its controls are read when it shows.
+    if (!QAccessible::isActive() || !widget->isVisible()) {
         return;
     }
     if (type == QAccessible::Focus) {
