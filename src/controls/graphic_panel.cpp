@@ -2,6 +2,7 @@
 #include "controls/graphic_panel.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -82,6 +83,10 @@ void TGraphicPanel::paintEvent(QPaintEvent*) {
     }
     QPainter p(this);
     p.drawImage(0, 0, cache_);
+    if (hasFocus()) {
+        p.setPen(QPen(fontColor_, 1, Qt::DotLine));
+        p.drawRect(rect().adjusted(2, 2, -3, -3));
+    }
 }
 
 void TGraphicPanel::resizeEvent(QResizeEvent* event) {
@@ -175,6 +180,31 @@ void TGraphicPanel::mouseDoubleClickEvent(QMouseEvent* event) {
         Q_EMIT doubleClicked();
     }
     event->accept();
+}
+
+// A panel takes no focus unless its owner lets it (the report's colour panel does, so the
+// keyboard reaches the colour); Space and Enter then click it.
+void TGraphicPanel::keyPressEvent(QKeyEvent* event) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    const int key = event->key();
+    if (plain && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        event->accept();
+        if (!event->isAutoRepeat()) {
+            Q_EMIT clicked();
+        }
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TGraphicPanel::focusInEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void TGraphicPanel::focusOutEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusOutEvent(event);
 }
 
 }  // namespace controls

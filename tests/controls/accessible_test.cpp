@@ -251,6 +251,22 @@ TEST(AccessibleControls, TabReachesAButtonThatSpaceAndEnterPressButAClickLeavesT
     QTest::keyClick(button, Qt::Key_Space, Qt::ControlModifier);
     EXPECT_EQ(clicks, 3);
 
+    // A graphic panel takes the focus only where its owner lets it, and is then pressed too.
+    auto* panel = new TGraphicPanel(&form);
+    panel->move(0, 80);
+    panel->show();
+    int panelClicks = 0;
+    QObject::connect(panel, &TGraphicPanel::clicked, [&] { ++panelClicks; });
+    QTest::keyClick(button, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), edit) << "a panel takes no focus by default";
+    panel->setFocusPolicy(Qt::TabFocus);
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), panel);
+    QTest::keyClick(panel, Qt::Key_Return);
+    QTest::keyClick(panel, Qt::Key_Space);
+    EXPECT_EQ(panelClicks, 2);
+
     edit->setFocus();
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(clicks, 4);
