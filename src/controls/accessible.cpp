@@ -6,9 +6,10 @@
 #include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QEvent>
-#include <QTimer>
 #include <QPointer>
+#include <QTimer>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -270,8 +271,6 @@ class SplitterAccessible : public QAccessibleWidget {
   private:
     OwnedChild bar_;
 };
-
-class CalendarAccessible;
 
 // One cell of the month grid: a column heading (row 0) or a day.
 class CalendarCellAccessible : public QAccessibleInterface, public QAccessibleTableCellInterface {
