@@ -18,6 +18,10 @@ packages=(
   python3 python3-dbf python3-dbfread libdbd-xbase-perl
   dbus-daemon
   desktop-file-utils appstream man-db
+  # the accessibility tests switch Qt's accessibility on as a screen reader would, through
+  # the platform's private interface; the AT-SPI tree is read back with pyatspi
+  qt6-base-private-dev
+  at-spi2-core dbus python3-pyatspi
 )
 
 missing=()

@@ -9,6 +9,7 @@
 
 #include <cmath>
 
+#include "controls/accessible.h"
 #include "platform/ui/painting.h"
 #include "platform/ui/system_colors.h"
 #include "rtl/ansi.h"
@@ -25,7 +26,14 @@ int CalendarMonthOffset(int firstDayOfWeek, int startOfWeek) {
 }
 
 TCalendar::TCalendar(QWidget* parent) : QWidget(parent), date_(rtl::Today()) {
+    InstallAccessibleFactory();
     setFocusPolicy(Qt::StrongFocus);
+    // The current cell moves with the date; a reader follows it as the focus.
+    connect(this, &TCalendar::changed, this, [this] {
+        if (hasFocus()) {
+            Announce(this, QAccessible::Focus);
+        }
+    });
     setAttribute(Qt::WA_OpaquePaintEvent);
     reposition();
 }
@@ -284,6 +292,16 @@ void TCalendar::changeEvent(QEvent* event) {
 void TCalendar::focusInEvent(QFocusEvent* event) {
     invalidate();
     QWidget::focusInEvent(event);
+    // After Qt's own announcement of the calendar, which follows this event: the reader
+    // then rests on the selected day.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (hasFocus()) {
+                Announce(this, QAccessible::Focus);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void TCalendar::focusOutEvent(QFocusEvent* event) {

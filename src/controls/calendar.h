@@ -71,6 +71,8 @@ class TCalendar : public QWidget {
     bool selectCell(int column, int row);
     // The cell under a point of the control, or {-1, -1}.
     QPoint cellAt(QPoint at) const;
+    // Where a cell is drawn, in the control's coordinates, grid lines excluded.
+    QRect cellRect(int column, int row) const;
 
   public Q_SLOTS:
     void prevMonth();
@@ -96,7 +98,6 @@ class TCalendar : public QWidget {
     void moveByYears(int delta);
     void setParts(int year, int month, int day);
     bool canSelect(int column, int row) const;
-    QRect cellRect(int column, int row) const;
     void invalidate();
     void render();
 

@@ -17,17 +17,20 @@
 //            AllowAllUp click, setGroupIndex(0)                peer or by releaseStep
 //
 // A button with a drop-down menu leaves pressed through afterMenu instead of releaseStep, so
-// the mouse never clicks it. Disabled is a look over any of these, set by changeEvent.
+// the mouse never clicks it. Disabled is a look over any of these, set by changeEvent; the
+// keyboard focus is another, a dotted frame inside the button.
 #include "controls/explorer_button.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShortcut>
 
+#include "controls/accessible.h"
 #include "platform/ui/bitmaps.h"
 #include "platform/ui/painting.h"
 #include "platform/ui/system_colors.h"
@@ -75,7 +78,10 @@ TExplorerButton::TExplorerButton(QWidget* parent)
       shadowColor_(sysColor(SysColor::ButtonShadow)),
       unselectedFontColor_(sysColor(SysColor::WindowText)),
       fontColor_(sysColor(SysColor::WindowText)) {
-    setFocusPolicy(Qt::NoFocus);
+    InstallAccessibleFactory();
+    // Unlike the original, whose buttons never took the focus: keyboard and screen-reader
+    // users must be able to reach them. A click still leaves the focus where it was.
+    setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover, false);
     resize(50, 40);
 }
@@ -92,6 +98,7 @@ void TExplorerButton::invalidate() {
 void TExplorerButton::setCaption(const QString& caption) {
     caption_ = caption;
     updateShortcut();
+    Announce(this, QAccessible::NameChanged);
     if (options_.testFlag(TButtonOption::boIconOnly)) {
         setToolTip(ui::stripAccelerators(caption_));
         return;
@@ -265,6 +272,10 @@ void TExplorerButton::click() {
     if (isEnabled() && isVisible()) {
         Q_EMIT clicked();
     }
+}
+
+void TExplorerButton::press() {
+    accelerate();
 }
 
 void TExplorerButton::updateShortcut() {
@@ -445,6 +456,29 @@ void TExplorerButton::contextMenuEvent(QContextMenuEvent* event) {
     }
 }
 
+void TExplorerButton::keyPressEvent(QKeyEvent* event) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    const int key = event->key();
+    if (plain && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        event->accept();
+        if (!event->isAutoRepeat()) {
+            accelerate();
+        }
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TExplorerButton::focusInEvent(QFocusEvent* event) {
+    invalidate();
+    QWidget::focusInEvent(event);
+}
+
+void TExplorerButton::focusOutEvent(QFocusEvent* event) {
+    invalidate();
+    QWidget::focusOutEvent(event);
+}
+
 void TExplorerButton::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange) {
         if (groupIndex_ == 0) {
@@ -478,6 +512,12 @@ void TExplorerButton::paintEvent(QPaintEvent*) {
     }
     QPainter p(this);
     p.drawImage(0, 0, cache_);
+    if (hasFocus()) {
+        // Drawn in the caption's hot colour, which the form has chosen to show on its
+        // background; inside the frame, so the hot and pressed looks stay as they were.
+        p.setPen(QPen(fontColor_, 1, Qt::DotLine));
+        p.drawRect(rect().adjusted(2, 2, -3, -3));
+    }
 }
 
 void TExplorerButton::render() {

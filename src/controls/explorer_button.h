@@ -23,8 +23,10 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TButtonOptions)
 
 enum class TBevelStyle { bsLowered, bsRaised };
 
-// The button's OnClick event is the clicked() signal. It never takes the keyboard focus
-// and paints no background of its own, so its parent shows through.
+// The button's OnClick event is the clicked() signal. It paints no background of its own,
+// so its parent shows through. It takes the keyboard focus by Tab only (never by a click, so
+// the mouse leaves the focus where it was), so that people who work by keyboard or screen
+// reader reach every command; Space and Enter then press it.
 class TExplorerButton : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ caption WRITE setCaption)
@@ -103,6 +105,9 @@ class TExplorerButton : public QWidget {
     // Raises OnClick as Enter and Escape do for the default and cancel buttons: only when the
     // button is enabled and visible, and also for a button that drops a menu down.
     void click();
+    // Presses the button as its accelerator letter does: drops its menu down or clicks it,
+    // with the pressed look in between.
+    void press();
 
   Q_SIGNALS:
     void clicked();
@@ -116,6 +121,9 @@ class TExplorerButton : public QWidget {
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
 

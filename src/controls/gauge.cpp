@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "controls/accessible.h"
 #include "platform/ui/painting.h"
 #include "platform/ui/system_colors.h"
 #include "rtl/rounding.h"
@@ -46,6 +47,7 @@ void TBltBitmap::MakeLike(const TBltBitmap& other) {
 }
 
 TGauge::TGauge(QWidget* parent) : QWidget(parent) {
+    InstallAccessibleFactory();
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(100, 100);
 }
@@ -96,6 +98,7 @@ void TGauge::setProgress(std::int32_t value) {
     }
     const int before = percentDone();
     progress_ = clamped;
+    Announce(this, QAccessible::ValueChanged);
     if (percentDone() != before) {
         invalidate();
     }

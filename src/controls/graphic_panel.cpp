@@ -2,9 +2,11 @@
 #include "controls/graphic_panel.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "controls/accessible.h"
 #include "platform/ui/painting.h"
 #include "platform/ui/system_colors.h"
 
@@ -17,6 +19,7 @@ TGraphicPanel::TGraphicPanel(QWidget* parent)
     : QWidget(parent),
       color_(sysColor(SysColor::ButtonFace)),
       fontColor_(sysColor(SysColor::WindowText)) {
+    InstallAccessibleFactory();
     setFocusPolicy(Qt::NoFocus);
     resize(185, 41);
 }
@@ -28,6 +31,7 @@ void TGraphicPanel::invalidate() {
 
 void TGraphicPanel::setCaption(const QString& caption) {
     caption_ = caption;
+    Announce(this, QAccessible::NameChanged);
     invalidate();
 }
 
@@ -80,6 +84,10 @@ void TGraphicPanel::paintEvent(QPaintEvent*) {
     }
     QPainter p(this);
     p.drawImage(0, 0, cache_);
+    if (hasFocus()) {
+        p.setPen(QPen(fontColor_, 1, Qt::DotLine));
+        p.drawRect(rect().adjusted(2, 2, -3, -3));
+    }
 }
 
 void TGraphicPanel::resizeEvent(QResizeEvent* event) {
@@ -173,6 +181,31 @@ void TGraphicPanel::mouseDoubleClickEvent(QMouseEvent* event) {
         Q_EMIT doubleClicked();
     }
     event->accept();
+}
+
+// A panel takes no focus unless its owner lets it (the report's colour panel does, so the
+// keyboard reaches the colour); Space and Enter then click it.
+void TGraphicPanel::keyPressEvent(QKeyEvent* event) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    const int key = event->key();
+    if (plain && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        event->accept();
+        if (!event->isAutoRepeat()) {
+            Q_EMIT clicked();
+        }
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TGraphicPanel::focusInEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void TGraphicPanel::focusOutEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusOutEvent(event);
 }
 
 }  // namespace controls

@@ -1,5 +1,6 @@
 // TGraphicPanel: a windowless panel that draws its bevels and caption and reacts to the mouse
-// (the time dialog's hour and minute cells).
+// (the time dialog's hour and minute cells), and to Space and Enter where its owner lets it
+// take the focus (the report's colour panel).
 #pragma once
 
 #include <QColor>
@@ -63,6 +64,9 @@ class TGraphicPanel : public QWidget {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   private:
     void invalidate();

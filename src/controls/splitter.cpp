@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include "controls/accessible.h"
 #include "platform/ui/painting.h"
 #include "platform/ui/system_colors.h"
 
@@ -260,6 +261,7 @@ class ToxSplit::GhostBar : public QWidget {
 };
 
 ToxSplit::ToxSplit(QWidget* parent) : ToxCustomSplit(parent) {
+    InstallAccessibleFactory();
     setMouseTracking(true);
     addPane(new ToxScrollPane(this));
     addPane(new ToxScrollPane(this));

@@ -24,6 +24,19 @@ void MarkChosen(QWidget* parent, int chosen) {
     }
 }
 
+// The hour panels show 1 to 12 twice, beside the AM and PM labels that a reader does not
+// see with them: each is named with its half of the day.
+void NameHours(QWidget* hourPanel) {
+    const auto panels =
+        hourPanel->findChildren<controls::TGraphicPanel*>(Qt::FindDirectChildrenOnly);
+    for (controls::TGraphicPanel* panel : panels) {
+        const int hour = panel->tag();
+        const int shown = hour % 12 == 0 ? 12 : hour % 12;
+        panel->setAccessibleName(QString::number(shown) +
+                                 (hour < 12 ? QStringLiteral(" AM") : QStringLiteral(" PM")));
+    }
+}
+
 }  // namespace
 
 TSetTimeDialog::TSetTimeDialog(QWidget* parent)
@@ -32,6 +45,7 @@ TSetTimeDialog::TSetTimeDialog(QWidget* parent)
     setFixedSize(size());
     dialogs::UseGlyphLeft({ui_->Okbutton, ui_->CancelButton, ui_->Helpbutton});
     dialogs::HelpOnF1(this, ui_->Helpbutton);
+    NameHours(ui_->HourPanel);
     // A window manager may withhold the activation of a window it did not expect; the hour
     // and minute are then taken when the dialog is first shown.
     connect(this, &ui::TDialog::shown, this, &TSetTimeDialog::FormActivate, Qt::QueuedConnection);

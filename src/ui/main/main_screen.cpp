@@ -48,6 +48,7 @@
 #include "ui/main/backup_form.h"
 #include "ui/main/column_menus.h"
 #include "ui/main/filter_form.h"
+#include "ui/main/main_keys.h"
 #include "ui/main/main_pictures.h"
 #include "ui/main/reminder_service.h"
 #include "ui/main/sort_menus.h"
@@ -307,6 +308,14 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
         model_->Reload();
         SyncGridToTable();
     });
+
+    InstallMainKeys({this, ui_->ActiveGrid, ui_->ActiveNotes, ui_->Newbutton, ui_->Editbutton,
+                     ui_->DoneToggleButton, ui_->Printbutton, ui_->eXit1,
+                     {ui_->Editbutton, ui_->Newbutton, ui_->CloneButton, ui_->DeleteButton,
+                      ui_->Filterbutton, ui_->OrderButton, ui_->DoneToggleButton,
+                      ui_->Printbutton, ui_->CalendarButton, ui_->ExitButton,
+                      ui_->FilterClearbutton, ui_->ShowDone, ui_->Helpbutton,
+                      ui_->MouseHelpbutton}});
 }
 
 TMainScreen::~TMainScreen() {
