@@ -46,6 +46,7 @@
 #include "ui/main/backup_form.h"
 #include "ui/main/column_menus.h"
 #include "ui/main/filter_form.h"
+#include "ui/main/find_box.h"
 #include "ui/main/main_pictures.h"
 #include "ui/main/sort_menus.h"
 #include "ui/main/task_commands.h"
@@ -274,6 +275,16 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
     othersTimer_ = new QTimer(this);
     othersTimer_->setInterval(kOthersChangesMilliseconds);
     connect(othersTimer_, &QTimer::timeout, this, [this] { TakeOthersChanges(false); });
+
+    // Find as you type, under the grid; its count stays on the message line while it is open.
+    findBox_ = new TFindBox(*ui_->oxSplit1->pane(0), *grid, *model_);
+    connect(ui_->Find1, &QAction::triggered, findBox_, &TFindBox::Open);
+    connect(findBox_, &TFindBox::aboutToFind, this, [this] { PostPending(); });
+    connect(findBox_, &TFindBox::countChanged, this, [this](const QString& text) {
+        messageTimer_->stop();
+        ui_->MessageLine->setText(text);
+        ui_->MessageLine->setToolTip(text);
+    });
 
     tableLink_ = std::make_unique<TableLink>(*this);
     tableLink_->SetDataSource(&store_->TodoDataSource);

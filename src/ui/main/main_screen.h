@@ -37,6 +37,7 @@ class QPlainTextEdit;
 class QTableView;
 class QTimer;
 class TColumnMenus;
+class TFindBox;
 class TJustOne;
 class TSortMenus;
 class TaskGridModel;
@@ -177,6 +178,7 @@ class TMainScreen : public ui::TForm, public ui::InputRefusalSink {
     QPointer<QWidget> whatsThisTarget_;  // the control the what's-this menu was opened on
     TaskGridModel* model_ = nullptr;
     TColumnMenus* columnMenus_ = nullptr;
+    TFindBox* findBox_ = nullptr;
     TSortMenus* sortMenus_ = nullptr;
     TJustOne* JustOne1 = nullptr;
     QTimer* messageTimer_ = nullptr;
