@@ -11,9 +11,14 @@
 
 #include "platform/ui/ansi_input.h"
 #include "platform/ui/application.h"
+#include "platform/ui/help_viewer.h"
 #include "rtl/ansi.h"
 #include "ui/main/task_grid.h"
 #include "ui_find_box.h"
+
+namespace {
+constexpr int kHelpContext = 3201;
+}  // namespace
 
 TFindBox::TFindBox(QScrollArea& pane, QTableView& grid, TaskGridModel& model)
     : ui_(std::make_unique<Ui::TFindBox>()), grid_(grid), model_(model) {
@@ -43,7 +48,7 @@ TFindBox::TFindBox(QScrollArea& pane, QTableView& grid, TaskGridModel& model)
     // Tasks added, changed or deleted while the box is open, and another filter, change the
     // count.
     const auto recount = [this] {
-        if (isVisible()) {
+        if (!isHidden()) {
             CountChanged();
         }
     };
@@ -93,15 +98,22 @@ void TFindBox::Close() {
 }
 
 void TFindBox::FindTextChange() {
+    if (isHidden()) {
+        return;
+    }
     Q_EMIT aboutToFind();
     const int column = grid_.currentIndex().column();
+    // The count follows from the model's reset.
     model_.FindText(rtl::Utf8ToAnsi(ui_->FindText->text().toStdString()));
     ShowCurrent(column);
-    CountChanged();
 }
 
 void TFindBox::FindNextClick() {
     FindNext(true);
+}
+
+void TFindBox::HelpClick() {
+    ui::ShowHelp(ui::ProgramHelpFile(), kHelpContext);
 }
 
 void TFindBox::FindNext(bool forward) {

@@ -42,6 +42,7 @@ class TFindBox : public QWidget {
   public Q_SLOTS:
     void FindTextChange();
     void FindNextClick();
+    void HelpClick();
 
   private:
     // Puts the grid on the table's current task when it is among the rows, else on the first

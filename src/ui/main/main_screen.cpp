@@ -284,6 +284,7 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
         messageTimer_->stop();
         ui_->MessageLine->setText(text);
         ui_->MessageLine->setToolTip(text);
+        SetButtons();
     });
 
     tableLink_ = std::make_unique<TableLink>(*this);
@@ -701,7 +702,9 @@ void TMainScreen::NotesEdited() {
 // ---- SetButtons, filter, sort -----------------------------------------------------------------
 
 void TMainScreen::SetButtons() {
-    const bool onTask = TaskButtonsVisible(*store_);
+    // A find that shows no task leaves the buttons none to act on.
+    const bool onTask =
+        TaskButtonsVisible(*store_) && (!model_->FindOpen() || model_->rowCount() > 0);
     for (controls::TExplorerButton* button :
          {ui_->DeleteButton, ui_->Editbutton, ui_->DoneToggleButton, ui_->CloneButton,
           ui_->CalendarButton, ui_->Printbutton}) {

@@ -80,6 +80,8 @@ class TaskGridModel : public QAbstractTableModel {
     bool FindOpen() const { return found_ != nullptr; }
     // The rows the order and filter give, found or not.
     int OrderRowCount() const { return order_.Count(); }
+    // The memory an open find holds, in bytes.
+    std::size_t FindBytes() const { return found_ ? found_->Bytes() : 0; }
 
     std::int32_t RecordAt(int row) const {
         return found_ ? found_->RecordAt(row) : order_.RecordAt(row);

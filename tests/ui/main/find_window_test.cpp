@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "controls/explorer_button.h"
+#include "platform/ui/ansi_input.h"
 #include "platform/ui/application.h"
 #include "platform/ui/message_box.h"
 #include "store/task_file.h"
@@ -155,11 +157,14 @@ TEST_F(FindWindow, TypingNarrowsTheListAndTheKeysStepThroughItAndWrap) {
         EXPECT_EQ(Rows(), s.found) << s.text.toStdString();
     }
     EXPECT_EQ(Status(), "0 of 5 tasks match");
+    // With no task shown, the buttons that act on one go.
+    EXPECT_FALSE(form_->Button("DeleteButton")->isVisible());
     // Showing done tasks widens the list the find narrows.
     box_->FindText()->setText(QStringLiteral("home"));
     form_->ShowDoneClick();
     EXPECT_EQ(Rows(), (Tasks{"Pay rent", "Plan trip"}));
     EXPECT_EQ(Status(), "2 of 6 tasks match");
+    EXPECT_TRUE(form_->Button("DeleteButton")->isVisible());
     form_->ShowDoneClick();
     EXPECT_EQ(Rows(), (Tasks{"Plan trip"}));
 }
