@@ -285,6 +285,7 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
         ui_->MessageLine->setText(text);
         ui_->MessageLine->setToolTip(text);
         SetButtons();
+        LoadNotes();
     });
 
     tableLink_ = std::make_unique<TableLink>(*this);
@@ -587,7 +588,9 @@ void TMainScreen::FitGrid() {
 }
 
 bool TMainScreen::AtEnd() const {
-    return !store_->TodoTable.Active() || store_->TodoTable.Eof();
+    // A find that shows no task is an empty list: nothing to type a note into or act on.
+    return !store_->TodoTable.Active() || store_->TodoTable.Eof() ||
+           (model_->FindOpen() && model_->rowCount() == 0);
 }
 
 void TMainScreen::SyncGridToTable() {
@@ -702,9 +705,7 @@ void TMainScreen::NotesEdited() {
 // ---- SetButtons, filter, sort -----------------------------------------------------------------
 
 void TMainScreen::SetButtons() {
-    // A find that shows no task leaves the buttons none to act on.
-    const bool onTask =
-        TaskButtonsVisible(*store_) && (!model_->FindOpen() || model_->rowCount() > 0);
+    const bool onTask = TaskButtonsVisible(*store_) && !AtEnd();
     for (controls::TExplorerButton* button :
          {ui_->DeleteButton, ui_->Editbutton, ui_->DoneToggleButton, ui_->CloneButton,
           ui_->CalendarButton, ui_->Printbutton}) {

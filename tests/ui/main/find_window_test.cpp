@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTableView>
 #include <QTest>
 
@@ -157,14 +158,17 @@ TEST_F(FindWindow, TypingNarrowsTheListAndTheKeysStepThroughItAndWrap) {
         EXPECT_EQ(Rows(), s.found) << s.text.toStdString();
     }
     EXPECT_EQ(Status(), "0 of 5 tasks match");
-    // With no task shown, the buttons that act on one go.
+    // With no task shown, the buttons that act on one go, and no note shows to type into.
     EXPECT_FALSE(form_->Button("DeleteButton")->isVisible());
+    EXPECT_TRUE(form_->ActiveNotes()->isReadOnly());
+    EXPECT_EQ(form_->ActiveNotes()->toPlainText(), QString());
     // Showing done tasks widens the list the find narrows.
     box_->FindText()->setText(QStringLiteral("home"));
     form_->ShowDoneClick();
     EXPECT_EQ(Rows(), (Tasks{"Pay rent", "Plan trip"}));
     EXPECT_EQ(Status(), "2 of 6 tasks match");
     EXPECT_TRUE(form_->Button("DeleteButton")->isVisible());
+    EXPECT_FALSE(form_->ActiveNotes()->isReadOnly());
     form_->ShowDoneClick();
     EXPECT_EQ(Rows(), (Tasks{"Plan trip"}));
 }
