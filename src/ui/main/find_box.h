@@ -20,7 +20,8 @@ class TFindBox : public QWidget {
     Q_OBJECT
 
   public:
-    // Sits under `grid` in the pane that holds it, hidden until opened.
+    // Sits under `grid` in the pane that holds it, hidden until opened. Moving the grid there
+    // moves it to the end of the window's focus chain.
     TFindBox(QScrollArea& pane, QTableView& grid, TaskGridModel& model);
     ~TFindBox() override;
 

@@ -278,6 +278,9 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
 
     // Find as you type, under the grid; its count stays on the message line while it is open.
     findBox_ = new TFindBox(*ui_->oxSplit1->pane(0), *grid, *model_);
+    // Moved into the box's pane, the grid went to the end of the focus chain (the keys still
+    // go round in the same order): it takes the keyboard when the window opens, as before.
+    grid->setFocus();
     connect(ui_->Find1, &QAction::triggered, findBox_, &TFindBox::Open);
     connect(findBox_, &TFindBox::aboutToFind, this, [this] { PostPending(); });
     connect(findBox_, &TFindBox::countChanged, this, [this](const QString& text) {
