@@ -72,7 +72,7 @@ void TFindBox::Open() {
         model_.OpenFind();
         ui::SetScreenCursor(ui::ScreenCursor::Default);
         show();
-        ShowCurrent(column);
+        ShowCurrent(column, false);
         CountChanged();
     }
     ui_->FindText->setFocus();
@@ -87,7 +87,7 @@ void TFindBox::Close() {
     model_.CloseFind();
     // Before the focus moves: a grid that gets the focus without a current cell makes its
     // first row current, and the table would follow it there.
-    ShowCurrent(column);
+    ShowCurrent(column, false);
     {
         const QSignalBlocker quiet(ui_->FindText);
         ui_->FindText->clear();
@@ -105,7 +105,7 @@ void TFindBox::FindTextChange() {
     const int column = grid_.currentIndex().column();
     // The count follows from the model's reset.
     model_.FindText(rtl::Utf8ToAnsi(ui_->FindText->text().toStdString()));
-    ShowCurrent(column);
+    ShowCurrent(column, true);
 }
 
 void TFindBox::FindNextClick() {
@@ -133,9 +133,9 @@ void TFindBox::FindNext(bool forward) {
     grid_.scrollTo(grid_.currentIndex());
 }
 
-void TFindBox::ShowCurrent(int column) {
+void TFindBox::ShowCurrent(int column, bool firstWhenNotShown) {
     int row = model_.CurrentRow();
-    if (row < 0 && model_.rowCount() > 0) {
+    if (row < 0 && firstWhenNotShown && model_.rowCount() > 0) {
         row = 0;
     }
     if (row < 0) {

@@ -46,9 +46,9 @@ class TFindBox : public QWidget {
     void HelpClick();
 
   private:
-    // Puts the grid on the table's current task when it is among the rows, else on the first
-    // row, keeping the column.
-    void ShowCurrent(int column);
+    // Puts the grid on the table's current task when it is among the rows, else, when asked,
+    // on the first row (which the table then follows), keeping the column.
+    void ShowCurrent(int column, bool firstWhenNotShown);
     void CountChanged();
 
     std::unique_ptr<Ui::TFindBox> ui_;
