@@ -16,6 +16,8 @@ class QScrollArea;
 class QTableView;
 class TaskGridModel;
 
+// Its label has no underlined letter: each letter of "Find" is one of the window's already, and
+// a letter claimed twice reaches neither.
 class TFindBox : public QWidget {
     Q_OBJECT
 
