@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_set>
 
 #include "platform/xbase/sx.h"
 #include "rtl/ansi.h"
@@ -133,6 +134,25 @@ void TFoundRows::Find(std::string_view ansiText, const std::vector<std::int32_t>
     text_ = ansiText;
     folded_ = std::move(folded);
     narrowable_ = true;
+    changed_.clear();
+}
+
+void TFoundRows::KeepShowing(const std::vector<std::int32_t>& changed,
+                             const std::vector<std::int32_t>& rows) {
+    if (changed.empty()) {
+        return;
+    }
+    std::unordered_set<std::int32_t> showing(changed.begin(), changed.end());
+    showing.insert(found_.begin(), found_.end());
+    std::vector<std::int32_t> kept;
+    for (const std::int32_t record : rows) {
+        if (showing.count(record) != 0) {
+            kept.push_back(record);
+        }
+    }
+    narrowable_ = false;
+    found_ = std::move(kept);
+    changed_ = changed;
 }
 
 std::int32_t TFoundRows::RecordAt(int row) const {
@@ -151,6 +171,7 @@ int TFoundRows::Place(std::int32_t record, const std::vector<std::int32_t>& rows
     if (orderRow < 0 || orderRow >= static_cast<int>(rows.size())) {
         return -1;
     }
+    changed_.push_back(record);
     // The found rows keep the order's order, so the record goes after those of them that
     // come before it there.
     int before = 0;

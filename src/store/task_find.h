@@ -64,6 +64,13 @@ class TFoundRows {
     void Find(std::string_view ansiText, const std::vector<std::int32_t>& rows);
     const std::string& Text() const { return text_; }
 
+    // The tasks changed since the text was last sought, which show whatever they hold.
+    const std::vector<std::int32_t>& Changed() const { return changed_; }
+    // Shows `changed` as well, those of them among `rows`: reading the list again (another
+    // filter, another program's tasks) does not hide a task changed since the last text.
+    void KeepShowing(const std::vector<std::int32_t>& changed,
+                     const std::vector<std::int32_t>& rows);
+
     int Count() const { return static_cast<int>(found_.size()); }
     // 0 outside the rows.
     std::int32_t RecordAt(int row) const;
@@ -90,6 +97,7 @@ class TFoundRows {
     // found_ is exactly the rows that contain folded_: a longer text need look only there.
     bool narrowable_ = false;
     std::vector<std::int32_t> found_;
+    std::vector<std::int32_t> changed_;
 };
 
 }  // namespace store

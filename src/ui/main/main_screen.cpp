@@ -908,6 +908,8 @@ void TMainScreen::RebuildIndexes1Click() {
                                : "Rebuild Index Files?")) {
         return;
     }
+    // The find's list names records too.
+    findBox_->Close();
     PostPending();
     bool done = false;
     const bool reopened = RebuildTaskFile(*store_, *rebuildWindow_, done);
@@ -940,6 +942,7 @@ void TMainScreen::RestoreFromBackup1Click() {
                                  undoLine)) {
         return;
     }
+    findBox_->Close();
     const std::string order = store_->TodoEngine.TagName(store_->TodoEngine.IndexOrder());
     store_->TodoTable.Tag = -1;
     xbase::Status restored;

@@ -90,10 +90,12 @@ void TaskGridModel::Reload() {
     order_.Reload();
     if (found_) {
         // The rows may be others now (a filter, another program's tasks): their texts are
-        // read afresh.
+        // read afresh, and a task changed since the last text still shows.
         const std::string text = found_->Text();
+        const std::vector<std::int32_t> changed = found_->Changed();
         found_ = std::make_unique<store::TFoundRows>(table_, order_.Records());
         found_->Find(text, order_.Records());
+        found_->KeepShowing(changed, order_.Records());
     }
     endResetModel();
 }

@@ -192,6 +192,10 @@ TEST_F(FindWindow, ChangesWhileOpenKeepTheListAndEscShowsAllWithTheSameTaskCurre
     Key(Grid(), Qt::Key_F3);
     EXPECT_EQ(Rows(), (Tasks{"Buy bread", "Milk the cow"}));
     EXPECT_EQ(CurrentTask(), "Milk the cow");
+    // Reading the list again (here for another filter; also when the task file grew) keeps it.
+    form_->ShowDoneClick();
+    form_->ShowDoneClick();
+    EXPECT_EQ(Rows(), (Tasks{"Buy bread", "Milk the cow"}));
     box_->FindText()->setFocus();
     Key(box_->FindText(), Qt::Key_Backspace);
     EXPECT_EQ(Rows(), (Tasks{"Milk the cow"}));
