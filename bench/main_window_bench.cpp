@@ -2,9 +2,11 @@
 // directory and opened as the program opens it), under the offscreen platform: creation to the
 // first painted grid rows, the day's backup taken after them, Ctrl+End with its paint, the done
 // toggle until the row is repainted, adding a task from the editor's result until the grid
-// shows it, undo and redo of a done toggle and of a delete until the grid is repainted, and the
-// process's memory with the grid open (its own pages and the file pages it maps, apart). Each
-// size runs in its own process, so memory figures do not mix.
+// shows it, undo and redo of a done toggle and of a delete until the grid is repainted, the
+// process's memory with the grid open (its own pages and the file pages it maps, apart), and
+// find as you type: opening the box, each keystroke until the grid is repainted, closing it,
+// and the memory the open box holds. Each size runs in its own process, so memory figures do
+// not mix.
 // Usage: main_window_bench [N...]   (default 1000 100000)
 #include <sys/wait.h>
 #include <time.h>
@@ -12,6 +14,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTableView>
 
 #include <algorithm>
@@ -30,6 +33,7 @@
 #include "store/backups.h"
 #include "store/task_file.h"
 #include "task_file_maker.h"
+#include "ui/main/find_box.h"
 #include "ui/main/key_word_list.h"
 #include "ui/main/main_screen.h"
 #include "ui/main/task_commands.h"
@@ -168,6 +172,38 @@ int Run(std::uint32_t count, const std::string& dir) {
     }
     const Resident with = ResidentNow();
 
+    // Find as you type: Ctrl+F reads every task's texts; then keystrokes that narrow (the
+    // first letter is in every description), that find few, and Backspaces that widen again.
+    auto* box = form->findChild<TFindBox*>();
+    const double findOpen = bench::Seconds([&] {
+        box->Open();
+        PaintGrid(*form);
+    });
+    const Resident withFind = ResidentNow();
+    const std::size_t findBytes = form->GridModel().FindBytes();
+    std::vector<double> keystrokes;
+    const auto keystroke = [&](Qt::Key key, const QString& text) {
+        keystrokes.push_back(bench::Seconds([&] {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+            QApplication::sendEvent(box->FindText(), &press);
+            PaintGrid(*form);
+        }));
+    };
+    int fewest = form->GridModel().rowCount();
+    for (const char* typed : {"number 7", "note for task 9"}) {
+        for (const char* c = typed; *c != '\0'; ++c) {
+            keystroke(Qt::Key_unknown, QString(QLatin1Char(*c)));
+            fewest = std::min(fewest, form->GridModel().rowCount());
+        }
+        for (const char* c = typed; *c != '\0'; ++c) {
+            keystroke(Qt::Key_Backspace, QString());
+        }
+    }
+    const double findClose = bench::Seconds([&] {
+        box->Close();
+        PaintGrid(*form);
+    });
+
     std::printf("%u tasks (%d rows shown)\n", count, rows);
     std::printf("  creation to first painted rows  %8.1f ms   (goal <= 500 ms; %.1f ms of CPU)\n",
                 open * 1e3, openCpu * 1e3);
@@ -192,6 +228,17 @@ int Run(std::uint32_t count, const std::string& dir) {
         with.anonKiB / 1024.0, before.anonKiB / 1024.0);
     std::printf("  file pages mapped, grid open    %8.1f MiB  (%.1f MiB before the window)\n",
                 with.fileKiB / 1024.0, before.fileKiB / 1024.0);
+    std::printf("  find: Ctrl+F to painted grid    %8.1f ms   (every task's texts read)\n",
+                findOpen * 1e3);
+    std::printf(
+        "  find: keystroke to painted grid %8.2f ms   (goal <= 100 ms; median of %zu; slowest "
+        "%.2f ms; down to %d rows)\n",
+        Median(keystrokes) * 1e3, keystrokes.size(),
+        *std::max_element(keystrokes.begin(), keystrokes.end()) * 1e3, fewest);
+    std::printf("  find: Esc to painted grid       %8.2f ms\n", findClose * 1e3);
+    std::printf("  find: own memory the box adds   %8.1f MiB  (%.1f MiB of texts held)\n",
+                (withFind.anonKiB - with.anonKiB) / 1024.0,
+                static_cast<double>(findBytes) / 1048576.0);
     form->close();
     ui::SetMainForm(nullptr);
     form.reset();

@@ -1,11 +1,13 @@
-// A walk over a record set's work area that leaves no trace: the engine's record and current
-// work area are given back when it ends. Private to the store.
+// Private to the store: a scope that works on a record set's work area behind the set's back
+// and leaves the engine as it found it.
 #pragma once
 
 #include "platform/xbase/sx.h"
 
 namespace store {
 
+// Selects the set's work area for the life of the scope, and on leaving puts the engine back
+// on the record it stood on and selects the area that was current before.
 class AreaWalk {
   public:
     explicit AreaWalk(int area) : area_(area) {

@@ -26,6 +26,8 @@ class TRowOrder {
     std::int32_t RecordAt(int row) const;
     // -1 when the record is not one of the rows.
     int RowOf(std::int32_t record) const;
+    // Every row's record, in row order.
+    const std::vector<std::int32_t>& Records() const { return records_; }
 
     // Where a record stands before and after Refresh; -1 when it is not among the rows.
     struct Change {

@@ -48,6 +48,7 @@
 #include "ui/main/backup_form.h"
 #include "ui/main/column_menus.h"
 #include "ui/main/filter_form.h"
+#include "ui/main/find_box.h"
 #include "ui/main/main_keys.h"
 #include "ui/main/main_pictures.h"
 #include "ui/main/reminder_service.h"
@@ -280,6 +281,20 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
     connect(othersTimer_, &QTimer::timeout, this, [this] { TakeOthersChanges(false); });
 
     reminders_ = new TReminderService(*store_, *model_, *grid, *ui_->Reminders1, *this);
+    // Find as you type, under the grid; its count stays on the message line while it is open.
+    findBox_ = new TFindBox(*ui_->oxSplit1->pane(0), *grid, *model_);
+    // Moved into the box's pane, the grid went to the end of the focus chain (the keys still
+    // go round in the same order): it takes the keyboard when the window opens, as before.
+    grid->setFocus();
+    connect(ui_->Find1, &QAction::triggered, findBox_, &TFindBox::Open);
+    connect(findBox_, &TFindBox::aboutToFind, this, [this] { PostPending(); });
+    connect(findBox_, &TFindBox::countChanged, this, [this](const QString& text) {
+        messageTimer_->stop();
+        ui_->MessageLine->setText(text);
+        ui_->MessageLine->setToolTip(text);
+        SetButtons();
+        LoadNotes();
+    });
 
     tableLink_ = std::make_unique<TableLink>(*this);
     tableLink_->SetDataSource(&store_->TodoDataSource);
@@ -594,7 +609,9 @@ void TMainScreen::FitGrid() {
 }
 
 bool TMainScreen::AtEnd() const {
-    return !store_->TodoTable.Active() || store_->TodoTable.Eof();
+    // A find that shows no task is an empty list: nothing to type a note into or act on.
+    return !store_->TodoTable.Active() || store_->TodoTable.Eof() ||
+           (model_->FindOpen() && model_->rowCount() == 0);
 }
 
 void TMainScreen::SyncGridToTable() {
@@ -709,7 +726,7 @@ void TMainScreen::NotesEdited() {
 // ---- SetButtons, filter, sort -----------------------------------------------------------------
 
 void TMainScreen::SetButtons() {
-    const bool onTask = TaskButtonsVisible(*store_);
+    const bool onTask = TaskButtonsVisible(*store_) && !AtEnd();
     for (controls::TExplorerButton* button :
          {ui_->DeleteButton, ui_->Editbutton, ui_->DoneToggleButton, ui_->CloneButton,
           ui_->CalendarButton, ui_->Printbutton}) {
@@ -909,6 +926,8 @@ void TMainScreen::RebuildIndexes1Click() {
                                : "Rebuild Index Files?")) {
         return;
     }
+    // The find's list names records too.
+    findBox_->Close();
     PostPending();
     bool done = false;
     const bool reopened = RebuildTaskFile(*store_, *rebuildWindow_, done);
@@ -967,6 +986,7 @@ void TMainScreen::RestoreFromBackup1Click() {
                                  undoLine)) {
         return;
     }
+    findBox_->Close();
     const std::string order = store_->TodoEngine.TagName(store_->TodoEngine.IndexOrder());
     store_->TodoTable.Tag = -1;
     xbase::Status restored;

@@ -37,6 +37,7 @@ class QPlainTextEdit;
 class QTableView;
 class QTimer;
 class TColumnMenus;
+class TFindBox;
 class TJustOne;
 class TReminderService;
 class TSortMenus;
@@ -181,6 +182,7 @@ class TMainScreen : public ui::TForm, public ui::InputRefusalSink {
     QPointer<QWidget> whatsThisTarget_;  // the control the what's-this menu was opened on
     TaskGridModel* model_ = nullptr;
     TColumnMenus* columnMenus_ = nullptr;
+    TFindBox* findBox_ = nullptr;
     TSortMenus* sortMenus_ = nullptr;
     TJustOne* JustOne1 = nullptr;
     TReminderService* reminders_ = nullptr;

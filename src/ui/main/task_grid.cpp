@@ -88,6 +88,42 @@ void TaskGridModel::Reload() {
     beginResetModel();
     cache_.clear();
     order_.Reload();
+    if (found_) {
+        // The rows may be others now (a filter, another program's tasks): their texts are
+        // read afresh, and a task changed since the last text still shows.
+        const std::string text = found_->Text();
+        const std::vector<std::int32_t> changed = found_->Changed();
+        found_ = std::make_unique<store::TFoundRows>(table_, order_.Records());
+        found_->Find(text, order_.Records());
+        found_->KeepShowing(changed, order_.Records());
+    }
+    endResetModel();
+}
+
+void TaskGridModel::OpenFind() {
+    if (found_) {
+        return;
+    }
+    beginResetModel();
+    found_ = std::make_unique<store::TFoundRows>(table_, order_.Records());
+    endResetModel();
+}
+
+void TaskGridModel::FindText(std::string_view ansiText) {
+    if (!found_) {
+        return;
+    }
+    beginResetModel();
+    found_->Find(ansiText, order_.Records());
+    endResetModel();
+}
+
+void TaskGridModel::CloseFind() {
+    if (!found_) {
+        return;
+    }
+    beginResetModel();
+    found_.reset();
     endResetModel();
 }
 
@@ -98,6 +134,16 @@ void TaskGridModel::RecordChanged(std::int32_t record) {
     const int to = order_.Place(record);
     if (to == store::TRowOrder::kLost) {
         Reload();
+        return;
+    }
+    if (found_) {
+        if (from >= 0) {
+            order_.Erase(from);
+        }
+        if (to >= 0) {
+            order_.Insert(to, record);
+        }
+        FoundRecordChanged(record, to);
         return;
     }
     if (from >= 0 && from == to) {
@@ -116,6 +162,25 @@ void TaskGridModel::RecordChanged(std::int32_t record) {
     }
 }
 
+void TaskGridModel::FoundRecordChanged(std::int32_t record, int orderRow) {
+    const int from = found_->RowOf(record);
+    const int to = found_->Place(record, order_.Records(), orderRow);
+    if (from >= 0 && from == to) {
+        Q_EMIT dataChanged(index(from, 0), index(from, kColumnCount - 1));
+        return;
+    }
+    if (from >= 0) {
+        beginRemoveRows({}, from, from);
+        found_->Erase(from);
+        endRemoveRows();
+    }
+    if (to >= 0) {
+        beginInsertRows({}, to, to);
+        found_->Insert(to, record);
+        endInsertRows();
+    }
+}
+
 void TaskGridModel::Refresh() {
     cache_.clear();
     if (rowCount() > 0) {
@@ -125,11 +190,11 @@ void TaskGridModel::Refresh() {
 
 int TaskGridModel::CurrentRow() const {
     std::optional<std::int32_t> bookmark = table_.GetBookmark();
-    return bookmark ? order_.RowOf(*bookmark) : -1;
+    return bookmark ? RowOf(*bookmark) : -1;
 }
 
 TaskRowTexts TaskGridModel::RowTexts(int row) const {
-    const std::int32_t record = order_.RecordAt(row);
+    const std::int32_t record = RecordAt(row);
     store::TaskEntry task;
     std::optional<std::int32_t> bookmark = table_.GetBookmark();
     if (bookmark && *bookmark == record) {
@@ -147,7 +212,7 @@ TaskRowTexts TaskGridModel::RowTexts(int row) const {
 }
 
 int TaskGridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : order_.Count();
+    return parent.isValid() ? 0 : (found_ ? found_->Count() : order_.Count());
 }
 
 int TaskGridModel::columnCount(const QModelIndex& parent) const {
@@ -207,7 +272,7 @@ bool TaskGridModel::setData(const QModelIndex& index, const QVariant& value, int
         return false;
     }
     std::optional<std::int32_t> bookmark = table_.GetBookmark();
-    if (!bookmark || *bookmark != order_.RecordAt(index.row())) {
+    if (!bookmark || *bookmark != RecordAt(index.row())) {
         return false;
     }
     const std::string text = rtl::Utf8ToAnsi(value.toString().toStdString());

@@ -1,4 +1,5 @@
-// The task grid: a table model over the task table that reads only the rows it shows, the
+// The task grid: a table model over the task table that reads only the rows it shows (and,
+// while a find is open, the texts of every row once, to narrow them to the tasks found), the
 // column layout and Task column sizing, the drawing of the purple and blue cells, and the
 // in-place editing of the Task cell.
 #pragma once
@@ -10,11 +11,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "store/display_fields.h"
 #include "store/row_order.h"
+#include "store/task_find.h"
 
 namespace store {
 class TTable;
@@ -67,8 +71,24 @@ class TaskGridModel : public QAbstractTableModel {
     // The shown texts are read again (an edit in progress, a day change).
     void Refresh();
 
-    std::int32_t RecordAt(int row) const { return order_.RecordAt(row); }
-    int RowOf(std::int32_t record) const { return order_.RowOf(record); }
+    // Find as you type. While a find is open the rows are those of the order in force whose
+    // task holds the text sought (store::TFoundRows says which, and what becomes of a task
+    // changed meanwhile); opening reads every row's texts, closing shows every row again.
+    void OpenFind();
+    void FindText(std::string_view ansiText);
+    void CloseFind();
+    bool FindOpen() const { return found_ != nullptr; }
+    // The rows the order and filter give, found or not.
+    int OrderRowCount() const { return order_.Count(); }
+    // The memory an open find holds, in bytes.
+    std::size_t FindBytes() const { return found_ ? found_->Bytes() : 0; }
+
+    std::int32_t RecordAt(int row) const {
+        return found_ ? found_->RecordAt(row) : order_.RecordAt(row);
+    }
+    int RowOf(std::int32_t record) const {
+        return found_ ? found_->RowOf(record) : order_.RowOf(record);
+    }
     // The row of the table's current record; -1 when it has none among the rows.
     int CurrentRow() const;
     TaskRowTexts RowTexts(int row) const;
@@ -92,8 +112,12 @@ class TaskGridModel : public QAbstractTableModel {
     void recordChanged(std::int32_t record);
 
   private:
+    // RecordChanged while a find is open; the order's rows are already up to date.
+    void FoundRecordChanged(std::int32_t record, int orderRow);
+
     store::TTable& table_;
     mutable store::TRowOrder order_;
+    std::unique_ptr<store::TFoundRows> found_;  // while a find is open
     mutable std::unordered_map<std::int32_t, store::TaskEntry> cache_;
     // The internal formats with the user's names: the grid's texts never follow the notation
     // a dialog puts in force for the whole program while the grid repaints behind it.

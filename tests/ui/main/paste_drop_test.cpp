@@ -249,12 +249,12 @@ TEST_F(PasteAndDrop, NoDataOfAnyKindCrashesATextControlOrGetsInUnchecked) {
     ui::ProcessMessages();
     ASSERT_EQ(form->GridModel().rowCount(), 1);
 
-    // The notes pane, and the grid's own editor of a task's text.
+    // The notes pane, the grid's own editor of a task's text, and the find box's text.
     QTableView* grid = form->ActiveGrid();
     grid->setCurrentIndex(form->GridModel().index(0, TaskGridModel::kTask));
     ASSERT_FALSE(form->ActiveNotes()->isReadOnly());
     grid->edit(grid->currentIndex());
-    Exercise(*form, 2);
+    Exercise(*form, 3);
     form->ActiveGrid()->setFocus();  // the cell's edit ends
     ui::ProcessMessages();
 
