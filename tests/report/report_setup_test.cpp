@@ -403,8 +403,8 @@ TEST_F(ReportSetupTest, CancelledExportKeepsTheEarlierFileAndSaysNothing) {
         EXPECT_EQ(dialog->findChild<report::TExportProgress*>(), nullptr);
         EXPECT_EQ(ui::CurrentScreenCursor(), ui::ScreenCursor::Default);
         EXPECT_EQ(ReadFile(PathOf("out.txt")), "earlier");
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir()), {}), 4)
-            << "QUILX.DBF, .CDX, .FPT and out.txt alone";
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir()), {}), 5)
+            << "QUILX.DBF, .CDX, .FPT, QUILXID.DBF and out.txt alone";
         EXPECT_TRUE(boxes.empty());
         EXPECT_FALSE(Exists("QUILX.INI"));
         EXPECT_EQ(dialog->TextFilespec, PathOf("Todo.txt"));

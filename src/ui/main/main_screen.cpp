@@ -283,9 +283,6 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
     reminders_ = new TReminderService(*store_, *model_, *grid, *ui_->Reminders1, *this);
     // Find as you type, under the grid; its count stays on the message line while it is open.
     findBox_ = new TFindBox(*ui_->oxSplit1->pane(0), *grid, *model_);
-    // Moved into the box's pane, the grid went to the end of the focus chain (the keys still
-    // go round in the same order): it takes the keyboard when the window opens, as before.
-    grid->setFocus();
     connect(ui_->Find1, &QAction::triggered, findBox_, &TFindBox::Open);
     connect(findBox_, &TFindBox::aboutToFind, this, [this] { PostPending(); });
     connect(findBox_, &TFindBox::countChanged, this, [this](const QString& text) {
@@ -331,6 +328,9 @@ TMainScreen::TMainScreen(const std::string& programDir, QWidget* parent)
                       ui_->Printbutton, ui_->CalendarButton, ui_->ExitButton,
                       ui_->FilterClearbutton, ui_->ShowDone, ui_->Helpbutton,
                       ui_->MouseHelpbutton}});
+    // The grid went to the end of the focus chain when it moved into the find box's pane: it
+    // takes the keyboard when the window opens, as before.
+    ui_->ActiveGrid->setFocus();
 }
 
 TMainScreen::~TMainScreen() {
@@ -432,6 +432,8 @@ void TMainScreen::FormActivate() {
     ui::ProcessMessages();
     SetButtons();
     ui_->TaskPanel->show();
+    // Hiding the panel passed the keyboard on to the toolbar, whose buttons take it by Tab.
+    ui_->ActiveGrid->setFocus();
     // The splitter knows its height only once its panel is laid out.
     centralWidget()->layout()->activate();
     ui_->TaskPanel->layout()->activate();
